@@ -1,0 +1,81 @@
+// The main window, its controls and the plumbing shared by every page of the program.
+#pragma once
+#include <windows.h>
+#include <commctrl.h>
+
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+// Child-window identifiers of the main window's controls.
+enum ControlId : int {
+    TaskFrame = 0,
+    BannerImage = 1,
+    TerminateButton = 2,
+    RefreshButton = 3,
+    DetectButton = 4,
+    ClearButton = 5,
+    InfoButton = 6,
+    SetupButton = 7,
+    TaskList = 8,
+    LogList = 9,
+    ModuleList = 10,
+    ExportList = 11,
+    SetupTabs = 12,
+    HomepageLine = 13,
+};
+
+extern HINSTANCE g_Instance;
+extern HWND g_MainWindow;
+extern HFONT g_SmallFont;
+extern HFONT g_TitleFont;
+
+extern const char* const ProgramVersion;
+extern std::string ProgramFolder;    // folder of the exe, with its trailing backslash
+extern std::string SettingsBasePath; // ProgramFolder + "Morvane"
+
+// Fills ProgramFolder and SettingsBasePath from the running exe's path.
+void SetProgramPaths();
+
+HWND Control(int id);
+std::string ControlText(int id);
+void SetControlText(int id, const std::string& text);
+void EnableControl(int id, bool enable);
+void ShowControl(int id, bool show);
+// Rectangle of a control in the main window's client coordinates.
+RECT ControlRect(int id);
+
+bool CreateMainWindow();
+void BuildTaskPage();
+void DrawBanner();
+void ApplyLogVisibility();
+// Writes the session log and the settings, releases everything and exits with code 0.
+[[noreturn]] void Shutdown();
+
+// Events as the loops see them: a command from a child control (by ID) or the close request.
+enum class EventKind { Command, Close };
+struct Event {
+    EventKind kind;
+    int id;
+};
+// Waits for the next event. With pauseWhenIdle the wait polls and sleeps 10 ms when no message
+// is waiting (the loops of the module and export pages); otherwise it blocks.
+Event WaitEvent(bool pauseWhenIdle);
+void RunMainEventLoop();
+
+// The page convention: a page hides the control it replaces, keeps the captions it changes and
+// disables the buttons that do not apply; leaving puts all of that back exactly.
+struct PageState {
+    int replaced = -1;
+    std::string frameCaption;
+    std::vector<std::pair<int, std::string>> keptCaptions;
+    std::vector<int> disabled;
+};
+PageState EnterPage(int replaced, std::initializer_list<int> keepCaptions,
+                    std::initializer_list<int> disable);
+// Hides the page's control (emptying it when it is a list view) and restores the caller's page.
+void LeavePage(const PageState& state, int pageControl);
+// Creates a report-view list (module and export pages) at the given rectangle.
+HWND CreateReportList(int id, const RECT& r, bool checkBoxes);
+void AddListColumn(HWND list, int index, const char* title, int width, int format = LVCFMT_LEFT);
+int AddListRow(HWND list, const std::vector<std::string>& cells);

@@ -1,0 +1,2 @@
+#include "driver.h"
+int main() { return 0; }

@@ -1,0 +1,12 @@
+#include <gtest/gtest.h>
+
+#include "settings/settings.h"
+
+TEST(SettingsDefaults, CurrentDirStartsAtTheProgramFolder) {
+    Settings s;
+    s.AskTerminate = 4;
+    SetSettingsDefaults(s, "C:\\Tools\\");
+    EXPECT_EQ(s.AskTerminate, 1);
+    EXPECT_EQ(s.LogInfoStyle, 16);
+    EXPECT_EQ(s.CurrentDir, "C:\\Tools\\");
+}

@@ -5,4 +5,3 @@ void RefreshTaskList() {}
 int TerminateCheckedTasks() { return 0; }
 void DetectUnnecessaryTasks() {}
 void ClearTaskChecks() {}
-void ShowTaskModules() {}

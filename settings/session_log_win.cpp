@@ -23,6 +23,7 @@ void BuildSessionHeader() {
 
 void AddLogLine(const std::string& message) {
     const HWND list = Control(LogList);
+    if (list == nullptr) return; // before the controls exist there is nowhere to show it
     const std::string line =
         BuildLogPrefix(g_Settings.LogInfoStyle, g_LogLineCount, NowTimestamp()) + message;
     const LRESULT index =

@@ -333,6 +333,14 @@ TEST_F(SettingsFileTest, NumberingFollowsTheListNotTheCallCount) {
     AddLogLine("x");
     EXPECT_EQ(ListLines().back(), "[ 3 ] - x");
     EXPECT_EQ(g_LogLineCount, 3);
+
+    // Without a main window nothing is counted.
+    g_MainWindow = nullptr;
+    AddLogLine("lost");
+    EXPECT_EQ(g_LogLineCount, 3);
+    g_MainWindow = window_;
+    AddLogLine("y");
+    EXPECT_EQ(ListLines().back(), "[ 4 ] - y");
 }
 
 TEST_F(SettingsFileTest, SessionBlockIsAppendedAfterExistingText) {

@@ -133,8 +133,6 @@ void LoadSettings() {
     int32_t x = r.left;
     int32_t y = r.top;
     ApplySettingsText(text, g_Settings, x, y);
-    text.clear();
-    text.shrink_to_fit();
     if (g_Settings.EnableRestoreWindow != 0 && g_MainWindow != nullptr) {
         RestorePosition(g_MainWindow, x, y);
     }

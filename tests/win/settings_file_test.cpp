@@ -91,17 +91,20 @@ class SettingsFileTest : public testing::Test {
         CreateWindowExA(0, "LISTBOX", "", WS_CHILD | WS_VISIBLE | WS_VSCROLL | LBS_NOTIFY, 5, 324,
                         400, 70, window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(LogList)),
                         wc.hInstance, nullptr);
+        savedWindow_ = g_MainWindow; // other suites share the program's main window
         g_MainWindow = window_;
         ASSERT_NE(Control(LogList), nullptr);
         g_LogLineCount = 0;
     }
 
     void TearDown() override {
-        g_MainWindow = nullptr;
+        g_MainWindow = savedWindow_;
         if (window_ != nullptr) DestroyWindow(window_);
         SettingsBasePath = savedBase_;
         RemoveTree(folder_.substr(0, folder_.size() - 1));
     }
+
+    HWND savedWindow_ = nullptr;
 
     std::string IniPath() const { return SettingsBasePath + ".ini"; }
     std::string LogPath() const { return SettingsBasePath + ".log"; }

@@ -2,6 +2,7 @@
 
 #include "app/layout.h"
 #include "settings/settings.h"
+#include "settings/settings_file.h"
 
 #include <cstring>
 
@@ -62,12 +63,8 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
 } // namespace
 
 void SetProgramPaths() {
-    char path[256] = {};
-    GetModuleFileNameA(nullptr, path, sizeof path - 1);
-    std::string full = path;
-    std::string::size_type slash = full.rfind('\\');
-    ProgramFolder = slash == std::string::npos ? std::string() : full.substr(0, slash + 1);
-    SettingsBasePath = ProgramFolder + "Morvane";
+    ProgramFolder = ProgramFolderOf(ProgramModuleFileName());
+    SettingsBasePath = SettingsBasePathOf(ProgramFolder);
 }
 
 HWND Control(int id) {

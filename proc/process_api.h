@@ -10,6 +10,10 @@ using ModuleHandle = uintptr_t; // a module's load address in its process
 
 // Binding of psapi.dll and the thread-snapshot functions of kernel32.dll.
 void BindSystemServices();
+// The same binding from libraries of other names (a missing psapi, a kernel library without
+// the snapshot functions); BindSystemServices is BindSystemServicesFrom("psapi.dll",
+// "kernel32.dll"). A binding already in place is kept until ReleaseSystemServices.
+void BindSystemServicesFrom(const char* psapiName, const char* kernelName);
 void ReleaseSystemServices();
 void EnablePrivilege(const char* name);
 

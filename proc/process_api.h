@@ -1,5 +1,9 @@
 // The program's own layer over the system's process services. Every operation opens a
 // process with the least rights it needs and closes it again before returning.
+//
+// A name the system could not read is the empty text, and an empty name stands for no
+// process: FindProcessByName and TerminateByName never match it. The program's own process
+// is never frozen and never terminated by name (other processes of the same name still end).
 #pragma once
 #include <cstdint>
 #include <string>

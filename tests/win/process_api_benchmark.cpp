@@ -1,6 +1,7 @@
-// Timings of the process layer at several process counts. Slow (it starts up to a few hundred
-// helper processes), so it runs only on request:
-//   win_tests.exe --gtest_also_run_disabled_tests --gtest_filter=*Benchmark*
+// Timings of the process layer at several process counts, and its limit. Slow (it starts up to a
+// few hundred helper processes), so it runs only on request:
+//   win_tests.exe --gtest_also_run_disabled_tests
+//   --gtest_filter=ProcessApiBenchmark.*:ProcessApiLimits.*
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -92,6 +93,37 @@ TEST(ProcessApiBenchmark, DISABLED_RefreshCostAtSeveralProcessCounts) {
                     findNone);
         std::fflush(stdout);
     }
+    children.KillAll();
+    ReleaseSystemServices();
+}
+
+// Also slow: fills the system past 256 processes to see the reading stop there.
+TEST(ProcessApiLimits, DISABLED_AtMost256ProcessesAreListed) {
+    BindSystemServices();
+    TempFolder temp;
+    ChildProcesses children;
+    const std::vector<ProcessNameEntry> initial = ReadProcessNames();
+    for (const ProcessNameEntry& entry : initial)
+        std::printf("%6u %-6s %s\n", entry.id, entry.opened ? "opened" : "closed",
+                    entry.rawName.c_str());
+    const std::string path = temp.CopyHelper("sleeper.exe", "crowd.exe");
+    ASSERT_FALSE(path.empty());
+    while (AllProcessIds().size() < 270)
+        ASSERT_NE(children.Start(path).id, 0u)
+            << GetLastError() << " after " << children.All().size();
+
+    const std::vector<DWORD> all = AllProcessIds();
+    ASSERT_GT(all.size(), 256u);
+    EXPECT_EQ(ExamineProcesses(), 256);
+    const std::vector<ProcessNameEntry> names = ReadProcessNames();
+    ASSERT_EQ(names.size(), 256u);
+    for (size_t i = 0; i < names.size(); ++i)
+        EXPECT_EQ(names[i].id, all[i]) << "entry " << i;
+    int walked = 0;
+    while (NextProcess() != 0)
+        ++walked;
+    EXPECT_EQ(walked, 256);
+    EXPECT_NE(FindProcessByName("CROWD.EXE"), 0u);
     children.KillAll();
     ReleaseSystemServices();
 }

@@ -4,6 +4,7 @@
 #include <tlhelp32.h>
 #include <winternl.h>
 
+#include <algorithm>
 #include <cstring>
 
 namespace testsupport {
@@ -140,6 +141,41 @@ void ChildProcesses::KillAll() {
         CloseHandle(child.process);
     }
     children_.clear();
+}
+
+ProcessWatch::ProcessWatch() {
+    for (DWORD id : AllProcessIds()) {
+        HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, id);
+        if (process != nullptr) watched_.push_back({id, ExecutableNameOf(id), process});
+    }
+}
+
+ProcessWatch::~ProcessWatch() {
+    for (const Watched& w : watched_)
+        CloseHandle(w.process);
+}
+
+std::vector<DWORD> ProcessWatch::EndedWithCode(DWORD exitCode) const {
+    std::vector<DWORD> ended;
+    for (const Watched& w : watched_) {
+        DWORD code = STILL_ACTIVE;
+        if (WaitForSingleObject(w.process, 0) == WAIT_OBJECT_0 &&
+            GetExitCodeProcess(w.process, &code) && code == exitCode)
+            ended.push_back(w.id);
+    }
+    std::sort(ended.begin(), ended.end());
+    return ended;
+}
+
+std::string ProcessWatch::Describe(const std::vector<DWORD>& ids) const {
+    std::string text;
+    for (DWORD id : ids) {
+        std::string name = "?";
+        for (const Watched& w : watched_)
+            if (w.id == id) name = w.name;
+        text += name + " (" + std::to_string(id) + ") ";
+    }
+    return text;
 }
 
 bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs, DWORD stepMs) {

@@ -60,6 +60,31 @@ class ChildProcesses {
     std::vector<Child> children_;
 };
 
+// Holds every process running at its construction open for waiting, so that a test can tell
+// later which of them were ended with a given exit code. Processes that end on their own (Wine
+// ends its desktop process when it has nothing to show) are told apart by their exit code.
+class ProcessWatch {
+  public:
+    ProcessWatch();
+    ~ProcessWatch();
+    ProcessWatch(const ProcessWatch&) = delete;
+    ProcessWatch& operator=(const ProcessWatch&) = delete;
+
+    // Ids of the watched processes that have ended with `exitCode`, in ascending order.
+    std::vector<DWORD> EndedWithCode(DWORD exitCode) const;
+    // "name (id) " for each id, for failure messages.
+    std::string Describe(const std::vector<DWORD>& ids) const;
+    size_t Size() const { return watched_.size(); }
+
+  private:
+    struct Watched {
+        DWORD id;
+        std::string name;
+        HANDLE process;
+    };
+    std::vector<Watched> watched_;
+};
+
 // Polls `condition` every `stepMs` until it holds or `timeoutMs` passed; returns its last
 // value.
 bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = 10000, DWORD stepMs = 20);

@@ -150,15 +150,19 @@ class PeView {
     std::string ReadName(uint32_t rva, size_t& budget) const {
         size_t at, available;
         if (!Locate(rva, at, available)) return std::string();
+        // A plain loop: names are short, and some C libraries' memchr costs more per call
+        // than the whole scan of a typical name.
+        const uint8_t* text = data_ + at;
         const size_t scan = std::min(available, budget);
-        const void* end = std::memchr(data_ + at, 0, scan);
-        if (!end) {
+        size_t length = 0;
+        while (length < scan && text[length] != 0)
+            ++length;
+        if (length == scan) {
             budget -= scan;
             return std::string();
         }
-        const size_t length = static_cast<const uint8_t*>(end) - (data_ + at);
         budget -= length + 1;
-        return std::string(reinterpret_cast<const char*>(data_ + at), length);
+        return std::string(reinterpret_cast<const char*>(text), length);
     }
 
     const uint8_t* data() const { return data_; }
@@ -199,8 +203,14 @@ std::vector<ExportEntry> WalkExports(const uint8_t* image, size_t size, ImageLay
     const uint64_t forwardStart = view.exportRva();
     const uint64_t forwardEnd = forwardStart + view.exportSize();
 
+    // A genuine name pointer table takes four bytes of its own per entry. Sections may share
+    // file bytes, so without this cap a small crafted file could stretch the table without end.
+    const uint64_t maxNames = std::min<uint64_t>(nameCount, size / 4);
+    size_t tableAt, tableAvailable;
+    if (view.Locate(names, tableAt, tableAvailable))
+        result.reserve(static_cast<size_t>(std::min<uint64_t>(maxNames, tableAvailable / 4)));
     size_t budget = NameScanBudget;
-    for (uint64_t i = 0; i < nameCount; ++i) {
+    for (uint64_t i = 0; i < maxNames; ++i) {
         uint32_t nameRva;
         if (!view.Read32(names + 4 * i, nameRva)) break;
         ExportEntry entry;

@@ -352,6 +352,49 @@ TEST(ExportWalk, NamesSharingOneHugeTextStayBounded) {
     EXPECT_TRUE(entries.back().name.empty());
 }
 
+// A crafted file whose sections all take the same file bytes: the name pointer table would go
+// on through every one of them, listing far more names than the file has room for.
+TEST(ExportWalk, SectionsSharingFileBytesCannotStretchTheTable) {
+    const size_t shared = 0x1000, sections = 60;
+    std::vector<uint8_t> file(2 * shared, 0);
+    file[0] = 'M';
+    file[1] = 'Z';
+    Put32(file, 0x3C, 0x40);
+    std::memcpy(file.data() + 0x40, "PE\0\0", 4);
+    const size_t opt = 0x40 + 24;
+    Put16(file, 0x40 + 6, sections);
+    Put16(file, 0x40 + 20, 240);
+    Put16(file, opt, 0x20b);
+    Put32(file, opt + 56, static_cast<uint32_t>(shared * (sections + 1))); // size of image
+    Put32(file, opt + 60, static_cast<uint32_t>(shared));                  // size of headers
+    Put32(file, opt + 108, 16);
+    Put32(file, opt + 112, static_cast<uint32_t>(shared)); // export directory at the first section
+    Put32(file, opt + 116, 0x40);
+    for (size_t i = 0; i < sections; ++i) {
+        const size_t h = opt + 240 + 40 * i;
+        Put32(file, h + 8, static_cast<uint32_t>(shared));            // virtual size
+        Put32(file, h + 12, static_cast<uint32_t>(shared * (i + 1))); // virtual address
+        Put32(file, h + 16, static_cast<uint32_t>(shared));           // raw size
+        Put32(file, h + 20, static_cast<uint32_t>(shared));           // raw data: the same for all
+    }
+    const size_t raw = shared;
+    Put32(file, raw + 0x14, 1);                                    // functions
+    Put32(file, raw + 0x18, 0xFFFFFFFFu);                          // names
+    Put32(file, raw + 0x1C, static_cast<uint32_t>(shared + 0x28)); // address table
+    Put32(file, raw + 0x20, static_cast<uint32_t>(shared + 0x40)); // name pointers
+    Put32(file, raw + 0x24, static_cast<uint32_t>(shared + 0x30)); // ordinals (0)
+    Put32(file, raw + 0x28, static_cast<uint32_t>(shared + 0x38)); // the function
+    std::memcpy(file.data() + raw + 0x38, "N", 2);
+    for (size_t at = raw + 0x40; at < file.size(); at += 4)
+        Put32(file, at, static_cast<uint32_t>(shared + 0x38));
+
+    const auto entries = Walk(file, ImageLayout::File);
+    ASSERT_GT(entries.size(), 100u);
+    EXPECT_LE(entries.size(), file.size() / 4);
+    EXPECT_EQ(entries.front().name, "N");
+    EXPECT_EQ(entries[1].name, "N");
+}
+
 // Timing for the record; run with --gtest_also_run_disabled_tests.
 TEST(ExportWalkBenchmark, DISABLED_LargeExportTable) {
     if (!FixturesBuilt) GTEST_SKIP() << "MinGW cross compilers absent: no fixtures";

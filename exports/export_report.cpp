@@ -24,8 +24,3 @@ std::string DefaultReportFileName(const std::string& currentDir, const std::stri
         libraryName.size() > 4 ? libraryName.substr(0, libraryName.size() - 4) : std::string();
     return currentDir + "DLL_" + stem + "_Functions.txt";
 }
-
-std::string FilePart(const std::string& path) {
-    const size_t slash = path.rfind('\\');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}

@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "app/format.h" // FilePart
+
 // "Library: " name, "Entries: " count, an empty line, then one name per line; every line ends in
 // CR LF. A CR or LF inside a name is written as '?' so that each name keeps to one line.
 std::string FormatExportReport(const std::string& libraryName,
@@ -11,6 +13,3 @@ std::string FormatExportReport(const std::string& libraryName,
 // currentDir + "DLL_" + the library name less its last four characters (".dll") +
 // "_Functions.txt"; a name of four characters or fewer contributes nothing.
 std::string DefaultReportFileName(const std::string& currentDir, const std::string& libraryName);
-
-// The text after the last backslash (all of it when there is none).
-std::string FilePart(const std::string& path);

@@ -57,23 +57,19 @@ class MessageBoxAnswerer {
                 Sleep(10);
         }
     }
+    static BOOL CALLBACK TakeMessageBox(HWND hwnd, LPARAM found) {
+        char cls[32] = {};
+        GetClassNameA(hwnd, cls, sizeof cls);
+        if (lstrcmpA(cls, "#32770") == 0 && IsWindowVisible(hwnd)) {
+            *reinterpret_cast<HWND*>(found) = hwnd;
+            return FALSE;
+        }
+        return TRUE;
+    }
     static HWND FindOwnMessageBox() {
-        struct Search {
-            HWND found = nullptr;
-        } search;
-        EnumThreadWindows(
-            MainThreadId(),
-            [](HWND hwnd, LPARAM p) -> BOOL {
-                char cls[32] = {};
-                GetClassNameA(hwnd, cls, sizeof cls);
-                if (lstrcmpA(cls, "#32770") == 0 && IsWindowVisible(hwnd)) {
-                    reinterpret_cast<Search*>(p)->found = hwnd;
-                    return FALSE;
-                }
-                return TRUE;
-            },
-            reinterpret_cast<LPARAM>(&search));
-        return search.found;
+        HWND found = nullptr;
+        EnumThreadWindows(MainThreadId(), TakeMessageBox, reinterpret_cast<LPARAM>(&found));
+        return found;
     }
     std::vector<int> answers_;
     std::atomic<bool> stop_{false};
@@ -293,8 +289,9 @@ TEST_F(TaskActions, DetectChecksExactlyWhatTheRuleGives) {
             sawExplorer = true;
             EXPECT_FALSE(RowChecked(list, i));
         }
-        if (SameTextIgnoringCase(r.Name, "win_tests.exe"))
+        if (SameTextIgnoringCase(r.Name, "win_tests.exe")) {
             EXPECT_FALSE(RowChecked(list, i)) << "the own task is never detected";
+        }
     }
     EXPECT_TRUE(sawExplorer);
     for (int row : RowsNamed(kHelperName))

@@ -1,6 +1,7 @@
 #include "tasks/task_rules.h"
 
 #include "app/format.h"
+#include "proc/name_fold.h"
 
 std::string UpperAnsi(std::string text) {
     for (char& c : text) {
@@ -8,14 +9,6 @@ std::string UpperAnsi(std::string text) {
         if ((b >= 0x61 && b <= 0x7A) || b >= 0xE0) c = static_cast<char>(b - 0x20);
     }
     return text;
-}
-
-std::string FoldProcessName(std::string name) {
-    for (char& c : name) {
-        unsigned char b = static_cast<unsigned char>(c);
-        if ((b >= 65 && b <= 90) || (b >= 192 && b <= 222)) c = static_cast<char>(b + 32);
-    }
-    return name;
 }
 
 bool IsCriticalTask(const std::string& fileName, int32_t pid) {
@@ -59,12 +52,12 @@ std::string DisplayName(const ProcessNameEntry& entry) {
 ProcessNameIndex::ProcessNameIndex(const std::vector<ProcessNameEntry>& reading) {
     for (const ProcessNameEntry& entry : reading) {
         if (!entry.opened || entry.rawName.empty()) continue;
-        first_.emplace(FoldProcessName(entry.rawName), entry.id); // keeps the first in order
+        first_.emplace(FoldName(entry.rawName), entry.id); // keeps the first in order
     }
 }
 
 ProcessId ProcessNameIndex::Find(const std::string& name) const {
     if (name.empty()) return 0;
-    auto it = first_.find(FoldProcessName(name));
+    auto it = first_.find(FoldName(name));
     return it == first_.end() ? 0 : it->second;
 }

@@ -37,6 +37,3 @@ class ProcessNameIndex {
   private:
     std::unordered_map<std::string, ProcessId> first_;
 };
-
-// Folds bytes 65-90 and 192-222 up by 32, as the process layer compares names.
-std::string FoldProcessName(std::string name);

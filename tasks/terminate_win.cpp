@@ -1,5 +1,6 @@
 #include "app/format.h"
 #include "app/main_window.h"
+#include "proc/name_fold.h"
 #include "proc/process_api.h"
 #include "settings/session_log.h"
 #include "settings/settings.h"
@@ -40,7 +41,7 @@ int AskForRow(const TaskRecord& r, int previousAnswer) {
 
 int TerminateCheckedTasks() {
     HWND list = Control(TaskList);
-    const std::string ownName = FoldProcessName(OwnExeFileName());
+    const std::string ownName = FoldName(OwnExeFileName());
     const DWORD ownPid = GetCurrentProcessId();
     int answer = 0;
     bool terminated = false;
@@ -63,7 +64,7 @@ int TerminateCheckedTasks() {
                 Sleep(50);
             }
             TerminateByName(r.Name, 0);
-            if (!r.Name.empty() && FoldProcessName(r.Name) == ownName) endOwnProgram = true;
+            if (!r.Name.empty() && FoldName(r.Name) == ownName) endOwnProgram = true;
         }
         Sleep(250);
     }

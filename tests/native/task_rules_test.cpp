@@ -9,11 +9,6 @@ TEST(UpperAnsi, LowersOnlyTheLetterRanges) {
     EXPECT_EQ(UpperAnsi("\xE4\xFF\xC4z{`9"), "\xC4\xDF\xC4Z{`9");
 }
 
-TEST(FoldProcessName, RaisesCapitalsAndAccentedCapitals) {
-    EXPECT_EQ(FoldProcessName("EXPLORER.EXE"), "explorer.exe");
-    EXPECT_EQ(FoldProcessName("\xC0\xDE\xDF\xD7@["), "\xE0\xFE\xDF\xF7@[");
-}
-
 TEST(IsCriticalTask, System32FolderOrKernelProcess) {
     EXPECT_TRUE(IsCriticalTask("C:\\Windows\\System32\\services.exe", 600));
     EXPECT_TRUE(IsCriticalTask("d:\\old\\system32\\x.exe", 7));

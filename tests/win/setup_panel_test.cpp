@@ -483,4 +483,44 @@ TEST_F(SetupPanel, StartRunsTheCommandInItsOwnFolderAndReportsNothing) {
     EXPECT_TRUE(watcher.Seen().empty()) << watcher.Seen().front();
 }
 
+TEST_F(SetupPanel, ShowPutsTheExportPageInPlaceOfTheTabsAndComesBack) {
+    Visit();
+    char system[MAX_PATH] = {};
+    GetSystemDirectoryA(system, MAX_PATH);
+    const std::string dll = std::string(system) + "\\kernel32.dll";
+    const std::string dllBefore = ControlText(DllField);
+    const RECT tabsRect = ControlRect(SetupTabs);
+    PostSelectTab(1);
+    PostProbe([&] { SetControlText(DllField, dll); });
+    PostCommand(ShowButton);
+    PostProbe([&] {
+        EXPECT_FALSE(IsShown(SetupTabs));
+        ExpectPageShown(-1);
+        ASSERT_TRUE(Control(ExportList) && IsShown(ExportList));
+        const RECT r = ControlRect(ExportList);
+        EXPECT_EQ(r.left, tabsRect.left);
+        EXPECT_EQ(r.top, tabsRect.top);
+        EXPECT_EQ(ControlText(TaskFrame).rfind("kernel32.dll [ ", 0), 0u) << ControlText(TaskFrame);
+        EXPECT_EQ(ControlText(InfoButton), "Export");
+        EXPECT_TRUE(IsEnabled(InfoButton));
+        EXPECT_EQ(ControlText(TerminateButton), "Back");
+    });
+    PostClick(TerminateButton); // leaves the export page
+    PostProbe([] {
+        EXPECT_TRUE(IsShown(SetupTabs));
+        ExpectPageShown(1);
+        EXPECT_FALSE(IsShown(ExportList));
+        EXPECT_EQ(ControlText(TaskFrame), "Setup");
+        EXPECT_EQ(ControlText(InfoButton), "Info");
+        EXPECT_FALSE(IsEnabled(InfoButton));
+        EXPECT_EQ(ControlText(TerminateButton), "Back");
+    });
+    PostClick(TerminateButton); // leaves the Setup page
+    RunSetupPanel();
+    EXPECT_TRUE(IsShown(TaskList));
+    EXPECT_TRUE(IsEnabled(InfoButton));
+    EXPECT_EQ(ControlText(TerminateButton), "Terminate");
+    SetControlText(DllField, dllBefore);
+}
+
 } // namespace

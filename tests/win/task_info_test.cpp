@@ -163,6 +163,7 @@ TEST_F(ModulePage, ListsTheDllsOfTheSelectedTaskUntilBack) {
         // Info with no DLL selected: the page stays.
         PostClick(InfoButton);
         PostProbe([&] {
+            EXPECT_TRUE(EndsWith(LastLogLine(), "Please select a dll first...")) << LastLogLine();
             EXPECT_TRUE(IsShown(ModuleList));
             EXPECT_EQ(RowCount(ModuleList), listed);
             EXPECT_EQ(ControlText(TerminateButton), "Back");
@@ -184,6 +185,38 @@ TEST_F(ModulePage, ListsTheDllsOfTheSelectedTaskUntilBack) {
             EXPECT_TRUE(IsEnabled(id)) << id;
     }
     EXPECT_GE(LogLineCount(), logBefore + 2);
+}
+
+TEST_F(ModulePage, InfoShowsTheExportsOfTheSelectedDllAndComesBack) {
+    Select(0);
+    std::string dllName;
+    int rows = 0;
+    PostProbe([&] {
+        rows = RowCount(ModuleList);
+        dllName = Cell(ModuleList, 0, 1);
+        SetRowState(Control(ModuleList), 0, false, true);
+    });
+    PostClick(InfoButton);
+    PostProbe([&] {
+        EXPECT_FALSE(IsShown(ModuleList));
+        ASSERT_TRUE(Control(ExportList) && IsShown(ExportList));
+        EXPECT_EQ(ControlText(TaskFrame).rfind(dllName + " [ ", 0), 0u) << ControlText(TaskFrame);
+        EXPECT_EQ(ControlText(InfoButton), "Export");
+    });
+    PostClick(TerminateButton); // leaves the export page
+    PostProbe([&] {
+        EXPECT_TRUE(IsShown(ModuleList));
+        EXPECT_FALSE(IsShown(ExportList));
+        EXPECT_EQ(RowCount(ModuleList), rows);
+        EXPECT_EQ(ControlText(TaskFrame).rfind("win_tests.exe [ ", 0), 0u);
+        EXPECT_EQ(ControlText(InfoButton), "Info");
+        EXPECT_EQ(ControlText(TerminateButton), "Back");
+    });
+    PostClick(TerminateButton); // leaves the module page
+    ShowTaskModules();
+    EXPECT_TRUE(IsShown(TaskList));
+    EXPECT_FALSE(IsShown(ModuleList));
+    EXPECT_EQ(ControlText(TaskFrame), "Active Tasks [ 3 ]");
 }
 
 } // namespace

@@ -87,7 +87,7 @@ void ShowExports(const std::string& fileName) {
     if (fileName.empty()) {
         // The module page's selected DLL; there may be no module list at all yet.
         HWND modules = Control(ModuleList);
-        int row = modules && IsWindowVisible(modules)
+        int row = modules && (GetWindowLongPtrA(modules, GWL_STYLE) & WS_VISIBLE)
                       ? static_cast<int>(
                             SendMessageA(modules, LVM_GETNEXTITEM, (WPARAM)-1, LVNI_SELECTED))
                       : -1;

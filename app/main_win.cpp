@@ -1,6 +1,27 @@
+// Start-up and the orderly end of the program.
 #include "app/main_window.h"
+#include "proc/process_api.h"
+#include "settings/session_log.h"
+#include "settings/settings.h"
+#include "settings/settings_file.h"
+#include "tasks/task_actions.h"
+
+// Ends the program when the window cannot be created.
+[[noreturn]] void EndProgram();
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     g_Instance = instance;
+    InitCommonControls();
+    BindSystemServices();
+    SetProgramPaths();
+    SetSettingsDefaults(g_Settings, ProgramFolder);
+    BuildSessionHeader();
+    if (!CreateMainWindow()) EndProgram();
+    LoadSettings();
+    BuildTaskPage();
+    RefreshTaskList();
+    ApplyLogVisibility();
+    ShowWindow(g_MainWindow, SW_SHOWNORMAL);
+    RunMainEventLoop();
     return 0;
 }

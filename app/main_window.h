@@ -62,6 +62,8 @@ struct Event {
 // is waiting (the loops of the module and export pages); otherwise it blocks.
 Event WaitEvent(bool pauseWhenIdle);
 void RunMainEventLoop();
+// Queues an event for the loops (called by the window procedure).
+void PushEvent(const Event& event);
 
 // The page convention: a page hides the control it replaces, keeps the captions it changes and
 // disables the buttons that do not apply; leaving puts all of that back exactly.
@@ -75,7 +77,11 @@ PageState EnterPage(int replaced, std::initializer_list<int> keepCaptions,
                     std::initializer_list<int> disable);
 // Hides the page's control (emptying it when it is a list view) and restores the caller's page.
 void LeavePage(const PageState& state, int pageControl);
-// Creates a report-view list (module and export pages) at the given rectangle.
-HWND CreateReportList(int id, const RECT& r, bool checkBoxes);
+// Creates a child control of the main window in the default GUI font (or the given one). The
+// creation order is also the order in which Tab moves the focus.
+HWND CreateControl(DWORD exStyle, const char* className, const char* text, DWORD style, int x,
+                   int y, int width, int height, int id, HFONT font = nullptr);
+// A report-view list with a sunken edge, one selectable row, the selection always shown.
+HWND CreateListView(int id, const RECT& r, DWORD extraStyle, DWORD extendedStyle);
 void AddListColumn(HWND list, int index, const char* title, int width, int format = LVCFMT_LEFT);
 int AddListRow(HWND list, const std::vector<std::string>& cells);

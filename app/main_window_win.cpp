@@ -1,11 +1,223 @@
 #include "app/main_window.h"
 
+#include "app/layout.h"
+#include "settings/settings.h"
+#include "settings/settings_file.h"
+
+#include <cstring>
+
 HINSTANCE g_Instance;
 HWND g_MainWindow;
 HFONT g_SmallFont;
 HFONT g_TitleFont;
+HBITMAP g_BannerBitmap;
 const char* const ProgramVersion = "v1.02.41";
 std::string ProgramFolder;
 std::string SettingsBasePath;
 
-HWND Control(int id) { return GetDlgItem(g_MainWindow, id); }
+namespace {
+
+const char kWindowClass[] = "MorvaneMainWindow";
+const DWORD kWindowStyle = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+const int kClientWidth = 410;
+const int kClientHeight = 400;
+const int kClientHeightWithoutLog = 324;
+const char kHomepageLine[] = "-= Homepage: http://morvane.quillfen.example =-";
+const char kBannerSubtitle[] = "Small, fast and trustworthy task manager";
+
+// The task frame from which the task page's geometry follows.
+const RECT kFrame = {10, 55, 10 + 390, 55 + 237};
+
+SIZE OuterSize(int clientWidth, int clientHeight) {
+    RECT r = {0, 0, clientWidth, clientHeight};
+    DWORD style = g_MainWindow ? (DWORD)GetWindowLongPtrA(g_MainWindow, GWL_STYLE) : kWindowStyle;
+    DWORD exStyle = g_MainWindow ? (DWORD)GetWindowLongPtrA(g_MainWindow, GWL_EXSTYLE) : 0;
+    AdjustWindowRectEx(&r, style, FALSE, exStyle);
+    return {r.right - r.left, r.bottom - r.top};
+}
+
+HFONT CreateArialFont(int points, int weight) {
+    HDC screen = GetDC(nullptr);
+    int height = -MulDiv(points, GetDeviceCaps(screen, LOGPIXELSY), 72);
+    ReleaseDC(nullptr, screen);
+    return CreateFontA(height, 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, PROOF_QUALITY,
+                       DEFAULT_PITCH | FF_DONTCARE, "Arial");
+}
+
+LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_COMMAND:
+        // Only notifications from child controls are events; the code itself is not examined.
+        if (lParam != 0) PushEvent({EventKind::Command, LOWORD(wParam)});
+        return 0;
+    case WM_CLOSE:
+        // The loops run Shutdown; the window must stay until then.
+        PushEvent({EventKind::Close, -1});
+        return 0;
+    default:
+        return DefWindowProcA(hwnd, message, wParam, lParam);
+    }
+}
+
+} // namespace
+
+void SetProgramPaths() {
+    ProgramFolder = ProgramFolderOf(ProgramModuleFileName());
+    SettingsBasePath = SettingsBasePathOf(ProgramFolder);
+}
+
+HWND Control(int id) {
+    return GetDlgItem(g_MainWindow, id);
+}
+
+std::string ControlText(int id) {
+    HWND hwnd = Control(id);
+    int length = GetWindowTextLengthA(hwnd);
+    std::string text(static_cast<size_t>(length) + 1, '\0');
+    int got = GetWindowTextA(hwnd, &text[0], length + 1);
+    text.resize(got > 0 ? static_cast<size_t>(got) : 0);
+    return text;
+}
+
+void SetControlText(int id, const std::string& text) {
+    SetWindowTextA(Control(id), text.c_str());
+}
+
+void EnableControl(int id, bool enable) {
+    EnableWindow(Control(id), enable ? TRUE : FALSE);
+}
+
+void ShowControl(int id, bool show) {
+    ShowWindow(Control(id), show ? SW_SHOW : SW_HIDE);
+}
+
+RECT ControlRect(int id) {
+    RECT r = {};
+    HWND hwnd = Control(id);
+    if (!hwnd) return r;
+    GetWindowRect(hwnd, &r);
+    MapWindowPoints(nullptr, g_MainWindow, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+bool CreateMainWindow() {
+    WNDCLASSA wc = {};
+    wc.style = CS_DBLCLKS;
+    wc.lpfnWndProc = MainWindowProc;
+    wc.hInstance = g_Instance;
+    wc.hIcon = LoadIconA(g_Instance, MAKEINTRESOURCEA(1));
+    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = kWindowClass;
+    RegisterClassA(&wc);
+
+    SIZE outer = OuterSize(kClientWidth, kClientHeight);
+    Point origin = CenteredOrigin(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
+                                  outer.cx, outer.cy);
+    g_MainWindow = CreateWindowExA(0, kWindowClass, "Morvane", kWindowStyle, origin.x, origin.y,
+                                   outer.cx, outer.cy, nullptr, nullptr, g_Instance, nullptr);
+    return g_MainWindow != nullptr;
+}
+
+void DrawBanner() {
+    if (Control(BannerImage)) return;
+    const int width = 388;
+    const int height = 40;
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    g_BannerBitmap = CreateCompatibleBitmap(screen, width, height);
+    ReleaseDC(nullptr, screen);
+    HGDIOBJ oldBitmap = SelectObject(dc, g_BannerBitmap);
+    PatBlt(dc, 0, 0, width, height, BLACKNESS);
+
+    for (int i = 0; i <= 194; ++i) {
+        std::pair<int, int> shade = BannerShades(i);
+        HPEN pen = CreatePen(PS_SOLID, 1, RGB(0, shade.first, shade.first));
+        HGDIOBJ oldPen = SelectObject(dc, pen);
+        MoveToEx(dc, i, 0, nullptr);
+        LineTo(dc, i + 1, height);
+        SelectObject(dc, oldPen);
+        DeleteObject(pen);
+
+        pen = CreatePen(PS_SOLID, 1, RGB(0, shade.second, shade.second));
+        oldPen = SelectObject(dc, pen);
+        MoveToEx(dc, width - i, 0, nullptr);
+        LineTo(dc, width + 1 - i, height);
+        SelectObject(dc, oldPen);
+        DeleteObject(pen);
+    }
+
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, RGB(255, 255, 255));
+    HGDIOBJ oldFont = SelectObject(dc, g_TitleFont);
+    TextOutA(dc, 8, 4, "Morvane", 7);
+    SelectObject(dc, g_SmallFont);
+    TextOutA(dc, 8, 25, kBannerSubtitle, (int)(sizeof kBannerSubtitle - 1));
+    SIZE versionSize = {};
+    int versionLength = (int)strlen(ProgramVersion);
+    GetTextExtentPoint32A(dc, ProgramVersion, versionLength, &versionSize);
+    TextOutA(dc, width - versionSize.cx - 10, 25, ProgramVersion, versionLength);
+    SelectObject(dc, oldFont);
+    SelectObject(dc, oldBitmap);
+    DeleteDC(dc);
+
+    HWND banner =
+        CreateControl(WS_EX_CLIENTEDGE, "STATIC", "", WS_CHILD | WS_VISIBLE | SS_NOTIFY | SS_BITMAP,
+                      10, 5, width + 4, height + 4, BannerImage, nullptr);
+    SendMessageA(banner, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(g_BannerBitmap));
+    // The static resizes itself to the bitmap; pin it to the bitmap plus its sunken edge.
+    SetWindowPos(banner, nullptr, 10, 5, width + 4, height + 4, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void BuildTaskPage() {
+    g_SmallFont = CreateArialFont(7, FW_NORMAL);
+    g_TitleFont = CreateArialFont(11, FW_BOLD);
+    DrawBanner();
+
+    const int fx = kFrame.left, fy = kFrame.top;
+    const int fw = kFrame.right - kFrame.left, fh = kFrame.bottom - kFrame.top;
+    CreateControl(0, "BUTTON", "", WS_CHILD | WS_VISIBLE | BS_GROUPBOX | WS_GROUP, fx, fy, fw, fh,
+                  TaskFrame);
+
+    RECT listRect = {fx + 8, fy + 16, fx + fw - 8, fy + fh - 10};
+    HWND list = CreateListView(TaskList, listRect, LVS_SHAREIMAGELISTS,
+                               LVS_EX_GRIDLINES | LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
+    const struct {
+        const char* title;
+        int width;
+    } columns[] = {{"Task", 133},     {"Rights", 50}, {"PID", 50},   {"Priority", 50},
+                   {"Size (KB)", 70}, {"Base", 80},   {"DLL's", 45}, {"Filename", fw - 40}};
+    for (int i = 0; i < 8; ++i)
+        AddListColumn(list, i, columns[i].title, columns[i].width);
+
+    const struct {
+        int id;
+        const char* text;
+    } buttons[] = {{DetectButton, "Detect"},   {ClearButton, "Clear"},
+                   {RefreshButton, "Refresh"}, {SetupButton, "Setup"},
+                   {InfoButton, "Info"},       {TerminateButton, "Terminate"}};
+    const int step = fw / 6;
+    for (int i = 0; i < 6; ++i) {
+        int width = i < 5 ? step - 3 : step;
+        CreateControl(0, "BUTTON", buttons[i].text,
+                      WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON | WS_TABSTOP | WS_GROUP, fx + i * step,
+                      fy + fh + 6, width, 20, buttons[i].id);
+    }
+
+    CreateControl(WS_EX_CLIENTEDGE, "LISTBOX", "",
+                  WS_CHILD | WS_VISIBLE | LBS_NOTIFY | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT |
+                      WS_VSCROLL | WS_HSCROLL | WS_TABSTOP | WS_GROUP,
+                  fx, fy + fh + 32, fw, 56, LogList);
+
+    CreateControl(0, "STATIC", kHomepageLine, WS_CHILD | WS_VISIBLE | SS_CENTER | WS_GROUP, 0, 384,
+                  kClientWidth, 12, HomepageLine, g_SmallFont);
+    EnableControl(HomepageLine, false);
+}
+
+void ApplyLogVisibility() {
+    SIZE outer = OuterSize(kClientWidth,
+                           g_Settings.EnableShowInfo ? kClientHeight : kClientHeightWithoutLog);
+    SetWindowPos(g_MainWindow, nullptr, 0, 0, outer.cx, outer.cy,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}

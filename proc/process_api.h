@@ -1,5 +1,9 @@
 // The program's own layer over the system's process services. Every operation opens a
 // process with the least rights it needs and closes it again before returning.
+//
+// A name the system could not read is the empty text, and an empty name stands for no
+// process: FindProcessByName and TerminateByName never match it. The program's own process
+// is never frozen and never terminated by name (other processes of the same name still end).
 #pragma once
 #include <cstdint>
 #include <string>
@@ -10,6 +14,10 @@ using ModuleHandle = uintptr_t; // a module's load address in its process
 
 // Binding of psapi.dll and the thread-snapshot functions of kernel32.dll.
 void BindSystemServices();
+// The same binding from libraries of other names (a missing psapi, a kernel library without
+// the snapshot functions); BindSystemServices is BindSystemServicesFrom("psapi.dll",
+// "kernel32.dll"). A binding already in place is kept until ReleaseSystemServices.
+void BindSystemServicesFrom(const char* psapiName, const char* kernelName);
 void ReleaseSystemServices();
 void EnablePrivilege(const char* name);
 

@@ -1,10 +1,19 @@
 // The log list of the main window and the session block appended to Morvane.log at exit.
 #pragma once
+#include <cstdint>
 #include <string>
+#include <vector>
+
+// Start line of this run's block in Morvane.log, formatted once at start-up.
+extern std::string SessionHeader;
+// Number of lines in the log list after the last AddLogLine; never reset during a run.
+extern int32_t g_LogLineCount;
 
 // Builds the header line of this run's block; called once at start-up.
 void BuildSessionHeader();
 // Appends one line, with the prefix chosen by LogInfoStyle, and selects it.
 void AddLogLine(const std::string& message);
+// The log list's lines, first to last, exactly as shown.
+std::vector<std::string> LogListLines();
 // Appends this run's block to Morvane.log (called by Shutdown when EnableSaveInfo is on).
 void WriteSessionLog();

@@ -19,3 +19,10 @@ extern Settings g_Settings;
 
 // The defaults of a fresh run; CurrentDir starts at the program's folder.
 void SetSettingsDefaults(Settings& s, const std::string& programFolder);
+
+// The folder part of the program's own file name, up to and with its last backslash
+// ("C:\Tools\Morvane.exe" gives "C:\Tools\"); empty when there is no backslash.
+std::string ProgramFolderOf(const std::string& moduleFileName);
+// Base of the settings and log file names: the folder followed by "Morvane", whatever the
+// executable itself is called.
+std::string SettingsBasePathOf(const std::string& programFolder);

@@ -1,5 +1,146 @@
 #include "settings/settings_file.h"
 
-// Placeholder until the settings file lands.
-void LoadSettings() {}
-void SaveSettings() {}
+#include <climits>
+#include <cstdint>
+#include <new>
+#include <vector>
+
+#include "app/main_window.h"
+#include "settings/file_handle_win.h"
+#include "settings/settings.h"
+#include "settings/settings_text.h"
+
+namespace {
+
+std::string SettingsFilePath() {
+    return SettingsBasePath + ".ini";
+}
+
+LONG ClampToLong(int64_t v) {
+    if (v < LONG_MIN) return LONG_MIN;
+    if (v > LONG_MAX) return LONG_MAX;
+    return static_cast<LONG>(v);
+}
+
+// The outer top-left corner to remember. A minimised window sits at a placeholder far off the
+// screen, so its restored place is taken instead; that one comes in work-area coordinates.
+void PositionToSave(HWND window, int32_t& x, int32_t& y) {
+    RECT r{};
+    if (IsIconic(window)) {
+        WINDOWPLACEMENT wp{};
+        wp.length = sizeof(wp);
+        if (GetWindowPlacement(window, &wp)) {
+            RECT normal = wp.rcNormalPosition;
+            MONITORINFO mi{};
+            mi.cbSize = sizeof(mi);
+            const HMONITOR monitor = MonitorFromRect(&normal, MONITOR_DEFAULTTOPRIMARY);
+            if (monitor != nullptr && GetMonitorInfoA(monitor, &mi)) {
+                OffsetRect(&normal, mi.rcWork.left - mi.rcMonitor.left,
+                           mi.rcWork.top - mi.rcMonitor.top);
+            }
+            x = normal.left;
+            y = normal.top;
+            return;
+        }
+    }
+    GetWindowRect(window, &r);
+    x = r.left;
+    y = r.top;
+}
+
+// Moves the window to (x, y) unless, at its present size, it would lie on no monitor there.
+void RestorePosition(HWND window, int32_t x, int32_t y) {
+    RECT current{};
+    if (!GetWindowRect(window, &current)) return;
+    RECT target;
+    target.left = x;
+    target.top = y;
+    target.right = ClampToLong(static_cast<int64_t>(x) + (current.right - current.left));
+    target.bottom = ClampToLong(static_cast<int64_t>(y) + (current.bottom - current.top));
+    if (MonitorFromRect(&target, MONITOR_DEFAULTTONULL) == nullptr) return;
+    SetWindowPos(window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+} // namespace
+
+std::string ProgramModuleFileName() {
+    std::vector<char> buffer(MAX_PATH);
+    for (;;) {
+        const DWORD n =
+            GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (n == 0) return std::string();
+        if (n < buffer.size()) return std::string(buffer.data(), n);
+        if (buffer.size() >= 0x10000) return std::string(); // no path is that long
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+bool ReadWholeFile(const std::string& path, std::string& text) {
+    FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.Valid()) return false;
+    text.clear();
+    try {
+        LARGE_INTEGER size{};
+        if (GetFileSizeEx(file.Get(), &size) && size.QuadPart > 0 &&
+            static_cast<uint64_t>(size.QuadPart) < text.max_size()) {
+            text.reserve(static_cast<size_t>(size.QuadPart));
+        }
+        std::vector<char> chunk(0x10000);
+        for (;;) {
+            DWORD got = 0;
+            if (!ReadFile(file.Get(), chunk.data(), static_cast<DWORD>(chunk.size()), &got,
+                          nullptr)) {
+                return false;
+            }
+            if (got == 0) break;
+            text.append(chunk.data(), got);
+        }
+    } catch (const std::bad_alloc&) {
+        // A file too big for memory counts as unreadable.
+        text.clear();
+        return false;
+    }
+    return true;
+}
+
+bool ReplaceFileContent(const std::string& path, const std::string& content) {
+    const std::string temp = path + ".tmp";
+    {
+        FileHandle file(CreateFileA(temp.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                    CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file.Valid()) return false;
+        const bool written = WriteAll(file.Get(), content) && FlushFileBuffers(file.Get());
+        file.Close();
+        if (!written) {
+            DeleteFileA(temp.c_str());
+            return false;
+        }
+    }
+    if (!MoveFileExA(temp.c_str(), path.c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        DeleteFileA(temp.c_str());
+        return false;
+    }
+    return true;
+}
+
+void LoadSettings() {
+    std::string text;
+    if (!ReadWholeFile(SettingsFilePath(), text)) return;
+    RECT r{};
+    GetWindowRect(g_MainWindow, &r);
+    int32_t x = r.left;
+    int32_t y = r.top;
+    ApplySettingsText(text, g_Settings, x, y);
+    if (g_Settings.EnableRestoreWindow != 0 && g_MainWindow != nullptr) {
+        RestorePosition(g_MainWindow, x, y);
+    }
+}
+
+void SaveSettings() {
+    int32_t x = 0;
+    int32_t y = 0;
+    if (g_MainWindow != nullptr) PositionToSave(g_MainWindow, x, y);
+    ReplaceFileContent(SettingsFilePath(), FormatSettingsText(g_Settings, x, y));
+}

@@ -1,0 +1,103 @@
+#include "app/layout.h"
+#include "app/main_window.h"
+#include "app/setup_panel.h"
+#include "tasks/task_actions.h"
+
+#include <deque>
+
+namespace {
+
+std::deque<Event> g_Events;
+std::vector<HWND> g_CreationOrder; // every control, in the order it was created
+
+// Tab and Shift+Tab walk the visible, enabled tab stops in creation order; no other key has a
+// meaning of its own.
+bool HandleTabKey(const MSG& msg) {
+    if (msg.message != WM_KEYDOWN || msg.wParam != VK_TAB) return false;
+    if (msg.hwnd != g_MainWindow && !IsChild(g_MainWindow, msg.hwnd)) return false;
+    if (GetKeyState(VK_CONTROL) < 0 || GetKeyState(VK_MENU) < 0) return false;
+    bool backwards = GetKeyState(VK_SHIFT) < 0;
+    std::vector<bool> eligible;
+    int current = -1;
+    HWND focus = GetFocus();
+    for (size_t i = 0; i < g_CreationOrder.size(); ++i) {
+        HWND hwnd = g_CreationOrder[i];
+        LONG_PTR style = GetWindowLongPtrA(hwnd, GWL_STYLE);
+        eligible.push_back(IsWindowVisible(hwnd) && IsWindowEnabled(hwnd) &&
+                           (style & WS_TABSTOP) != 0);
+        if (hwnd == focus || IsChild(hwnd, focus)) current = static_cast<int>(i);
+    }
+    int next = NextTabStop(eligible, current, backwards);
+    if (next >= 0) SetFocus(g_CreationOrder[next]);
+    return true;
+}
+
+} // namespace
+
+void PushEvent(const Event& event) {
+    g_Events.push_back(event);
+}
+
+HWND CreateControl(DWORD exStyle, const char* className, const char* text, DWORD style, int x,
+                   int y, int width, int height, int id, HFONT font) {
+    HWND hwnd =
+        CreateWindowExA(exStyle, className, text, style, x, y, width, height, g_MainWindow,
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), g_Instance, nullptr);
+    if (!hwnd) return nullptr;
+    HGDIOBJ useFont = font ? static_cast<HGDIOBJ>(font) : GetStockObject(DEFAULT_GUI_FONT);
+    SendMessageA(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(useFont), FALSE);
+    g_CreationOrder.push_back(hwnd);
+    return hwnd;
+}
+
+Event WaitEvent(bool pauseWhenIdle) {
+    for (;;) {
+        if (!g_Events.empty()) {
+            Event event = g_Events.front();
+            g_Events.pop_front();
+            return event;
+        }
+        MSG msg;
+        if (pauseWhenIdle) {
+            if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+                Sleep(10);
+                continue;
+            }
+        } else if (GetMessageA(&msg, nullptr, 0, 0) <= 0) {
+            return {EventKind::Close, -1};
+        }
+        if (msg.message == WM_QUIT) return {EventKind::Close, -1};
+        if (HandleTabKey(msg)) continue;
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+}
+
+void RunMainEventLoop() {
+    for (;;) {
+        Event event = WaitEvent(false);
+        if (event.kind == EventKind::Close) Shutdown();
+        switch (event.id) {
+        case TerminateButton:
+            TerminateCheckedTasks();
+            break;
+        case InfoButton:
+            ShowTaskModules();
+            break;
+        case SetupButton:
+            RunSetupPanel();
+            break;
+        case RefreshButton:
+            RefreshTaskList();
+            break;
+        case DetectButton:
+            DetectUnnecessaryTasks();
+            break;
+        case ClearButton:
+            ClearTaskChecks();
+            break;
+        default:
+            break; // the lists, the banner and the log start nothing
+        }
+    }
+}

@@ -1,0 +1,107 @@
+#include "exports/export_reader.h"
+
+#include <windows.h>
+
+#ifndef LOAD_LIBRARY_AS_IMAGE_RESOURCE
+#define LOAD_LIBRARY_AS_IMAGE_RESOURCE 0x00000020
+#endif
+
+namespace {
+
+bool HasFolder(const std::string& path) {
+    return path.find_first_of("\\/:") != std::string::npos;
+}
+
+std::string FullPath(const std::string& path) {
+    char buffer[MAX_PATH];
+    const DWORD n = GetFullPathNameA(path.c_str(), MAX_PATH, buffer, nullptr);
+    return n > 0 && n < MAX_PATH ? std::string(buffer, n) : std::string();
+}
+
+std::string ModulePath(HMODULE module) {
+    char buffer[MAX_PATH];
+    const DWORD n = GetModuleFileNameA(module, buffer, MAX_PATH);
+    return n > 0 && n < MAX_PATH ? std::string(buffer, n) : std::string();
+}
+
+// A module already in this process that stands for path, with a reference added; null when there
+// is none. A bare name takes whichever module the loader would hand out for it; a path must name
+// the very file, so that a same-named DLL from another folder is not read in its place.
+HMODULE FindLoaded(const std::string& path) {
+    HMODULE module = nullptr;
+    if (!GetModuleHandleExA(0, path.c_str(), &module)) return nullptr;
+    if (!HasFolder(path)) return module;
+    const std::string wanted = FullPath(path);
+    const std::string loaded = ModulePath(module);
+    if (!wanted.empty() && lstrcmpiA(wanted.c_str(), loaded.c_str()) == 0) return module;
+    FreeLibrary(module); // drops only the reference taken above
+    return nullptr;
+}
+
+bool Readable(const MEMORY_BASIC_INFORMATION& m) {
+    return m.State == MEM_COMMIT && !(m.Protect & (PAGE_NOACCESS | PAGE_GUARD));
+}
+
+// Bytes readable from base onward within the one mapping that starts there.
+size_t ReadableSpan(uintptr_t base) {
+    size_t span = 0;
+    for (;;) {
+        MEMORY_BASIC_INFORMATION m;
+        if (!VirtualQuery(reinterpret_cast<const void*>(base + span), &m, sizeof m)) break;
+        if (reinterpret_cast<uintptr_t>(m.AllocationBase) != base || !Readable(m)) break;
+        const size_t next = reinterpret_cast<uintptr_t>(m.BaseAddress) + m.RegionSize - base;
+        if (next <= span) break;
+        span = next;
+    }
+    return span;
+}
+
+} // namespace
+
+bool ExportLibrary::Open(const std::string& path) {
+    Close();
+    if (path.empty()) return false;
+
+    HMODULE module = FindLoaded(path);
+    bool inPlace = module != nullptr;
+    ImageLayout layout = ImageLayout::Mapped;
+    if (!module) {
+        // Mapped like an image, sections at their relative addresses, but nothing of it runs:
+        // no DllMain, no imports resolved.
+        module = LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+        if (!module && GetLastError() == ERROR_INVALID_PARAMETER) {
+            // Systems before Vista do not know the flag: map the plain file instead.
+            module = LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+            layout = ImageLayout::File;
+        }
+    }
+    if (!module) return false;
+
+    // A handle from a resource or data-file load carries flags in its low bits.
+    const uintptr_t base = reinterpret_cast<uintptr_t>(module) & ~static_cast<uintptr_t>(3);
+    const size_t size = ReadableSpan(base);
+    if (!IsPeImage(reinterpret_cast<const uint8_t*>(base), size, layout)) {
+        FreeLibrary(module);
+        return false;
+    }
+    module_ = module;
+    base_ = base;
+    size_ = size;
+    layout_ = layout;
+    inPlace_ = inPlace;
+    return true;
+}
+
+void ExportLibrary::Close() {
+    if (module_) FreeLibrary(static_cast<HMODULE>(module_));
+    module_ = nullptr;
+    base_ = 0;
+    size_ = 0;
+    layout_ = ImageLayout::Mapped;
+    inPlace_ = false;
+}
+
+std::vector<ExportEntry> ExportLibrary::Exports() const {
+    if (!base_) return {};
+    return WalkExports(reinterpret_cast<const uint8_t*>(base_), size_, layout_);
+}

@@ -1,0 +1,15 @@
+// The text of the export report and the names around it.
+#pragma once
+#include <string>
+#include <vector>
+
+#include "app/format.h" // FilePart
+
+// "Library: " name, "Entries: " count, an empty line, then one name per line; every line ends in
+// CR LF. A CR or LF inside a name is written as '?' so that each name keeps to one line.
+std::string FormatExportReport(const std::string& libraryName,
+                               const std::vector<std::string>& names);
+
+// currentDir + "DLL_" + the library name less its last four characters (".dll") +
+// "_Functions.txt"; a name of four characters or fewer contributes nothing.
+std::string DefaultReportFileName(const std::string& currentDir, const std::string& libraryName);

@@ -1,0 +1,54 @@
+#include "proc/name_fold.h"
+
+#include <algorithm>
+
+unsigned char FoldNameByte(unsigned char c) {
+    if ((c >= 65 && c <= 90) || (c >= 192 && c <= 222)) return static_cast<unsigned char>(c + 32);
+    return c;
+}
+
+std::string FoldName(const std::string& name) {
+    std::string folded(name);
+    for (char& c : folded)
+        c = static_cast<char>(FoldNameByte(static_cast<unsigned char>(c)));
+    return folded;
+}
+
+bool NameMatches(const std::string& readName, const std::string& wantedName) {
+    if (readName.empty() || wantedName.empty()) return false;
+    if (readName.size() != wantedName.size()) return false;
+    for (size_t i = 0; i < readName.size(); ++i) {
+        if (FoldNameByte(static_cast<unsigned char>(readName[i])) !=
+            FoldNameByte(static_cast<unsigned char>(wantedName[i])))
+            return false;
+    }
+    return true;
+}
+
+std::string NameFromBuffer(const char* buffer, size_t capacity, size_t reportedLength) {
+    if (buffer == nullptr || reportedLength == 0) return std::string();
+    const size_t limit = std::min(capacity, reportedLength);
+    size_t length = 0;
+    while (length < limit && buffer[length] != '\0')
+        ++length;
+    return std::string(buffer, length);
+}
+
+std::string ProgramNameFromPath(const std::string& path) {
+    const size_t slash = path.rfind('\\');
+    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    if (!name.empty() && name[0] == '"') name.erase(0, 1);
+    const size_t quote = name.find('"');
+    if (quote != std::string::npos) name.erase(quote);
+    if (name.size() > 1) {
+        const size_t dot = name.find('.', 1);
+        if (dot != std::string::npos) name.erase(dot);
+    }
+    return name;
+}
+
+int SlotCount(uint64_t bytes, size_t slotSize, int maxSlots) {
+    if (slotSize == 0 || maxSlots <= 0) return 0;
+    const uint64_t slots = bytes / slotSize;
+    return slots > static_cast<uint64_t>(maxSlots) ? maxSlots : static_cast<int>(slots);
+}

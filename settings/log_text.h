@@ -1,0 +1,20 @@
+// Texts of the log list and of the session block in Morvane.log, apart from any window or file.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "settings/time_format.h"
+
+extern const char* const SessionHeaderMask; // "[ Session-Log: %dd-%mm-%yyyy / %hh:%ii:%ss ]"
+extern const char* const SessionEndMask;    // "[ Session-End: %dd-%mm-%yyyy / %hh:%ii:%ss ]"
+extern const char* const LogTimeMask;       // "[ %hh:%ii:%ss ] - "
+
+// Prefix of a new log line: style 8 numbers it (lineCount is the number of lines already in the
+// list), style 16 gives the time of day of now, any other style gives none.
+std::string BuildLogPrefix(int32_t style, int32_t lineCount, Timestamp now);
+
+// One run's block: the header, each entry after two blanks, the end line and an empty line,
+// every line ended by CR LF.
+std::string FormatSessionBlock(const std::string& header, const std::vector<std::string>& entries,
+                               const std::string& endLine);

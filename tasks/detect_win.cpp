@@ -1,0 +1,33 @@
+#include "app/format.h"
+#include "app/main_window.h"
+#include "proc/process_api.h"
+#include "settings/session_log.h"
+#include "settings/settings.h"
+#include "tasks/task_actions.h"
+#include "tasks/task_list.h"
+#include "tasks/task_rules.h"
+
+void DetectUnnecessaryTasks() {
+    const std::string own = UpperAnsi(OwnProgramName() + ".exe");
+    HWND list = Control(TaskList);
+    int count = 0;
+    for (int32_t i = 0; i <= LastTaskIndex; ++i) {
+        const TaskRecord& r = TaskTable[i];
+        bool checked = IsUnnecessaryTask(r.FileName, r.Name, own, g_Settings.EnableDetectOwnTask);
+        SetRowState(list, i, checked, false);
+        if (checked) ++count;
+    }
+    AddLogLine("Detected unnecessary tasks: " + Decimal(count));
+}
+
+void ClearTaskChecks() {
+    HWND list = Control(TaskList);
+    int count = 0;
+    for (int32_t i = 0; i <= LastTaskIndex; ++i) {
+        if (RowChecked(list, i) || RowSelected(list, i)) {
+            ++count;
+            SetRowState(list, i, false, false);
+        }
+    }
+    AddLogLine("Unchecked tasks: " + Decimal(count));
+}

@@ -1,0 +1,4 @@
+#include "tasks/task_actions.h"
+
+// Placeholder until the module page lands.
+void ShowTaskModules() {}

@@ -1,0 +1,98 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "proc/list_cursor.h"
+#include "proc/name_fold.h"
+
+TEST(NameFold, RaisesOnlyCapitalsAndTheUpperLatinRange) {
+    for (int c = 0; c < 256; ++c) {
+        const bool folds = (c >= 65 && c <= 90) || (c >= 192 && c <= 222);
+        EXPECT_EQ(FoldNameByte(static_cast<unsigned char>(c)), folds ? c + 32 : c) << "byte " << c;
+    }
+    EXPECT_EQ(FoldName("NotePad.EXE"), "notepad.exe");
+    EXPECT_EQ(FoldName("CAF\xC9_\xDE\xDF.EXE"), "caf\xE9_\xFE\xDF.exe");
+    EXPECT_EQ(FoldName(std::string("A\0B", 3)), std::string("a\0b", 3));
+}
+
+TEST(NameFold, MatchesIgnoringCaseButNeverAnEmptyName) {
+    EXPECT_TRUE(NameMatches("explorer.exe", "EXPLORER.EXE"));
+    EXPECT_TRUE(NameMatches("Explorer.Exe", "explorer.exe"));
+    EXPECT_TRUE(NameMatches("caf\xE9.exe", "CAF\xC9.EXE"));
+    EXPECT_FALSE(NameMatches("explorer.exe", "explorer"));
+    EXPECT_FALSE(NameMatches("explorer", "explorer.exe"));
+    EXPECT_FALSE(NameMatches("explorer.exe", "explorer.exf"));
+    // Bytes outside the two ranges are compared as they are.
+    EXPECT_TRUE(NameMatches("a\xF7", "A\xD7")) << "215 folds to 247 like the letters";
+    EXPECT_FALSE(NameMatches("\xDF", "\xFF"));
+    EXPECT_FALSE(NameMatches("[x]", "{x}"));
+    // Unreadable names are empty and stand for no process.
+    EXPECT_FALSE(NameMatches("", ""));
+    EXPECT_FALSE(NameMatches("", "x.exe"));
+    EXPECT_FALSE(NameMatches("x.exe", ""));
+}
+
+TEST(NameFromBuffer, TakesWhatTheSystemWroteAndNothingElse) {
+    char buffer[8] = {'a', 'b', 'c', '\0', 'x', 'x', 'x', 'x'};
+    EXPECT_EQ(NameFromBuffer(buffer, sizeof(buffer), 3), "abc");
+    EXPECT_EQ(NameFromBuffer(buffer, sizeof(buffer), 2), "ab");
+    // A call that reports nothing leaves no name, whatever the buffer held before.
+    char blanks[8] = {' ', ' ', ' ', ' ', ' ', ' ', ' ', ' '};
+    EXPECT_EQ(NameFromBuffer(blanks, sizeof(blanks), 0), "");
+    EXPECT_EQ(NameFromBuffer(nullptr, 0, 5), "");
+    // A length beyond the buffer never reads past it; the first zero ends the text.
+    char full[4] = {'a', 'b', 'c', 'd'};
+    EXPECT_EQ(NameFromBuffer(full, sizeof(full), 100), "abcd");
+    EXPECT_EQ(NameFromBuffer(buffer, sizeof(buffer), 100), "abc");
+}
+
+TEST(ProgramNameFromPath, KeepsTheFileNameUpToItsFirstDot) {
+    EXPECT_EQ(ProgramNameFromPath("C:\\Tools\\tool.exe"), "tool");
+    EXPECT_EQ(ProgramNameFromPath("C:\\Tools\\a.b.exe"), "a");
+    EXPECT_EQ(ProgramNameFromPath("C:\\Tools\\.hidden"), ".hidden");
+    EXPECT_EQ(ProgramNameFromPath("C:\\Tools\\..x"), ".");
+    EXPECT_EQ(ProgramNameFromPath("C:\\My.Tools\\Morvane.exe"), "Morvane");
+    EXPECT_EQ(ProgramNameFromPath("C:\\My.Tools\\Morvane"), "Morvane");
+    EXPECT_EQ(ProgramNameFromPath("tool.exe"), "tool");
+    EXPECT_EQ(ProgramNameFromPath("\"C:\\Program Files\\tool.exe\" -x"), "tool");
+    EXPECT_EQ(ProgramNameFromPath("\"tool.exe\""), "tool");
+    EXPECT_EQ(ProgramNameFromPath("C:\\Tools\\"), "");
+    EXPECT_EQ(ProgramNameFromPath(""), "");
+}
+
+TEST(SlotCount, NeverExceedsTheTable) {
+    EXPECT_EQ(SlotCount(0, 4, 256), 0);
+    EXPECT_EQ(SlotCount(1024, 4, 256), 256);
+    EXPECT_EQ(SlotCount(1023, 4, 256), 255);
+    EXPECT_EQ(SlotCount(4096, 4, 1024), 1024);
+    EXPECT_EQ(SlotCount(4100, 4, 1024), 1024) << "the system asked for more than the table";
+    EXPECT_EQ(SlotCount(8192 * 3, 8, 1024), 1024);
+    EXPECT_EQ(SlotCount(uint64_t(1) << 40, 8, 1024), 1024);
+    EXPECT_EQ(SlotCount(100, 0, 1024), 0);
+    EXPECT_EQ(SlotCount(100, 4, 0), 0);
+}
+
+TEST(ListCursor, WalksEveryEntryOnceAndStopsOnTheLast) {
+    ListCursor cursor;
+    EXPECT_EQ(cursor.Slot(), -1);
+    EXPECT_EQ(cursor.Next(), 0) << "an empty listing has nothing to move to";
+    EXPECT_EQ(cursor.Slot(), -1);
+
+    cursor.Reset(3);
+    EXPECT_EQ(cursor.Slot(), -1) << "a new listing starts before its first entry";
+    EXPECT_EQ(cursor.Next(), 1);
+    EXPECT_EQ(cursor.Slot(), 0);
+    EXPECT_EQ(cursor.Next(), 2);
+    EXPECT_EQ(cursor.Next(), 3);
+    EXPECT_EQ(cursor.Slot(), 2);
+    EXPECT_EQ(cursor.Next(), 0);
+    EXPECT_EQ(cursor.Next(), 0);
+    EXPECT_EQ(cursor.Slot(), 2) << "past the end the cursor stays on the last entry";
+    EXPECT_EQ(cursor.Position(), 3);
+
+    cursor.Reset(0);
+    EXPECT_EQ(cursor.Slot(), -1) << "an empty reading drops the old position";
+    cursor.Reset(-5);
+    EXPECT_EQ(cursor.Count(), 0);
+    EXPECT_EQ(cursor.Next(), 0);
+}

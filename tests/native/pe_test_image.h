@@ -1,0 +1,114 @@
+// Test-side handling of PE files: reading them and laying them out the way the Windows loader
+// maps them, independently of the code under test.
+#pragma once
+#include <cstdint>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace pe_test {
+
+inline std::vector<uint8_t> ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+}
+
+inline bool FileExists(const std::string& path) {
+    return std::ifstream(path).good();
+}
+
+inline std::string FixturePath(const std::string& name) {
+    return std::string(MORVANE_FIXTURE_DIR) + "/" + name;
+}
+
+#ifdef MORVANE_FIXTURES_BUILT
+const bool FixturesBuilt = true;
+#else
+const bool FixturesBuilt = false;
+#endif
+
+inline uint32_t Get32(const std::vector<uint8_t>& b, size_t at) {
+    uint32_t v;
+    std::memcpy(&v, b.data() + at, 4);
+    return v;
+}
+inline uint16_t Get16(const std::vector<uint8_t>& b, size_t at) {
+    uint16_t v;
+    std::memcpy(&v, b.data() + at, 2);
+    return v;
+}
+inline void Put32(std::vector<uint8_t>& b, size_t at, uint32_t v) {
+    std::memcpy(b.data() + at, &v, 4);
+}
+inline void Put16(std::vector<uint8_t>& b, size_t at, uint16_t v) {
+    std::memcpy(b.data() + at, &v, 2);
+}
+
+struct SectionInfo {
+    std::string name;
+    uint32_t va, virtualSize, rawSize, rawPtr;
+};
+
+struct Headers {
+    size_t nt = 0;
+    size_t opt = 0;
+    bool pe32plus = false;
+    uint32_t sizeOfImage = 0, sizeOfHeaders = 0;
+    size_t dataDirectory = 0; // file offset of the export directory entry
+    std::vector<SectionInfo> sections;
+};
+
+// Only for the well-formed fixtures: no bounds checks beyond what they need.
+inline Headers ParseHeaders(const std::vector<uint8_t>& file) {
+    Headers h;
+    h.nt = Get32(file, 0x3C);
+    h.opt = h.nt + 24;
+    h.pe32plus = Get16(file, h.opt) == 0x20b;
+    h.sizeOfImage = Get32(file, h.opt + 56);
+    h.sizeOfHeaders = Get32(file, h.opt + 60);
+    h.dataDirectory = h.nt + (h.pe32plus ? 0x88 : 0x78);
+    const size_t table = h.opt + Get16(file, h.nt + 20);
+    for (size_t i = 0; i < Get16(file, h.nt + 6); ++i) {
+        const size_t at = table + 40 * i;
+        SectionInfo s;
+        s.name.assign(reinterpret_cast<const char*>(file.data() + at), 8);
+        s.name = s.name.c_str();
+        s.virtualSize = Get32(file, at + 8);
+        s.va = Get32(file, at + 12);
+        s.rawSize = Get32(file, at + 16);
+        s.rawPtr = Get32(file, at + 20);
+        h.sections.push_back(s);
+    }
+    return h;
+}
+
+// The section holding rva, or null.
+inline const SectionInfo* SectionOf(const Headers& h, uint32_t rva) {
+    for (const SectionInfo& s : h.sections)
+        if (rva >= s.va && rva < s.va + (s.virtualSize ? s.virtualSize : s.rawSize)) return &s;
+    return nullptr;
+}
+
+inline const SectionInfo* SectionNamed(const Headers& h, const std::string& name) {
+    for (const SectionInfo& s : h.sections)
+        if (s.name == name) return &s;
+    return nullptr;
+}
+
+// The image as the loader lays it out: headers at 0, each section at its relative address, the
+// rest zero.
+inline std::vector<uint8_t> MapLikeLoader(const std::vector<uint8_t>& file) {
+    const Headers h = ParseHeaders(file);
+    std::vector<uint8_t> image(h.sizeOfImage, 0);
+    std::memcpy(image.data(), file.data(), h.sizeOfHeaders);
+    for (const SectionInfo& s : h.sections) {
+        uint32_t n = s.rawSize;
+        if (s.virtualSize && s.virtualSize < n) n = s.virtualSize;
+        std::memcpy(image.data() + s.va, file.data() + s.rawPtr, n);
+    }
+    return image;
+}
+
+} // namespace pe_test

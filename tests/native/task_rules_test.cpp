@@ -1,0 +1,89 @@
+#include <gtest/gtest.h>
+
+#include "tasks/task_rules.h"
+
+TEST(UpperAnsi, LowersOnlyTheLetterRanges) {
+    EXPECT_EQ(UpperAnsi("c:\\windows\\system32\\svchost.exe"),
+              "C:\\WINDOWS\\SYSTEM32\\SVCHOST.EXE");
+    // 0xE0-0xFF move down by 0x20; 0xC0-0xDF, digits and punctuation stay.
+    EXPECT_EQ(UpperAnsi("\xE4\xFF\xC4z{`9"), "\xC4\xDF\xC4Z{`9");
+}
+
+TEST(IsCriticalTask, System32FolderOrKernelProcess) {
+    EXPECT_TRUE(IsCriticalTask("C:\\Windows\\System32\\services.exe", 600));
+    EXPECT_TRUE(IsCriticalTask("d:\\old\\system32\\x.exe", 7));
+    EXPECT_TRUE(IsCriticalTask("", 4));
+    EXPECT_FALSE(IsCriticalTask("C:\\Windows\\explorer.exe", 5));
+    // The folder name must stand between backslashes.
+    EXPECT_FALSE(IsCriticalTask("C:\\system32x\\a.exe", 8));
+    EXPECT_FALSE(IsCriticalTask("C:\\Windows\\System32", 8));
+}
+
+TEST(IsUnnecessaryTask, SystemFolderAndNamedExceptions) {
+    const std::string own = "MORVANE.EXE";
+    EXPECT_FALSE(IsUnnecessaryTask("c:\\windows\\system32\\svchost.exe", "svchost.exe", own, 1));
+    EXPECT_TRUE(IsUnnecessaryTask("C:\\Program Files\\Editor\\edit.exe", "edit.exe", own, 1));
+    EXPECT_TRUE(IsUnnecessaryTask("D:\\Tools\\x.exe", "x.exe", own, 1));
+    EXPECT_FALSE(IsUnnecessaryTask("\\SystemRoot\\System32\\smss.exe", "smss.exe", own, 1));
+    EXPECT_FALSE(IsUnnecessaryTask("C:\\WINDOWS\\explorer.exe", "explorer.exe", own, 1));
+    EXPECT_TRUE(IsUnnecessaryTask("C:\\WINDOWS\\notepad.exe", "notepad.exe", own, 1));
+    EXPECT_FALSE(IsUnnecessaryTask("D:\\kernel\\ntos.exe", "System", own, 1));
+    EXPECT_FALSE(IsUnnecessaryTask("D:\\kernel\\ntos.exe", "SYSTEM", own, 1));
+    EXPECT_FALSE(IsUnnecessaryTask("", "ghost.exe", own, 1));
+}
+
+TEST(IsUnnecessaryTask, OwnTaskOnlyWhenTheFlagIsExactlyOne) {
+    const std::string own = "MORVANE.EXE";
+    EXPECT_FALSE(IsUnnecessaryTask("D:\\Tools\\Morvane.exe", "Morvane.exe", own, 1));
+    EXPECT_TRUE(IsUnnecessaryTask("D:\\Tools\\Morvane.exe", "morvane.exe", own, 0));
+    EXPECT_TRUE(IsUnnecessaryTask("D:\\Tools\\Morvane.exe", "Morvane.exe", own, 2));
+    // A program file with two dots is never recognised as the own task.
+    EXPECT_TRUE(IsUnnecessaryTask("D:\\my.tool.exe", "my.tool.exe", "MY.EXE", 1));
+    // The own task inside the system folder stays unchecked either way.
+    EXPECT_FALSE(IsUnnecessaryTask("C:\\windows\\system32\\morvane.exe", "morvane.exe", own, 0));
+}
+
+TEST(TaskCells, SignedDecimalAndSizeInKilobytes) {
+    TaskRecord r;
+    r.Pid = 1234;
+    r.Name = "edit.exe";
+    r.FileName = "C:\\edit.exe";
+    r.Priority = 32768;
+    r.MemorySize = 1536000;
+    r.Base = -2147483647 - 1;
+    r.Rights = 1;
+    r.DllCount = 30;
+    std::vector<std::string> cells = TaskCells(r);
+    std::vector<std::string> expected = {"edit.exe", "1",           "1234", "32768",
+                                         "1500",     "-2147483648", "30",   "C:\\edit.exe"};
+    EXPECT_EQ(cells, expected);
+    r.MemorySize = 1023;
+    EXPECT_EQ(TaskCells(r)[4], "0");
+    // A working set over 2 GiB is shown positive.
+    r.MemorySize = 3LL * 1024 * 1024 * 1024;
+    EXPECT_EQ(TaskCells(r)[4], "3145728");
+}
+
+TEST(DisplayName, SpecialCasesOfTheReading) {
+    EXPECT_EQ(DisplayName({0, false, ""}), "IDLE");
+    EXPECT_EQ(DisplayName({0, true, "x.exe"}), "IDLE");
+    EXPECT_EQ(DisplayName({8, false, ""}), "");
+    EXPECT_EQ(DisplayName({8, true, "?"}), "System");
+    EXPECT_EQ(DisplayName({8, true, "svc.exe"}), "svc.exe");
+}
+
+TEST(ProcessNameIndex, FirstOfSeveralIgnoringCaseAndNeverTheEmptyName) {
+    std::vector<ProcessNameEntry> reading = {
+        {0, false, ""},         {4, true, "?"}, {20, false, ""},        {32, true, "Help.exe"},
+        {36, true, "help.EXE"}, {40, true, ""}, {44, true, "other.exe"}};
+    ProcessNameIndex index(reading);
+    EXPECT_EQ(index.Find("HELP.EXE"), 32u);
+    EXPECT_EQ(index.Find("help.exe"), 32u);
+    EXPECT_EQ(index.Find("other.exe"), 44u);
+    EXPECT_EQ(index.Find(""), 0u);
+    // The row names "IDLE" and "System" are looked up as ordinary names.
+    EXPECT_EQ(index.Find("IDLE"), 0u);
+    EXPECT_EQ(index.Find("System"), 0u);
+    EXPECT_EQ(index.Find("?"), 4u);
+    EXPECT_EQ(index.Find("missing.exe"), 0u);
+}

@@ -1,0 +1,49 @@
+#include "win/app_fixture.h"
+
+#include "app/main_window.h"
+#include "settings/settings.h"
+
+#include <commctrl.h>
+
+namespace {
+DWORD g_WindowThread = 0;
+}
+
+void EnsureMainWindow() {
+    if (g_MainWindow) return;
+    g_Instance = GetModuleHandleA(nullptr);
+    InitCommonControls();
+    SetProgramPaths();
+    SetSettingsDefaults(g_Settings, ProgramFolder);
+    if (!CreateMainWindow()) return;
+    BuildTaskPage();
+    ShowWindow(g_MainWindow, SW_SHOWNOACTIVATE);
+    g_WindowThread = GetCurrentThreadId();
+}
+
+DWORD MainThreadId() {
+    return g_WindowThread;
+}
+
+int LogLineCount() {
+    return static_cast<int>(SendMessageA(Control(LogList), LB_GETCOUNT, 0, 0));
+}
+
+std::vector<std::string> LogLinesFrom(int first) {
+    std::vector<std::string> lines;
+    HWND list = Control(LogList);
+    const int count = LogLineCount();
+    for (int i = first < 0 ? 0 : first; i < count; ++i) {
+        int length = static_cast<int>(SendMessageA(list, LB_GETTEXTLEN, i, 0));
+        std::string text(static_cast<size_t>(length > 0 ? length : 0) + 1, '\0');
+        SendMessageA(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(&text[0]));
+        text.resize(static_cast<size_t>(length > 0 ? length : 0));
+        lines.push_back(text);
+    }
+    return lines;
+}
+
+std::string LastLogLine() {
+    std::vector<std::string> lines = LogLinesFrom(LogLineCount() - 1);
+    return lines.empty() ? std::string() : lines.back();
+}

@@ -1,0 +1,15 @@
+// A real main window with its task page, built once in the test process, and its log lines.
+#pragma once
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+// Creates the main window (hidden controls and all) the first time it is called.
+void EnsureMainWindow();
+// The thread that owns the main window (the test's main thread).
+DWORD MainThreadId();
+
+int LogLineCount();
+std::vector<std::string> LogLinesFrom(int first);
+std::string LastLogLine();

@@ -1,0 +1,249 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+
+#include "exports/export_reader.h"
+
+namespace {
+
+std::string ExeFolder() {
+    char path[MAX_PATH];
+    const DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string s(path, n);
+    return s.substr(0, s.rfind('\\') + 1);
+}
+
+// The MinGW-built fixtures of the build tree, beside bin\.
+std::string FixturePath(const char* name) {
+    return ExeFolder() + "..\\fixtures\\" + name;
+}
+
+bool Exists(const std::string& path) {
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::vector<std::string> Names(const std::vector<ExportEntry>& entries) {
+    std::vector<std::string> names;
+    for (const ExportEntry& e : entries)
+        names.push_back(e.name);
+    return names;
+}
+
+const ExportEntry* Find(const std::vector<ExportEntry>& entries, const char* name) {
+    for (const ExportEntry& e : entries)
+        if (e.name == name) return &e;
+    return nullptr;
+}
+
+bool ProbeRan() {
+    return GetEnvironmentVariableA("MORVANE_PROBE_ATTACHED", nullptr, 0) != 0;
+}
+
+std::string TempFolder() {
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    std::string folder =
+        std::string(temp) + "morvane_export_" + std::to_string(GetCurrentProcessId());
+    CreateDirectoryA(folder.c_str(), nullptr);
+    return folder + "\\";
+}
+
+TEST(ExportLibrary, LoadedSystemLibraryIsReadInPlace) {
+    const HMODULE kernel = GetModuleHandleA("kernel32.dll");
+    ASSERT_NE(kernel, nullptr);
+    char path[MAX_PATH];
+    ASSERT_GT(GetModuleFileNameA(kernel, path, MAX_PATH), 0u);
+
+    for (const std::string& name : {std::string("kernel32.dll"), std::string(path)}) {
+        SCOPED_TRACE(name);
+        ExportLibrary lib;
+        ASSERT_TRUE(lib.Open(name));
+        EXPECT_TRUE(lib.inPlace());
+        EXPECT_EQ(lib.layout(), ImageLayout::Mapped);
+        EXPECT_EQ(lib.base(), reinterpret_cast<uintptr_t>(kernel));
+        const auto entries = lib.Exports();
+        EXPECT_GT(entries.size(), 500u);
+
+        // Every export that is not forwarded lies exactly where GetProcAddress finds it.
+        size_t direct = 0;
+        for (const ExportEntry& e : entries) {
+            ASSERT_FALSE(e.name.empty());
+            ASSERT_TRUE(e.valid) << e.name;
+            if (e.forwarded) {
+                const char* text = reinterpret_cast<const char*>(lib.Address(e));
+                EXPECT_NE(std::strchr(text, '.'), nullptr) << e.name;
+                continue;
+            }
+            EXPECT_EQ(lib.Address(e),
+                      reinterpret_cast<uintptr_t>(GetProcAddress(kernel, e.name.c_str())))
+                << e.name;
+            ++direct;
+        }
+        EXPECT_GT(direct, 100u);
+    }
+    // The reference taken for reading is given back: kernel32 is still there, of course.
+    EXPECT_EQ(GetModuleHandleA("kernel32.dll"), kernel);
+}
+
+TEST(ExportLibrary, ReadingALibraryRunsNoneOfItsCode) {
+    const std::string probe = ExeFolder() + "dllmain_probe.dll";
+    ASSERT_TRUE(Exists(probe));
+    ASSERT_EQ(GetModuleHandleA("dllmain_probe.dll"), nullptr);
+    SetEnvironmentVariableA("MORVANE_PROBE_ATTACHED", nullptr);
+    const std::vector<std::string> expected = {"ProbeOne", "ProbeThree", "ProbeTwo"};
+
+    uintptr_t mappedBase = 0;
+    {
+        ExportLibrary lib;
+        ASSERT_TRUE(lib.Open(probe));
+        EXPECT_FALSE(lib.inPlace());
+        mappedBase = lib.base();
+        EXPECT_NE(mappedBase, 0u);
+        EXPECT_EQ(Names(lib.Exports()), expected);
+        EXPECT_FALSE(ProbeRan());
+        // Mapped for reading, not loaded: the loader does not hand it out as a module.
+        EXPECT_EQ(GetModuleHandleA("dllmain_probe.dll"), nullptr);
+    }
+    EXPECT_FALSE(ProbeRan());
+    MEMORY_BASIC_INFORMATION m;
+    ASSERT_NE(VirtualQuery(reinterpret_cast<void*>(mappedBase), &m, sizeof m), 0u);
+    EXPECT_EQ(m.State, static_cast<DWORD>(MEM_FREE)) << "the mapping outlived the library";
+
+    // The probe does mark the process when it is really loaded, so the checks above can fail.
+    const HMODULE loaded = LoadLibraryA(probe.c_str());
+    ASSERT_NE(loaded, nullptr);
+    EXPECT_TRUE(ProbeRan());
+    SetEnvironmentVariableA("MORVANE_PROBE_ATTACHED", nullptr);
+
+    for (const std::string& name : {probe, std::string("dllmain_probe.dll")}) {
+        SCOPED_TRACE(name);
+        ExportLibrary lib;
+        ASSERT_TRUE(lib.Open(name));
+        EXPECT_TRUE(lib.inPlace());
+        EXPECT_EQ(lib.base(), reinterpret_cast<uintptr_t>(loaded));
+        const auto entries = lib.Exports();
+        EXPECT_EQ(Names(entries), expected);
+        for (const ExportEntry& e : entries)
+            EXPECT_EQ(lib.Address(e),
+                      reinterpret_cast<uintptr_t>(GetProcAddress(loaded, e.name.c_str())));
+    }
+
+    // A same-named file in another folder is not the loaded module: it is mapped on its own.
+    const std::string folder = TempFolder();
+    const std::string copy = folder + "dllmain_probe.dll";
+    ASSERT_TRUE(CopyFileA(probe.c_str(), copy.c_str(), FALSE));
+    {
+        ExportLibrary lib;
+        ASSERT_TRUE(lib.Open(copy));
+        EXPECT_FALSE(lib.inPlace());
+        EXPECT_NE(lib.base(), reinterpret_cast<uintptr_t>(loaded));
+        EXPECT_EQ(Names(lib.Exports()), expected);
+    }
+    EXPECT_FALSE(ProbeRan());
+    EXPECT_TRUE(FreeLibrary(loaded));
+    // Our references are all given back: the one load above was the last.
+    EXPECT_EQ(GetModuleHandleA("dllmain_probe.dll"), nullptr);
+    DeleteFileA(copy.c_str());
+    RemoveDirectoryA(folder.c_str());
+}
+
+// Both formats map with their sections at their relative addresses, whatever this process is.
+TEST(ExportLibrary, FixtureLibrariesOfBothArchitecturesAreMappedAsImages) {
+    for (const char* fixture : {"exportlib64.dll", "exportlib32.dll"}) {
+        SCOPED_TRACE(fixture);
+        const std::string path = FixturePath(fixture);
+        if (!Exists(path)) GTEST_SKIP() << "fixtures not built (no MinGW C compilers)";
+        ExportLibrary lib;
+        ASSERT_TRUE(lib.Open(path));
+        EXPECT_FALSE(lib.inPlace());
+        EXPECT_EQ(lib.layout(), ImageLayout::Mapped);
+        const auto entries = lib.Exports();
+        EXPECT_EQ(Names(entries),
+                  (std::vector<std::string>{"Beta", "DataItem", "FwdSleep", "Mid_Value", "Zeta",
+                                            "_under", "alpha"}));
+        const ExportEntry* data = Find(entries, "DataItem");
+        ASSERT_TRUE(data && data->valid);
+        EXPECT_EQ(*reinterpret_cast<const int*>(lib.Address(*data)), 42);
+        const ExportEntry* fwd = Find(entries, "FwdSleep");
+        ASSERT_TRUE(fwd && fwd->forwarded);
+        EXPECT_STREQ(reinterpret_cast<const char*>(lib.Address(*fwd)), "kernel32.Sleep");
+    }
+}
+
+TEST(ExportLibrary, FilesThatCannotBeMappedFailToOpen) {
+    ExportLibrary lib;
+    EXPECT_FALSE(lib.Open(""));
+    EXPECT_FALSE(lib.Open(ExeFolder() + "no_such_library.dll"));
+    EXPECT_FALSE(lib.Open("C:\\no\\such\\folder\\kernel32.dll"));
+    EXPECT_FALSE(lib.isOpen());
+    EXPECT_EQ(lib.base(), 0u);
+    EXPECT_TRUE(lib.Exports().empty());
+
+    const std::string folder = TempFolder();
+    const std::string text = folder + "notes.dll";
+    FILE* f = std::fopen(text.c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    std::fputs("MZ but only text follows, no headers of an image.\r\n", f);
+    std::fclose(f);
+    EXPECT_FALSE(lib.Open(text));
+    DeleteFileA(text.c_str());
+    RemoveDirectoryA(folder.c_str());
+}
+
+TEST(ExportLibrary, ReopeningReleasesTheFormerLibrary) {
+    const std::string noExports = FixturePath("noexports64.exe");
+    if (!Exists(noExports)) GTEST_SKIP() << "fixtures not built (no MinGW C compilers)";
+    ExportLibrary lib;
+    ASSERT_TRUE(lib.Open(noExports));
+    EXPECT_TRUE(lib.Exports().empty());
+    const uintptr_t first = lib.base();
+
+    ASSERT_TRUE(lib.Open("kernel32.dll"));
+    EXPECT_EQ(lib.base(), reinterpret_cast<uintptr_t>(GetModuleHandleA("kernel32.dll")));
+    MEMORY_BASIC_INFORMATION m;
+    ASSERT_NE(VirtualQuery(reinterpret_cast<void*>(first), &m, sizeof m), 0u);
+    EXPECT_EQ(m.State, static_cast<DWORD>(MEM_FREE));
+
+    EXPECT_FALSE(lib.Open(FixturePath("missing.dll")));
+    EXPECT_FALSE(lib.isOpen());
+    lib.Close();
+    EXPECT_EQ(lib.base(), 0u);
+}
+
+// Timing for the record; run with --gtest_also_run_disabled_tests.
+TEST(ExportLibraryBenchmark, DISABLED_OpenListAndClose) {
+    struct Case {
+        std::string path;
+        size_t minimum;
+    };
+    const Case cases[] = {{FixturePath("bigexports64.dll"), 1500}, {"ntdll.dll", 1000}};
+    for (const Case& c : cases) {
+        if (!Exists(c.path) && c.path.find('\\') != std::string::npos) continue;
+        const int rounds = 200;
+        size_t listed = 0;
+        bool inPlace = false;
+        std::chrono::duration<double, std::micro> listing{0};
+        const auto start = std::chrono::steady_clock::now();
+        for (int i = 0; i < rounds; ++i) {
+            ExportLibrary lib;
+            ASSERT_TRUE(lib.Open(c.path));
+            inPlace = lib.inPlace();
+            const auto walkStart = std::chrono::steady_clock::now();
+            listed = lib.Exports().size();
+            listing += std::chrono::steady_clock::now() - walkStart;
+        }
+        const std::chrono::duration<double, std::micro> took =
+            std::chrono::steady_clock::now() - start;
+        EXPECT_GE(listed, c.minimum);
+        std::printf("%s (%s): %zu exports, %.1f us per open + list + close, of which %.1f us "
+                    "listing\n",
+                    c.path.c_str(), inPlace ? "in place" : "mapped", listed, took.count() / rounds,
+                    listing.count() / rounds);
+    }
+}
+
+} // namespace

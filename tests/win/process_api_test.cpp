@@ -1,0 +1,470 @@
+// The process layer against real processes: helper programs are copied under chosen names
+// into a private temp folder, started, read and ended.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <set>
+
+#include "proc/name_fold.h"
+#include "proc/process_api.h"
+#include "win/test_support.h"
+
+using namespace testsupport;
+
+namespace {
+
+class ProcessApiTest : public testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_FALSE(temp.Path().empty());
+        BindSystemServices();
+    }
+    void TearDown() override {
+        children.KillAll();
+        ReleaseSystemServices();
+    }
+
+    // Starts a copy of a helper under `name`; fails the test when it does not come up.
+    Child StartCopy(const std::string& helper, const std::string& name,
+                    const std::string& arguments = std::string()) {
+        std::string path = temp.CopyHelper(helper, name);
+        EXPECT_FALSE(path.empty()) << "copy of " << helper << " as " << name;
+        Child child = children.Start(path, arguments);
+        EXPECT_NE(child.id, 0u) << "start of " << name;
+        return child;
+    }
+    // Starts `copies` processes of one copy of a helper (a running program cannot be copied
+    // over, so they share the file).
+    std::vector<Child> StartCopies(const std::string& helper, const std::string& name, int copies) {
+        std::vector<Child> started;
+        const std::string path = temp.CopyHelper(helper, name);
+        EXPECT_FALSE(path.empty()) << "copy of " << helper << " as " << name;
+        for (int i = 0; i < copies; ++i) {
+            started.push_back(children.Start(path));
+            EXPECT_NE(started.back().id, 0u) << "start of " << name;
+        }
+        return started;
+    }
+    std::string PathOf(const std::string& name) const { return temp.Path() + "\\" + name; }
+
+    // Members are destroyed in reverse: the children end before their folder is removed.
+    TempFolder temp;
+    ChildProcesses children;
+};
+
+std::vector<std::string> ModuleNamesOf(ProcessId id) {
+    std::vector<std::string> names;
+    const int count = ExamineModules(id);
+    for (int i = 0; i < count; ++i) {
+        NextModule();
+        names.push_back(AsciiLower(ModuleName(id)));
+    }
+    return names;
+}
+
+bool Contains(const std::vector<std::string>& list, const std::string& item) {
+    return std::find(list.begin(), list.end(), item) != list.end();
+}
+
+DWORD WINAPI WaitForRelease(LPVOID event) {
+    return WaitForSingleObject(static_cast<HANDLE>(event), 10000);
+}
+
+} // namespace
+
+TEST_F(ProcessApiTest, ProcessReadingListsEveryIdWithItsNameAndKeepsTheCursorAtTheEnd) {
+    Child alpha = StartCopy("sleeper.exe", "alpha_read.exe");
+    Child beta = StartCopy("sleeper.exe", "beta_read.exe");
+
+    EXPECT_EQ(ProcessName(), "") << "no entry under the cursor before the first NextProcess";
+
+    // Wine starts and ends its own helpers at will: read until nothing changed in between.
+    std::vector<DWORD> system;
+    std::vector<ProcessNameEntry> raw;
+    int count = 0;
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        system = AllProcessIds();
+        count = ExamineProcesses();
+        raw = ReadProcessNames();
+        if (AllProcessIds() == system) break;
+    }
+    ASSERT_EQ(count, static_cast<int>(std::min<size_t>(system.size(), 256)));
+    ASSERT_EQ(raw.size(), static_cast<size_t>(count));
+
+    std::vector<std::string> names;
+    for (int i = 0; i < count; ++i) {
+        ASSERT_EQ(NextProcess(), i + 1);
+        names.push_back(ProcessName());
+        EXPECT_EQ(raw[i].id, system[i]) << "entry " << i;
+        if (raw[i].id == 0)
+            EXPECT_EQ(names.back(), "IDLE");
+        else if (raw[i].rawName == "?")
+            EXPECT_EQ(names.back(), "System");
+        else
+            EXPECT_EQ(names.back(), raw[i].rawName) << "entry " << i;
+        EXPECT_EQ(raw[i].rawName.empty() && raw[i].id != 0, names.back().empty())
+            << "a name nobody wrote stays empty, entry " << i;
+    }
+    EXPECT_TRUE(Contains(names, "alpha_read.exe"));
+    EXPECT_TRUE(Contains(names, "beta_read.exe"));
+    for (size_t i = 0; i < raw.size(); ++i) {
+        if (raw[i].id == alpha.id || raw[i].id == beta.id) {
+            EXPECT_TRUE(raw[i].opened);
+        }
+    }
+
+    EXPECT_EQ(NextProcess(), 0);
+    EXPECT_EQ(NextProcess(), 0);
+    EXPECT_EQ(ProcessName(), names.back()) << "the cursor stays on the last entry";
+
+    ASSERT_GT(ExamineProcesses(), 0);
+    EXPECT_EQ(ProcessName(), "") << "a new reading starts before the first entry";
+}
+
+TEST_F(ProcessApiTest, FindProcessByNameIgnoresCaseAndReturnsTheFirstListed) {
+    std::vector<DWORD> copies;
+    for (const Child& c : StartCopies("sleeper.exe", "lowfind.exe", 3))
+        copies.push_back(c.id);
+    // Same name in another folder: still the same task name.
+    const std::string other = temp.Path() + "\\sub";
+    CreateDirectoryA(other.c_str(), nullptr);
+    ASSERT_TRUE(
+        CopyFileA(HelperPath("sleeper.exe").c_str(), (other + "\\lowfind.exe").c_str(), FALSE));
+    copies.push_back(children.Start(other + "\\lowfind.exe").id);
+
+    DWORD first = 0;
+    for (DWORD id : AllProcessIds()) {
+        if (std::find(copies.begin(), copies.end(), id) != copies.end()) {
+            first = id;
+            break;
+        }
+    }
+    ASSERT_NE(first, 0u);
+    EXPECT_EQ(FindProcessByName("LOWFIND.EXE"), first);
+    EXPECT_EQ(FindProcessByName("LowFind.Exe"), first);
+    EXPECT_EQ(FindProcessByName("lowfind.exe"), first);
+
+    EXPECT_EQ(FindProcessByName("lowfind"), 0u) << "the whole name must match";
+    EXPECT_EQ(FindProcessByName("no-such-task.exe"), 0u);
+    EXPECT_EQ(FindProcessByName(""), 0u);
+    EXPECT_EQ(FindProcessByName("IDLE"), 0u);
+    EXPECT_EQ(FindProcessByName(std::string(255, ' ')), 0u);
+
+    // A lookup in the middle of a process reading leaves that reading alone.
+    const int count = ExamineProcesses();
+    ASSERT_GE(count, 3);
+    NextProcess();
+    NextProcess();
+    const std::string second = ProcessName();
+    FindProcessByName("LOWFIND.EXE");
+    EXPECT_EQ(ProcessName(), second);
+    EXPECT_EQ(NextProcess(), 3);
+}
+
+TEST_F(ProcessApiTest, FindProcessByNameFoldsAccentedCapitals) {
+    if (GetACP() != 1252) GTEST_SKIP() << "needs the Western code page, have " << GetACP();
+    // "café_fold.exe" on disk, looked up as "CAFÉ_FOLD.EXE" (0xE9 / 0xC9).
+    const std::string lower = "caf\xE9_fold.exe";
+    Child child = StartCopy("sleeper.exe", lower);
+    ASSERT_EQ(ExecutableNameOf(child.id), lower);
+    EXPECT_EQ(FindProcessByName("CAF\xC9_FOLD.EXE"), child.id);
+}
+
+TEST_F(ProcessApiTest, PropertiesOfAHelperAndOfAnEndedProcess) {
+    Child child = StartCopy("sleeper.exe", "props_helper.exe");
+    EXPECT_TRUE(SameTextIgnoringCase(ProcessFileName(child.id), PathOf("props_helper.exe")))
+        << ProcessFileName(child.id);
+    EXPECT_EQ(ProcessPriority(child.id), static_cast<int32_t>(NORMAL_PRIORITY_CLASS));
+    EXPECT_GT(ProcessMemory(child.id), 64u * 1024u) << "a working set of at least the image";
+    EXPECT_EQ(HasFullAccess(child.id), 1) << "a process of the same user opens fully";
+
+    // A process that ended yields nothing, without touching other readings.
+    Child ended = StartCopy("sleeper.exe", "props_ended.exe");
+    ASSERT_EQ(children.EndAndRelease(ended, 0), 0u);
+    EXPECT_EQ(ProcessFileName(ended.id), "");
+    EXPECT_EQ(ProcessPriority(ended.id), 0);
+    EXPECT_EQ(ProcessMemory(ended.id), 0u);
+    EXPECT_EQ(HasFullAccess(ended.id), 0);
+
+    EXPECT_EQ(HasFullAccess(0), 0) << "the idle pseudo-process cannot be opened";
+    EXPECT_EQ(ProcessFileName(0), "");
+}
+
+TEST_F(ProcessApiTest, ModuleReadingStartsAtTheImageAndMatchesASnapshot) {
+    Child child = StartCopy("sleeper.exe", "mods_helper.exe");
+    const int expected = ModuleSnapshotCount(child.id);
+    ASSERT_GT(expected, 1);
+
+    EXPECT_EQ(ModuleBase(), 0u) << "no module under the cursor before any reading";
+    const int count = ExamineModules(child.id);
+    EXPECT_EQ(count, expected);
+    EXPECT_EQ(ModuleBase(), 0u) << "a new reading starts before the first module";
+    EXPECT_EQ(ModuleName(child.id), "");
+
+    ASSERT_EQ(NextModule(), 1);
+    const uintptr_t imageBase = ImageBaseOf(child.process);
+    ASSERT_NE(imageBase, 0u);
+    EXPECT_EQ(ModuleBase(), imageBase);
+    EXPECT_EQ(ModuleName(child.id), "mods_helper.exe");
+    EXPECT_TRUE(SameTextIgnoringCase(ModuleFileName(child.id), PathOf("mods_helper.exe")));
+
+    std::set<ModuleHandle> bases{ModuleBase()};
+    for (int i = 2; i <= count; ++i) {
+        ASSERT_EQ(NextModule(), i);
+        EXPECT_NE(ModuleBase(), 0u);
+        bases.insert(ModuleBase());
+        EXPECT_FALSE(ModuleName(child.id).empty()) << "module " << i;
+    }
+    EXPECT_EQ(bases.size(), static_cast<size_t>(count)) << "every module has its own base";
+    const ModuleHandle last = ModuleBase();
+    const std::string lastName = ModuleName(child.id);
+    EXPECT_EQ(NextModule(), 0);
+    EXPECT_EQ(NextModule(), 0);
+    EXPECT_EQ(ModuleBase(), last);
+    EXPECT_EQ(ModuleName(child.id), lastName);
+
+    // A process that cannot be opened empties the reading, whatever came before.
+    Child ended = StartCopy("sleeper.exe", "mods_ended.exe");
+    ASSERT_EQ(children.EndAndRelease(ended, 0), 0u);
+    EXPECT_EQ(ExamineModules(ended.id), 0);
+    EXPECT_EQ(NextModule(), 0);
+    EXPECT_EQ(ModuleBase(), 0u);
+    EXPECT_EQ(ModuleName(child.id), "");
+    EXPECT_EQ(ModuleFileName(child.id), "");
+}
+
+TEST_F(ProcessApiTest, ModuleReadingShowsLoadedDlls) {
+    Child plain = StartCopy("sleeper.exe", "dll_plain.exe");
+    Child loader = StartCopy("dll_loader.exe", "dll_user.exe");
+    const char* wanted[] = {"comdlg32.dll", "shell32.dll", "version.dll"};
+    ASSERT_TRUE(WaitFor([&] {
+        const std::vector<std::string> names = ModuleNamesOf(loader.id);
+        return std::all_of(std::begin(wanted), std::end(wanted),
+                           [&](const char* dll) { return Contains(names, dll); });
+    })) << "the loader's DLLs never showed up";
+    EXPECT_FALSE(Contains(ModuleNamesOf(plain.id), "comdlg32.dll"));
+
+    const int count = ExamineModules(loader.id);
+    EXPECT_EQ(count, ModuleSnapshotCount(loader.id));
+    int pathsFound = 0;
+    for (int i = 0; i < count; ++i) {
+        NextModule();
+        const std::string path = AsciiLower(ModuleFileName(loader.id));
+        for (const char* dll : wanted)
+            if (path.size() > std::strlen(dll) + 1 &&
+                path.compare(path.size() - std::strlen(dll) - 1, std::string::npos,
+                             std::string("\\") + dll) == 0)
+                ++pathsFound;
+    }
+    EXPECT_EQ(pathsFound, 3);
+}
+
+TEST_F(ProcessApiTest, ModuleReadingStaysWithinTheTableWhenAProcessHasMoreModules) {
+    const std::string dlls = temp.Path() + "\\dlls";
+    ASSERT_TRUE(CreateDirectoryA(dlls.c_str(), nullptr));
+    // With the executable and the system's own DLLs the process holds more than 1024.
+    const int extra = 1024;
+    for (int i = 0; i < extra; ++i)
+        ASSERT_TRUE(WriteMinimalDll(dlls + "\\m" + std::to_string(i) + ".dll", i));
+    Child loader = StartCopy("dll_loader.exe", "many_mods.exe", "--folder \"" + dlls + "\"");
+    const std::string done = dlls + "\\loaded.txt";
+    ASSERT_TRUE(WaitFor([&] { return GetFileAttributesA(done.c_str()) != INVALID_FILE_ATTRIBUTES; },
+                        60000, 50));
+    ASSERT_GT(ModuleSnapshotCount(loader.id), 1024);
+
+    ASSERT_EQ(ExamineModules(loader.id), 1024);
+    for (int i = 1; i <= 1024; ++i)
+        ASSERT_EQ(NextModule(), i);
+    EXPECT_EQ(NextModule(), 0);
+    EXPECT_NE(ModuleBase(), 0u);
+    EXPECT_FALSE(ModuleName(loader.id).empty());
+    EXPECT_FALSE(ModuleFileName(loader.id).empty());
+}
+
+TEST_F(ProcessApiTest, TerminateByNameEndsEveryCopyAndNothingElse) {
+    for (const char* name : {"victim_lower.exe", "VICTIM_UPPER.EXE"}) {
+        SCOPED_TRACE(name);
+        const std::string file = AsciiLower(name);
+        std::vector<Child> victims = StartCopies("sleeper.exe", file, 3);
+        Child bystander = StartCopy("sleeper.exe", "bystander.exe");
+        ProcessWatch watch;
+        ASSERT_GT(watch.Size(), 4u);
+
+        TerminateByName(name, 77);
+
+        for (const Child& v : victims)
+            EXPECT_EQ(WaitForExit(v.process), 77u);
+        Sleep(100);
+        EXPECT_TRUE(IsRunning(bystander.process));
+        std::vector<DWORD> victimIds;
+        for (const Child& v : victims)
+            victimIds.push_back(v.id);
+        std::sort(victimIds.begin(), victimIds.end());
+        const std::vector<DWORD> ended = watch.EndedWithCode(77);
+        EXPECT_EQ(ended, victimIds) << "ended: " << watch.Describe(ended);
+        children.KillAll();
+    }
+}
+
+TEST_F(ProcessApiTest, TerminateByNameWithoutAMatchChangesNothing) {
+    Child helper = StartCopy("sleeper.exe", "untouched.exe");
+    ProcessWatch watch;
+    ASSERT_GT(watch.Size(), 1u);
+    TerminateByName("no-such-task.exe", 4242);
+    TerminateByName("untouched", 4242);
+    TerminateByName("", 4242);
+    TerminateByName(std::string(255, ' '), 4242);
+    Sleep(200);
+    EXPECT_TRUE(IsRunning(helper.process));
+    const std::vector<DWORD> ended = watch.EndedWithCode(4242);
+    EXPECT_TRUE(ended.empty()) << watch.Describe(ended);
+}
+
+TEST_F(ProcessApiTest, OwnProcessIsNeverEndedOrFrozen) {
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string ownName = path;
+    ownName = ownName.substr(ownName.rfind('\\') + 1);
+    EXPECT_EQ(OwnProgramName(), ProgramNameFromPath(path));
+    EXPECT_EQ(AsciiLower(OwnProgramName()), "win_tests");
+
+    // Another process of the same name still ends.
+    Child twin = StartCopy("sleeper.exe", AsciiLower(ownName));
+    TerminateByName(AsciiUpper(ownName), 5);
+    EXPECT_EQ(WaitForExit(twin.process), 5u);
+    EXPECT_TRUE(IsRunning(GetCurrentProcess()));
+
+    // A worker of our own process keeps running through a freeze of our own id.
+    HANDLE release = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    ASSERT_NE(release, nullptr);
+    DWORD workerId = 0;
+    HANDLE worker = CreateThread(nullptr, 0, WaitForRelease, release, 0, &workerId);
+    ASSERT_NE(worker, nullptr);
+    FreezeProcess(GetCurrentProcessId());
+    EXPECT_EQ(SuspendCountOf(workerId), 0);
+    SetEvent(release);
+    EXPECT_EQ(WaitForSingleObject(worker, 5000), WAIT_OBJECT_0);
+    DWORD workerResult = 1;
+    GetExitCodeThread(worker, &workerResult);
+    EXPECT_EQ(workerResult, WAIT_OBJECT_0);
+    CloseHandle(worker);
+    CloseHandle(release);
+}
+
+TEST_F(ProcessApiTest, FreezeProcessSuspendsEachThreadOncePerCall) {
+    Child target = StartCopy("many_threads.exe", "freeze_me.exe", "3");
+    Child other = StartCopy("many_threads.exe", "freeze_not.exe", "2");
+    ASSERT_TRUE(WaitFor([&] { return ThreadIdsOf(target.id).size() >= 4; }));
+    ASSERT_TRUE(WaitFor([&] { return ThreadIdsOf(other.id).size() >= 3; }));
+    Sleep(100); // let the threads settle into their waits
+    const std::vector<DWORD> threads = ThreadIdsOf(target.id);
+    const std::vector<DWORD> otherThreads = ThreadIdsOf(other.id);
+    for (DWORD t : threads)
+        ASSERT_EQ(SuspendCountOf(t), 0) << "thread " << t;
+
+    FreezeProcess(target.id);
+    for (DWORD t : threads)
+        EXPECT_EQ(SuspendCountOf(t), 1) << "thread " << t;
+    FreezeProcess(target.id);
+    for (DWORD t : threads)
+        EXPECT_EQ(SuspendCountOf(t), 2) << "thread " << t;
+    for (DWORD t : otherThreads)
+        EXPECT_EQ(SuspendCountOf(t), 0) << "other process's thread " << t;
+
+    // A frozen process can still be ended by name.
+    TerminateByName("freeze_me.exe", 9);
+    EXPECT_EQ(WaitForExit(target.process), 9u);
+    FreezeProcess(target.id); // gone: nothing to do
+    EXPECT_TRUE(IsRunning(other.process));
+}
+
+TEST_F(ProcessApiTest, SetProcessPriorityChangesTheClassAndRefusesClassZero) {
+    Child child = StartCopy("sleeper.exe", "priority_me.exe");
+    EXPECT_NE(SetProcessPriority(child.id, IDLE_PRIORITY_CLASS), 0);
+    EXPECT_EQ(ProcessPriority(child.id), static_cast<int32_t>(IDLE_PRIORITY_CLASS));
+    EXPECT_EQ(GetPriorityClass(child.process), static_cast<DWORD>(IDLE_PRIORITY_CLASS));
+
+    EXPECT_EQ(SetProcessPriority(child.id, 0), 0);
+    EXPECT_EQ(ProcessPriority(child.id), static_cast<int32_t>(IDLE_PRIORITY_CLASS));
+
+    EXPECT_NE(SetProcessPriority(child.id, BELOW_NORMAL_PRIORITY_CLASS), 0);
+    EXPECT_EQ(ProcessPriority(child.id), static_cast<int32_t>(BELOW_NORMAL_PRIORITY_CLASS));
+
+    ASSERT_EQ(children.EndAndRelease(child, 0), 0u);
+    EXPECT_EQ(SetProcessPriority(child.id, NORMAL_PRIORITY_CLASS), 0);
+}
+
+TEST_F(ProcessApiTest, RepeatedPrivilegeRequestsLeaveNoHandleOpen) {
+    // Wine cannot count a process's handles; the values that new handles get show a leak too.
+    EnablePrivilege("SeDebugPrivilege"); // anything loaded on first use is loaded now
+    const long before = OwnHandleCount();
+    const std::vector<uintptr_t> slotsBefore = NextHandleValues();
+    for (int i = 0; i < 1000; ++i) {
+        EnablePrivilege("SeDebugPrivilege");
+        EnablePrivilege("SeIncreaseBasePriorityPrivilege");
+        EnablePrivilege("NoSuchPrivilegeName");
+    }
+    EXPECT_EQ(OwnHandleCount(), before);
+    EXPECT_EQ(NextHandleValues(), slotsBefore);
+
+    // The reads and control operations close what they open too.
+    Child child = StartCopy("sleeper.exe", "handles.exe");
+    const long withChild = OwnHandleCount();
+    const std::vector<uintptr_t> slotsWithChild = NextHandleValues();
+    for (int i = 0; i < 50; ++i) {
+        FindProcessByName("handles.exe");
+        ProcessFileName(child.id);
+        ProcessMemory(child.id);
+        HasFullAccess(child.id);
+        ExamineModules(child.id);
+        NextModule();
+        ModuleFileName(child.id);
+        SetProcessPriority(child.id, NORMAL_PRIORITY_CLASS);
+        FreezeProcess(child.id);
+        TerminateByName("no-such-task.exe", 0);
+    }
+    EXPECT_EQ(OwnHandleCount(), withChild);
+    EXPECT_EQ(NextHandleValues(), slotsWithChild);
+}
+
+TEST_F(ProcessApiTest, WithoutPsapiEveryReadingIsEmptyAndNothingIsEnded) {
+    Child helper = StartCopy("sleeper.exe", "no_psapi.exe");
+    ReleaseSystemServices();
+    BindSystemServicesFrom("morvane-missing-psapi.dll", "kernel32.dll");
+
+    EXPECT_EQ(ExamineProcesses(), 0);
+    EXPECT_EQ(NextProcess(), 0);
+    EXPECT_EQ(ProcessName(), "");
+    EXPECT_TRUE(ReadProcessNames().empty());
+    EXPECT_EQ(FindProcessByName("no_psapi.exe"), 0u);
+    EXPECT_EQ(ProcessFileName(helper.id), "");
+    EXPECT_EQ(ProcessMemory(helper.id), 0u);
+    EXPECT_EQ(ExamineModules(helper.id), 0);
+    EXPECT_EQ(NextModule(), 0);
+    EXPECT_EQ(ModuleBase(), 0u);
+    EXPECT_EQ(ModuleName(helper.id), "");
+    EXPECT_EQ(ModuleFileName(helper.id), "");
+    TerminateByName("no_psapi.exe", 1);
+    Sleep(100);
+    EXPECT_TRUE(IsRunning(helper.process));
+    // What needs no psapi still works.
+    EXPECT_EQ(ProcessPriority(helper.id), static_cast<int32_t>(NORMAL_PRIORITY_CLASS));
+    EXPECT_EQ(HasFullAccess(helper.id), 1);
+
+    ReleaseSystemServices();
+    BindSystemServices();
+    EXPECT_EQ(FindProcessByName("no_psapi.exe"), helper.id) << "a fresh binding reads again";
+}
+
+TEST_F(ProcessApiTest, WithoutSnapshotFunctionsFreezeDoesNothing) {
+    Child target = StartCopy("many_threads.exe", "no_snapshot.exe", "2");
+    ASSERT_TRUE(WaitFor([&] { return ThreadIdsOf(target.id).size() >= 3; }));
+    ReleaseSystemServices();
+    // A library that has none of the snapshot functions stands in for an old kernel.
+    BindSystemServicesFrom("psapi.dll", "version.dll");
+    FreezeProcess(target.id);
+    for (DWORD t : ThreadIdsOf(target.id))
+        EXPECT_EQ(SuspendCountOf(t), 0) << "thread " << t;
+    EXPECT_EQ(FindProcessByName("no_snapshot.exe"), target.id) << "psapi is still bound";
+}

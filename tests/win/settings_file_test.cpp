@@ -1,0 +1,416 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "app/main_window.h"
+#include "settings/log_text.h"
+#include "settings/session_log.h"
+#include "settings/settings.h"
+#include "settings/settings_file.h"
+#include "settings/settings_text.h"
+#include "settings/time_format.h"
+
+namespace {
+
+std::string ReadFileBytes(const std::string& path) {
+    std::string text;
+    FILE* f = std::fopen(path.c_str(), "rb");
+    if (f == nullptr) return text;
+    char buf[4096];
+    size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0)
+        text.append(buf, n);
+    std::fclose(f);
+    return text;
+}
+
+void WriteFileBytes(const std::string& path, const std::string& bytes) {
+    FILE* f = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(f, nullptr) << path;
+    std::fwrite(bytes.data(), 1, bytes.size(), f);
+    std::fclose(f);
+}
+
+bool Exists(const std::string& path) {
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+void RemoveTree(const std::string& dir) {
+    WIN32_FIND_DATAA fd;
+    HANDLE h = FindFirstFileA((dir + "\\*").c_str(), &fd);
+    if (h != INVALID_HANDLE_VALUE) {
+        do {
+            const std::string name = fd.cFileName;
+            if (name == "." || name == "..") continue;
+            const std::string path = dir + "\\" + name;
+            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                RemoveTree(path);
+            } else {
+                SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileA(path.c_str());
+            }
+        } while (FindNextFileA(h, &fd));
+        FindClose(h);
+    }
+    RemoveDirectoryA(dir.c_str());
+}
+
+LRESULT CALLBACK TestWindowProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
+    return DefWindowProcA(w, msg, wp, lp);
+}
+
+// A scratch folder that plays the program's folder, and a hidden main window with a log list.
+class SettingsFileTest : public testing::Test {
+  protected:
+    void SetUp() override {
+        char temp[MAX_PATH];
+        ASSERT_GT(GetTempPathA(MAX_PATH, temp), 0u);
+        folder_ = std::string(temp) + "morvane-settings-" + std::to_string(GetCurrentProcessId()) +
+                  "-" + std::to_string(counter_++);
+        RemoveTree(folder_);
+        ASSERT_TRUE(CreateDirectoryA(folder_.c_str(), nullptr));
+        folder_ += "\\";
+        savedBase_ = SettingsBasePath;
+        SettingsBasePath = SettingsBasePathOf(folder_);
+        SetSettingsDefaults(g_Settings, folder_);
+
+        WNDCLASSA wc{};
+        wc.lpfnWndProc = TestWindowProc;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.lpszClassName = "MorvaneSettingsTestWindow";
+        RegisterClassA(&wc); // a second registration fails harmlessly
+        window_ = CreateWindowExA(0, wc.lpszClassName, "Morvane",
+                                  WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, 100,
+                                  100, 426, 439, nullptr, nullptr, wc.hInstance, nullptr);
+        ASSERT_NE(window_, nullptr);
+        CreateWindowExA(0, "LISTBOX", "", WS_CHILD | WS_VISIBLE | WS_VSCROLL | LBS_NOTIFY, 5, 324,
+                        400, 70, window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(LogList)),
+                        wc.hInstance, nullptr);
+        savedWindow_ = g_MainWindow; // other suites share the program's main window
+        g_MainWindow = window_;
+        ASSERT_NE(Control(LogList), nullptr);
+        g_LogLineCount = 0;
+    }
+
+    void TearDown() override {
+        g_MainWindow = savedWindow_;
+        if (window_ != nullptr) DestroyWindow(window_);
+        SettingsBasePath = savedBase_;
+        RemoveTree(folder_.substr(0, folder_.size() - 1));
+    }
+
+    HWND savedWindow_ = nullptr;
+
+    std::string IniPath() const { return SettingsBasePath + ".ini"; }
+    std::string LogPath() const { return SettingsBasePath + ".log"; }
+
+    void MoveTo(int x, int y) {
+        SetWindowPos(window_, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    POINT Position() const {
+        RECT r{};
+        GetWindowRect(window_, &r);
+        return POINT{r.left, r.top};
+    }
+    std::vector<std::string> ListLines() const { return LogListLines(); }
+
+    std::string folder_;
+    std::string savedBase_;
+    HWND window_ = nullptr;
+    static int counter_;
+};
+int SettingsFileTest::counter_ = 0;
+
+std::string ExpectedDefaultFile(const std::string& dir, int x, int y) {
+    return "[Morvane SetUp]\r\nAskTerminate = 1\r\nLogInfoStyle = 16\r\n"
+           "EnableTaskTerminate = 1\r\nEnableTaskFreeze = 1\r\nEnableDetectOwnTask = 1\r\n"
+           "EnableShowInfo = 1\r\nEnableSaveInfo = 1\r\nEnableRestoreWindow = 1\r\n"
+           "WindowX = " +
+           std::to_string(x) + "\r\nWindowY = " + std::to_string(y) + "\r\nCurrentDir = " + dir +
+           "\r\n";
+}
+
+} // namespace
+
+TEST(ProgramPathsWin, FolderOfTheRunningExe) {
+    const std::string exe = ProgramModuleFileName();
+    ASSERT_GT(exe.size(), 14u);
+    EXPECT_EQ(exe.substr(exe.size() - 13), "win_tests.exe");
+    const std::string folder = ProgramFolderOf(exe);
+    EXPECT_EQ(folder + "win_tests.exe", exe);
+    EXPECT_EQ(SettingsBasePathOf(folder), folder + "Morvane");
+}
+
+TEST_F(SettingsFileTest, SaveWritesExactBytesAndLeavesNoTemporaryFile) {
+    MoveTo(120, 80);
+    SaveSettings();
+    EXPECT_EQ(ReadFileBytes(IniPath()), ExpectedDefaultFile(folder_, 120, 80));
+    EXPECT_FALSE(Exists(IniPath() + ".tmp"));
+}
+
+TEST_F(SettingsFileTest, SaveReplacesALongerOldFileEntirely) {
+    WriteFileBytes(IniPath(), std::string(100000, 'x'));
+    g_Settings.AskTerminate = 4;
+    g_Settings.EnableShowInfo = 0;
+    g_Settings.CurrentDir = "D:\\Data\\";
+    MoveTo(-20, 7);
+    SaveSettings();
+    std::string expected = ExpectedDefaultFile("D:\\Data\\", -20, 7);
+    expected.replace(expected.find("AskTerminate = 1"), 16, "AskTerminate = 4");
+    expected.replace(expected.find("EnableShowInfo = 1"), 18, "EnableShowInfo = 0");
+    EXPECT_EQ(ReadFileBytes(IniPath()), expected);
+}
+
+TEST_F(SettingsFileTest, FailedSaveLeavesTheOldFileIntact) {
+    const std::string old = "[Morvane SetUp]\r\nAskTerminate = 2\r\n";
+    WriteFileBytes(IniPath(), old);
+    // The temporary file's name is taken by a folder, so the new content cannot be written.
+    ASSERT_TRUE(CreateDirectoryA((IniPath() + ".tmp").c_str(), nullptr));
+    SaveSettings();
+    EXPECT_EQ(ReadFileBytes(IniPath()), old);
+    EXPECT_FALSE(ReplaceFileContent(IniPath(), "new"));
+    EXPECT_EQ(ReadFileBytes(IniPath()), old);
+}
+
+TEST_F(SettingsFileTest, OldFileThatCannotBeReplacedStaysAndTheTemporaryGoes) {
+    const std::string old = "[Morvane SetUp]\r\nAskTerminate = 2\r\n";
+    WriteFileBytes(IniPath(), old);
+    // Held open by another program that does not let it be replaced.
+    HANDLE holder = CreateFileA(IniPath().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    SaveSettings();
+    CloseHandle(holder);
+    EXPECT_EQ(ReadFileBytes(IniPath()), old);
+    EXPECT_FALSE(Exists(IniPath() + ".tmp"));
+}
+
+TEST_F(SettingsFileTest, SaveIntoAMissingFolderCreatesNothing) {
+    SettingsBasePath = folder_ + "missing\\Morvane";
+    SaveSettings();
+    EXPECT_FALSE(Exists(folder_ + "missing"));
+    EXPECT_FALSE(Exists(IniPath()));
+}
+
+TEST_F(SettingsFileTest, MinimisedWindowSavesItsRestoredPosition) {
+    MoveTo(210, 150);
+    ShowWindow(window_, SW_SHOWMINNOACTIVE);
+    ASSERT_TRUE(IsIconic(window_));
+    RECT placeholder{};
+    GetWindowRect(window_, &placeholder);
+    ASSERT_FALSE(placeholder.left == 210 && placeholder.top == 150); // else this proves nothing
+    SaveSettings();
+    const std::string text = ReadFileBytes(IniPath());
+    EXPECT_EQ(ReadIniNumber(text, SettingsGroup, "WindowX", 12345), 210);
+    EXPECT_EQ(ReadIniNumber(text, SettingsGroup, "WindowY", 12345), 150);
+    ShowWindow(window_, SW_HIDE);
+}
+
+TEST_F(SettingsFileTest, LoadMovesTheWindowOnlyWhenAskedAndOnScreen) {
+    MoveTo(100, 100);
+    WriteFileBytes(IniPath(), "[Morvane SetUp]\r\nWindowX = 40\r\nWindowY = 30\r\n");
+    LoadSettings();
+    EXPECT_EQ(Position().x, 40);
+    EXPECT_EQ(Position().y, 30);
+
+    MoveTo(100, 100);
+    WriteFileBytes(IniPath(), "[Morvane SetUp]\r\nEnableRestoreWindow = 0\r\nWindowX = 40\r\n"
+                              "WindowY = 30\r\nAskTerminate = 2\r\n");
+    LoadSettings();
+    EXPECT_EQ(Position().x, 100);
+    EXPECT_EQ(Position().y, 100);
+    EXPECT_EQ(g_Settings.AskTerminate, 2);
+    EXPECT_EQ(g_Settings.EnableRestoreWindow, 0);
+}
+
+TEST_F(SettingsFileTest, PositionOffEveryMonitorIsNotApplied) {
+    const int screenRight =
+        GetSystemMetrics(SM_XVIRTUALSCREEN) + GetSystemMetrics(SM_CXVIRTUALSCREEN);
+    for (const char* pos : {"WindowX = -32000\r\nWindowY = -32000\r\n",
+                            "WindowX = 2147483647\r\nWindowY = 2147483647\r\n",
+                            "WindowX = -2147483648\r\nWindowY = 10\r\n"}) {
+        MoveTo(100, 100);
+        WriteFileBytes(IniPath(), std::string("[Morvane SetUp]\r\nLogInfoStyle = 8\r\n") + pos);
+        LoadSettings();
+        EXPECT_EQ(Position().x, 100) << pos;
+        EXPECT_EQ(Position().y, 100) << pos;
+        EXPECT_EQ(g_Settings.LogInfoStyle, 8) << pos; // the rest of the file still counts
+    }
+    // Partly on screen is still on a monitor.
+    MoveTo(100, 100);
+    WriteFileBytes(IniPath(), "[Morvane SetUp]\r\nWindowX = -200\r\nWindowY = 5\r\n");
+    LoadSettings();
+    EXPECT_EQ(Position().x, -200);
+    // Just past the right edge of the screen lies on none.
+    MoveTo(100, 100);
+    WriteFileBytes(IniPath(), "[Morvane SetUp]\r\nWindowX = " + std::to_string(screenRight + 5) +
+                                  "\r\nWindowY = 5\r\n");
+    LoadSettings();
+    EXPECT_EQ(Position().x, 100);
+}
+
+TEST_F(SettingsFileTest, MissingOrUnreadableFileKeepsDefaultsAndPlace) {
+    MoveTo(100, 100);
+    LoadSettings();
+    EXPECT_EQ(Position().x, 100);
+    EXPECT_EQ(g_Settings.AskTerminate, 1);
+    EXPECT_EQ(g_Settings.CurrentDir, folder_);
+    // A folder where the file should be cannot be read as one.
+    ASSERT_TRUE(CreateDirectoryA(IniPath().c_str(), nullptr));
+    LoadSettings();
+    EXPECT_EQ(g_Settings.AskTerminate, 1);
+    EXPECT_EQ(Position().x, 100);
+}
+
+TEST_F(SettingsFileTest, LoadWithoutWindowPositionKeepsThePlaceAndRoundTrips) {
+    MoveTo(77, 66);
+    WriteFileBytes(IniPath(), "[MORVANE SETUP]\nCurrentDir = E:\\x y\\  \nLogInfoStyle=32");
+    LoadSettings();
+    EXPECT_EQ(Position().x, 77);
+    EXPECT_EQ(Position().y, 66);
+    EXPECT_EQ(g_Settings.CurrentDir, "E:\\x y\\  ");
+    SaveSettings();
+    std::string expected = ExpectedDefaultFile("E:\\x y\\  ", 77, 66);
+    expected.replace(expected.find("LogInfoStyle = 16"), 17, "LogInfoStyle = 32");
+    EXPECT_EQ(ReadFileBytes(IniPath()), expected);
+}
+
+TEST_F(SettingsFileTest, BenchmarkLoadOfAOneMegabyteFile) {
+    std::string text = "[Morvane SetUp]\r\n";
+    while (text.size() < 1024 * 1024)
+        text += "; a comment line in the group\r\n";
+    text += "WindowX = 50\r\nWindowY = 60\r\nAskTerminate = 4\r\n";
+    WriteFileBytes(IniPath(), text);
+    const int rounds = 10;
+    const auto start = std::chrono::steady_clock::now();
+    for (int i = 0; i < rounds; ++i)
+        LoadSettings();
+    const double ms =
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_EQ(g_Settings.AskTerminate, 4);
+    EXPECT_EQ(Position().x, 50);
+    std::printf("LoadSettings of a %zu-byte file: %.2f ms each\n", text.size(), ms / rounds);
+}
+
+TEST_F(SettingsFileTest, LogLinePrefixesFollowTheStyleAndTheListCount) {
+    g_Settings.LogInfoStyle = 8;
+    AddLogLine("first");
+    AddLogLine("");
+    EXPECT_EQ(g_LogLineCount, 2);
+    g_Settings.LogInfoStyle = 16;
+    const Timestamp before = NowTimestamp();
+    AddLogLine("timed");
+    const Timestamp after = NowTimestamp();
+    g_Settings.LogInfoStyle = 32;
+    AddLogLine("plain");
+    g_Settings.LogInfoStyle = 0;
+    AddLogLine("zero");
+    g_Settings.LogInfoStyle = 8;
+    AddLogLine("sixth");
+
+    const std::vector<std::string> lines = ListLines();
+    ASSERT_EQ(lines.size(), 6u);
+    EXPECT_EQ(lines[0], "[ 1 ] - first");
+    EXPECT_EQ(lines[1], "[ 2 ] - ");
+    EXPECT_TRUE(lines[2] == FormatTimestamp("[ %hh:%ii:%ss ] - timed", before) ||
+                lines[2] == FormatTimestamp("[ %hh:%ii:%ss ] - timed", after))
+        << lines[2];
+    EXPECT_EQ(lines[3], "plain");
+    EXPECT_EQ(lines[4], "zero");
+    EXPECT_EQ(lines[5], "[ 6 ] - sixth");
+    EXPECT_EQ(g_LogLineCount, 6);
+    EXPECT_EQ(SendMessageA(Control(LogList), LB_GETCURSEL, 0, 0), 5);
+}
+
+TEST_F(SettingsFileTest, NumberingFollowsTheListNotTheCallCount) {
+    // Lines that reached the list some other way still count.
+    SendMessageA(Control(LogList), LB_ADDSTRING, 0, (LPARAM) "earlier");
+    SendMessageA(Control(LogList), LB_ADDSTRING, 0, (LPARAM) "earlier");
+    g_LogLineCount = 2;
+    g_Settings.LogInfoStyle = 8;
+    AddLogLine("x");
+    EXPECT_EQ(ListLines().back(), "[ 3 ] - x");
+    EXPECT_EQ(g_LogLineCount, 3);
+
+    // Without a main window nothing is counted.
+    g_MainWindow = nullptr;
+    AddLogLine("lost");
+    EXPECT_EQ(g_LogLineCount, 3);
+    g_MainWindow = window_;
+    AddLogLine("y");
+    EXPECT_EQ(ListLines().back(), "[ 4 ] - y");
+}
+
+TEST_F(SettingsFileTest, SessionBlockIsAppendedAfterExistingText) {
+    BuildSessionHeader();
+    const std::string header = SessionHeader;
+    ASSERT_EQ(header.size(), std::string("[ Session-Log: 06-03-2005 / 14:07:09 ]").size());
+    EXPECT_EQ(header.substr(0, 15), "[ Session-Log: ");
+
+    WriteFileBytes(LogPath(), "older block without line end");
+    g_Settings.LogInfoStyle = 32;
+    AddLogLine("Initialized tasks: 3");
+    AddLogLine("Terminated: x.exe");
+    const Timestamp before = NowTimestamp();
+    WriteSessionLog();
+    const Timestamp after = NowTimestamp();
+
+    const std::string text = ReadFileBytes(LogPath());
+    const std::string head = "older block without line end" + header +
+                             "\r\n  Initialized tasks: 3\r\n  Terminated: x.exe\r\n";
+    ASSERT_EQ(text.substr(0, head.size()), head);
+    const std::string tail = text.substr(head.size());
+    EXPECT_TRUE(tail == FormatTimestamp(SessionEndMask, before) + "\r\n\r\n" ||
+                tail == FormatTimestamp(SessionEndMask, after) + "\r\n\r\n")
+        << tail;
+
+    // A second run only adds.
+    WriteSessionLog();
+    const std::string twice = ReadFileBytes(LogPath());
+    EXPECT_EQ(twice.substr(0, text.size()), text);
+    EXPECT_EQ(twice.substr(text.size(), head.size() - 28), head.substr(28));
+}
+
+TEST_F(SettingsFileTest, EmptyRunStillWritesHeaderEndAndEmptyLine) {
+    SessionHeader = "H";
+    WriteSessionLog();
+    const std::string text = ReadFileBytes(LogPath());
+    ASSERT_GE(text.size(), 7u);
+    EXPECT_EQ(text.substr(0, 3), "H\r\n");
+    EXPECT_EQ(text.substr(3, 15), "[ Session-End: ");
+    EXPECT_EQ(text.substr(text.size() - 5), "]\r\n\r\n");
+    EXPECT_EQ(text.find('\n', 3), text.size() - 3);
+}
+
+TEST_F(SettingsFileTest, SessionLogSharesReadingWithOthers) {
+    WriteFileBytes(LogPath(), "x");
+    HANDLE reader = CreateFileA(LogPath().c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(reader, INVALID_HANDLE_VALUE);
+    SessionHeader = "H";
+    WriteSessionLog();
+    CloseHandle(reader);
+    EXPECT_EQ(ReadFileBytes(LogPath()).substr(0, 4), "xH\r\n");
+}
+
+TEST_F(SettingsFileTest, SessionLogThatCannotBeOpenedIsLeftAlone) {
+    // Locked by another program without sharing: nothing changes.
+    WriteFileBytes(LogPath(), "locked");
+    HANDLE locker = CreateFileA(LogPath().c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(locker, INVALID_HANDLE_VALUE);
+    SessionHeader = "H";
+    WriteSessionLog();
+    CloseHandle(locker);
+    EXPECT_EQ(ReadFileBytes(LogPath()), "locked");
+
+    // A folder that does not exist: no file is made anywhere.
+    SettingsBasePath = folder_ + "missing\\Morvane";
+    WriteSessionLog();
+    EXPECT_FALSE(Exists(folder_ + "missing"));
+}

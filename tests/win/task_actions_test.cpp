@@ -1,0 +1,334 @@
+// The task actions on a real main window in this process, over real helper processes.
+#include <gtest/gtest.h>
+
+#include "app/main_window.h"
+#include "proc/process_api.h"
+#include "settings/settings.h"
+#include "tasks/task_actions.h"
+#include "tasks/task_list.h"
+#include "tasks/task_refresh.h"
+#include "tasks/task_rules.h"
+#include "win/app_fixture.h"
+#include "win/test_support.h"
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+using namespace testsupport;
+
+namespace {
+
+const char kHelperName[] = "mvtask.exe";
+
+// Answers the message boxes this process shows, one answer per box, and records what they said.
+// Boxes beyond the given answers are cancelled, so a wrong count fails instead of hanging.
+class MessageBoxAnswerer {
+  public:
+    explicit MessageBoxAnswerer(std::vector<int> answers) : answers_(std::move(answers)) {
+        thread_ = std::thread([this] { Run(); });
+    }
+    ~MessageBoxAnswerer() {
+        stop_ = true;
+        thread_.join();
+    }
+    std::vector<std::string> titles;
+    std::vector<std::string> texts;
+
+  private:
+    void Run() {
+        size_t next = 0;
+        while (!stop_) {
+            HWND box = FindOwnMessageBox();
+            if (!box) {
+                Sleep(10);
+                continue;
+            }
+            char title[256] = {}, text[1024] = {};
+            GetWindowTextA(box, title, sizeof title);
+            GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+            titles.push_back(title);
+            texts.push_back(text);
+            const int answer = next < answers_.size() ? answers_[next] : IDCANCEL;
+            ++next;
+            PostMessageA(box, WM_COMMAND, answer, 0);
+            // Wait for the box to go before looking for the next one.
+            for (int i = 0; i < 500 && IsWindow(box); ++i)
+                Sleep(10);
+        }
+    }
+    static BOOL CALLBACK TakeMessageBox(HWND hwnd, LPARAM found) {
+        char cls[32] = {};
+        GetClassNameA(hwnd, cls, sizeof cls);
+        if (lstrcmpA(cls, "#32770") == 0 && IsWindowVisible(hwnd)) {
+            *reinterpret_cast<HWND*>(found) = hwnd;
+            return FALSE;
+        }
+        return TRUE;
+    }
+    static HWND FindOwnMessageBox() {
+        HWND found = nullptr;
+        EnumThreadWindows(MainThreadId(), TakeMessageBox, reinterpret_cast<LPARAM>(&found));
+        return found;
+    }
+    std::vector<int> answers_;
+    std::atomic<bool> stop_{false};
+    std::thread thread_;
+};
+
+std::vector<int> RowsNamed(const std::string& name) {
+    std::vector<int> rows;
+    for (int i = 0; i <= LastTaskIndex; ++i)
+        if (SameTextIgnoringCase(TaskTable[i].Name, name)) rows.push_back(i);
+    return rows;
+}
+
+class TaskActions : public testing::Test {
+  protected:
+    void SetUp() override {
+        BindSystemServices();
+        EnsureMainWindow();
+        SetSettingsDefaults(g_Settings, OwnFolder() + "\\");
+        g_Settings.LogInfoStyle = 32; // lines without prefix, so they compare exactly
+        g_Settings.AskTerminate = 4;
+        path_ = folder_.CopyHelper("sleeper.exe", kHelperName);
+        ASSERT_FALSE(path_.empty());
+        for (int i = 0; i < 3; ++i)
+            ASSERT_NE(children_.Start(path_).id, 0u);
+        RefreshTaskList();
+    }
+
+    void TearDown() override {
+        children_.KillAll();
+        ReleaseSystemServices();
+    }
+
+    // The first of our copies in the system's order: the one every row of the name shows.
+    DWORD FirstCopyId() const {
+        for (DWORD id : AllProcessIds())
+            for (const Child& c : children_.All())
+                if (c.id == id) return id;
+        return 0;
+    }
+    bool AllCopiesEnded() const {
+        return WaitFor([&] {
+            for (const Child& c : children_.All())
+                if (IsRunning(c.process)) return false;
+            return true;
+        });
+    }
+    bool AllCopiesRunning() const {
+        for (const Child& c : children_.All())
+            if (!IsRunning(c.process)) return false;
+        return true;
+    }
+    void CheckRow(int row) { SetRowState(Control(TaskList), row, true, false); }
+
+    TempFolder folder_;
+    ChildProcesses children_;
+    std::string path_;
+};
+
+TEST_F(TaskActions, RefreshShowsEveryCopyWithTheFirstCopysId) {
+    std::vector<int> rows = RowsNamed(kHelperName);
+    ASSERT_EQ(rows.size(), 3u);
+    const DWORD first = FirstCopyId();
+    HWND list = Control(TaskList);
+    for (int row : rows) {
+        EXPECT_EQ(static_cast<DWORD>(TaskTable[row].Pid), first);
+        EXPECT_TRUE(SameTextIgnoringCase(TaskTable[row].FileName, path_));
+        EXPECT_GT(TaskTable[row].MemorySize, 0);
+        EXPECT_FALSE(RowChecked(list, row));
+        EXPECT_FALSE(RowSelected(list, row));
+    }
+    EXPECT_EQ(static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0)), LastTaskIndex + 1);
+    EXPECT_EQ(ControlText(TaskFrame), "Active Tasks [ " + std::to_string(LastTaskIndex + 1) + " ]");
+    EXPECT_EQ(LastLogLine(), "Initialized tasks: " + std::to_string(LastTaskIndex + 1));
+}
+
+TEST_F(TaskActions, OneReadingGivesTheSameRowsAsTheLookupPerRow) {
+    // Wine's own processes may come and go; a pass whose count changed is read again.
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        const int32_t lastByLookup = FillTaskTableByLookup();
+        std::vector<TaskRecord> byLookup(TaskTable, TaskTable + lastByLookup + 1);
+        const int32_t last = FillTaskTable();
+        if (last != lastByLookup) continue;
+        ASSERT_EQ(RowsNamed(kHelperName).size(), 3u);
+        for (int32_t i = 0; i <= last; ++i) {
+            const TaskRecord& a = TaskTable[i];
+            const TaskRecord& b = byLookup[i];
+            EXPECT_EQ(a.Name, b.Name) << i;
+            EXPECT_EQ(a.Pid, b.Pid) << i;
+            EXPECT_EQ(a.FileName, b.FileName) << i;
+            EXPECT_EQ(a.Priority, b.Priority) << i;
+            EXPECT_EQ(a.Rights, b.Rights) << i;
+            EXPECT_EQ(a.DllCount, b.DllCount) << i;
+            EXPECT_EQ(a.Base, b.Base) << i;
+            // Working sets move between two readings; both must see the process.
+            EXPECT_EQ(a.MemorySize > 0, b.MemorySize > 0) << i;
+        }
+        return;
+    }
+    FAIL() << "the process list never held still for two readings";
+}
+
+TEST_F(TaskActions, TerminateOneCheckedRowEndsEveryCopy) {
+    std::vector<int> rows = RowsNamed(kHelperName);
+    ASSERT_EQ(rows.size(), 3u);
+    const int64_t size = TaskTable[rows[1]].MemorySize;
+    CheckRow(rows[1]);
+    const int mark = LogLineCount();
+    EXPECT_EQ(TerminateCheckedTasks(), 1);
+    EXPECT_TRUE(AllCopiesEnded());
+    std::vector<std::string> lines = LogLinesFrom(mark);
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[0], std::string("Terminated: ") + kHelperName);
+    EXPECT_EQ(lines[1], "Restored memory: " + std::to_string(size / 1024) + " KB");
+    EXPECT_EQ(lines[2].rfind("Initialized tasks: ", 0), 0u);
+    EXPECT_TRUE(RowsNamed(kHelperName).empty());
+}
+
+TEST_F(TaskActions, EveryTimeAskingHonoursYesNoAndCancel) {
+    g_Settings.AskTerminate = 1;
+    std::vector<int> rows = RowsNamed(kHelperName);
+    ASSERT_EQ(rows.size(), 3u);
+    CheckRow(rows[0]);
+    int mark = LogLineCount();
+    {
+        MessageBoxAnswerer answerer({IDNO});
+        EXPECT_EQ(TerminateCheckedTasks(), 0);
+        ASSERT_EQ(answerer.titles.size(), 1u);
+        EXPECT_EQ(answerer.titles[0], "Terminate Process");
+        EXPECT_EQ(answerer.texts[0], std::string(kHelperName) + "\n\nKill process structure?");
+    }
+    EXPECT_TRUE(LogLinesFrom(mark).empty());
+    EXPECT_TRUE(AllCopiesRunning());
+
+    // Cancel on the first question stops before anything is done; the second is never asked.
+    CheckRow(rows[2]);
+    {
+        MessageBoxAnswerer answerer({IDCANCEL, IDYES});
+        EXPECT_EQ(TerminateCheckedTasks(), 0);
+        EXPECT_EQ(answerer.titles.size(), 1u);
+    }
+    EXPECT_TRUE(LogLinesFrom(mark).empty());
+    EXPECT_TRUE(AllCopiesRunning());
+
+    {
+        MessageBoxAnswerer answerer({IDYES, IDNO});
+        EXPECT_EQ(TerminateCheckedTasks(), 1);
+        EXPECT_EQ(answerer.titles.size(), 2u);
+    }
+    EXPECT_TRUE(AllCopiesEnded());
+    std::vector<std::string> lines = LogLinesFrom(mark);
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[0], std::string("Terminated: ") + kHelperName);
+    EXPECT_EQ(lines[1].rfind("Restored memory: ", 0), 0u);
+}
+
+TEST_F(TaskActions, CriticalQuestionOnlyForSystem32Rows) {
+    g_Settings.AskTerminate = 2;
+    g_Settings.EnableTaskTerminate = 0; // keep Wine's own processes alive
+    int critical = -1;
+    for (int i = 0; i <= LastTaskIndex && critical < 0; ++i)
+        if (IsCriticalTask(TaskTable[i].FileName, TaskTable[i].Pid) && !TaskTable[i].Name.empty())
+            critical = i;
+    ASSERT_GE(critical, 0) << "Wine runs its services from system32";
+    std::vector<int> rows = RowsNamed(kHelperName);
+    CheckRow(critical);
+    CheckRow(rows[0]);
+    const int mark = LogLineCount();
+    {
+        MessageBoxAnswerer answerer({IDNO});
+        EXPECT_EQ(TerminateCheckedTasks(), 1);
+        ASSERT_EQ(answerer.titles.size(), 1u);
+        EXPECT_EQ(answerer.titles[0], "Terminate Critical Process");
+        EXPECT_EQ(answerer.texts[0],
+                  "Critical process detected!\n\nName: " + TaskTable[critical].Name + "\n\nFile: " +
+                      TaskTable[critical].FileName + "\n\nReally kill process structure?");
+    }
+    // The helper's row was confirmed without a question; with terminating off it still runs.
+    std::vector<std::string> lines = LogLinesFrom(mark);
+    ASSERT_GE(lines.size(), 2u);
+    EXPECT_EQ(lines[0], std::string("Terminated: ") + kHelperName);
+    EXPECT_EQ(lines[1].rfind("Restored memory: ", 0), 0u);
+    EXPECT_TRUE(AllCopiesRunning());
+}
+
+TEST_F(TaskActions, UnknownAskValueDoesNothing) {
+    g_Settings.AskTerminate = 3;
+    CheckRow(RowsNamed(kHelperName)[0]);
+    const int mark = LogLineCount();
+    EXPECT_EQ(TerminateCheckedTasks(), 0);
+    EXPECT_TRUE(LogLinesFrom(mark).empty());
+    EXPECT_TRUE(AllCopiesRunning());
+}
+
+TEST_F(TaskActions, NoCheckedRowDoesNothing) {
+    SetRowState(Control(TaskList), RowsNamed(kHelperName)[0], false, true); // selected only
+    const int mark = LogLineCount();
+    EXPECT_EQ(TerminateCheckedTasks(), 0);
+    EXPECT_TRUE(LogLinesFrom(mark).empty());
+    EXPECT_TRUE(AllCopiesRunning());
+}
+
+TEST_F(TaskActions, DetectChecksExactlyWhatTheRuleGives) {
+    HWND list = Control(TaskList);
+    SetRowState(list, 0, true, true);
+    DetectUnnecessaryTasks();
+    const std::string own = UpperAnsi(OwnProgramName() + ".exe");
+    int expected = 0;
+    bool sawExplorer = false;
+    for (int i = 0; i <= LastTaskIndex; ++i) {
+        const TaskRecord& r = TaskTable[i];
+        bool want = IsUnnecessaryTask(r.FileName, r.Name, own, 1);
+        EXPECT_EQ(RowChecked(list, i), want) << r.Name << " " << r.FileName;
+        EXPECT_FALSE(RowSelected(list, i));
+        expected += want ? 1 : 0;
+        if (SameTextIgnoringCase(r.Name, "explorer.exe")) {
+            sawExplorer = true;
+            EXPECT_FALSE(RowChecked(list, i));
+        }
+        if (SameTextIgnoringCase(r.Name, "win_tests.exe")) {
+            EXPECT_FALSE(RowChecked(list, i)) << "the own task is never detected";
+        }
+    }
+    EXPECT_TRUE(sawExplorer);
+    for (int row : RowsNamed(kHelperName))
+        EXPECT_TRUE(RowChecked(list, row));
+    EXPECT_EQ(LastLogLine(), "Detected unnecessary tasks: " + std::to_string(expected));
+}
+
+TEST_F(TaskActions, ClearCountsCheckedAndSelectedRows) {
+    HWND list = Control(TaskList);
+    std::vector<int> rows = RowsNamed(kHelperName);
+    SetRowState(list, rows[0], true, false);
+    SetRowState(list, rows[1], true, false);
+    SetRowState(list, rows[2], false, true);
+    ClearTaskChecks();
+    EXPECT_EQ(LastLogLine(), "Unchecked tasks: 3");
+    for (int i = 0; i <= LastTaskIndex; ++i) {
+        EXPECT_FALSE(RowChecked(list, i));
+        EXPECT_FALSE(RowSelected(list, i));
+    }
+    ClearTaskChecks();
+    EXPECT_EQ(LastLogLine(), "Unchecked tasks: 0");
+}
+
+TEST_F(TaskActions, TerminatingSwitchedOffLeavesEveryCopyRunning) {
+    g_Settings.EnableTaskTerminate = 0;
+    std::vector<int> rows = RowsNamed(kHelperName);
+    CheckRow(rows[0]);
+    CheckRow(rows[2]);
+    const int mark = LogLineCount();
+    EXPECT_EQ(TerminateCheckedTasks(), 1);
+    std::vector<std::string> lines = LogLinesFrom(mark);
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_EQ(lines[0], std::string("Terminated: ") + kHelperName);
+    EXPECT_EQ(lines[1], std::string("Terminated: ") + kHelperName);
+    EXPECT_EQ(lines[2].rfind("Restored memory: ", 0), 0u);
+    EXPECT_TRUE(AllCopiesRunning());
+    EXPECT_EQ(RowsNamed(kHelperName).size(), 3u);
+}
+
+} // namespace

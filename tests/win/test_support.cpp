@@ -1,0 +1,372 @@
+#include "win/test_support.h"
+
+#include <psapi.h>
+#include <tlhelp32.h>
+#include <winternl.h>
+
+#include <algorithm>
+#include <cstring>
+
+namespace testsupport {
+
+namespace {
+
+template <typename Fn> Fn BindFrom(const char* library, const char* name) {
+    HMODULE module = GetModuleHandleA(library);
+    if (module == nullptr) return nullptr;
+    return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
+}
+
+class Handle {
+  public:
+    explicit Handle(HANDLE h) : h_(h) {}
+    ~Handle() {
+        if (Valid()) CloseHandle(h_);
+    }
+    Handle(const Handle&) = delete;
+    Handle& operator=(const Handle&) = delete;
+    bool Valid() const { return h_ != nullptr && h_ != INVALID_HANDLE_VALUE; }
+    HANDLE Get() const { return h_; }
+
+  private:
+    HANDLE h_;
+};
+
+void RemoveTree(const std::string& folder) {
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            const std::string name = found.cFileName;
+            if (name == "." || name == "..") continue;
+            const std::string path = folder + "\\" + name;
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                RemoveTree(path);
+            else
+                DeleteFileA(path.c_str());
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
+    RemoveDirectoryA(folder.c_str());
+}
+
+} // namespace
+
+std::string OwnFolder() {
+    char path[MAX_PATH] = {};
+    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string text(path, length);
+    const size_t slash = text.rfind('\\');
+    return slash == std::string::npos ? std::string() : text.substr(0, slash);
+}
+
+std::string HelperPath(const std::string& exeName) {
+    return OwnFolder() + "\\" + exeName;
+}
+
+TempFolder::TempFolder() {
+    static LONG counter = 0;
+    char base[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, base);
+    const std::string root(base);
+    for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
+        const std::string candidate = root + "morvane-test-" +
+                                      std::to_string(GetCurrentProcessId()) + "-" +
+                                      std::to_string(InterlockedIncrement(&counter));
+        if (CreateDirectoryA(candidate.c_str(), nullptr)) path_ = candidate;
+    }
+}
+
+TempFolder::~TempFolder() {
+    if (path_.empty()) return;
+    // A process that just ended may hold its image for a moment longer.
+    for (int attempt = 0; attempt < 50; ++attempt) {
+        RemoveTree(path_);
+        if (GetFileAttributesA(path_.c_str()) == INVALID_FILE_ATTRIBUTES) return;
+        Sleep(20);
+    }
+}
+
+std::string TempFolder::CopyHelper(const std::string& helperExe, const std::string& newName) const {
+    if (path_.empty()) return std::string();
+    const std::string target = path_ + "\\" + newName;
+    if (!CopyFileA(HelperPath(helperExe).c_str(), target.c_str(), FALSE)) return std::string();
+    return target;
+}
+
+ChildProcesses::~ChildProcesses() {
+    KillAll();
+}
+
+Child ChildProcesses::Start(const std::string& exePath, const std::string& arguments) {
+    std::string commandLine = "\"" + exePath + "\"";
+    if (!arguments.empty()) commandLine += " " + arguments;
+    STARTUPINFOA startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessA(exePath.c_str(), &commandLine[0], nullptr, nullptr, FALSE, DETACHED_PROCESS,
+                        nullptr, nullptr, &startup, &info))
+        return Child{};
+    CloseHandle(info.hThread);
+    Child child{info.hProcess, info.dwProcessId};
+    children_.push_back(child);
+    WaitFor([&] { return !ExecutableNameOf(child.id).empty(); }, 20000);
+    return child;
+}
+
+DWORD ChildProcesses::EndAndRelease(const Child& child, UINT exitCode) {
+    for (auto it = children_.begin(); it != children_.end(); ++it) {
+        if (it->id != child.id || it->process != child.process) continue;
+        TerminateProcess(it->process, exitCode);
+        const DWORD code = WaitForExit(it->process);
+        CloseHandle(it->process);
+        const DWORD id = it->id;
+        children_.erase(it);
+        // Other holders of the process (the system's own helpers) may keep it for a moment.
+        WaitFor([id] {
+            Handle process(OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, id));
+            return !process.Valid();
+        });
+        return code;
+    }
+    return STILL_ACTIVE;
+}
+
+void ChildProcesses::KillAll() {
+    for (Child& child : children_) {
+        if (IsRunning(child.process)) TerminateProcess(child.process, 1);
+    }
+    for (Child& child : children_) {
+        WaitForSingleObject(child.process, 10000);
+        CloseHandle(child.process);
+    }
+    children_.clear();
+}
+
+ProcessWatch::ProcessWatch() {
+    for (DWORD id : AllProcessIds()) {
+        HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, id);
+        if (process != nullptr) watched_.push_back({id, ExecutableNameOf(id), process});
+    }
+}
+
+ProcessWatch::~ProcessWatch() {
+    for (const Watched& w : watched_)
+        CloseHandle(w.process);
+}
+
+std::vector<DWORD> ProcessWatch::EndedWithCode(DWORD exitCode) const {
+    std::vector<DWORD> ended;
+    for (const Watched& w : watched_) {
+        DWORD code = STILL_ACTIVE;
+        if (WaitForSingleObject(w.process, 0) == WAIT_OBJECT_0 &&
+            GetExitCodeProcess(w.process, &code) && code == exitCode)
+            ended.push_back(w.id);
+    }
+    std::sort(ended.begin(), ended.end());
+    return ended;
+}
+
+std::string ProcessWatch::Describe(const std::vector<DWORD>& ids) const {
+    std::string text;
+    for (DWORD id : ids) {
+        std::string name = "?";
+        for (const Watched& w : watched_)
+            if (w.id == id) name = w.name;
+        text += name + " (" + std::to_string(id) + ") ";
+    }
+    return text;
+}
+
+bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs, DWORD stepMs) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        if (condition()) return true;
+        if (GetTickCount() - start >= timeoutMs) return condition();
+        Sleep(stepMs);
+    }
+}
+
+bool IsRunning(HANDLE process) {
+    return WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
+}
+
+DWORD WaitForExit(HANDLE process, DWORD timeoutMs) {
+    if (WaitForSingleObject(process, timeoutMs) != WAIT_OBJECT_0) return STILL_ACTIVE;
+    DWORD code = STILL_ACTIVE;
+    GetExitCodeProcess(process, &code);
+    return code;
+}
+
+std::vector<DWORD> AllProcessIds() {
+    std::vector<DWORD> ids(4096);
+    for (;;) {
+        DWORD bytes = 0;
+        const DWORD offered = static_cast<DWORD>(ids.size() * sizeof(DWORD));
+        if (!EnumProcesses(ids.data(), offered, &bytes)) return {};
+        if (bytes < offered) {
+            ids.resize(bytes / sizeof(DWORD));
+            return ids;
+        }
+        ids.resize(ids.size() * 2);
+    }
+}
+
+std::string ExecutableNameOf(DWORD processId) {
+    Handle process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId));
+    if (!process.Valid()) return std::string();
+    HMODULE first = nullptr;
+    DWORD needed = 0;
+    if (!EnumProcessModules(process.Get(), &first, sizeof(first), &needed)) return std::string();
+    char name[MAX_PATH] = {};
+    const DWORD length = GetModuleBaseNameA(process.Get(), first, name, MAX_PATH);
+    return std::string(name, length);
+}
+
+std::vector<DWORD> ThreadIdsOf(DWORD processId) {
+    std::vector<DWORD> ids;
+    Handle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
+    if (!snapshot.Valid()) return ids;
+    THREADENTRY32 entry{};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = Thread32First(snapshot.Get(), &entry); more;
+         more = Thread32Next(snapshot.Get(), &entry)) {
+        if (entry.th32OwnerProcessID == processId) ids.push_back(entry.th32ThreadID);
+    }
+    return ids;
+}
+
+int SuspendCountOf(DWORD threadId) {
+    Handle thread(OpenThread(THREAD_SUSPEND_RESUME, FALSE, threadId));
+    if (!thread.Valid()) return -1;
+    const DWORD previous = SuspendThread(thread.Get());
+    if (previous == static_cast<DWORD>(-1)) return -1;
+    ResumeThread(thread.Get());
+    return static_cast<int>(previous);
+}
+
+int ModuleSnapshotCount(DWORD processId) {
+    Handle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, processId));
+    if (!snapshot.Valid()) return -1;
+    MODULEENTRY32 entry{};
+    entry.dwSize = sizeof(entry);
+    int count = 0;
+    for (BOOL more = Module32First(snapshot.Get(), &entry); more;
+         more = Module32Next(snapshot.Get(), &entry))
+        ++count;
+    return count;
+}
+
+uintptr_t ImageBaseOf(HANDLE process) {
+    using QueryFn = LONG(WINAPI*)(HANDLE, PROCESSINFOCLASS, PVOID, ULONG, PULONG);
+    const QueryFn query = BindFrom<QueryFn>("ntdll.dll", "NtQueryInformationProcess");
+    if (query == nullptr) return 0;
+    PROCESS_BASIC_INFORMATION basic{};
+    if (query(process, ProcessBasicInformation, &basic, sizeof(basic), nullptr) != 0) return 0;
+    // The environment block starts with four flag bytes padded to a pointer, then a mutant
+    // handle, then the image base.
+    const char* field = reinterpret_cast<const char*>(basic.PebBaseAddress) + 2 * sizeof(void*);
+    uintptr_t base = 0;
+    SIZE_T read = 0;
+    if (!ReadProcessMemory(process, field, &base, sizeof(base), &read) || read != sizeof(base))
+        return 0;
+    return base;
+}
+
+long OwnHandleCount() {
+    using CountFn = BOOL(WINAPI*)(HANDLE, PDWORD);
+    const CountFn count = BindFrom<CountFn>("kernel32.dll", "GetProcessHandleCount");
+    DWORD handles = 0;
+    if (count == nullptr || !count(GetCurrentProcess(), &handles) || handles == 0) return -1;
+    return static_cast<long>(handles);
+}
+
+std::vector<uintptr_t> NextHandleValues(int count) {
+    std::vector<HANDLE> handles;
+    std::vector<uintptr_t> values;
+    for (int i = 0; i < count; ++i) {
+        handles.push_back(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+        values.push_back(reinterpret_cast<uintptr_t>(handles.back()));
+    }
+    for (HANDLE h : handles)
+        if (h != nullptr) CloseHandle(h);
+    return values;
+}
+
+std::string AsciiLower(std::string text) {
+    for (char& c : text)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+    return text;
+}
+
+std::string AsciiUpper(std::string text) {
+    for (char& c : text)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
+    return text;
+}
+
+bool SameTextIgnoringCase(const std::string& a, const std::string& b) {
+    return AsciiLower(a) == AsciiLower(b);
+}
+
+bool WriteMinimalDll(const std::string& path, unsigned index) {
+    constexpr DWORD kFileAlign = 0x200;
+    constexpr DWORD kSectionAlign = 0x1000;
+    std::vector<unsigned char> image(2 * kFileAlign, 0);
+
+    IMAGE_DOS_HEADER dos{};
+    dos.e_magic = IMAGE_DOS_SIGNATURE;
+    dos.e_lfanew = sizeof(IMAGE_DOS_HEADER);
+    std::memcpy(image.data(), &dos, sizeof(dos));
+
+    IMAGE_NT_HEADERS nt{};
+    nt.Signature = IMAGE_NT_SIGNATURE;
+#if defined(_WIN64)
+    nt.FileHeader.Machine = IMAGE_FILE_MACHINE_AMD64;
+    nt.OptionalHeader.Magic = IMAGE_NT_OPTIONAL_HDR64_MAGIC;
+    nt.OptionalHeader.ImageBase = 0x180000000ULL + 0x10000ULL * index;
+    nt.FileHeader.Characteristics =
+        IMAGE_FILE_EXECUTABLE_IMAGE | IMAGE_FILE_DLL | IMAGE_FILE_LARGE_ADDRESS_AWARE;
+#else
+    nt.FileHeader.Machine = IMAGE_FILE_MACHINE_I386;
+    nt.OptionalHeader.Magic = IMAGE_NT_OPTIONAL_HDR32_MAGIC;
+    nt.OptionalHeader.ImageBase = 0x10000000 + 0x10000 * (index % 0x2000);
+    nt.FileHeader.Characteristics =
+        IMAGE_FILE_EXECUTABLE_IMAGE | IMAGE_FILE_DLL | IMAGE_FILE_32BIT_MACHINE;
+#endif
+    nt.FileHeader.NumberOfSections = 1;
+    nt.FileHeader.SizeOfOptionalHeader = sizeof(nt.OptionalHeader);
+    nt.OptionalHeader.SectionAlignment = kSectionAlign;
+    nt.OptionalHeader.FileAlignment = kFileAlign;
+    nt.OptionalHeader.MajorOperatingSystemVersion = 5;
+    nt.OptionalHeader.MajorSubsystemVersion = 5;
+    nt.OptionalHeader.SizeOfImage = 2 * kSectionAlign;
+    nt.OptionalHeader.SizeOfHeaders = kFileAlign;
+    nt.OptionalHeader.SizeOfInitializedData = kFileAlign;
+    nt.OptionalHeader.Subsystem = IMAGE_SUBSYSTEM_WINDOWS_GUI;
+    nt.OptionalHeader.SizeOfStackReserve = 0x100000;
+    nt.OptionalHeader.SizeOfStackCommit = 0x1000;
+    nt.OptionalHeader.SizeOfHeapReserve = 0x100000;
+    nt.OptionalHeader.SizeOfHeapCommit = 0x1000;
+    nt.OptionalHeader.NumberOfRvaAndSizes = IMAGE_NUMBEROF_DIRECTORY_ENTRIES;
+    std::memcpy(image.data() + dos.e_lfanew, &nt, sizeof(nt));
+
+    IMAGE_SECTION_HEADER section{};
+    std::memcpy(section.Name, ".data", 5);
+    section.Misc.VirtualSize = 0x10;
+    section.VirtualAddress = kSectionAlign;
+    section.SizeOfRawData = kFileAlign;
+    section.PointerToRawData = kFileAlign;
+    section.Characteristics = IMAGE_SCN_CNT_INITIALIZED_DATA | IMAGE_SCN_MEM_READ;
+    std::memcpy(image.data() + dos.e_lfanew + sizeof(nt), &section, sizeof(section));
+
+    Handle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.Valid()) return false;
+    DWORD written = 0;
+    return WriteFile(file.Get(), image.data(), static_cast<DWORD>(image.size()), &written,
+                     nullptr) &&
+           written == image.size();
+}
+
+} // namespace testsupport

@@ -1,0 +1,127 @@
+// Utilities for Windows-side tests that work with real processes: a private temp folder,
+// helper programs copied under chosen names, started children that are always ended, and
+// independent views of processes and threads to check results against.
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace testsupport {
+
+// Folder of the running test program; helper programs are built beside it.
+std::string OwnFolder();
+// Full path of a helper program built beside the test program ("sleeper.exe").
+std::string HelperPath(const std::string& exeName);
+
+// A fresh folder under the temp path, removed with everything in it on destruction.
+class TempFolder {
+  public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    const std::string& Path() const { return path_; }
+    // Copies a helper built beside the test program into this folder as `newName`; returns
+    // the new path, or empty on failure.
+    std::string CopyHelper(const std::string& helperExe, const std::string& newName) const;
+
+  private:
+    std::string path_;
+};
+
+struct Child {
+    HANDLE process = nullptr; // owned by the ChildProcesses that started it
+    DWORD id = 0;
+};
+
+// Programs started by a test. Whatever is still running when the owner goes out of scope is
+// terminated and waited for, so no test leaves processes behind.
+class ChildProcesses {
+  public:
+    ChildProcesses() = default;
+    ~ChildProcesses();
+    ChildProcesses(const ChildProcesses&) = delete;
+    ChildProcesses& operator=(const ChildProcesses&) = delete;
+
+    // Starts `exePath` with `arguments`, without a console; waits until the system can name its
+    // executable so callers see a fully started process. Returns a Child with id 0 on failure.
+    Child Start(const std::string& exePath, const std::string& arguments = std::string());
+    // Terminates one child, waits for it, closes its handle and waits until its id no longer
+    // names a process that can be opened. Returns the exit code (STILL_ACTIVE when it did not end).
+    DWORD EndAndRelease(const Child& child, UINT exitCode = 1);
+    void KillAll();
+    const std::vector<Child>& All() const { return children_; }
+
+  private:
+    std::vector<Child> children_;
+};
+
+// Holds every process running at its construction open for waiting, so that a test can tell
+// later which of them were ended with a given exit code. Processes that end on their own (Wine
+// ends its desktop process when it has nothing to show) are told apart by their exit code.
+class ProcessWatch {
+  public:
+    ProcessWatch();
+    ~ProcessWatch();
+    ProcessWatch(const ProcessWatch&) = delete;
+    ProcessWatch& operator=(const ProcessWatch&) = delete;
+
+    // Ids of the watched processes that have ended with `exitCode`, in ascending order.
+    std::vector<DWORD> EndedWithCode(DWORD exitCode) const;
+    // "name (id) " for each id, for failure messages.
+    std::string Describe(const std::vector<DWORD>& ids) const;
+    size_t Size() const { return watched_.size(); }
+
+  private:
+    struct Watched {
+        DWORD id;
+        std::string name;
+        HANDLE process;
+    };
+    std::vector<Watched> watched_;
+};
+
+// Polls `condition` every `stepMs` until it holds or `timeoutMs` passed; returns its last
+// value.
+bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = 10000, DWORD stepMs = 20);
+
+bool IsRunning(HANDLE process);
+// Waits for a process to end; returns its exit code, or STILL_ACTIVE on timeout.
+DWORD WaitForExit(HANDLE process, DWORD timeoutMs = 10000);
+
+// Process ids as the system lists them now, all of them.
+std::vector<DWORD> AllProcessIds();
+// Base name of a process's executable read without the program's process layer; empty
+// when it cannot be read.
+std::string ExecutableNameOf(DWORD processId);
+// Thread ids of one process from a thread snapshot.
+std::vector<DWORD> ThreadIdsOf(DWORD processId);
+// Suspend count of a thread, observed by suspending and at once resuming it; -1 when the
+// thread cannot be opened or suspended.
+int SuspendCountOf(DWORD threadId);
+// Number of modules in a process per a module snapshot; -1 when none can be taken.
+int ModuleSnapshotCount(DWORD processId);
+// Load address of a process's executable as its process environment block records it.
+uintptr_t ImageBaseOf(HANDLE process);
+// Handles currently open in this process; -1 when the system cannot say (Wine reports 0).
+long OwnHandleCount();
+// The values that the next `count` new handles of this process get. New handles take the
+// lowest free slots, so a handle leaked in between changes this signature.
+std::vector<uintptr_t> NextHandleValues(int count = 8);
+
+// Lower-case / upper-case copies for ASCII letters only.
+std::string AsciiLower(std::string text);
+std::string AsciiUpper(std::string text);
+// Case-insensitive ASCII comparison of two names or paths.
+bool SameTextIgnoringCase(const std::string& a, const std::string& b);
+
+// Writes a minimal 64- or 32-bit DLL image (no code, no imports) that the loader can map;
+// one per distinct path gives a test as many modules as it needs. Distinct preferred bases
+// (`index` picks one) spare the loader from moving each image.
+bool WriteMinimalDll(const std::string& path, unsigned index = 0);
+
+} // namespace testsupport

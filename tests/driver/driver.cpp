@@ -532,9 +532,11 @@ bool MouseClick(HWND window, int x, int y) {
     POINT p = ClientOrigin(window);
     p.x += x;
     p.y += y;
-    // Only click where the window can be seen: what lies on top of it would get the click.
+    // Only click where the window can be seen: another window on top would get the click. Within
+    // the window the target's own hit test decides (a group box, say, lets clicks through to what
+    // lies under it), which a geometric look from here cannot, so only the top level is compared.
     HWND hit = WindowFromPoint(p);
-    if (hit != window && !IsChild(window, hit)) return false;
+    if (!hit || GetAncestor(hit, GA_ROOT) != GetAncestor(window, GA_ROOT)) return false;
     if (!SetCursorPos(p.x, p.y)) return false;
     INPUT inputs[2] = {};
     inputs[0].type = inputs[1].type = INPUT_MOUSE;

@@ -7,6 +7,7 @@
 //   listbox PID ID          one line per list box line
 //   click PID ID            clicks the button with this ID
 //   close PID SECONDS       closes the window, waits for the end and prints the exit code
+//   close-all SECONDS       the same for every window titled "Morvane": one "PID CODE" line each
 //
 // Fields are separated by tabs. The exit code is 0 on success, 1 on failure, 2 on misuse.
 #include "driver.h"
@@ -15,12 +16,14 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace {
 
 int Usage() {
     std::fputs("usage: morvane-driver start EXE [FOLDER] | wait-window PID SECONDS | controls PID"
-               " | listview PID ID | listbox PID ID | click PID ID | close PID SECONDS\n",
+               " | listview PID ID | listbox PID ID | click PID ID | close PID SECONDS"
+               " | close-all SECONDS\n",
                stderr);
     return 2;
 }
@@ -54,6 +57,14 @@ HWND MainWindowOf(DWORD pid) {
     return data.found;
 }
 
+BOOL CALLBACK CollectMorvane(HWND w, LPARAM param) {
+    char title[16] = {};
+    GetWindowTextA(w, title, sizeof title);
+    if (std::strcmp(title, "Morvane") == 0)
+        reinterpret_cast<std::vector<HWND>*>(param)->push_back(w);
+    return TRUE;
+}
+
 int Fail(const char* what) {
     std::fprintf(stderr, "morvane-driver: %s\n", what);
     return 1;
@@ -71,6 +82,32 @@ int main(int argc, char** argv) {
         process.Detach();
         std::printf("%lu\n", static_cast<unsigned long>(process.Id()));
         return 0;
+    }
+
+    if (verb == "close-all") {
+        unsigned long seconds = 0;
+        if (!ParseNumber(argv[2], &seconds)) return Usage();
+        std::vector<HWND> windows;
+        EnumWindows(CollectMorvane, reinterpret_cast<LPARAM>(&windows));
+        const DWORD start = GetTickCount();
+        int result = 0;
+        for (HWND w : windows) {
+            DWORD pid = 0;
+            GetWindowThreadProcessId(w, &pid);
+            driver::Process process;
+            DWORD code = 0;
+            const DWORD used = GetTickCount() - start;
+            const DWORD left = used < seconds * 1000 ? seconds * 1000 - used : 0;
+            if (!process.Attach(pid) || !driver::CloseAndWait(w, process, left, &code)) {
+                std::fprintf(stderr, "morvane-driver: %lu still running\n",
+                             static_cast<unsigned long>(pid));
+                result = 1;
+                continue;
+            }
+            std::printf("%lu %lu\n", static_cast<unsigned long>(pid),
+                        static_cast<unsigned long>(code));
+        }
+        return result;
     }
 
     unsigned long pid = 0;

@@ -147,10 +147,12 @@ bool SelectTab(HWND tabs, int index);
 
 // --- Acting -----------------------------------------------------------------------------------
 
-// Clicks a push button, check box or radio button (BM_CLICK) and waits until the target has
-// handled the click and whatever it started. False when the button is hidden or disabled (a
-// user could not click it either) or when the click was not handled within the time, e.g.
-// because it opened a modal box: use PostClick for those.
+// Clicks a push button, check box or radio button (BM_CLICK, posted like a real click so that
+// the target's loop sees it as it sees the user's) and lets the target catch up: a message round
+// trip, a short pause and another round trip. That covers what the click does directly; an
+// action that pauses or runs a loop of its own may still be going on, so wait for its visible
+// effect with WaitUntil. False when the button is hidden or disabled (a user could not click it
+// either) or the target stopped answering. For clicks that open a modal box use PostClick.
 bool Click(HWND button, DWORD timeoutMs = kWaitTimeoutMs);
 // Queues the click and returns at once.
 bool PostClick(HWND button);

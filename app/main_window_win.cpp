@@ -1,6 +1,7 @@
 #include "app/main_window.h"
 
 #include "app/layout.h"
+#include "app/setup_panel.h"
 #include "settings/settings.h"
 #include "settings/settings_file.h"
 
@@ -51,6 +52,13 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
         // Only notifications from child controls are events; the code itself is not examined.
         if (lParam != 0) PushEvent({EventKind::Command, LOWORD(wParam)});
         return 0;
+    case WM_NOTIFY: {
+        // A tab picked on the Setup page: its controls follow at once, without a loop event.
+        const NMHDR* header = reinterpret_cast<const NMHDR*>(lParam);
+        if (header && header->idFrom == SetupTabs && header->code == TCN_SELCHANGE)
+            ShowSelectedSetupTab();
+        return DefWindowProcA(hwnd, message, wParam, lParam);
+    }
     case WM_CLOSE:
         // The loops run Shutdown; the window must stay until then.
         PushEvent({EventKind::Close, -1});

@@ -1,4 +1,83 @@
+#include "app/format.h"
+#include "app/main_window.h"
+#include "exports/export_viewer.h"
+#include "proc/process_api.h"
+#include "settings/session_log.h"
 #include "tasks/task_actions.h"
+#include "tasks/task_info.h"
+#include "tasks/task_table.h"
 
-// Placeholder until the module page lands.
-void ShowTaskModules() {}
+#include <cstdint>
+
+namespace {
+
+const int kTaskTableSize = static_cast<int>(sizeof TaskTable / sizeof TaskTable[0]);
+
+HWND CreateModuleList(const RECT& taskListRect) {
+    RECT r = taskListRect;
+    r.bottom -= 2;
+    HWND list = CreateListView(ModuleList, r, 0, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
+    AddListColumn(list, 0, "Entry", 39);
+    AddListColumn(list, 1, "DLL", 225);
+    AddListColumn(list, 2, "Base", 90);
+    AddListColumn(list, 3, "Filename", (taskListRect.right - taskListRect.left) - 21);
+    return list;
+}
+
+} // namespace
+
+void ShowTaskModules() {
+    const int selected = static_cast<int>(
+        SendMessageA(Control(TaskList), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+    if (selected < 0) {
+        AddLogLine("Please select a task first...");
+        return;
+    }
+    // A task without a process id (the idle row, or a name no process bears any more) has no
+    // modules to read: the module cursor would still stand on another process's entries.
+    if (selected > LastTaskIndex || selected >= kTaskTableSize || TaskTable[selected].Pid == 0) {
+        AddLogLine("No info available...");
+        return;
+    }
+    const TaskRecord task = TaskTable[selected];
+    const ProcessId pid = static_cast<ProcessId>(task.Pid);
+    const int count = ExamineModules(pid);
+    NextModule(); // the program file itself is not listed
+    const int last = count - 2;
+    if (last < 0) {
+        AddLogLine("No info available...");
+        return;
+    }
+
+    const RECT taskListRect = ControlRect(TaskList);
+    const PageState page = EnterPage(TaskList, {TerminateButton},
+                                     {SetupButton, RefreshButton, DetectButton, ClearButton});
+    HWND list = Control(ModuleList);
+    if (!list)
+        list = CreateModuleList(taskListRect);
+    else
+        ShowWindow(list, SW_SHOW);
+    SetControlText(TaskFrame, task.Name + " [ " + Decimal(last + 1) + " ]");
+    SetControlText(TerminateButton, "Back");
+    AddLogLine("Traced dll's of " + task.Name + ": " + Decimal(last + 1));
+
+    SendMessageA(list, WM_SETREDRAW, FALSE, 0);
+    for (int k = 0; k <= last; ++k) {
+        NextModule();
+        const std::string name = ModuleName(pid);
+        // Pointer width, so the 32-bit build shows addresses above 2 GB as negative numbers.
+        const std::string base = Decimal(static_cast<intptr_t>(ModuleBase()));
+        const std::string file = ModuleFileName(pid);
+        AddListRow(list, {EntryCell(k + 1), name, base, file});
+    }
+    SendMessageA(list, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(list, nullptr, TRUE);
+
+    for (;;) {
+        const Event event = WaitEvent(true);
+        if (event.kind == EventKind::Close) Shutdown();
+        if (event.id == TerminateButton) break;
+        if (event.id == InfoButton) ShowExports(std::string());
+    }
+    LeavePage(page, ModuleList);
+}

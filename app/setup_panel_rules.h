@@ -1,0 +1,46 @@
+// The Setup page's rules that need no window: how the preferences map to its option buttons and
+// check boxes, the Start button's working folder, the dialog's folder and the About text.
+#pragma once
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "settings/settings.h"
+
+// The bits that the confirmation options (15, 16, 17) and the info-style options (19, 20, 21)
+// stand for, in the order of their buttons.
+constexpr std::array<int32_t, 3> kAskTerminateBits = {1, 2, 4};
+constexpr std::array<int32_t, 3> kLogInfoStyleBits = {8, 16, 32};
+
+// Which option of a group is checked for a value: the buttons are set in order and checking one
+// clears the others, so the last set bit wins. -1 when the value has none of the group's bits.
+int CheckedOption(int32_t value, const std::array<int32_t, 3>& bits);
+
+// What the Preferences tab shows: the checked option of each group (-1 for none) and the six
+// check boxes in the order of their IDs (23 to 28).
+struct PreferenceChoices {
+    int askOption = -1;
+    int styleOption = -1;
+    std::array<bool, 6> flags = {};
+};
+
+PreferenceChoices ChoicesFromSettings(const Settings& settings);
+// Writes the choices back. A group with nothing checked leaves its field as it was; every flag
+// becomes exactly 0 or 1.
+void StorePreferences(Settings& settings, const PreferenceChoices& choices);
+
+// The folder a started program runs in: the command up to and including its last backslash, or
+// nothing when there is no backslash after the first character.
+std::string WorkingFolder(const std::string& command);
+// The folder part of a chosen file, with its trailing backslash (empty without one).
+std::string FolderOf(const std::string& path);
+
+// The lines of the About text around the build stamp, and the text as the page shows it (lines
+// joined by line feeds).
+std::vector<std::string> AboutLines(const std::string& version, const std::string& buildStamp);
+std::string AboutText(const std::string& version, const std::string& buildStamp);
+
+// A filter of "description|pattern|..." entries in the form the file dialogs take: each part
+// ended by a NUL, the whole list by a second NUL.
+std::string DialogFilter(const std::string& barSeparated);

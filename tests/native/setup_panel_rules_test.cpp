@@ -1,0 +1,97 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "app/setup_panel_rules.h"
+
+TEST(CheckedOption, LastSetBitOfTheGroupWins) {
+    EXPECT_EQ(CheckedOption(1, kAskTerminateBits), 0);
+    EXPECT_EQ(CheckedOption(2, kAskTerminateBits), 1);
+    EXPECT_EQ(CheckedOption(4, kAskTerminateBits), 2);
+    EXPECT_EQ(CheckedOption(3, kAskTerminateBits), 1);
+    EXPECT_EQ(CheckedOption(5, kAskTerminateBits), 2);
+    EXPECT_EQ(CheckedOption(-1, kAskTerminateBits), 2);
+    // Bits of the other group, or none at all, check nothing.
+    EXPECT_EQ(CheckedOption(0, kAskTerminateBits), -1);
+    EXPECT_EQ(CheckedOption(8, kAskTerminateBits), -1);
+    EXPECT_EQ(CheckedOption(16, kLogInfoStyleBits), 1);
+    EXPECT_EQ(CheckedOption(8 | 32, kLogInfoStyleBits), 2);
+    EXPECT_EQ(CheckedOption(7 | 64, kLogInfoStyleBits), -1);
+}
+
+TEST(Preferences, ShownFromTheRecordAndStoredBackNormalised) {
+    Settings s;
+    s.AskTerminate = 3;
+    s.LogInfoStyle = 0;
+    s.EnableTaskFreeze = 7;
+    s.EnableSaveInfo = 0;
+    s.EnableDetectOwnTask = -5;
+    PreferenceChoices c = ChoicesFromSettings(s);
+    EXPECT_EQ(c.askOption, 1);
+    EXPECT_EQ(c.styleOption, -1);
+    // 23 terminate, 24 freeze, 25 own task, 26 show, 27 save, 28 restore
+    const std::array<bool, 6> flags = {true, true, true, true, false, true};
+    EXPECT_EQ(c.flags, flags);
+
+    StorePreferences(s, c);
+    EXPECT_EQ(s.AskTerminate, 2);
+    EXPECT_EQ(s.LogInfoStyle, 0); // nothing checked: left as it was
+    EXPECT_EQ(s.EnableTaskFreeze, 1);
+    EXPECT_EQ(s.EnableDetectOwnTask, 1);
+    EXPECT_EQ(s.EnableSaveInfo, 0);
+
+    c.askOption = 2;
+    c.styleOption = 0;
+    c.flags = {false, false, false, false, true, false};
+    StorePreferences(s, c);
+    EXPECT_EQ(s.AskTerminate, 4);
+    EXPECT_EQ(s.LogInfoStyle, 8);
+    EXPECT_EQ(s.EnableTaskTerminate, 0);
+    EXPECT_EQ(s.EnableShowInfo, 0);
+    EXPECT_EQ(s.EnableRestoreWindow, 0);
+    EXPECT_EQ(s.EnableSaveInfo, 1);
+}
+
+TEST(WorkingFolder, UpToTheLastBackslashAfterTheFirstCharacter) {
+    EXPECT_EQ(WorkingFolder("C:\\Tools\\edit.exe"), "C:\\Tools\\");
+    EXPECT_EQ(WorkingFolder("\\\\server\\share\\run.exe"), "\\\\server\\share\\");
+    EXPECT_EQ(WorkingFolder("C:\\Tools\\"), "C:\\Tools\\");
+    EXPECT_EQ(WorkingFolder("notepad.exe"), "");
+    EXPECT_EQ(WorkingFolder("\\edit.exe"), "");
+    EXPECT_EQ(WorkingFolder(""), "");
+}
+
+TEST(FolderOf, ChosenFileGivesItsFolderWithBackslash) {
+    EXPECT_EQ(FolderOf("C:\\Windows\\system32\\kernel32.dll"), "C:\\Windows\\system32\\");
+    EXPECT_EQ(FolderOf("C:\\a.exe"), "C:\\");
+    EXPECT_EQ(FolderOf("a.exe"), "");
+}
+
+TEST(AboutText, TwelveLinesAroundTheStamp) {
+    const std::vector<std::string> lines = AboutLines("v1.02.41", "[ STAMP ]");
+    ASSERT_EQ(lines.size(), 12u);
+    EXPECT_EQ(lines[0], "Morvane v1.02.41");
+    EXPECT_FALSE(lines[1].empty());
+    EXPECT_EQ(lines[3], "[ STAMP ]");
+    EXPECT_EQ(lines[5], "Thanks to:");
+    EXPECT_FALSE(lines[6].empty());
+    EXPECT_FALSE(lines[7].empty());
+    EXPECT_FALSE(lines[9].empty());
+    for (size_t blank : {2u, 4u, 8u, 10u})
+        EXPECT_EQ(lines[blank], "") << blank;
+    EXPECT_EQ(lines[11], "http://morvane.quillfen.example");
+
+    const std::string text = AboutText("v1.02.41", "[ STAMP ]");
+    EXPECT_EQ(text.rfind("Morvane v1.02.41\n", 0), 0u);
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 11);
+    EXPECT_EQ(text.find('\r'), std::string::npos);
+    EXPECT_NE(text.back(), '\n');
+}
+
+TEST(DialogFilter, BarsBecomeNulsAndTheListEndsTwice) {
+    const std::string f = DialogFilter("Text (*.txt)|*.txt");
+    EXPECT_EQ(f, std::string("Text (*.txt)\0*.txt\0\0", 20));
+    const std::string two = DialogFilter("EXE/DLL - Executables|*.exe;*.dll|All Files (*.*)|*.*");
+    EXPECT_EQ(std::count(two.begin(), two.end(), '\0'), 5);
+    EXPECT_EQ(two.substr(two.size() - 5), std::string("*.*\0\0", 5));
+}

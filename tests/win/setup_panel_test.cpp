@@ -1,0 +1,526 @@
+// The Setup page on a real main window in this process. Every visit is driven by messages
+// posted before RunSetupPanel is called; its own loop handles them and returns on Back.
+#include <gtest/gtest.h>
+
+#include "app/main_window.h"
+#include "app/setup_panel.h"
+#include "settings/settings.h"
+#include "win/app_fixture.h"
+#include "win/page_driving.h"
+
+#include <commctrl.h>
+
+#include <cstdio>
+#include <thread>
+
+namespace {
+
+const int kPanelIds[] = {14, 15, 16, 17, 18, 19, 20, 21, 22, 23, 24, 25,
+                         26, 27, 28, 29, 33, 34, 35, 30, 31, 32, 36, 37};
+const int kTaskButtons[] = {SetupButton, RefreshButton, DetectButton, ClearButton, InfoButton};
+
+int PageOf(int id) {
+    if (id <= 28) return 0;
+    return id <= 35 ? 1 : 2;
+}
+
+bool EndsWith(const std::string& text, const std::string& tail) {
+    return text.size() >= tail.size() &&
+           text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+bool IsChecked(int id) {
+    return SendMessageA(Control(id), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+int SelectedTab() {
+    return static_cast<int>(SendMessageA(Control(SetupTabs), TCM_GETCURSEL, 0, 0));
+}
+
+void PostSelectTab(int index) {
+    PostMessageA(Control(SetupTabs), TCM_SETCURSEL, index, 0);
+}
+
+// Only the selected page's controls are shown, and none while the tab control is hidden.
+void ExpectPageShown(int page) {
+    for (int id : kPanelIds)
+        EXPECT_EQ(IsShown(id), PageOf(id) == page) << "control " << id << ", page " << page;
+}
+
+std::string ExeFolder() {
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string folder = path;
+    return folder.substr(0, folder.rfind('\\') + 1);
+}
+
+std::string WithoutTrailingBackslash(std::string folder) {
+    if (folder.size() > 3 && folder.back() == '\\') folder.pop_back();
+    return folder;
+}
+
+class SetupPanel : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        EnsureMainWindow();
+        PrepareProbes();
+        SetSettingsDefaults(g_Settings, ProgramFolder);
+        ApplyLogVisibility();
+    }
+    void TearDown() override {
+        SetSettingsDefaults(g_Settings, ProgramFolder);
+        ApplyLogVisibility();
+    }
+    // Opens the page once and leaves it, so that its controls exist.
+    static void Visit() {
+        PostClick(TerminateButton);
+        RunSetupPanel();
+    }
+};
+
+struct Expected {
+    int id;
+    const char* className;
+    const char* text;
+    LONG_PTR type; // the BS_/SS_ kind bits
+    int x, y, w, h;
+};
+
+TEST_F(SetupPanel, FirstVisitBuildsThePagesOverTheTaskList) {
+    const bool firstVisit = Control(SetupTabs) == nullptr;
+    const RECT list = ControlRect(TaskList);
+    const int W = list.right - list.left, H = list.bottom - list.top;
+    const std::string frameCaption = ControlText(TaskFrame);
+    const int logBefore = LogLineCount();
+
+    PostProbe([&] {
+        // The page convention.
+        EXPECT_FALSE(IsShown(TaskList));
+        EXPECT_TRUE(IsShown(SetupTabs));
+        EXPECT_EQ(ControlText(TaskFrame), "Setup");
+        EXPECT_EQ(ControlText(TerminateButton), "Back");
+        EXPECT_TRUE(IsEnabled(TerminateButton));
+        for (int id : kTaskButtons)
+            EXPECT_FALSE(IsEnabled(id)) << id;
+        EXPECT_EQ(ControlText(InfoButton), "Info");
+
+        // The tab control lies exactly where the task list was.
+        HWND tabs = Control(SetupTabs);
+        EXPECT_EQ(ClassOf(SetupTabs), "SysTabControl32");
+        const RECT r = ControlRect(SetupTabs);
+        EXPECT_EQ(r.left, list.left);
+        EXPECT_EQ(r.top, list.top);
+        EXPECT_EQ(r.right, list.right);
+        EXPECT_EQ(r.bottom, list.bottom);
+        ASSERT_EQ(SendMessageA(tabs, TCM_GETITEMCOUNT, 0, 0), 3);
+        const char* titles[] = {"Preferences", "Tools", "About"};
+        for (int i = 0; i < 3; ++i) {
+            char text[64] = {};
+            TCITEMA item = {};
+            item.mask = TCIF_TEXT;
+            item.pszText = text;
+            item.cchTextMax = sizeof text;
+            SendMessageA(tabs, TCM_GETITEMA, i, reinterpret_cast<LPARAM>(&item));
+            EXPECT_STREQ(text, titles[i]);
+        }
+
+        // Every control at its place inside the tab's page area.
+        RECT page = r;
+        SendMessageA(tabs, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&page));
+        EXPECT_GT(page.top, r.top + 10); // below the row of tabs
+        const Expected expected[] = {
+            {14, "Button", "Message before terminate", BS_GROUPBOX, 5, 10, 210, 77},
+            {15, "Button", "Every time a task will be terminate", BS_AUTORADIOBUTTON, 13, 26, 180,
+             20},
+            {16, "Button", "Only when terminate critical task", BS_AUTORADIOBUTTON, 13, 44, 180,
+             20},
+            {17, "Button", "Never ever ask (very dangerous)", BS_AUTORADIOBUTTON, 13, 62, 180, 20},
+            {18, "Button", "Style of info", BS_GROUPBOX, 222, 10, 141, 77},
+            {19, "Button", "Number of entry", BS_AUTORADIOBUTTON, 230, 26, 110, 20},
+            {20, "Button", "Time when entry", BS_AUTORADIOBUTTON, 230, 44, 110, 20},
+            {21, "Button", "None (how boring)", BS_AUTORADIOBUTTON, 230, 62, 110, 20},
+            {22, "Button", "Misc", BS_GROUPBOX, 5, 95, 358, 77},
+            {23, "Button", "Enable task terminate (private)", BS_AUTOCHECKBOX, 13, 111, 165, 20},
+            {24, "Button", "Freeze task before terminate", BS_AUTOCHECKBOX, 13, 129, 165, 20},
+            {25, "Button", "Never detect own task (finish)", BS_AUTOCHECKBOX, 13, 147, 165, 20},
+            {26, "Button", "Show log-informations", BS_AUTOCHECKBOX, 215, 111, 135, 20},
+            {27, "Button", "Save log-informations", BS_AUTOCHECKBOX, 215, 129, 135, 20},
+            {28, "Button", "Restore window position", BS_AUTOCHECKBOX, 215, 147, 135, 20},
+            {29, "Button", "", BS_GROUPBOX, 8, 0, W - 20, H - 30},
+            {33, "Edit", nullptr, -1, 18, 17, 237, 18},
+            {34, "Button", "Start", BS_PUSHBUTTON, 262, 16, 55, 20},
+            {35, "Button", "...", BS_PUSHBUTTON, 321, 16, 30, 20},
+            {30, "Edit", nullptr, -1, 18, 49, 237, 18},
+            {31, "Button", "Show", BS_PUSHBUTTON, 262, 48, 55, 20},
+            {32, "Button", "...", BS_PUSHBUTTON, 321, 48, 30, 20},
+            {36, "Button", "", BS_GROUPBOX, 8, 0, W - 20, H - 30},
+            {37, "Static", nullptr, SS_CENTER, W / 2 - 160, 16, 320, 163},
+        };
+        for (const Expected& e : expected) {
+            SCOPED_TRACE(e.id);
+            ASSERT_NE(Control(e.id), nullptr);
+            EXPECT_EQ(GetParent(Control(e.id)), g_MainWindow);
+            EXPECT_EQ(ClassOf(e.id), e.className);
+            if (e.text) {
+                EXPECT_EQ(ControlText(e.id), e.text);
+            }
+            if (e.type >= 0) {
+                EXPECT_EQ(GetWindowLongPtrA(Control(e.id), GWL_STYLE) & (BS_TYPEMASK | SS_TYPEMASK),
+                          e.type);
+            }
+            const RECT c = ControlRect(e.id);
+            EXPECT_EQ(c.left - page.left, e.x);
+            EXPECT_EQ(c.top - page.top, e.y);
+            EXPECT_EQ(c.right - c.left, e.w);
+            EXPECT_EQ(c.bottom - c.top, e.h);
+        }
+        // Each option group starts a new group; the fields are sunken and scroll sideways.
+        EXPECT_TRUE(HasStyle(15, WS_GROUP));
+        EXPECT_FALSE(HasStyle(16, WS_GROUP));
+        EXPECT_TRUE(HasStyle(19, WS_GROUP));
+        EXPECT_FALSE(HasStyle(21, WS_GROUP));
+        for (int id : {30, 33}) {
+            EXPECT_TRUE(HasStyle(id, ES_AUTOHSCROLL));
+            EXPECT_NE(GetWindowLongPtrA(Control(id), GWL_EXSTYLE) & WS_EX_CLIENTEDGE, 0);
+        }
+        if (firstVisit) {
+            EXPECT_EQ(ControlText(33), "Create a new task");
+            EXPECT_EQ(ControlText(30), "Show functions of a DLL");
+            EXPECT_FALSE(IsEnabled(StartButton));
+            EXPECT_FALSE(IsEnabled(ShowButton));
+            EXPECT_EQ(SelectedTab(), 0);
+        }
+        EXPECT_TRUE(IsEnabled(35));
+        EXPECT_TRUE(IsEnabled(32));
+
+        // The About text, line by line.
+        const std::string about = ControlText(AboutTextLabel);
+        std::vector<std::string> lines;
+        std::string::size_type start = 0;
+        for (;;) {
+            std::string::size_type end = about.find('\n', start);
+            lines.push_back(about.substr(start, end - start));
+            if (end == std::string::npos) break;
+            start = end + 1;
+        }
+        ASSERT_EQ(lines.size(), 12u);
+        EXPECT_EQ(lines[0], "Morvane v1.02.41");
+        EXPECT_EQ(lines[3], "[ 04-11-2005 / 17:05:39 ]");
+        EXPECT_EQ(lines[5], "Thanks to:");
+        EXPECT_EQ(lines[11], "http://morvane.quillfen.example");
+
+        // The pages' controls are drawn above the tab control: it lies beneath all of them in the
+        // z-order and leaves their area alone.
+        EXPECT_TRUE(HasStyle(SetupTabs, WS_CLIPSIBLINGS));
+        for (HWND above = GetWindow(tabs, GW_HWNDNEXT); above;
+             above = GetWindow(above, GW_HWNDNEXT)) {
+            const int id = GetDlgCtrlID(above);
+            EXPECT_TRUE(id < 14 || id > 37) << "control " << id << " lies beneath the tabs";
+        }
+        ExpectPageShown(SelectedTab());
+    });
+    PostClick(TerminateButton);
+    RunSetupPanel();
+
+    // Back: the task page exactly as before.
+    EXPECT_TRUE(IsShown(TaskList));
+    EXPECT_FALSE(IsShown(SetupTabs));
+    ExpectPageShown(-1);
+    EXPECT_EQ(ControlText(TaskFrame), frameCaption);
+    EXPECT_EQ(ControlText(TerminateButton), "Terminate");
+    for (int id : kTaskButtons)
+        EXPECT_TRUE(IsEnabled(id)) << id;
+    EXPECT_EQ(LogLineCount(), logBefore + 1);
+    EXPECT_TRUE(EndsWith(LastLogLine(), "Message: Every time a task will be terminate"))
+        << LastLogLine();
+    EXPECT_EQ(ClientHeight(), 400);
+}
+
+TEST_F(SetupPanel, TabsFollowClicksAndSelectionMessages) {
+    Visit();
+    PostSelectTab(1);
+    PostProbe([] {
+        EXPECT_EQ(SelectedTab(), 1);
+        ExpectPageShown(1);
+    });
+    PostMessageA(Control(SetupTabs), TCM_SETCURFOCUS, 2, 0);
+    PostProbe([] {
+        EXPECT_EQ(SelectedTab(), 2);
+        ExpectPageShown(2);
+        // A click on the first tab arrives as a selection-change notification.
+        RECT item = {};
+        SendMessageA(Control(SetupTabs), TCM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&item));
+        const LPARAM at = MAKELPARAM((item.left + item.right) / 2, (item.top + item.bottom) / 2);
+        PostMessageA(Control(SetupTabs), WM_LBUTTONDOWN, MK_LBUTTON, at);
+        PostMessageA(Control(SetupTabs), WM_LBUTTONUP, 0, at);
+        PostProbe([] {
+            EXPECT_EQ(SelectedTab(), 0);
+            ExpectPageShown(0);
+            // A page that takes the tab control's place takes its controls with it.
+            ShowControl(SetupTabs, false);
+            ExpectPageShown(-1);
+            ShowControl(SetupTabs, true);
+            ExpectPageShown(0);
+            PostSelectTab(2);
+            PostClick(TerminateButton);
+        });
+    });
+    RunSetupPanel();
+    ExpectPageShown(-1);
+
+    // The next visit opens on the page last selected.
+    PostProbe([] {
+        EXPECT_EQ(SelectedTab(), 2);
+        ExpectPageShown(2);
+    });
+    PostSelectTab(0);
+    PostClick(TerminateButton);
+    RunSetupPanel();
+    ExpectPageShown(-1);
+}
+
+TEST_F(SetupPanel, OptionsFollowTheLastSetBitAndBackStoresTheCheckedOne) {
+    Visit();
+    struct Case {
+        int32_t ask, style;
+        int askChecked, styleChecked; // -1: none
+        int32_t askAfter, styleAfter;
+        const char* message;
+    } cases[] = {
+        {1, 16, 15, 20, 1, 16, "Message: Every time a task will be terminate"},
+        {3, 8 | 32, 16, 21, 2, 32, "Message: Only when terminate critical task"},
+        {7, 24, 17, 20, 4, 16, "Message: Never ever ask (very dangerous)"},
+        {0, 64, -1, -1, 0, 64, "Message: "},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.ask);
+        g_Settings.AskTerminate = c.ask;
+        g_Settings.LogInfoStyle = c.style;
+        g_Settings.EnableTaskFreeze = 5; // any nonzero value counts as on
+        g_Settings.EnableSaveInfo = 0;
+        g_Settings.EnableDetectOwnTask = -1;
+        PostProbe([&c] {
+            for (int id = 15; id <= 17; ++id)
+                EXPECT_EQ(IsChecked(id), id == c.askChecked) << id;
+            for (int id = 19; id <= 21; ++id)
+                EXPECT_EQ(IsChecked(id), id == c.styleChecked) << id;
+            EXPECT_TRUE(IsChecked(TaskTerminateCheck));
+            EXPECT_TRUE(IsChecked(TaskFreezeCheck));
+            EXPECT_TRUE(IsChecked(DetectOwnTaskCheck));
+            EXPECT_TRUE(IsChecked(ShowInfoCheck));
+            EXPECT_FALSE(IsChecked(SaveInfoCheck));
+            EXPECT_TRUE(IsChecked(RestoreWindowCheck));
+        });
+        PostClick(TerminateButton);
+        RunSetupPanel();
+        EXPECT_EQ(g_Settings.AskTerminate, c.askAfter);
+        EXPECT_EQ(g_Settings.LogInfoStyle, c.styleAfter);
+        EXPECT_EQ(g_Settings.EnableTaskFreeze, 1);
+        EXPECT_EQ(g_Settings.EnableDetectOwnTask, 1);
+        EXPECT_EQ(g_Settings.EnableSaveInfo, 0);
+        EXPECT_TRUE(EndsWith(LastLogLine(), c.message)) << LastLogLine();
+    }
+}
+
+TEST_F(SetupPanel, ChangesReachTheSettingsOnlyOnBack) {
+    Visit();
+    PostSelectTab(0);
+    PostClick(AskNeverOption);
+    PostClick(StyleNoneOption);
+    PostClick(ShowInfoCheck);
+    PostClick(TaskFreezeCheck);
+    PostProbe([] {
+        // The clicked options cleared the others of their groups only.
+        EXPECT_FALSE(IsChecked(AskEveryTimeOption));
+        EXPECT_TRUE(IsChecked(AskNeverOption));
+        EXPECT_FALSE(IsChecked(StyleTimeOption));
+        EXPECT_TRUE(IsChecked(StyleNoneOption));
+        EXPECT_FALSE(IsChecked(ShowInfoCheck));
+        // The record still holds what it held before the visit.
+        EXPECT_EQ(g_Settings.AskTerminate, 1);
+        EXPECT_EQ(g_Settings.LogInfoStyle, 16);
+        EXPECT_EQ(g_Settings.EnableShowInfo, 1);
+        EXPECT_EQ(g_Settings.EnableTaskFreeze, 1);
+        EXPECT_EQ(ClientHeight(), 400);
+    });
+    PostClick(TerminateButton);
+    RunSetupPanel();
+    EXPECT_EQ(g_Settings.AskTerminate, 4);
+    EXPECT_EQ(g_Settings.LogInfoStyle, 32);
+    EXPECT_EQ(g_Settings.EnableShowInfo, 0);
+    EXPECT_EQ(g_Settings.EnableTaskFreeze, 0);
+    EXPECT_EQ(g_Settings.EnableTaskTerminate, 1);
+    EXPECT_TRUE(EndsWith(LastLogLine(), "Message: Never ever ask (very dangerous)"))
+        << LastLogLine();
+    EXPECT_EQ(ClientHeight(), 324);
+
+    // Showing the log again brings the full window back.
+    PostClick(ShowInfoCheck);
+    PostClick(TerminateButton);
+    RunSetupPanel();
+    EXPECT_EQ(g_Settings.EnableShowInfo, 1);
+    EXPECT_EQ(ClientHeight(), 400);
+}
+
+TEST_F(SetupPanel, BrowseButtonsFillTheirRowAndMoveCurrentDir) {
+    Visit();
+    const std::string exeFolder = ExeFolder();
+    const std::string chosen = exeFolder + "sleeper.exe";
+    const std::string commandBefore = ControlText(CommandField);
+    const std::string dllBefore = ControlText(DllField);
+    const bool showEnabledBefore = IsEnabled(ShowButton);
+    g_Settings.CurrentDir = "C:\\windows\\";
+
+    std::string firstFolder, secondFolder;
+    bool firstAnswered = false, secondAnswered = false;
+    PostSelectTab(1);
+    PostClick(CommandBrowseButton);
+    std::thread user([&] {
+        firstAnswered = AnswerFileDialog(MainThreadId(), "Select file", chosen, &firstFolder);
+        PostProbe([&] {
+            EXPECT_EQ(ControlText(CommandField), chosen);
+            EXPECT_TRUE(IsEnabled(StartButton));
+            EXPECT_EQ(g_Settings.CurrentDir, exeFolder);
+            EXPECT_EQ(ControlText(DllField), dllBefore);
+        });
+        PostClick(DllBrowseButton);
+        // Cancelled: nothing changes.
+        secondAnswered = AnswerFileDialog(MainThreadId(), "Select file", "", &secondFolder);
+        PostClick(TerminateButton);
+    });
+    RunSetupPanel();
+    user.join();
+
+    ASSERT_TRUE(firstAnswered);
+    ASSERT_TRUE(secondAnswered);
+    EXPECT_EQ(_stricmp(firstFolder.c_str(), "C:\\windows"), 0) << firstFolder;
+    // The second dialog starts where the first file was chosen.
+    EXPECT_EQ(_stricmp(secondFolder.c_str(), WithoutTrailingBackslash(exeFolder).c_str()), 0)
+        << secondFolder;
+    EXPECT_EQ(g_Settings.CurrentDir, exeFolder);
+    EXPECT_EQ(ControlText(DllField), dllBefore);
+    EXPECT_EQ(IsEnabled(ShowButton), showEnabledBefore);
+    // A field changed by the dialog keeps its text on later visits; the button stays enabled.
+    PostProbe([&] {
+        EXPECT_EQ(ControlText(CommandField), chosen);
+        EXPECT_TRUE(IsEnabled(StartButton));
+    });
+    PostClick(TerminateButton);
+    RunSetupPanel();
+    SetControlText(CommandField, commandBefore);
+}
+
+TEST_F(SetupPanel, FieldTextsOpenNoDialogAndAnEmptyShowOnlyAsks) {
+    Visit();
+    const std::string dllBefore = ControlText(DllField);
+    const std::string commandBefore = ControlText(CommandField);
+    const bool showEnabled = IsEnabled(ShowButton);
+    WindowWatcher watcher(MainThreadId());
+    int logBefore = 0;
+    PostSelectTab(1);
+    PostProbe([&] {
+        // Typing "..." into a field is not a click on a "..." button.
+        SetControlText(CommandField, "...");
+        SetControlText(DllField, "");
+        logBefore = LogLineCount();
+    });
+    PostCommand(CommandField, EN_CHANGE);
+    PostCommand(ShowButton);
+    PostProbe([&] {
+        ASSERT_EQ(LogLineCount(), logBefore + 1);
+        EXPECT_TRUE(EndsWith(LastLogLine(), "Please select a dll first...")) << LastLogLine();
+        EXPECT_TRUE(IsShown(SetupTabs));
+        ExpectPageShown(1);
+        EXPECT_FALSE(IsEnabled(InfoButton));
+        EXPECT_EQ(ControlText(TaskFrame), "Setup");
+        EXPECT_EQ(IsEnabled(ShowButton), showEnabled);
+    });
+    PostClick(TerminateButton);
+    RunSetupPanel();
+    EXPECT_TRUE(watcher.Seen().empty()) << watcher.Seen().front();
+    EXPECT_EQ(ControlText(CommandField), "...");
+    SetControlText(CommandField, commandBefore);
+    SetControlText(DllField, dllBefore);
+}
+
+TEST_F(SetupPanel, StartRunsTheCommandInItsOwnFolderAndReportsNothing) {
+    Visit();
+    const std::string exeFolder = ExeFolder();
+    const std::string probe = exeFolder + "report_cwd.exe";
+    const std::string report = probe + ".cwd";
+    DeleteFileA(report.c_str());
+    const std::string commandBefore = ControlText(CommandField);
+    WindowWatcher watcher(MainThreadId());
+    int logBefore = 0;
+
+    PostSelectTab(1);
+    PostProbe([&] {
+        SetControlText(CommandField, probe);
+        logBefore = LogLineCount();
+    });
+    PostCommand(StartButton);
+    // A name the shell cannot open: no message, no log line.
+    PostProbe([&] { SetControlText(CommandField, exeFolder + "no such program.exe"); });
+    PostCommand(StartButton);
+    PostProbe([&] { EXPECT_EQ(LogLineCount(), logBefore); });
+    PostClick(TerminateButton);
+    RunSetupPanel();
+    SetControlText(CommandField, commandBefore);
+
+    std::string folder;
+    for (int waited = 0; waited < 15000 && folder.empty(); waited += 50) {
+        Sleep(50);
+        FILE* f = fopen(report.c_str(), "rb");
+        if (!f) continue;
+        char text[1024] = {};
+        size_t n = fread(text, 1, sizeof text - 1, f);
+        fclose(f);
+        folder.assign(text, n);
+    }
+    DeleteFileA(report.c_str());
+    EXPECT_EQ(_stricmp(folder.c_str(), WithoutTrailingBackslash(exeFolder).c_str()), 0)
+        << "started in \"" << folder << "\"";
+    EXPECT_TRUE(watcher.Seen().empty()) << watcher.Seen().front();
+}
+
+TEST_F(SetupPanel, ShowPutsTheExportPageInPlaceOfTheTabsAndComesBack) {
+    Visit();
+    char system[MAX_PATH] = {};
+    GetSystemDirectoryA(system, MAX_PATH);
+    const std::string dll = std::string(system) + "\\kernel32.dll";
+    const std::string dllBefore = ControlText(DllField);
+    const RECT tabsRect = ControlRect(SetupTabs);
+    PostSelectTab(1);
+    PostProbe([&] { SetControlText(DllField, dll); });
+    PostCommand(ShowButton);
+    PostProbe([&] {
+        EXPECT_FALSE(IsShown(SetupTabs));
+        ExpectPageShown(-1);
+        ASSERT_TRUE(Control(ExportList) && IsShown(ExportList));
+        const RECT r = ControlRect(ExportList);
+        EXPECT_EQ(r.left, tabsRect.left);
+        EXPECT_EQ(r.top, tabsRect.top);
+        EXPECT_EQ(ControlText(TaskFrame).rfind("kernel32.dll [ ", 0), 0u) << ControlText(TaskFrame);
+        EXPECT_EQ(ControlText(InfoButton), "Export");
+        EXPECT_TRUE(IsEnabled(InfoButton));
+        EXPECT_EQ(ControlText(TerminateButton), "Back");
+    });
+    PostClick(TerminateButton); // leaves the export page
+    PostProbe([] {
+        EXPECT_TRUE(IsShown(SetupTabs));
+        ExpectPageShown(1);
+        EXPECT_FALSE(IsShown(ExportList));
+        EXPECT_EQ(ControlText(TaskFrame), "Setup");
+        EXPECT_EQ(ControlText(InfoButton), "Info");
+        EXPECT_FALSE(IsEnabled(InfoButton));
+        EXPECT_EQ(ControlText(TerminateButton), "Back");
+    });
+    PostClick(TerminateButton); // leaves the Setup page
+    RunSetupPanel();
+    EXPECT_TRUE(IsShown(TaskList));
+    EXPECT_TRUE(IsEnabled(InfoButton));
+    EXPECT_EQ(ControlText(TerminateButton), "Terminate");
+    SetControlText(DllField, dllBefore);
+}
+
+} // namespace

@@ -1,0 +1,332 @@
+// The main window and its task page, seen from outside as a user sees them.
+#include "e2e_support.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+using namespace driver;
+using e2e::MainWindowTest;
+
+namespace {
+
+bool SameClass(const std::string& actual, const char* expected) {
+    return _stricmp(actual.c_str(), expected) == 0;
+}
+
+struct Expected {
+    int id;
+    const char* className;
+    int x, y, w, h;
+    DWORD style;   // bits that must be set
+    DWORD noStyle; // bits that must be clear
+    DWORD exStyle; // extended bits that must be set
+    const char* text;
+};
+
+// The task page: every control at its place, with its class, style bits and text.
+const Expected kTaskPage[] = {
+    {1, "Static", 10, 5, 392, 44, WS_CHILD | WS_VISIBLE | SS_NOTIFY, WS_TABSTOP, WS_EX_CLIENTEDGE,
+     ""},
+    {0, "Button", 10, 55, 390, 237, WS_CHILD | WS_VISIBLE | BS_GROUPBOX | WS_GROUP, WS_TABSTOP, 0,
+     nullptr},
+    {8, "SysListView32", 18, 71, 374, 211,
+     WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_SHAREIMAGELISTS |
+         WS_TABSTOP,
+     0, WS_EX_CLIENTEDGE, ""},
+    {4, "Button", 10, 298, 62, 20, WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_GROUP, 0, 0, "Detect"},
+    {5, "Button", 75, 298, 62, 20, WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_GROUP, 0, 0, "Clear"},
+    {3, "Button", 140, 298, 62, 20, WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_GROUP, 0, 0, "Refresh"},
+    {7, "Button", 205, 298, 62, 20, WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_GROUP, 0, 0, "Setup"},
+    {6, "Button", 270, 298, 62, 20, WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_GROUP, 0, 0, "Info"},
+    {2, "Button", 335, 298, 65, 20, WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_GROUP, 0, 0,
+     "Terminate"},
+    // A list box shows its scroll bars only when it needs them, and the scroll-bar style bits go
+    // with them, so they are not looked for here.
+    {9, "ListBox", 10, 324, 390, 56,
+     WS_CHILD | WS_VISIBLE | LBS_NOTIFY | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT | WS_TABSTOP |
+         WS_GROUP,
+     LBS_SORT, WS_EX_CLIENTEDGE, nullptr},
+    {13, "Static", 0, 384, 410, 12, WS_CHILD | WS_VISIBLE | SS_CENTER | WS_GROUP, WS_TABSTOP, 0,
+     nullptr},
+};
+
+bool EndsWith(const std::string& text, const std::string& tail) {
+    return text.size() >= tail.size() &&
+           text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+// "Active Tasks [ N ]" once the list has been filled; empty before that.
+bool IsTaskFrameCaption(const std::string& text) {
+    if (text.empty()) return true;
+    unsigned count = 0;
+    char tail[8] = {};
+    return std::sscanf(text.c_str(), "Active Tasks [ %u %7s", &count, tail) == 2 &&
+           std::strcmp(tail, "]") == 0 && text == "Active Tasks [ " + std::to_string(count) + " ]";
+}
+
+TEST_F(MainWindowTest, FirstStartShowsAFixedSizeWindowCentredOnTheScreen) {
+    char title[64] = {};
+    GetWindowTextA(window_, title, sizeof title);
+    EXPECT_STREQ(title, "Morvane");
+
+    const DWORD style = static_cast<DWORD>(GetWindowLongPtrA(window_, GWL_STYLE));
+    const DWORD exStyle = static_cast<DWORD>(GetWindowLongPtrA(window_, GWL_EXSTYLE));
+    EXPECT_EQ(style & WS_CAPTION, static_cast<DWORD>(WS_CAPTION));
+    EXPECT_TRUE(style & WS_SYSMENU);
+    EXPECT_TRUE(style & WS_MINIMIZEBOX);
+    EXPECT_FALSE(style & WS_THICKFRAME) << "the window must not be resizable";
+    EXPECT_FALSE(style & WS_MAXIMIZEBOX);
+    EXPECT_FALSE(style & (WS_CHILD | WS_POPUP | WS_VSCROLL | WS_HSCROLL));
+    // The system adds the window edge to every captioned window; nothing else is asked for.
+    EXPECT_EQ(exStyle & ~static_cast<DWORD>(WS_EX_WINDOWEDGE), 0u);
+    EXPECT_EQ(GetMenu(window_), nullptr);
+    EXPECT_FALSE(IsIconic(window_));
+    EXPECT_FALSE(IsZoomed(window_));
+
+    const RECT client = ClientRect(window_);
+    EXPECT_EQ(client.right - client.left, 410);
+    EXPECT_EQ(client.bottom - client.top, 400);
+
+    RECT outer = {0, 0, 410, 400};
+    ASSERT_TRUE(AdjustWindowRectEx(&outer, style, FALSE, exStyle));
+    const int outerW = outer.right - outer.left;
+    const int outerH = outer.bottom - outer.top;
+    const int screenW = GetSystemMetrics(SM_CXSCREEN);
+    const int screenH = GetSystemMetrics(SM_CYSCREEN);
+    RECT actual = {};
+    ASSERT_TRUE(GetWindowRect(window_, &actual));
+    EXPECT_EQ(actual.right - actual.left, outerW);
+    EXPECT_EQ(actual.bottom - actual.top, outerH);
+    EXPECT_EQ(actual.left, screenW / 2 - std::min(screenW, outerW) / 2);
+    EXPECT_EQ(actual.top, screenH / 2 - std::min(screenH, outerH) / 2);
+}
+
+TEST_F(MainWindowTest, TaskPageControlsSitAtTheirPlacesWithTheirStylesAndTexts) {
+    std::vector<int> ids;
+    for (const ControlInfo& c : ListControls(window_))
+        if (c.visible) ids.push_back(c.id);
+    // Only the task page is built at start; its controls in the order they were created.
+    EXPECT_EQ(ids, (std::vector<int>{1, 0, 8, 4, 5, 3, 7, 6, 2, 9, 13}));
+
+    for (const Expected& e : kTaskPage) {
+        SCOPED_TRACE("control " + std::to_string(e.id));
+        ControlInfo c;
+        ASSERT_TRUE(GetControl(window_, e.id, &c));
+        EXPECT_TRUE(SameClass(c.className, e.className)) << c.className;
+        EXPECT_EQ(c.rect.left, e.x);
+        EXPECT_EQ(c.rect.top, e.y);
+        EXPECT_EQ(c.rect.right - c.rect.left, e.w);
+        EXPECT_EQ(c.rect.bottom - c.rect.top, e.h);
+        EXPECT_EQ(c.style & e.style, e.style) << std::hex << c.style;
+        EXPECT_EQ(c.style & e.noStyle, 0u) << std::hex << c.style;
+        EXPECT_EQ(c.exStyle & e.exStyle, e.exStyle) << std::hex << c.exStyle;
+        if (e.text) {
+            EXPECT_EQ(c.text, e.text);
+        }
+        EXPECT_TRUE(c.visible);
+        EXPECT_EQ(c.enabled, e.id != 13);
+    }
+
+    ControlInfo c;
+    ASSERT_TRUE(GetControl(window_, 1, &c));
+    EXPECT_EQ(c.style & SS_TYPEMASK, static_cast<DWORD>(SS_BITMAP)) << "a picture control";
+    for (int button : {4, 5, 3, 7, 6, 2}) {
+        ASSERT_TRUE(GetControl(window_, button, &c));
+        EXPECT_EQ(c.style & BS_TYPEMASK, static_cast<DWORD>(BS_PUSHBUTTON)) << button;
+    }
+    ASSERT_TRUE(GetControl(window_, 0, &c));
+    EXPECT_EQ(c.style & BS_TYPEMASK, static_cast<DWORD>(BS_GROUPBOX));
+    EXPECT_TRUE(IsTaskFrameCaption(c.text)) << c.text;
+    ASSERT_TRUE(GetControl(window_, 13, &c));
+    EXPECT_EQ(c.style & SS_TYPEMASK, static_cast<DWORD>(SS_CENTER));
+    EXPECT_EQ(c.text.rfind("-= Homepage: ", 0), 0u) << c.text;
+    EXPECT_TRUE(EndsWith(c.text, " =-")) << c.text;
+    EXPECT_GT(c.text.size(), std::strlen("-= Homepage:  =-")) << "an address between the marks";
+}
+
+TEST_F(MainWindowTest, TaskListHasItsListStylesAndEightColumns) {
+    ListViewDump dump;
+    ASSERT_TRUE(DumpListView(Control(8), &dump));
+    EXPECT_EQ(dump.extendedStyle & (LVS_EX_GRIDLINES | LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT),
+              static_cast<DWORD>(LVS_EX_GRIDLINES | LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT));
+    const struct {
+        const char* title;
+        int width;
+    } columns[] = {{"Task", 133},     {"Rights", 50}, {"PID", 50},   {"Priority", 50},
+                   {"Size (KB)", 70}, {"Base", 80},   {"DLL's", 45}, {"Filename", 350}};
+    ASSERT_EQ(dump.columns.size(), 8u);
+    for (size_t i = 0; i < 8; ++i) {
+        SCOPED_TRACE("column " + std::to_string(i));
+        EXPECT_EQ(dump.columns[i].title, columns[i].title);
+        EXPECT_EQ(dump.columns[i].width, columns[i].width);
+        EXPECT_EQ(dump.columns[i].format & LVCFMT_JUSTIFYMASK, LVCFMT_LEFT);
+    }
+}
+
+TEST_F(MainWindowTest, TabWalksTheControlsInCreationOrderAndShiftTabWalksBack) {
+    // Start from the TaskList, as a click on it would leave the focus.
+    const RECT list = ClientRect(Control(8));
+    ASSERT_TRUE(MouseClick(Control(8), list.right / 2, list.bottom - 4));
+    ASSERT_TRUE(WaitUntil([&] { return FocusedWindow(window_) == Control(8); }, e2e::kWaitMs));
+
+    for (int id : {4, 5, 3, 7, 6, 2, 9, 8}) {
+        ASSERT_TRUE(PressKey(window_, VK_TAB));
+        EXPECT_EQ(FocusedWindow(window_), Control(id)) << "Tab to " << id;
+    }
+    for (int id : {9, 2, 6, 7, 3, 5, 4, 8}) {
+        ASSERT_TRUE(PressKey(window_, VK_TAB, true));
+        EXPECT_EQ(FocusedWindow(window_), Control(id)) << "Shift+Tab to " << id;
+    }
+}
+
+TEST_F(MainWindowTest, BannerShowsTheGradientAndTheWhiteTitle) {
+    HWND banner = Control(1);
+    const RECT client = ClientRect(banner);
+    ASSERT_EQ(client.right, 388);
+    ASSERT_EQ(client.bottom, 40);
+    RECT outer = {};
+    GetWindowRect(banner, &outer);
+    const POINT origin = ClientOrigin(banner);
+    EXPECT_EQ(origin.x - outer.left, 2) << "inside a 2 pixel sunken edge";
+    EXPECT_EQ(origin.y - outer.top, 2);
+
+    // The window may still be painting just after it was shown.
+    Capture shot;
+    const COLORREF teal = RGB(0, 163, 163);
+    ASSERT_TRUE(
+        WaitUntil([&] { return CaptureClient(banner, &shot) && shot.At(194, 0) == teal; }, 5000))
+        << "middle of the top row: " << std::hex << (shot.pixels.empty() ? 0 : shot.At(194, 0));
+    ASSERT_EQ(shot.width, 388);
+    ASSERT_EQ(shot.height, 40);
+    // The top and bottom rows are free of text: black at both ends, teal in the middle, a
+    // gradient without red in between.
+    for (int y : {0, 39}) {
+        for (int x = 0; x < 30; ++x) {
+            EXPECT_EQ(shot.At(x, y), RGB(0, 0, 0)) << x << "," << y;
+            EXPECT_EQ(shot.At(387 - x, y), RGB(0, 0, 0)) << 387 - x << "," << y;
+        }
+        EXPECT_EQ(shot.At(194, y), teal) << y;
+        for (int x = 0; x < 388; ++x) {
+            const COLORREF p = shot.At(x, y);
+            EXPECT_EQ(GetRValue(p), 0) << x << "," << y;
+            EXPECT_EQ(GetGValue(p), GetBValue(p)) << x << "," << y;
+            EXPECT_LE(GetGValue(p), 164) << x << "," << y;
+        }
+    }
+    // "Morvane" in white from (8, 4).
+    int white = 0;
+    for (int y = 4; y < 24; ++y)
+        for (int x = 8; x < 120; ++x)
+            if (shot.At(x, y) == RGB(255, 255, 255)) ++white;
+    EXPECT_GE(white, 40) << "white pixels of the title";
+    // The version ends 10 pixels before the right edge: nothing white right of that.
+    for (int y = 0; y < 40; ++y)
+        for (int x = 378; x < 388; ++x)
+            EXPECT_NE(shot.At(x, y), RGB(255, 255, 255)) << x << "," << y;
+
+    ControlInfo homepage;
+    ASSERT_TRUE(GetControl(window_, 13, &homepage));
+    EXPECT_FALSE(homepage.enabled);
+}
+
+TEST_F(MainWindowTest, ClicksOnTheListsAndTheBannerStartNothing) {
+    const int lines = LogLineCount();
+    ASSERT_GE(lines, 0);
+    const std::string frame = WindowText(Control(0));
+
+    // Double clicks too (the window class takes them): each target twice in a row.
+    const RECT banner = ClientRect(Control(1));
+    ASSERT_TRUE(MouseClick(Control(1), banner.right / 2, banner.bottom / 2));
+    ASSERT_TRUE(MouseClick(Control(1), banner.right / 2, banner.bottom / 2));
+    const RECT list = ClientRect(Control(8));
+    ASSERT_TRUE(MouseClick(Control(8), list.right / 3, list.bottom / 2));
+    ASSERT_TRUE(MouseClick(Control(8), list.right / 3, list.bottom / 2));
+    ASSERT_TRUE(MouseClick(Control(8), 8, 30)); // where a row's check box is
+    const RECT log = ClientRect(Control(9));
+    ASSERT_TRUE(MouseClick(Control(9), log.right / 2, 4));
+    ASSERT_TRUE(MouseClick(Control(9), log.right / 2, 4));
+    // Input is taken in order: once the log list has the focus, every click has arrived.
+    ASSERT_TRUE(WaitUntil([&] { return FocusedWindow(window_) == Control(9); }, e2e::kWaitMs));
+    Sleep(300);
+    ASSERT_TRUE(Sync(window_));
+
+    EXPECT_EQ(LogLineCount(), lines);
+    EXPECT_EQ(FindDialog(app_.Id()), nullptr);
+    EXPECT_EQ(WindowText(Control(0)), frame);
+    EXPECT_TRUE(IsWindowVisible(Control(8))) << "still on the task page";
+    EXPECT_EQ(WindowText(Control(2)), "Terminate");
+    EXPECT_TRUE(app_.Running());
+}
+
+TEST_F(MainWindowTest, ClosingTheWindowEndsTheProgramWithExitCodeZero) {
+    EXPECT_EQ(CloseApp(), 0u);
+    EXPECT_FALSE(IsWindow(window_));
+    // An orderly end writes the settings beside the exe that ran, which is this test's copy.
+    bool written = false;
+    ReadFile("Morvane.ini", &written);
+    EXPECT_TRUE(written);
+}
+
+// Not a test: start-up time, working set and file size of Morvane beside Wine's own task
+// manager, measured the same way. Run with --gtest_also_run_disabled_tests.
+struct Measured {
+    DWORD startMs = 0;
+    SIZE_T workingSet = 0;
+    ULONGLONG fileSize = 0;
+};
+
+BOOL CALLBACK FirstVisible(HWND w, LPARAM param) {
+    auto* found = reinterpret_cast<std::pair<DWORD, HWND>*>(param);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(w, &pid);
+    if (pid != found->first || !IsWindowVisible(w) || GetWindow(w, GW_OWNER)) return TRUE;
+    found->second = w;
+    return FALSE;
+}
+
+bool Measure(const std::string& exe, const std::string& folder, Measured* out) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExA(exe.c_str(), GetFileExInfoStandard, &data)) return false;
+    out->fileSize = (static_cast<ULONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    Process p;
+    const DWORD start = GetTickCount();
+    if (!p.Start(exe, folder)) return false;
+    std::pair<DWORD, HWND> found(p.Id(), nullptr);
+    if (!WaitUntil(
+            [&] {
+                EnumWindows(FirstVisible, reinterpret_cast<LPARAM>(&found));
+                return found.second != nullptr;
+            },
+            e2e::kWaitMs))
+        return false;
+    out->startMs = GetTickCount() - start;
+    Sync(found.second);
+    Sleep(500);
+    out->workingSet = WorkingSetBytes(p.Native());
+    // A program that ignores the close request is ended when `p` goes away.
+    CloseAndWait(found.second, p, e2e::kWaitMs, nullptr);
+    return true;
+}
+
+TEST_F(MainWindowTest, DISABLED_MeasureAgainstWinesTaskManager) {
+    ASSERT_EQ(CloseApp(), 0u);
+    char system[MAX_PATH] = {};
+    GetSystemDirectoryA(system, MAX_PATH);
+    const std::string taskmgr = std::string(system) + "\\taskmgr.exe";
+    for (int run = 0; run < 3; ++run) {
+        Measured ours, theirs;
+        ASSERT_TRUE(Measure(PathOf("Morvane.exe"), folder_, &ours));
+        ASSERT_TRUE(Measure(taskmgr, folder_, &theirs));
+        std::printf("run %d: Morvane.exe  start %lu ms, working set %lu KB, file %lu bytes\n", run,
+                    ours.startMs, static_cast<unsigned long>(ours.workingSet / 1024),
+                    static_cast<unsigned long>(ours.fileSize));
+        std::printf("run %d: taskmgr.exe  start %lu ms, working set %lu KB, file %lu bytes\n", run,
+                    theirs.startMs, static_cast<unsigned long>(theirs.workingSet / 1024),
+                    static_cast<unsigned long>(theirs.fileSize));
+    }
+}
+
+} // namespace

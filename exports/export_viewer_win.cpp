@@ -1,6 +1,7 @@
 #include "exports/export_viewer.h"
 
 #include "app/format.h"
+#include "app/handle_win.h"
 #include "app/main_window.h"
 #include "exports/export_reader.h"
 #include "exports/export_report.h"
@@ -25,20 +26,6 @@ std::string ListCell(HWND list, int row, int column) {
     SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
     return text;
 }
-
-class FileHandle {
-  public:
-    explicit FileHandle(HANDLE h) : h_(h) {}
-    ~FileHandle() {
-        if (h_ != INVALID_HANDLE_VALUE) CloseHandle(h_);
-    }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    HANDLE get() const { return h_; }
-
-  private:
-    HANDLE h_;
-};
 
 void SaveReport(const std::string& libraryName) {
     char file[MAX_PATH] = {};
@@ -67,11 +54,9 @@ void SaveReport(const std::string& libraryName) {
         names.push_back(ListCell(list, row, 1));
     const std::string report = FormatExportReport(libraryName, names);
 
-    FileHandle out(CreateFileA(file, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                               FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (out.get() == INVALID_HANDLE_VALUE) return;
-    DWORD written = 0;
-    WriteFile(out.get(), report.data(), static_cast<DWORD>(report.size()), &written, nullptr);
+    HandleGuard out(CreateFileA(file, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (out.Valid()) WriteAll(out.Get(), report);
 }
 
 } // namespace

@@ -2,6 +2,8 @@
 // tables, the cursors and the small owners that close handles on every path.
 #pragma once
 #include <windows.h>
+
+#include "app/handle_win.h"
 #include <psapi.h>
 #include <tlhelp32.h>
 
@@ -44,24 +46,6 @@ constexpr DWORD kReadAccess = PROCESS_QUERY_INFORMATION | PROCESS_VM_READ; // 0x
 constexpr DWORD kFullAccess = 0x1F0FFF;
 constexpr DWORD kProcessNameChars = 255;
 constexpr DWORD kModuleNameChars = 1024;
-
-// Closes the handle it holds when it goes out of scope. Both null and INVALID_HANDLE_VALUE
-// stand for "no handle", so it also owns the result of a snapshot call.
-class HandleGuard {
-  public:
-    explicit HandleGuard(HANDLE handle = nullptr) : handle_(handle) {}
-    ~HandleGuard() {
-        if (Valid()) CloseHandle(handle_);
-    }
-    HandleGuard(const HandleGuard&) = delete;
-    HandleGuard& operator=(const HandleGuard&) = delete;
-
-    bool Valid() const { return handle_ != nullptr && handle_ != INVALID_HANDLE_VALUE; }
-    HANDLE Get() const { return handle_; }
-
-  private:
-    HANDLE handle_;
-};
 
 // A process opened with exactly the rights asked for, closed on scope exit.
 class ProcessHandle : public HandleGuard {

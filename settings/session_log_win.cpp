@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "app/main_window.h"
-#include "settings/file_handle_win.h"
+#include "app/handle_win.h"
 #include "settings/log_text.h"
 #include "settings/settings.h"
 #include "settings/time_format.h"
@@ -56,7 +56,7 @@ std::vector<std::string> LogListLines() {
 }
 
 void WriteSessionLog() {
-    FileHandle file(CreateFileA((SettingsBasePath + ".log").c_str(), GENERIC_READ | GENERIC_WRITE,
+    HandleGuard file(CreateFileA((SettingsBasePath + ".log").c_str(), GENERIC_READ | GENERIC_WRITE,
                                 FILE_SHARE_READ, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL,
                                 nullptr));
     if (!file.Valid()) return;

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "app/main_window.h"
-#include "settings/file_handle_win.h"
+#include "app/handle_win.h"
 #include "settings/settings.h"
 #include "settings/settings_text.h"
 
@@ -76,7 +76,7 @@ std::string ProgramModuleFileName() {
 }
 
 bool ReadWholeFile(const std::string& path, std::string& text) {
-    FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+    HandleGuard file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.Valid()) return false;
     text.clear();
@@ -107,7 +107,7 @@ bool ReadWholeFile(const std::string& path, std::string& text) {
 bool ReplaceFileContent(const std::string& path, const std::string& content) {
     const std::string temp = path + ".tmp";
     {
-        FileHandle file(CreateFileA(temp.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+        HandleGuard file(CreateFileA(temp.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                                     CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!file.Valid()) return false;
         const bool written = WriteAll(file.Get(), content) && FlushFileBuffers(file.Get());

@@ -1,0 +1,39 @@
+// A kernel handle that closes itself, and a file write that does not stop at a short write.
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+// Both null and INVALID_HANDLE_VALUE stand for "no handle", so it owns the results of file,
+// process and snapshot calls alike.
+class HandleGuard {
+  public:
+    explicit HandleGuard(HANDLE handle = nullptr) : handle_(handle) {}
+    ~HandleGuard() { Close(); }
+    HandleGuard(const HandleGuard&) = delete;
+    HandleGuard& operator=(const HandleGuard&) = delete;
+
+    bool Valid() const { return handle_ != nullptr && handle_ != INVALID_HANDLE_VALUE; }
+    HANDLE Get() const { return handle_; }
+    void Close() {
+        if (Valid()) CloseHandle(handle_);
+        handle_ = nullptr;
+    }
+
+  private:
+    HANDLE handle_;
+};
+
+// Writes all of data; false when the system refuses any part of it.
+inline bool WriteAll(HANDLE file, const std::string& data) {
+    size_t done = 0;
+    while (done < data.size()) {
+        const size_t rest = data.size() - done;
+        const DWORD chunk = rest > 0x100000 ? 0x100000 : static_cast<DWORD>(rest);
+        DWORD written = 0;
+        if (!WriteFile(file, data.data() + done, chunk, &written, nullptr) || written == 0)
+            return false;
+        done += written;
+    }
+    return true;
+}

@@ -1,0 +1,598 @@
+// The task list and its actions (Refresh, Terminate, Detect, Clear) driven from outside, over
+// copies of the sleeper helper started under names chosen by each test.
+#include "e2e_support.h"
+
+#include <psapi.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <set>
+
+using namespace driver;
+using e2e::kWaitMs;
+
+namespace {
+
+// Control IDs of the task page.
+constexpr int kTerminateButton = 2;
+constexpr int kRefreshButton = 3;
+constexpr int kDetectButton = 4;
+constexpr int kClearButton = 5;
+constexpr int kTaskList = 8;
+constexpr int kLogList = 9;
+
+// Columns of the task list.
+constexpr size_t kTaskColumn = 0;
+constexpr size_t kPidColumn = 2;
+constexpr size_t kSizeColumn = 4;
+constexpr size_t kFileColumn = 7;
+
+// Ending a process and the walk around it can take a while on a loaded machine.
+constexpr DWORD kExitWaitMs = 30000;
+
+// Settings for exact log lines (no prefix); the test adds its own keys.
+std::string SettingsText(const std::string& keys) {
+    return "[Morvane SetUp]\r\nLogInfoStyle = 32\r\n" + keys;
+}
+
+// Upper-casing as the program's task tests do it: a-z and the bytes 0xE0 to 0xFF.
+std::string Upper(std::string text) {
+    for (char& c : text) {
+        const unsigned char b = static_cast<unsigned char>(c);
+        if ((b >= 'a' && b <= 'z') || b >= 0xE0) c = static_cast<char>(b - 0x20);
+    }
+    return text;
+}
+
+bool Contains(const std::string& text, const char* pattern) {
+    return text.find(pattern) != std::string::npos;
+}
+
+// Whether Detect should check a row: the rule read off the task's file and name.
+bool ShouldDetect(const std::string& file, const std::string& name, bool skipOwnTask) {
+    const std::string f = Upper(file);
+    const std::string n = Upper(name);
+    return !f.empty() && !Contains(f, "C:\\WINDOWS\\SYSTEM32") &&
+           !Contains(f, "SYSTEM32\\SMSS.EXE") && !Contains(f, "WINDOWS\\EXPLORER.EXE") &&
+           n != "SYSTEM" && !(skipOwnTask && n == "MORVANE.EXE");
+}
+
+std::vector<DWORD> SystemProcessOrder() {
+    std::vector<DWORD> ids(1024);
+    DWORD bytes = 0;
+    if (!EnumProcesses(ids.data(), static_cast<DWORD>(ids.size() * sizeof(DWORD)), &bytes))
+        return {};
+    ids.resize(bytes / sizeof(DWORD));
+    return ids;
+}
+
+// The process's main module name once its loader has got that far (empty before).
+std::string MainModuleName(HANDLE process) {
+    char name[MAX_PATH] = {};
+    const DWORD n = GetModuleBaseNameA(process, nullptr, name, MAX_PATH);
+    return std::string(name, n);
+}
+
+std::string JoinLines(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const std::string& line : lines)
+        text += "  [" + line + "]\n";
+    return text;
+}
+
+class TaskActionsTest : public e2e::MorvaneTest {
+  protected:
+    void SetUp() override {
+        MorvaneTest::SetUp();
+        if (HasFatalFailure()) return;
+        helpers_ = e2e::MakeTempFolder("morvane-tasks");
+        ASSERT_FALSE(helpers_.empty()) << "no temp folder for the helpers";
+    }
+
+    void TearDown() override {
+        // Morvane first (it may be in the middle of an action), then the copies it was given.
+        MorvaneTest::TearDown();
+        copies_.clear();
+        EXPECT_TRUE(e2e::RemoveFolder(helpers_)) << "left behind: " << helpers_;
+    }
+
+    // Starts `count` copies of the sleeper under `name` in the helper folder (or in `folder`)
+    // and waits until each can be read by name. Returns their indices in copies_.
+    std::vector<size_t> StartCopies(const std::string& name, int count,
+                                    const std::string& folder = {}) {
+        const std::string dir = folder.empty() ? helpers_ : folder;
+        const std::string exe = dir + name;
+        std::vector<size_t> started;
+        if (GetFileAttributesA(exe.c_str()) == INVALID_FILE_ATTRIBUTES) {
+            const std::string sleeper = e2e::ExeFolder() + "sleeper.exe";
+            EXPECT_TRUE(CopyFileA(sleeper.c_str(), exe.c_str(), TRUE)) << exe;
+        }
+        for (int i = 0; i < count; ++i) {
+            Process p;
+            if (!p.Start(exe, dir)) {
+                ADD_FAILURE() << "cannot start " << exe;
+                return started;
+            }
+            HANDLE h = p.Native();
+            EXPECT_TRUE(WaitUntil(
+                [h, &name] { return _stricmp(MainModuleName(h).c_str(), name.c_str()) == 0; },
+                kWaitMs))
+                << name << " never became readable";
+            copies_.push_back(std::move(p));
+            started.push_back(copies_.size() - 1);
+        }
+        return started;
+    }
+
+    bool Running(size_t copy) const { return copies_[copy].Running(); }
+    // Waits until the copy has ended and tells whether it was ended with exit code 0, as a
+    // termination by the program does (the driver's own kill uses 1).
+    bool EndsWithCodeZero(size_t copy) const {
+        DWORD code = ~0u;
+        return copies_[copy].WaitExit(kExitWaitMs, &code) && code == 0;
+    }
+
+    void LaunchWith(const std::string& keys) {
+        WriteFile("Morvane.ini", SettingsText(keys));
+        ASSERT_NO_FATAL_FAILURE(Launch());
+    }
+
+    std::vector<std::string> LogLines() const {
+        ListBoxDump dump;
+        if (!DumpListBox(Control(kLogList), &dump)) return {};
+        return dump.lines;
+    }
+    // The lines added since the log held `from` lines.
+    std::vector<std::string> LogSince(size_t from) const {
+        std::vector<std::string> lines = LogLines();
+        if (lines.size() <= from) return {};
+        return std::vector<std::string>(lines.begin() + static_cast<std::ptrdiff_t>(from),
+                                        lines.end());
+    }
+    // Waits until a line starting with `head` was added after line `from`; the lines since.
+    std::vector<std::string> WaitLogLine(size_t from, const std::string& head) const {
+        std::vector<std::string> lines;
+        WaitUntil(
+            [&] {
+                lines = LogSince(from);
+                return std::any_of(lines.begin(), lines.end(), [&](const std::string& l) {
+                    return l.compare(0, head.size(), head) == 0;
+                });
+            },
+            kWaitMs);
+        return lines;
+    }
+
+    ListViewDump Rows() const {
+        ListViewDump dump;
+        EXPECT_TRUE(DumpListView(Control(kTaskList), &dump)) << "the task list cannot be read";
+        return dump;
+    }
+    // Presses Refresh and waits for its log line; the rows it left.
+    ListViewDump Refresh() {
+        const size_t before = LogLines().size();
+        EXPECT_TRUE(Click(Control(kRefreshButton)));
+        const std::vector<std::string> added = WaitLogLine(before, "Initialized tasks: ");
+        EXPECT_EQ(added.size(), 1u) << JoinLines(added);
+        return Rows();
+    }
+
+    static std::vector<int> RowsNamed(const ListViewDump& dump, const std::string& name) {
+        std::vector<int> found;
+        for (size_t i = 0; i < dump.rows.size(); ++i)
+            if (_stricmp(dump.rows[i].cells[kTaskColumn].c_str(), name.c_str()) == 0)
+                found.push_back(static_cast<int>(i));
+        return found;
+    }
+
+    void Check(int row) { ASSERT_TRUE(SetRowChecked(Control(kTaskList), row, true)) << row; }
+
+    // Waits for the terminate question and checks its title and text, with Yes, No and Cancel.
+    HWND ExpectQuestion(const std::string& title, const std::string& text) {
+        HWND box = WaitDialog(app_.Id(), kWaitMs);
+        EXPECT_NE(box, nullptr) << "no question for " << text;
+        if (!box) return nullptr;
+        DialogInfo info;
+        EXPECT_TRUE(ReadDialog(box, &info));
+        EXPECT_EQ(info.title, title);
+        EXPECT_EQ(info.text, text);
+        std::set<int> ids;
+        for (const DialogButton& b : info.buttons)
+            ids.insert(b.id);
+        EXPECT_EQ(ids, (std::set<int>{IDYES, IDNO, IDCANCEL}));
+        return box;
+    }
+    void Answer(HWND box, int button) {
+        ASSERT_NE(box, nullptr);
+        ASSERT_TRUE(AnswerDialog(box, button)) << "the question stayed";
+    }
+
+    // After an action that should have ended nothing: a Refresh shows that the action is over,
+    // and the log since `from` must hold only that Refresh's line.
+    void ExpectNothingLoggedSince(size_t from) {
+        ASSERT_TRUE(Sync(window_));
+        const ListViewDump after = Refresh();
+        const std::vector<std::string> added = LogSince(from);
+        ASSERT_EQ(added.size(), 1u) << JoinLines(added);
+        EXPECT_EQ(added[0], "Initialized tasks: " + std::to_string(after.rows.size()));
+        EXPECT_EQ(FindDialog(app_.Id()), nullptr);
+    }
+
+    // The lines a confirmed walk adds: one "Terminated: " per name, the memory, the refresh.
+    void ExpectTerminateLog(size_t from, const std::vector<std::string>& names,
+                            const std::string& memoryLine) {
+        const std::vector<std::string> added = WaitLogLine(from, "Initialized tasks: ");
+        std::vector<std::string> expected;
+        for (const std::string& n : names)
+            expected.push_back("Terminated: " + n);
+        expected.push_back(memoryLine);
+        expected.push_back("Initialized tasks: " + std::to_string(Rows().rows.size()));
+        EXPECT_EQ(added, expected) << JoinLines(added);
+    }
+
+    std::string helpers_;
+    std::vector<Process> copies_;
+};
+
+std::string MemoryLine(const std::string& sizeCell) {
+    return "Restored memory: " + sizeCell + " KB";
+}
+
+TEST_F(TaskActionsTest, ThreeCopiesShareTheFirstPidAndAllEndWhenOneRowIsConfirmed) {
+    const std::string name = "tma-triple.exe";
+    const std::vector<size_t> copies = StartCopies(name, 3);
+    ASSERT_EQ(copies.size(), 3u);
+    ASSERT_NO_FATAL_FAILURE(LaunchWith("AskTerminate = 1\r\n"));
+
+    const ListViewDump dump = Refresh();
+    const std::vector<int> rows = RowsNamed(dump, name);
+    ASSERT_EQ(rows.size(), 3u);
+    // Every row shows the id of whichever copy the system lists first.
+    std::set<DWORD> ids;
+    for (size_t c : copies)
+        ids.insert(copies_[c].Id());
+    DWORD first = 0;
+    for (DWORD id : SystemProcessOrder()) {
+        if (ids.count(id)) {
+            first = id;
+            break;
+        }
+    }
+    ASSERT_NE(first, 0u) << "the copies are not in the system's process list";
+    for (int r : rows) {
+        EXPECT_EQ(dump.rows[r].cells[kPidColumn], std::to_string(first)) << "row " << r;
+        EXPECT_EQ(Upper(dump.rows[r].cells[kFileColumn]), Upper(helpers_ + name)) << "row " << r;
+    }
+
+    const std::string size = dump.rows[rows[1]].cells[kSizeColumn];
+    const size_t before = LogLines().size();
+    ASSERT_NO_FATAL_FAILURE(Check(rows[1]));
+    ASSERT_TRUE(PostClick(Control(kTerminateButton)));
+    HWND box = ExpectQuestion("Terminate Process", name + "\n\nKill process structure?");
+    ASSERT_NO_FATAL_FAILURE(Answer(box, IDYES));
+
+    for (size_t c : copies)
+        EXPECT_TRUE(EndsWithCodeZero(c)) << "copy " << copies_[c].Id();
+    ExpectTerminateLog(before, {name}, MemoryLine(size));
+    EXPECT_TRUE(RowsNamed(Rows(), name).empty()) << "the refreshed list still shows " << name;
+    EXPECT_EQ(FindDialog(app_.Id()), nullptr) << "one question for one checked row";
+}
+
+TEST_F(TaskActionsTest, AnsweringNoEndsNothingAndLogsNothing) {
+    const std::string name = "tma-keep.exe";
+    const std::vector<size_t> copies = StartCopies(name, 2);
+    ASSERT_EQ(copies.size(), 2u);
+    ASSERT_NO_FATAL_FAILURE(LaunchWith("AskTerminate = 1\r\n"));
+
+    const std::vector<int> rows = RowsNamed(Refresh(), name);
+    ASSERT_EQ(rows.size(), 2u);
+    const size_t before = LogLines().size();
+    ASSERT_NO_FATAL_FAILURE(Check(rows[0]));
+    ASSERT_TRUE(PostClick(Control(kTerminateButton)));
+    HWND box = ExpectQuestion("Terminate Process", name + "\n\nKill process structure?");
+    ASSERT_NO_FATAL_FAILURE(Answer(box, IDNO));
+
+    ASSERT_NO_FATAL_FAILURE(ExpectNothingLoggedSince(before));
+    for (size_t c : copies)
+        EXPECT_TRUE(Running(c));
+    EXPECT_EQ(RowsNamed(Rows(), name).size(), 2u);
+}
+
+TEST_F(TaskActionsTest, CancelOnTheSecondCheckedRowEndsOnlyTheFirst) {
+    const char* names[] = {"tma-cancel-a.exe", "tma-cancel-b.exe", "tma-cancel-c.exe"};
+    std::vector<std::pair<int, size_t>> checked; // row, copy
+    std::vector<size_t> all;
+    for (const char* n : names) {
+        const std::vector<size_t> c = StartCopies(n, 1);
+        ASSERT_EQ(c.size(), 1u);
+        all.push_back(c[0]);
+    }
+    ASSERT_NO_FATAL_FAILURE(LaunchWith("AskTerminate = 1\r\n"));
+
+    const ListViewDump dump = Refresh();
+    for (size_t i = 0; i < 3; ++i) {
+        const std::vector<int> rows = RowsNamed(dump, names[i]);
+        ASSERT_EQ(rows.size(), 1u) << names[i];
+        checked.emplace_back(rows[0], all[i]);
+    }
+    // The walk goes down the list, whatever order the copies were started in.
+    std::sort(checked.begin(), checked.end());
+    auto nameOf = [&](size_t k) { return dump.rows[checked[k].first].cells[kTaskColumn]; };
+
+    const size_t before = LogLines().size();
+    for (const auto& rc : checked)
+        ASSERT_NO_FATAL_FAILURE(Check(rc.first));
+    ASSERT_TRUE(PostClick(Control(kTerminateButton)));
+    HWND box = ExpectQuestion("Terminate Process", nameOf(0) + "\n\nKill process structure?");
+    ASSERT_NO_FATAL_FAILURE(Answer(box, IDYES));
+    box = ExpectQuestion("Terminate Process", nameOf(1) + "\n\nKill process structure?");
+    ASSERT_NO_FATAL_FAILURE(Answer(box, IDCANCEL));
+
+    EXPECT_TRUE(EndsWithCodeZero(checked[0].second));
+    ExpectTerminateLog(before, {nameOf(0)},
+                       MemoryLine(dump.rows[checked[0].first].cells[kSizeColumn]));
+    EXPECT_EQ(FindDialog(app_.Id()), nullptr) << "the third row was asked about after Cancel";
+    EXPECT_TRUE(Running(checked[1].second));
+    EXPECT_TRUE(Running(checked[2].second));
+    const ListViewDump after = Rows();
+    EXPECT_EQ(RowsNamed(after, nameOf(1)).size(), 1u);
+    EXPECT_EQ(RowsNamed(after, nameOf(2)).size(), 1u);
+}
+
+TEST_F(TaskActionsTest, CriticalOnlyAsksAboutSystemFolderTasks) {
+    const std::string name = "tma-plain.exe";
+    const std::vector<size_t> copies = StartCopies(name, 1);
+    ASSERT_EQ(copies.size(), 1u);
+    ASSERT_NO_FATAL_FAILURE(LaunchWith("AskTerminate = 2\r\n"));
+
+    const ListViewDump dump = Refresh();
+    const std::vector<int> plain = RowsNamed(dump, name);
+    ASSERT_EQ(plain.size(), 1u);
+    int critical = -1;
+    for (size_t i = 0; i < dump.rows.size() && critical < 0; ++i) {
+        const ListRow& r = dump.rows[i];
+        if (!r.cells[kTaskColumn].empty() &&
+            Upper(r.cells[kFileColumn]).rfind("C:\\WINDOWS\\SYSTEM32\\", 0) == 0)
+            critical = static_cast<int>(i);
+    }
+    ASSERT_GE(critical, 0) << "no task under C:\\windows\\system32 to ask about";
+    const ListRow& sys = dump.rows[critical];
+    const std::string sysName = sys.cells[kTaskColumn];
+    const size_t sysRowsBefore = RowsNamed(dump, sysName).size();
+
+    const size_t before = LogLines().size();
+    ASSERT_NO_FATAL_FAILURE(Check(critical));
+    ASSERT_NO_FATAL_FAILURE(Check(plain[0]));
+    ASSERT_TRUE(PostClick(Control(kTerminateButton)));
+    // The system task is kept (No); the other is ended without a question.
+    HWND box = ExpectQuestion("Terminate Critical Process",
+                              "Critical process detected!\n\nName: " + sysName + "\n\nFile: " +
+                                  sys.cells[kFileColumn] + "\n\nReally kill process structure?");
+    ASSERT_NO_FATAL_FAILURE(Answer(box, IDNO));
+
+    EXPECT_TRUE(EndsWithCodeZero(copies[0]));
+    ExpectTerminateLog(before, {name}, MemoryLine(dump.rows[plain[0]].cells[kSizeColumn]));
+    EXPECT_EQ(FindDialog(app_.Id()), nullptr);
+    EXPECT_EQ(RowsNamed(Rows(), sysName).size(), sysRowsBefore) << sysName << " was ended";
+}
+
+TEST_F(TaskActionsTest, NeverAskEndsTheCheckedTasksWithoutAQuestion) {
+    const std::string name = "tma-never.exe";
+    const std::vector<size_t> copies = StartCopies(name, 2);
+    ASSERT_EQ(copies.size(), 2u);
+    ASSERT_NO_FATAL_FAILURE(LaunchWith("AskTerminate = 4\r\n"));
+
+    const ListViewDump dump = Refresh();
+    const std::vector<int> rows = RowsNamed(dump, name);
+    ASSERT_EQ(rows.size(), 2u);
+    const size_t before = LogLines().size();
+    ASSERT_NO_FATAL_FAILURE(Check(rows[0]));
+    ASSERT_TRUE(PostClick(Control(kTerminateButton)));
+
+    // A question would hold the walk up, so the copies ending shows none was asked.
+    for (size_t c : copies)
+        EXPECT_TRUE(EndsWithCodeZero(c));
+    ExpectTerminateLog(before, {name}, MemoryLine(dump.rows[rows[0]].cells[kSizeColumn]));
+    EXPECT_EQ(FindDialog(app_.Id()), nullptr);
+}
+
+TEST_F(TaskActionsTest, UnknownAskValueFromTheFileAsksLogsAndEndsNothing) {
+    const std::string name = "tma-three.exe";
+    const std::vector<size_t> copies = StartCopies(name, 1);
+    ASSERT_EQ(copies.size(), 1u);
+    ASSERT_NO_FATAL_FAILURE(LaunchWith("AskTerminate = 3\r\n"));
+
+    const std::vector<int> rows = RowsNamed(Refresh(), name);
+    ASSERT_EQ(rows.size(), 1u);
+    const size_t before = LogLines().size();
+    ASSERT_NO_FATAL_FAILURE(Check(rows[0]));
+    ASSERT_TRUE(Click(Control(kTerminateButton)));
+
+    ASSERT_NO_FATAL_FAILURE(ExpectNothingLoggedSince(before));
+    EXPECT_TRUE(Running(copies[0]));
+}
+
+TEST_F(TaskActionsTest, TerminateSwitchedOffLogsEveryRowButLeavesTheCopiesRunning) {
+    const std::string name = "tma-dry.exe";
+    const std::vector<size_t> copies = StartCopies(name, 3);
+    ASSERT_EQ(copies.size(), 3u);
+    ASSERT_NO_FATAL_FAILURE(LaunchWith("AskTerminate = 4\r\nEnableTaskTerminate = 0\r\n"));
+
+    const ListViewDump dump = Refresh();
+    const std::vector<int> rows = RowsNamed(dump, name);
+    ASSERT_EQ(rows.size(), 3u);
+    const size_t before = LogLines().size();
+    for (int r : rows)
+        ASSERT_NO_FATAL_FAILURE(Check(r));
+    ASSERT_TRUE(PostClick(Control(kTerminateButton)));
+
+    const std::vector<std::string> added = WaitLogLine(before, "Initialized tasks: ");
+    ASSERT_EQ(added.size(), 5u) << JoinLines(added);
+    for (size_t i = 0; i < 3; ++i)
+        EXPECT_EQ(added[i], "Terminated: " + name);
+    // Each row's size cell is its bytes rounded down to KB; the sum of the bytes may round up
+    // by at most the two lost fractions.
+    long long cells = 0;
+    for (int r : rows)
+        cells += std::stoll(dump.rows[r].cells[kSizeColumn]);
+    long long reported = -1;
+    ASSERT_EQ(std::sscanf(added[3].c_str(), "Restored memory: %lld KB", &reported), 1) << added[3];
+    EXPECT_EQ(added[3], "Restored memory: " + std::to_string(reported) + " KB");
+    EXPECT_GE(reported, cells);
+    EXPECT_LE(reported, cells + 2);
+    EXPECT_EQ(added[4], "Initialized tasks: " + std::to_string(Rows().rows.size()));
+
+    for (size_t c : copies)
+        EXPECT_TRUE(Running(c));
+    EXPECT_EQ(RowsNamed(Rows(), name).size(), 3u);
+}
+
+// Detect: the rows checked are exactly those the rule picks from each row's file and name.
+void ExpectDetected(const ListViewDump& dump, const std::vector<std::string>& added,
+                    bool skipOwnTask) {
+    int expectedCount = 0;
+    for (size_t i = 0; i < dump.rows.size(); ++i) {
+        const ListRow& r = dump.rows[i];
+        const bool expected = ShouldDetect(r.cells[kFileColumn], r.cells[kTaskColumn], skipOwnTask);
+        expectedCount += expected ? 1 : 0;
+        EXPECT_EQ(r.checked, expected)
+            << "row " << i << ": " << r.cells[kTaskColumn] << " " << r.cells[kFileColumn];
+        EXPECT_FALSE(r.selected) << "row " << i;
+    }
+    ASSERT_EQ(added.size(), 1u) << JoinLines(added);
+    EXPECT_EQ(added[0], "Detected unnecessary tasks: " + std::to_string(expectedCount));
+}
+
+TEST_F(TaskActionsTest, DetectChecksTasksOutsideTheSystemFolderButNotItself) {
+    const std::vector<size_t> a = StartCopies("tma-detect-a.exe", 2);
+    const std::vector<size_t> b = StartCopies("tma-detect-b.exe", 1);
+    ASSERT_EQ(a.size() + b.size(), 3u);
+    ASSERT_NO_FATAL_FAILURE(LaunchWith("EnableTaskTerminate = 0\r\n"));
+
+    const ListViewDump before = Refresh();
+    const std::vector<int> own = RowsNamed(before, "Morvane.exe");
+    ASSERT_EQ(own.size(), 1u);
+    // A selected row loses its selection; a checked system row loses its mark.
+    ASSERT_TRUE(SetRowSelected(Control(kTaskList), own[0], true));
+    for (size_t i = 0; i < before.rows.size(); ++i) {
+        if (!ShouldDetect(before.rows[i].cells[kFileColumn], before.rows[i].cells[kTaskColumn],
+                          true)) {
+            ASSERT_NO_FATAL_FAILURE(Check(static_cast<int>(i)));
+            break;
+        }
+    }
+    const size_t lines = LogLines().size();
+    ASSERT_TRUE(Click(Control(kDetectButton)));
+    const std::vector<std::string> added = WaitLogLine(lines, "Detected unnecessary tasks: ");
+    const ListViewDump dump = Rows();
+    ASSERT_NO_FATAL_FAILURE(ExpectDetected(dump, added, true));
+
+    // The cases the rule is there for, named.
+    for (const char* helper : {"tma-detect-a.exe", "tma-detect-b.exe"})
+        for (int r : RowsNamed(dump, helper))
+            EXPECT_TRUE(dump.rows[r].checked) << helper;
+    EXPECT_FALSE(dump.rows[RowsNamed(dump, "Morvane.exe")[0]].checked);
+    const std::vector<int> explorer = RowsNamed(dump, "explorer.exe");
+    EXPECT_FALSE(explorer.empty()) << "Wine's desktop runs explorer.exe";
+    for (int r : explorer)
+        EXPECT_FALSE(dump.rows[r].checked) << dump.rows[r].cells[kFileColumn];
+}
+
+TEST_F(TaskActionsTest, DetectChecksItsOwnTaskWhenAllowedTo) {
+    ASSERT_NO_FATAL_FAILURE(LaunchWith("EnableTaskTerminate = 0\r\nEnableDetectOwnTask = 0\r\n"));
+    const ListViewDump before = Refresh();
+    const size_t lines = LogLines().size();
+    ASSERT_TRUE(Click(Control(kDetectButton)));
+    const std::vector<std::string> added = WaitLogLine(lines, "Detected unnecessary tasks: ");
+    const ListViewDump dump = Rows();
+    ASSERT_NO_FATAL_FAILURE(ExpectDetected(dump, added, false));
+    const std::vector<int> own = RowsNamed(dump, "Morvane.exe");
+    ASSERT_EQ(own.size(), 1u);
+    EXPECT_TRUE(dump.rows[own[0]].checked) << dump.rows[own[0]].cells[kFileColumn];
+}
+
+TEST_F(TaskActionsTest, ClearCountsCheckedRowsAndTheSelectedOne) {
+    const std::vector<size_t> copies = StartCopies("tma-clear.exe", 3);
+    ASSERT_EQ(copies.size(), 3u);
+    ASSERT_NO_FATAL_FAILURE(LaunchWith("EnableTaskTerminate = 0\r\n"));
+
+    const std::vector<int> rows = RowsNamed(Refresh(), "tma-clear.exe");
+    ASSERT_EQ(rows.size(), 3u);
+    ASSERT_NO_FATAL_FAILURE(Check(rows[0]));
+    ASSERT_NO_FATAL_FAILURE(Check(rows[1]));
+    ASSERT_TRUE(SetRowSelected(Control(kTaskList), rows[2], true));
+    {
+        const ListViewDump marked = Rows();
+        ASSERT_TRUE(marked.rows[rows[2]].selected);
+        ASSERT_FALSE(marked.rows[rows[2]].checked);
+    }
+
+    size_t lines = LogLines().size();
+    ASSERT_TRUE(Click(Control(kClearButton)));
+    std::vector<std::string> added = WaitLogLine(lines, "Unchecked tasks: ");
+    EXPECT_EQ(added, (std::vector<std::string>{"Unchecked tasks: 3"})) << JoinLines(added);
+    const ListViewDump dump = Rows();
+    for (size_t i = 0; i < dump.rows.size(); ++i) {
+        EXPECT_FALSE(dump.rows[i].checked) << "row " << i;
+        EXPECT_FALSE(dump.rows[i].selected) << "row " << i;
+    }
+
+    lines = LogLines().size();
+    ASSERT_TRUE(Click(Control(kClearButton)));
+    added = WaitLogLine(lines, "Unchecked tasks: ");
+    EXPECT_EQ(added, (std::vector<std::string>{"Unchecked tasks: 0"})) << JoinLines(added);
+    for (size_t c : copies)
+        EXPECT_TRUE(Running(c));
+}
+
+// Confirming Morvane's own row, with the freeze on: the other process of that name ends, the
+// walk finishes and logs, and the program then leaves through its orderly shutdown.
+TEST_F(TaskActionsTest, ConfirmingItsOwnTaskEndsTheNamesakeAndThenItselfInOrder) {
+    // A folder of its own, inside the helper folder so that tear-down removes it.
+    const std::string other = helpers_ + "namesake\\";
+    ASSERT_TRUE(CreateDirectoryA(other.c_str(), nullptr));
+    const std::vector<size_t> namesake = StartCopies("Morvane.exe", 1, other);
+    ASSERT_EQ(namesake.size(), 1u);
+    ASSERT_NO_FATAL_FAILURE(
+        LaunchWith("AskTerminate = 4\r\nEnableTaskFreeze = 1\r\nEnableTaskTerminate = 1\r\n"));
+
+    const ListViewDump dump = Refresh();
+    const std::vector<int> rows = RowsNamed(dump, "Morvane.exe");
+    ASSERT_EQ(rows.size(), 2u);
+    // Check the row that stands for this copy of Morvane (either, when both show one PID).
+    int mine = rows[0];
+    for (int r : rows)
+        if (dump.rows[r].cells[kPidColumn] == std::to_string(app_.Id())) mine = r;
+    ASSERT_NO_FATAL_FAILURE(Check(mine));
+    ASSERT_TRUE(PostClick(Control(kTerminateButton)));
+
+    EXPECT_TRUE(EndsWithCodeZero(namesake[0])) << "the other Morvane.exe still runs";
+    DWORD code = ~0u;
+    ASSERT_TRUE(app_.WaitExit(kExitWaitMs, &code)) << "Morvane hung after ending its own task";
+    EXPECT_EQ(code, 0u);
+    EXPECT_EQ(FindTopWindow(app_.Id(), "Morvane"), nullptr);
+
+    bool exists = false;
+    const std::string log = ReadFile("Morvane.log", &exists);
+    ASSERT_TRUE(exists) << "no session log";
+    const size_t terminated = log.find("\r\n  Terminated: Morvane.exe\r\n");
+    ASSERT_NE(terminated, std::string::npos) << log;
+    const size_t memory = log.find("\r\n  Restored memory: ", terminated);
+    ASSERT_NE(memory, std::string::npos) << log;
+    const size_t memoryEnd = log.find("\r\n", memory + 2);
+    ASSERT_NE(memoryEnd, std::string::npos);
+    const std::string memoryLine = log.substr(memory + 4, memoryEnd - memory - 4);
+    long long kb = -1;
+    EXPECT_EQ(std::sscanf(memoryLine.c_str(), "Restored memory: %lld KB", &kb), 1) << memoryLine;
+    EXPECT_EQ(memoryLine, "Restored memory: " + std::to_string(kb) + " KB");
+    EXPECT_NE(log.find("\r\n  Initialized tasks: ", memory), std::string::npos) << log;
+    EXPECT_NE(log.find("\r\n[ Session-End: ", memory), std::string::npos) << log;
+
+    // The settings file is rewritten in full at an orderly end, not left as the test wrote it.
+    const std::string ini = ReadFile("Morvane.ini", &exists);
+    EXPECT_TRUE(exists);
+    EXPECT_NE(ini.find("\r\nWindowX = "), std::string::npos) << ini;
+    EXPECT_NE(ini.find("\r\nAskTerminate = 4\r\n"), std::string::npos) << ini;
+}
+
+} // namespace

@@ -640,6 +640,11 @@ static HWND FileNameEdit(HWND dialog) {
     return FindEdit(dialog);
 }
 
+std::string FileDialogName(HWND dialog) {
+    HWND edit = FileNameEdit(dialog);
+    return edit ? WindowText(edit) : std::string();
+}
+
 bool AnswerFileDialog(HWND dialog, const std::string& fileName, bool ok, DWORD timeoutMs) {
     if (ok) {
         HWND edit = FileNameEdit(dialog);

@@ -191,6 +191,8 @@ bool AnswerDialog(HWND dialog, int buttonId, DWORD timeoutMs = kWaitTimeoutMs);
 // then waits until the dialog is gone.
 bool AnswerFileDialog(HWND dialog, const std::string& fileName, bool ok,
                       DWORD timeoutMs = kWaitTimeoutMs);
+// The file name an open/save dialog shows in its name field (empty when there is none).
+std::string FileDialogName(HWND dialog);
 
 // --- Ending -----------------------------------------------------------------------------------
 

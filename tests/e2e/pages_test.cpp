@@ -1,0 +1,656 @@
+// The module page, the export page and the Setup panel, driven from outside as a user would:
+// what the lists and captions show, what is logged, and what is left in the files at the end.
+#include "e2e_support.h"
+
+#include <commctrl.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+
+using namespace driver;
+
+namespace {
+
+// Control IDs of the main window (the program's own header is not linked here).
+enum : int {
+    kTaskFrame = 0,
+    kTerminate = 2,
+    kRefresh = 3,
+    kDetect = 4,
+    kClear = 5,
+    kInfo = 6,
+    kSetup = 7,
+    kTaskList = 8,
+    kLogList = 9,
+    kModuleList = 10,
+    kExportList = 11,
+    kSetupTabs = 12,
+    kAskEveryTime = 15,
+    kAskCritical = 16,
+    kAskNever = 17,
+    kStyleNumber = 19,
+    kStyleTime = 20,
+    kStyleNone = 21,
+    kTerminateCheck = 23,
+    kFreezeCheck = 24,
+    kDetectOwnCheck = 25,
+    kShowInfoCheck = 26,
+    kSaveInfoCheck = 27,
+    kRestoreCheck = 28,
+    kDllField = 30,
+    kShowButton = 31,
+    kDllBrowse = 32,
+    kStartButton = 34,
+};
+
+const DWORD kWaitMs = e2e::kWaitMs;
+const char* const kNoLine = "<no such log line>";
+
+bool SameText(const std::string& a, const std::string& b) {
+    return _stricmp(a.c_str(), b.c_str()) == 0;
+}
+
+bool StartsWith(const std::string& text, const std::string& head) {
+    return text.compare(0, head.size(), head) == 0;
+}
+
+bool EndsWithNoCase(const std::string& text, const std::string& tail) {
+    return text.size() >= tail.size() && SameText(text.substr(text.size() - tail.size()), tail);
+}
+
+// "<name> [ <count> ]": the count, or -1 when the caption has another form.
+int CaptionCount(const std::string& caption, const std::string& name) {
+    const std::string head = name + " [ ";
+    if (!StartsWith(caption, head)) return -1;
+    unsigned count = 0;
+    char tail[4] = {};
+    if (std::sscanf(caption.c_str() + head.size(), "%u %3s", &count, tail) != 2 ||
+        std::strcmp(tail, "]") != 0 || caption != head + std::to_string(count) + " ]")
+        return -1;
+    return static_cast<int>(count);
+}
+
+// Lines ended by CR LF; whatever follows the last CR LF is returned in `rest`.
+std::vector<std::string> SplitCrLf(const std::string& text, std::string* rest) {
+    std::vector<std::string> lines;
+    size_t start = 0;
+    for (size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2)
+        lines.push_back(text.substr(start, end - start));
+    *rest = text.substr(start);
+    return lines;
+}
+
+// "Key = value" lines of a settings file.
+std::map<std::string, std::string> IniValues(const std::string& text) {
+    std::map<std::string, std::string> values;
+    std::string rest;
+    for (const std::string& line : SplitCrLf(text, &rest)) {
+        const size_t eq = line.find(" = ");
+        if (eq != std::string::npos) values[line.substr(0, eq)] = line.substr(eq + 3);
+    }
+    return values;
+}
+
+std::vector<std::string> Column(const ListViewDump& dump, size_t column) {
+    std::vector<std::string> cells;
+    for (const ListRow& row : dump.rows)
+        cells.push_back(column < row.cells.size() ? row.cells[column] : std::string());
+    return cells;
+}
+
+int RowNamed(const ListViewDump& dump, size_t column, const std::string& name) {
+    for (size_t i = 0; i < dump.rows.size(); ++i)
+        if (column < dump.rows[i].cells.size() && SameText(dump.rows[i].cells[column], name))
+            return static_cast<int>(i);
+    return -1;
+}
+
+std::string SystemFolder() {
+    char folder[MAX_PATH] = {};
+    GetSystemDirectoryA(folder, MAX_PATH);
+    return std::string(folder) + "\\";
+}
+
+std::vector<std::string> FilesIn(const std::string& folder) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + "*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return names;
+    do {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(found.cFileName);
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    return names;
+}
+
+// The report the export page must write for these names.
+std::string ExpectedReport(const std::string& library, const std::vector<std::string>& names) {
+    std::string text =
+        "Library: " + library + "\r\nEntries: " + std::to_string(names.size()) + "\r\n\r\n";
+    for (const std::string& name : names)
+        text += name + "\r\n";
+    return text;
+}
+
+class PagesTest : public e2e::MorvaneTest {
+  protected:
+    // Plain log lines make every message comparable as a whole.
+    void LaunchWithSettings(const std::string& extraKeys = {}) {
+        WriteFile("Morvane.ini", "[Morvane SetUp]\r\nLogInfoStyle = 32\r\n" + extraKeys);
+        Launch();
+    }
+
+    bool Shown(int id) const {
+        HWND control = Control(id);
+        return control && IsWindowVisible(control);
+    }
+    bool Enabled(int id) const {
+        HWND control = Control(id);
+        return control && IsWindowEnabled(control);
+    }
+    std::string Text(int id) const { return WindowText(Control(id)); }
+    bool Checked(int id) const {
+        DWORD_PTR state = 0;
+        return SendMessageTimeoutA(Control(id), BM_GETCHECK, 0, 0, SMTO_NORMAL, kMessageTimeoutMs,
+                                   &state) &&
+               state == BST_CHECKED;
+    }
+    bool WaitShown(int id) {
+        return WaitUntil([&] { return Shown(id); }, kWaitMs);
+    }
+
+    std::vector<std::string> Log() const {
+        ListBoxDump dump;
+        DumpListBox(Control(kLogList), &dump);
+        return dump.lines;
+    }
+    // The log line at `index` once it has been added.
+    std::string LogLineAt(size_t index) const {
+        std::string line = kNoLine;
+        WaitUntil(
+            [&] {
+                const std::vector<std::string> lines = Log();
+                if (lines.size() <= index) return false;
+                line = lines[index];
+                return true;
+            },
+            kWaitMs);
+        return line;
+    }
+
+    ListViewDump Dump(int id) const {
+        ListViewDump dump;
+        EXPECT_TRUE(DumpListView(Control(id), &dump)) << "list " << id;
+        return dump;
+    }
+
+    // Selects the task's row and presses Info; returns the task's name as listed.
+    std::string OpenModulePage(const std::string& task) {
+        const ListViewDump tasks = Dump(kTaskList);
+        const int row = RowNamed(tasks, 0, task);
+        EXPECT_GE(row, 0) << task << " is not listed";
+        if (row < 0) return {};
+        EXPECT_TRUE(SetRowSelected(Control(kTaskList), row, true));
+        EXPECT_TRUE(Click(Control(kInfo)));
+        EXPECT_TRUE(WaitShown(kModuleList)) << "no module page";
+        const std::string name = tasks.rows[static_cast<size_t>(row)].cells[0];
+        EXPECT_TRUE(WaitUntil([&] { return CaptionCount(Text(kTaskFrame), name) >= 0; }, kWaitMs))
+            << Text(kTaskFrame);
+        return name;
+    }
+
+    void OpenSetup() {
+        ASSERT_TRUE(Click(Control(kSetup)));
+        ASSERT_TRUE(WaitShown(kSetupTabs)) << "no Setup panel";
+        ASSERT_TRUE(WaitUntil([&] { return Text(kTaskFrame) == "Setup"; }, kWaitMs));
+    }
+
+    // Back on the Setup panel; waits until the task list is there again.
+    void LeaveSetup() {
+        ASSERT_TRUE(Click(Control(kTerminate)));
+        ASSERT_TRUE(WaitShown(kTaskList));
+        ASSERT_TRUE(Sync(window_));
+    }
+
+    // Picks a file in the "Select file" dialog of the DLL row's "..." button.
+    void ChooseDll(const std::string& path) {
+        ASSERT_TRUE(SelectTab(Control(kSetupTabs), 1));
+        ASSERT_TRUE(WaitShown(kDllBrowse));
+        ASSERT_TRUE(PostClick(Control(kDllBrowse)));
+        HWND dialog = WaitDialog(app_.Id(), kWaitMs);
+        ASSERT_NE(dialog, nullptr) << "no file dialog";
+        DialogInfo info;
+        ASSERT_TRUE(ReadDialog(dialog, &info));
+        EXPECT_EQ(info.title, "Select file");
+        ASSERT_TRUE(AnswerFileDialog(dialog, path, true));
+        ASSERT_TRUE(WaitUntil([&] { return Enabled(kShowButton); }, kWaitMs))
+            << "Show stayed disabled";
+    }
+
+    // Closes the window wherever it is and checks the orderly end: exit code 0, the run's lines
+    // appended to Morvane.log between the start and end lines, and a complete Morvane.ini.
+    void ExpectOrderlyEnd() {
+        const std::vector<std::string> lines = Log();
+        ASSERT_FALSE(lines.empty());
+        EXPECT_EQ(CloseApp(), 0u);
+
+        bool exists = false;
+        const std::string log = ReadFile("Morvane.log", &exists);
+        ASSERT_TRUE(exists) << "no session log";
+        std::string rest;
+        const std::vector<std::string> written = SplitCrLf(log, &rest);
+        EXPECT_EQ(rest, "");
+        ASSERT_EQ(written.size(), lines.size() + 3) << log;
+        EXPECT_TRUE(StartsWith(written[0], "[ Session-Log: ")) << written[0];
+        for (size_t i = 0; i < lines.size(); ++i)
+            EXPECT_EQ(written[i + 1], "  " + lines[i]);
+        EXPECT_TRUE(StartsWith(written[lines.size() + 1], "[ Session-End: "))
+            << written[lines.size() + 1];
+        EXPECT_EQ(written.back(), "");
+
+        const std::string ini = ReadFile("Morvane.ini", &exists);
+        ASSERT_TRUE(exists) << "no settings file";
+        const std::vector<std::string> keys = SplitCrLf(ini, &rest);
+        EXPECT_EQ(rest, "");
+        ASSERT_EQ(keys.size(), 12u) << ini;
+        EXPECT_EQ(keys[0], "[Morvane SetUp]");
+        EXPECT_TRUE(StartsWith(keys[11], "CurrentDir = ")) << keys[11];
+    }
+};
+
+TEST_F(PagesTest, InfoWithoutASelectedTaskOnlyAsksForOne) {
+    ASSERT_NO_FATAL_FAILURE(LaunchWithSettings());
+    const ListViewDump tasks = Dump(kTaskList);
+    for (size_t i = 0; i < tasks.rows.size(); ++i)
+        if (tasks.rows[i].selected) {
+            ASSERT_TRUE(SetRowSelected(Control(kTaskList), static_cast<int>(i), false));
+        }
+    const std::string frame = Text(kTaskFrame);
+    const size_t before = Log().size();
+
+    ASSERT_TRUE(Click(Control(kInfo)));
+    EXPECT_EQ(LogLineAt(before), "Please select a task first...");
+    ASSERT_TRUE(Sync(window_));
+    EXPECT_EQ(Log().size(), before + 1);
+    EXPECT_TRUE(Shown(kTaskList));
+    EXPECT_EQ(Control(kModuleList), nullptr) << "no module page was built";
+    EXPECT_EQ(Text(kTaskFrame), frame);
+    EXPECT_EQ(Text(kTerminate), "Terminate");
+    for (int id : {kRefresh, kDetect, kClear, kInfo, kSetup})
+        EXPECT_TRUE(Enabled(id)) << id;
+}
+
+TEST_F(PagesTest, InfoOnExplorerListsItsModulesAndBackRestoresTheTaskPage) {
+    ASSERT_NO_FATAL_FAILURE(LaunchWithSettings());
+    const ListViewDump tasksBefore = Dump(kTaskList);
+    const std::string taskFrame = Text(kTaskFrame);
+    const size_t before = Log().size();
+
+    const std::string name = OpenModulePage("explorer.exe");
+    ASSERT_FALSE(HasFailure());
+    const int count = CaptionCount(Text(kTaskFrame), name);
+    ASSERT_GE(count, 1);
+    EXPECT_EQ(LogLineAt(before), "Traced dll's of " + name + ": " + std::to_string(count));
+
+    // The page: its own list in the task list's place, Back and Info live, the rest disabled.
+    EXPECT_FALSE(Shown(kTaskList));
+    EXPECT_EQ(Text(kTerminate), "Back");
+    EXPECT_EQ(Text(kInfo), "Info");
+    EXPECT_TRUE(Enabled(kTerminate));
+    EXPECT_TRUE(Enabled(kInfo));
+    for (int id : {kRefresh, kDetect, kClear, kSetup})
+        EXPECT_FALSE(Enabled(id)) << id;
+
+    const ListViewDump modules = Dump(kModuleList);
+    const struct {
+        const char* title;
+        int width;
+    } columns[] = {{"Entry", 39}, {"DLL", 225}, {"Base", 90}, {"Filename", 374 - 21}};
+    ASSERT_EQ(modules.columns.size(), 4u);
+    for (size_t i = 0; i < 4; ++i) {
+        EXPECT_EQ(modules.columns[i].title, columns[i].title);
+        EXPECT_EQ(modules.columns[i].width, columns[i].width) << columns[i].title;
+    }
+    ASSERT_EQ(modules.rows.size(), static_cast<size_t>(count));
+    std::map<long long, std::string> bases;
+    for (size_t i = 0; i < modules.rows.size(); ++i) {
+        const std::vector<std::string>& cells = modules.rows[i].cells;
+        ASSERT_EQ(cells.size(), 4u);
+        char entry[8];
+        std::snprintf(entry, sizeof entry, "%3u", static_cast<unsigned>(i + 1));
+        EXPECT_EQ(cells[0], entry);
+        EXPECT_FALSE(cells[1].empty()) << "row " << i;
+        // The program file itself is not one of the DLLs.
+        EXPECT_FALSE(SameText(cells[1], name)) << "row " << i;
+        EXPECT_TRUE(EndsWithNoCase(cells[3], "\\" + cells[1])) << cells[3];
+        char* end = nullptr;
+        const long long base = std::strtoll(cells[2].c_str(), &end, 10);
+        EXPECT_TRUE(!cells[2].empty() && *end == '\0' && base != 0) << cells[2];
+        EXPECT_TRUE(bases.emplace(base, cells[1]).second) << cells[1] << " shares its base";
+        EXPECT_FALSE(modules.rows[i].checked);
+        EXPECT_FALSE(modules.rows[i].selected);
+    }
+    EXPECT_GE(RowNamed(modules, 1, "ntdll.dll"), 0);
+    EXPECT_GE(RowNamed(modules, 1, "kernel32.dll"), 0);
+
+    // Info with no DLL chosen: a hint, and the page stays as it is.
+    const size_t lines = Log().size();
+    ASSERT_TRUE(Click(Control(kInfo)));
+    EXPECT_EQ(LogLineAt(lines), "Please select a dll first...");
+    ASSERT_TRUE(Sync(window_));
+    EXPECT_TRUE(Shown(kModuleList));
+    EXPECT_FALSE(Shown(kExportList));
+    EXPECT_EQ(CaptionCount(Text(kTaskFrame), name), count);
+    EXPECT_EQ(Text(kTerminate), "Back");
+
+    // Back: the task list as it was, the module list hidden and empty.
+    ASSERT_TRUE(Click(Control(kTerminate)));
+    ASSERT_TRUE(WaitShown(kTaskList));
+    ASSERT_TRUE(Sync(window_));
+    EXPECT_FALSE(Shown(kModuleList));
+    EXPECT_TRUE(Dump(kModuleList).rows.empty());
+    EXPECT_EQ(Text(kTaskFrame), taskFrame);
+    EXPECT_EQ(Text(kTerminate), "Terminate");
+    for (int id : {kRefresh, kDetect, kClear, kInfo, kSetup})
+        EXPECT_TRUE(Enabled(id)) << id;
+    const ListViewDump tasksAfter = Dump(kTaskList);
+    EXPECT_EQ(Column(tasksAfter, 0), Column(tasksBefore, 0));
+    const int row = RowNamed(tasksAfter, 0, name);
+    ASSERT_GE(row, 0);
+    EXPECT_TRUE(tasksAfter.rows[static_cast<size_t>(row)].selected) << "the selection stays";
+}
+
+TEST_F(PagesTest, ExportsOfADllOnTheModulePageAreListedAndSavedAsAReport) {
+    ASSERT_NO_FATAL_FAILURE(LaunchWithSettings());
+    const std::string task = OpenModulePage("explorer.exe");
+    ASSERT_FALSE(HasFailure());
+    const std::string moduleFrame = Text(kTaskFrame);
+    const ListViewDump modules = Dump(kModuleList);
+    // A small library keeps the cross-process reading of the list short; every process has the
+    // last one.
+    int dllRow = -1;
+    for (const char* small : {"version.dll", "imm32.dll", "kernel32.dll"})
+        if ((dllRow = RowNamed(modules, 1, small)) >= 0) break;
+    ASSERT_GE(dllRow, 0);
+    const std::string library = modules.rows[static_cast<size_t>(dllRow)].cells[1];
+    const std::string libraryPath = modules.rows[static_cast<size_t>(dllRow)].cells[3];
+    ASSERT_TRUE(SetRowSelected(Control(kModuleList), dllRow, true));
+
+    size_t lines = Log().size();
+    ASSERT_TRUE(Click(Control(kInfo)));
+    ASSERT_TRUE(WaitShown(kExportList));
+    ASSERT_TRUE(WaitUntil([&] { return CaptionCount(Text(kTaskFrame), library) >= 0; }, kWaitMs))
+        << Text(kTaskFrame);
+    const int count = CaptionCount(Text(kTaskFrame), library);
+    EXPECT_EQ(LogLineAt(lines), "Traced functions of " + library + ": " + std::to_string(count));
+    EXPECT_FALSE(Shown(kModuleList));
+    EXPECT_EQ(Text(kInfo), "Export");
+    EXPECT_TRUE(Enabled(kInfo));
+    EXPECT_EQ(Text(kTerminate), "Back");
+
+    const ListViewDump exports = Dump(kExportList);
+    ASSERT_EQ(exports.columns.size(), 3u);
+    EXPECT_EQ(exports.columns[0].title, "Entry");
+    EXPECT_EQ(exports.columns[0].width, 40);
+    EXPECT_EQ(exports.columns[1].title, "Function");
+    EXPECT_EQ(exports.columns[1].width, 374 - 60);
+    EXPECT_EQ(exports.columns[2].title, "Base");
+    EXPECT_EQ(exports.columns[2].width, 90);
+    ASSERT_GT(count, 0);
+    ASSERT_EQ(exports.rows.size(), static_cast<size_t>(count));
+    const std::vector<std::string> names = Column(exports, 1);
+    // The same library is loaded here: every listed name must be one of its exports, in the
+    // order of its name table, which the image keeps sorted.
+    HMODULE own = LoadLibraryA(libraryPath.c_str());
+    ASSERT_NE(own, nullptr) << libraryPath;
+    for (size_t i = 0; i < names.size(); ++i) {
+        EXPECT_EQ(exports.rows[i].cells[0], std::to_string(i + 1));
+        EXPECT_NE(GetProcAddress(own, names[i].c_str()), nullptr) << names[i];
+        if (i > 0) {
+            EXPECT_LT(std::strcmp(names[i - 1].c_str(), names[i].c_str()), 0) << names[i];
+        }
+        EXPECT_NE(std::strtoll(exports.rows[i].cells[2].c_str(), nullptr, 10), 0) << names[i];
+    }
+    FreeLibrary(own);
+    const std::string report = ExpectedReport(library, names);
+
+    // Export, accepting the proposed file: named after the library, in the program's folder.
+    const std::string proposed = "DLL_" + library.substr(0, library.size() - 4) + "_Functions.txt";
+    lines = Log().size();
+    ASSERT_TRUE(PostClick(Control(kInfo)));
+    HWND dialog = WaitDialog(app_.Id(), kWaitMs);
+    ASSERT_NE(dialog, nullptr) << "no save dialog";
+    DialogInfo info;
+    ASSERT_TRUE(ReadDialog(dialog, &info));
+    EXPECT_EQ(info.title, "Export functions of " + library);
+    const std::string shown = FileDialogName(dialog);
+    EXPECT_TRUE(SameText(shown, proposed) || SameText(shown, PathOf(proposed))) << shown;
+    ASSERT_TRUE(AnswerDialog(dialog, IDOK));
+    EXPECT_EQ(LogLineAt(lines), "Export functions: " + proposed);
+    std::string saved;
+    EXPECT_TRUE(WaitUntil([&] { return (saved = ReadFile(proposed)) == report; }, kWaitMs))
+        << saved.substr(0, 200);
+
+    // Cancelled: no file, no log line, the page stays.
+    const std::vector<std::string> files = FilesIn(folder_);
+    lines = Log().size();
+    ASSERT_TRUE(PostClick(Control(kInfo)));
+    dialog = WaitDialog(app_.Id(), kWaitMs);
+    ASSERT_NE(dialog, nullptr);
+    ASSERT_TRUE(AnswerFileDialog(dialog, {}, false));
+    ASSERT_TRUE(Sync(window_));
+    EXPECT_EQ(Log().size(), lines);
+    EXPECT_EQ(FilesIn(folder_), files);
+    EXPECT_TRUE(Shown(kExportList));
+    EXPECT_EQ(CaptionCount(Text(kTaskFrame), library), count);
+
+    // A typed name is taken as it is, and an existing file is replaced, not added to.
+    WriteFile("report.lst", std::string(report.size() + 500, 'x'));
+    ASSERT_TRUE(PostClick(Control(kInfo)));
+    dialog = WaitDialog(app_.Id(), kWaitMs);
+    ASSERT_NE(dialog, nullptr);
+    ASSERT_TRUE(AnswerFileDialog(dialog, PathOf("report.lst"), true));
+    EXPECT_EQ(LogLineAt(lines), "Export functions: report.lst");
+    EXPECT_TRUE(WaitUntil([&] { return (saved = ReadFile("report.lst")) == report; }, kWaitMs))
+        << saved.size() << " bytes";
+    bool extra = true;
+    ReadFile("report.lst.txt", &extra);
+    EXPECT_FALSE(extra) << "no extension is added";
+
+    // Back to the module page as it was.
+    ASSERT_TRUE(Click(Control(kTerminate)));
+    ASSERT_TRUE(WaitShown(kModuleList));
+    ASSERT_TRUE(Sync(window_));
+    EXPECT_FALSE(Shown(kExportList));
+    EXPECT_TRUE(Dump(kExportList).rows.empty());
+    EXPECT_EQ(Text(kTaskFrame), moduleFrame);
+    EXPECT_EQ(Text(kInfo), "Info");
+    EXPECT_EQ(Text(kTerminate), "Back");
+    EXPECT_EQ(Column(Dump(kModuleList), 1), Column(modules, 1));
+
+    // Closing on the module page ends the run in order.
+    ExpectOrderlyEnd();
+}
+
+TEST_F(PagesTest, SetupShowListsTheExportsOfAChosenOrTypedDll) {
+    ASSERT_NO_FATAL_FAILURE(LaunchWithSettings());
+    ASSERT_NO_FATAL_FAILURE(OpenSetup());
+    EXPECT_FALSE(Enabled(kShowButton));
+    EXPECT_FALSE(Enabled(kStartButton));
+    EXPECT_FALSE(Enabled(kInfo));
+
+    const std::string system = SystemFolder();
+    ASSERT_TRUE(SelectTab(Control(kSetupTabs), 1));
+    ASSERT_TRUE(WaitShown(kDllField));
+    // Typing a path is not choosing a file.
+    ASSERT_TRUE(TypeText(Control(kDllField), system + "version.dll"));
+    ASSERT_TRUE(Sync(window_));
+    EXPECT_FALSE(Enabled(kShowButton));
+
+    ASSERT_NO_FATAL_FAILURE(ChooseDll(system + "version.dll"));
+    EXPECT_TRUE(SameText(Text(kDllField), system + "version.dll")) << Text(kDllField);
+    EXPECT_FALSE(Enabled(kStartButton)) << "only the row whose file was chosen";
+
+    // Another DLL typed over the chosen one.
+    const std::string library = "lz32.dll";
+    ASSERT_TRUE(TypeText(Control(kDllField), system + library));
+    size_t lines = Log().size();
+    ASSERT_TRUE(Click(Control(kShowButton)));
+    ASSERT_TRUE(WaitShown(kExportList));
+    ASSERT_TRUE(WaitUntil([&] { return CaptionCount(Text(kTaskFrame), library) >= 0; }, kWaitMs))
+        << Text(kTaskFrame);
+    const int count = CaptionCount(Text(kTaskFrame), library);
+    EXPECT_EQ(LogLineAt(lines), "Traced functions of " + library + ": " + std::to_string(count));
+    EXPECT_FALSE(Shown(kSetupTabs));
+    EXPECT_FALSE(Shown(kDllField)) << "the Tools controls go with their tabs";
+    EXPECT_EQ(Text(kInfo), "Export");
+    EXPECT_TRUE(Enabled(kInfo));
+    EXPECT_EQ(Text(kTerminate), "Back");
+    for (int id : {kRefresh, kDetect, kClear, kSetup})
+        EXPECT_FALSE(Enabled(id)) << id;
+
+    HMODULE own = LoadLibraryA((system + library).c_str());
+    ASSERT_NE(own, nullptr);
+    const std::vector<std::string> names = Column(Dump(kExportList), 1);
+    ASSERT_GT(count, 0);
+    ASSERT_EQ(names.size(), static_cast<size_t>(count));
+    for (const std::string& name : names)
+        EXPECT_NE(GetProcAddress(own, name.c_str()), nullptr) << name;
+    FreeLibrary(own);
+
+    // Back to the Tools tab, where Info is disabled again.
+    ASSERT_TRUE(Click(Control(kTerminate)));
+    ASSERT_TRUE(WaitShown(kSetupTabs));
+    ASSERT_TRUE(Sync(window_));
+    EXPECT_FALSE(Shown(kExportList));
+    EXPECT_TRUE(Shown(kDllField));
+    EXPECT_EQ(Text(kTaskFrame), "Setup");
+    EXPECT_EQ(Text(kInfo), "Info");
+    EXPECT_FALSE(Enabled(kInfo));
+    EXPECT_TRUE(Enabled(kShowButton));
+    TabDump tabs;
+    ASSERT_TRUE(DumpTabs(Control(kSetupTabs), &tabs));
+    EXPECT_EQ(tabs.titles, (std::vector<std::string>{"Preferences", "Tools", "About"}));
+    EXPECT_EQ(tabs.current, 1);
+
+    // A path that cannot be loaded: a log line, and the panel stays.
+    ASSERT_TRUE(TypeText(Control(kDllField), folder_ + "missing.dll"));
+    lines = Log().size();
+    ASSERT_TRUE(Click(Control(kShowButton)));
+    EXPECT_EQ(LogLineAt(lines), "Can't initialize: missing.dll");
+    ASSERT_TRUE(Sync(window_));
+    EXPECT_TRUE(Shown(kSetupTabs));
+    EXPECT_FALSE(Shown(kExportList));
+    EXPECT_EQ(Text(kTaskFrame), "Setup");
+    EXPECT_FALSE(Enabled(kInfo));
+
+    // Closing on the export page ends the run in order; the chosen file's folder is kept.
+    ASSERT_TRUE(TypeText(Control(kDllField), system + "version.dll"));
+    ASSERT_TRUE(Click(Control(kShowButton)));
+    ASSERT_TRUE(WaitShown(kExportList));
+    ASSERT_TRUE(Sync(window_));
+    ASSERT_TRUE(WaitUntil([&] { return CaptionCount(Text(kTaskFrame), "version.dll") > 0; }));
+    ExpectOrderlyEnd();
+    EXPECT_TRUE(SameText(IniValues(ReadFile("Morvane.ini"))["CurrentDir"], system));
+}
+
+TEST_F(PagesTest, SetupChangesAppliedWithBackAreWrittenAtExit) {
+    ASSERT_NO_FATAL_FAILURE(LaunchWithSettings("AskTerminate = 2\r\nEnableTaskFreeze = 0\r\n"));
+    ASSERT_NO_FATAL_FAILURE(OpenSetup());
+    // The panel shows the settings as read.
+    EXPECT_FALSE(Checked(kAskEveryTime));
+    EXPECT_TRUE(Checked(kAskCritical));
+    EXPECT_FALSE(Checked(kAskNever));
+    EXPECT_FALSE(Checked(kStyleNumber));
+    EXPECT_FALSE(Checked(kStyleTime));
+    EXPECT_TRUE(Checked(kStyleNone));
+    for (int id : {kTerminateCheck, kDetectOwnCheck, kShowInfoCheck, kSaveInfoCheck, kRestoreCheck})
+        EXPECT_TRUE(Checked(id)) << id;
+    EXPECT_FALSE(Checked(kFreezeCheck));
+
+    for (int id : {kAskNever, kStyleNumber, kTerminateCheck, kFreezeCheck, kDetectOwnCheck,
+                   kSaveInfoCheck, kRestoreCheck})
+        ASSERT_TRUE(Click(Control(id))) << id;
+    ASSERT_TRUE(WaitUntil([&] { return Checked(kAskNever) && !Checked(kRestoreCheck); }));
+    EXPECT_FALSE(Checked(kAskCritical));
+    EXPECT_FALSE(Checked(kStyleNone));
+
+    const size_t lines = Log().size();
+    ASSERT_NO_FATAL_FAILURE(LeaveSetup());
+    // The new numbered style already prefixes the line that reports the choice.
+    EXPECT_EQ(LogLineAt(lines),
+              "[ " + std::to_string(lines + 1) + " ] - Message: Never ever ask (very dangerous)");
+    EXPECT_EQ(Text(kTerminate), "Terminate");
+
+    EXPECT_EQ(CloseApp(), 0u);
+    const std::map<std::string, std::string> ini = IniValues(ReadFile("Morvane.ini"));
+    const std::map<std::string, std::string> expected = {
+        {"AskTerminate", "4"},     {"LogInfoStyle", "8"},        {"EnableTaskTerminate", "0"},
+        {"EnableTaskFreeze", "1"}, {"EnableDetectOwnTask", "0"}, {"EnableShowInfo", "1"},
+        {"EnableSaveInfo", "0"},   {"EnableRestoreWindow", "0"},
+    };
+    for (const auto& key : expected) {
+        const auto found = ini.find(key.first);
+        ASSERT_NE(found, ini.end()) << key.first;
+        EXPECT_EQ(found->second, key.second) << key.first;
+    }
+    bool logged = true;
+    ReadFile("Morvane.log", &logged);
+    EXPECT_FALSE(logged) << "saving the log was switched off";
+}
+
+TEST_F(PagesTest, BackWithoutChangesLogsTheMessageAndTheLogCheckBoxSizesTheWindow) {
+    ASSERT_NO_FATAL_FAILURE(LaunchWithSettings());
+    const auto clientHeight = [&] { return ClientRect(window_).bottom; };
+    ASSERT_EQ(clientHeight(), 400);
+
+    ASSERT_NO_FATAL_FAILURE(OpenSetup());
+    size_t lines = Log().size();
+    ASSERT_NO_FATAL_FAILURE(LeaveSetup());
+    EXPECT_EQ(LogLineAt(lines), "Message: Every time a task will be terminate");
+    EXPECT_EQ(clientHeight(), 400);
+
+    // Without the log the window ends below the buttons; the lines are still kept.
+    ASSERT_NO_FATAL_FAILURE(OpenSetup());
+    ASSERT_TRUE(Click(Control(kShowInfoCheck)));
+    lines = Log().size();
+    ASSERT_NO_FATAL_FAILURE(LeaveSetup());
+    EXPECT_TRUE(WaitUntil([&] { return clientHeight() == 324; })) << clientHeight();
+    EXPECT_EQ(ClientRect(window_).right, 410);
+    EXPECT_EQ(LogLineAt(lines), "Message: Every time a task will be terminate");
+    RECT buttons = {};
+    GetWindowRect(Control(kTerminate), &buttons);
+    MapWindowPoints(nullptr, window_, reinterpret_cast<POINT*>(&buttons), 2);
+    EXPECT_LE(buttons.bottom, 324) << "the buttons stay in view";
+
+    ASSERT_NO_FATAL_FAILURE(OpenSetup());
+    EXPECT_FALSE(Checked(kShowInfoCheck));
+    ASSERT_TRUE(Click(Control(kShowInfoCheck)));
+    ASSERT_NO_FATAL_FAILURE(LeaveSetup());
+    EXPECT_TRUE(WaitUntil([&] { return clientHeight() == 400; })) << clientHeight();
+
+    EXPECT_EQ(CloseApp(), 0u);
+    std::map<std::string, std::string> ini = IniValues(ReadFile("Morvane.ini"));
+    EXPECT_EQ(ini["EnableShowInfo"], "1");
+    EXPECT_EQ(ini["AskTerminate"], "1");
+    EXPECT_EQ(ini["LogInfoStyle"], "32");
+}
+
+TEST_F(PagesTest, ClosingOnTheSetupPanelEndsTheRunWithoutApplyingItsChoices) {
+    ASSERT_NO_FATAL_FAILURE(LaunchWithSettings());
+    ASSERT_NO_FATAL_FAILURE(OpenSetup());
+    ASSERT_TRUE(Click(Control(kAskNever)));
+    ASSERT_TRUE(Click(Control(kSaveInfoCheck)));
+    ASSERT_TRUE(WaitUntil([&] { return Checked(kAskNever) && !Checked(kSaveInfoCheck); }));
+
+    ExpectOrderlyEnd();
+    std::map<std::string, std::string> ini = IniValues(ReadFile("Morvane.ini"));
+    EXPECT_EQ(ini["AskTerminate"], "1");
+    EXPECT_EQ(ini["EnableSaveInfo"], "1");
+    EXPECT_TRUE(SameText(ini["CurrentDir"], folder_))
+        << ini["CurrentDir"] << ": no file was chosen";
+}
+
+} // namespace

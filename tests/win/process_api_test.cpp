@@ -245,8 +245,14 @@ TEST_F(ProcessApiTest, ModuleReadingShowsLoadedDlls) {
     })) << "the loader's DLLs never showed up";
     EXPECT_FALSE(Contains(ModuleNamesOf(plain.id), "comdlg32.dll"));
 
-    const int count = ExamineModules(loader.id);
-    EXPECT_EQ(count, ModuleSnapshotCount(loader.id));
+    // The loader's DLLs may still pull in their own dependencies for a moment after the three
+    // show up; once it settles, both views of its modules agree.
+    int count = 0;
+    EXPECT_TRUE(WaitFor([&] {
+        count = ExamineModules(loader.id);
+        return count == ModuleSnapshotCount(loader.id);
+    })) << count
+        << " modules read, " << ModuleSnapshotCount(loader.id) << " in a snapshot";
     int pathsFound = 0;
     for (int i = 0; i < count; ++i) {
         NextModule();

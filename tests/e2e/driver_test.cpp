@@ -3,23 +3,11 @@
 #include "e2e_support.h"
 
 #include <commctrl.h>
+#include "helpers/driver_target_ids.h"
 
 using namespace driver;
 
 namespace {
-
-enum : int {
-    IdList = 100,
-    IdLines = 101,
-    IdTabs = 102,
-    IdAsk = 103,
-    IdCheck = 104,
-    IdStatus = 105,
-    IdEdit = 106,
-    IdSave = 107,
-    IdCount = 108,
-    IdDisabled = 109,
-};
 
 class DriverTest : public ::testing::Test {
   protected:

@@ -9,22 +9,9 @@
 #include <commdlg.h>
 
 #include <cstdio>
+#include "driver_target_ids.h"
 
 namespace {
-
-enum : int {
-    IdList = 100,
-    IdLines = 101,
-    IdTabs = 102,
-    IdAsk = 103,
-    IdCheck = 104,
-    IdStatus = 105,
-    IdEdit = 106,
-    IdSave = 107,
-    IdCount = 108,
-    IdDisabled = 109,
-    IdSwatch = 110,
-};
 
 // Solid colour painted at the swatch's place, for the screen capture test.
 const COLORREF kSwatchColour = RGB(10, 200, 30);

@@ -7,6 +7,8 @@
 
 #include "win/test_support.h"
 
+#include "morvane_version.h"
+
 namespace {
 
 // The 64-bit exe beside the tests, and the 32-bit one when the test command names it.
@@ -53,8 +55,9 @@ TEST(ProgramFile, VersionBlockIconAndNoManifest) {
         VS_FIXEDFILEINFO* fixed = nullptr;
         UINT length = 0;
         ASSERT_TRUE(VerQueryValueA(block.data(), "\\", reinterpret_cast<void**>(&fixed), &length));
-        EXPECT_EQ(fixed->dwFileVersionMS, (1u << 16) | 0u);
-        EXPECT_EQ(fixed->dwFileVersionLS, (2u << 16) | 41u);
+        EXPECT_EQ(fixed->dwFileVersionMS, (MORVANE_VERSION_MAJOR << 16u) | MORVANE_VERSION_MINOR);
+        EXPECT_EQ(fixed->dwFileVersionLS, (MORVANE_VERSION_PATCH << 16u) | MORVANE_VERSION_TWEAK);
+        EXPECT_EQ(VersionString(block, "FileVersion"), MORVANE_VERSION_DOTTED);
         EXPECT_EQ(VersionString(block, "CompanyName"), "Quillfen");
         EXPECT_EQ(VersionString(block, "FileDescription"), "Morvane");
 

@@ -24,13 +24,46 @@ install_packages() {
         >"$BUILD/apt.log" 2>&1 || { cat "$BUILD/apt.log"; return 1; }
 }
 
-# configure_build NAME [cmake args...]: configure (once) and build one tree under $BUILD.
+# cache_holds CACHE [cmake args...]: every -DNAME=VALUE among the arguments is what the cache
+# holds, whoever configured the tree last.
+cache_holds() {
+    local cache=$1 arg name value; shift
+    [ -f "$cache" ] || return 1
+    for arg in "$@"; do
+        [[ $arg == -D*=* ]] || continue
+        name=${arg#-D} value=${arg#*=}
+        name=${name%%=*} name=${name%%:*}
+        awk -v n="$name" -v v="$value" '
+            { key = $0; sub(/[:=].*/, "", key) }
+            key == n { sub(/^[^=]*=/, ""); found = ($0 == v) }
+            END { exit !found }' "$cache" || return 1
+    done
+}
+
+# configure_build NAME [cmake args...]: configure and build one tree under $BUILD. A tree is
+# configured afresh whenever it was configured otherwise: other options or compilers, or without
+# the MinGW C compilers that the test fixtures need (a tree configured before they were
+# installed would keep leaving those tests out). What it was configured with is kept in a stamp
+# and the options are compared with the tree's cache as well.
 configure_build() {
     local name=$1; shift
     local dir="$BUILD/$name"
-    if [ ! -f "$dir/build.ninja" ]; then
-        cmake -S "$ROOT" -B "$dir" -G Ninja "$@" >"$BUILD/$name-configure.log" 2>&1 \
+    local stamp="$dir/morvane-configured-with.txt"
+    local wanted
+    wanted=$(printf '%s\n' "$@" "CC=${CC:-}" "CXX=${CXX:-}" \
+        "mingw64=$(command -v x86_64-w64-mingw32-gcc-posix)" \
+        "mingw32=$(command -v i686-w64-mingw32-gcc-posix)")
+    if [ ! -f "$dir/build.ninja" ] || [ "$(cat "$stamp" 2>/dev/null)" != "$wanted" ] ||
+        ! cache_holds "$dir/CMakeCache.txt" "$@"; then
+        local fresh=()
+        if [ -f "$dir/CMakeCache.txt" ]; then
+            log "configuring $name afresh: its options differ from the ones wanted"
+            fresh=(--fresh)
+        fi
+        rm -f "$stamp"
+        cmake "${fresh[@]}" -S "$ROOT" -B "$dir" -G Ninja "$@" >"$BUILD/$name-configure.log" 2>&1 \
             || { cat "$BUILD/$name-configure.log"; return 1; }
+        printf '%s\n' "$wanted" >"$stamp"
     fi
     log "building $name"
     cmake --build "$dir" -j "$(nproc)" >"$BUILD/$name-build.log" 2>&1 \

@@ -22,8 +22,9 @@ bool Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* resu
     return true;
 }
 
-// Lets a posted message and what it started run: two round trips a little apart, since a
-// message sent to a thread is handled before the ones already posted to it.
+// Gives a posted message and what it started time to run: two round trips a little apart, since
+// a message sent to a thread is handled before the ones already posted to it. Not a proof that
+// anything was handled: callers wait for the effect they expect.
 void Settle(HWND window) {
     Sync(window);
     Sleep(30);

@@ -159,10 +159,13 @@ bool PostClick(HWND button);
 // Replaces an edit field's text (WM_SETTEXT), as typing would.
 bool TypeText(HWND edit, const std::string& text);
 // Moves the mouse to client point (x, y) of `window` and clicks the left button there, through
-// the system's input queue. The window must be visible on screen at that point.
+// the system's input queue. The window must be visible on screen at that point. Like Click it
+// lets the target catch up for a moment, but input from that queue can arrive later still: wait
+// for the click's effect with WaitUntil before checking it.
 bool MouseClick(HWND window, int x, int y);
 // Brings `top` to the foreground and presses a key (with Shift held when asked) through the
-// system's input queue, then waits until the target has taken it in.
+// system's input queue, then lets the target catch up for a moment; wait for the key's effect
+// with WaitUntil, as after MouseClick.
 bool PressKey(HWND top, WORD virtualKey, bool shift = false);
 // The window that has the keyboard focus in the thread that owns `top`, or null.
 HWND FocusedWindow(HWND top);

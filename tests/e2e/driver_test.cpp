@@ -145,9 +145,9 @@ TEST_F(DriverTest, ReadsAndSelectsTabsAndTheParentHearsOfIt) {
 
 TEST_F(DriverTest, ClicksReachTheHandlerButNotThroughADisabledButton) {
     ASSERT_TRUE(Click(Item(IdCount)));
-    EXPECT_EQ(Status(), "count 1"); // Click returns once the click was handled
+    EXPECT_TRUE(WaitStatus("count 1")) << Status();
     ASSERT_TRUE(Click(Item(IdCount)));
-    EXPECT_EQ(Status(), "count 2");
+    EXPECT_TRUE(WaitStatus("count 2")) << Status();
 
     EXPECT_FALSE(Click(Item(IdDisabled)));
     EXPECT_FALSE(PostClick(Item(IdDisabled)));
@@ -155,7 +155,9 @@ TEST_F(DriverTest, ClicksReachTheHandlerButNotThroughADisabledButton) {
     EXPECT_EQ(Status(), "count 2");
 
     ASSERT_TRUE(Click(Item(IdCheck)));
-    EXPECT_EQ(SendMessageA(Item(IdCheck), BM_GETCHECK, 0, 0), BST_CHECKED);
+    EXPECT_TRUE(
+        WaitUntil([&] { return SendMessageA(Item(IdCheck), BM_GETCHECK, 0, 0) == BST_CHECKED; },
+                  e2e::kWaitMs));
 }
 
 TEST_F(DriverTest, TypesIntoAnEditField) {
@@ -211,12 +213,15 @@ TEST_F(DriverTest, MouseAndKeysMoveTheFocusLikeAUser) {
     ASSERT_TRUE(MouseClick(window_, 150, 231));
     ASSERT_TRUE(WaitUntil([&] { return FocusedWindow(window_) == Item(IdEdit); }, e2e::kWaitMs));
     // Forward from the last tab stop wraps to the first; backward skips the disabled button.
+    auto focusReaches = [&](int id) {
+        return WaitUntil([&] { return FocusedWindow(window_) == Item(id); }, e2e::kWaitMs);
+    };
     ASSERT_TRUE(PressKey(window_, VK_TAB));
-    EXPECT_EQ(FocusedWindow(window_), Item(IdList));
+    EXPECT_TRUE(focusReaches(IdList));
     ASSERT_TRUE(PressKey(window_, VK_TAB, true));
-    EXPECT_EQ(FocusedWindow(window_), Item(IdEdit));
+    EXPECT_TRUE(focusReaches(IdEdit));
     ASSERT_TRUE(PressKey(window_, VK_TAB, true));
-    EXPECT_EQ(FocusedWindow(window_), Item(IdCount));
+    EXPECT_TRUE(focusReaches(IdCount));
 
     // A mouse click on the check box toggles it.
     ASSERT_TRUE(MouseClick(window_, 90, 201));

@@ -319,11 +319,14 @@ TEST(SettingsText, TenMegabytesAreReadInOnePassOfWork) {
     EXPECT_EQ(p.s.AskTerminate, 2);
     EXPECT_EQ(p.s.CurrentDir, "Z:\\");
     EXPECT_EQ(p.s.LogInfoStyle, 16);
-    std::printf("parsing 10 MB took %.1f ms\n", ms);
+    // One pass takes well under a second even with the sanitizers; the bound leaves room for a
+    // slow, shared machine and still fails long before quadratic work would end.
+    EXPECT_LT(ms, 15000.0) << "parsing 10 MB took " << ms << " ms";
 }
 
-// Reported, not asserted: the figure depends on the machine and on the sanitizers.
-TEST(SettingsBenchmark, ParseOneMegabyteFile) {
+// Reported, not asserted: the figure depends on the machine and on the sanitizers. Run with
+// --gtest_also_run_disabled_tests.
+TEST(SettingsBenchmark, DISABLED_ParseOneMegabyteFile) {
     std::string text = "[Other]\r\n";
     while (text.size() < 512 * 1024)
         text += "SomeKey = some value that is not ours\r\n";

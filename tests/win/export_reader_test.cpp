@@ -85,8 +85,8 @@ TEST(ExportLibrary, LoadedSystemLibraryIsReadInPlace) {
         }
         EXPECT_GT(direct, 100u);
     }
-    // The reference taken for reading is given back: kernel32 is still there, of course.
-    EXPECT_EQ(GetModuleHandleA("kernel32.dll"), kernel);
+    // That the reference taken for reading is given back shows only on a library that can be
+    // unloaded: see the probe library below.
 }
 
 TEST(ExportLibrary, ReadingALibraryRunsNoneOfItsCode) {

@@ -13,6 +13,8 @@ namespace {
 const UINT kRunProbe = WM_APP + 1;
 std::mutex g_ProbesLock; // helper threads post probes too
 std::deque<std::function<void()>> g_Probes;
+int g_ProbesPosted = 0; // both guarded by g_ProbesLock
+int g_ProbesRun = 0;
 HWND g_ProbeWindow = nullptr;
 
 LRESULT CALLBACK ProbeProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -23,6 +25,7 @@ LRESULT CALLBACK ProbeProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
             if (g_Probes.empty()) return 0;
             probe = std::move(g_Probes.front());
             g_Probes.pop_front();
+            ++g_ProbesRun;
         }
         probe();
         return 0;
@@ -62,12 +65,27 @@ BOOL CALLBACK MatchTitle(HWND hwnd, LPARAM lParam) {
 
 void PrepareProbes() {
     ProbeWindow();
+    ProbesNotRun();
 }
 
 void PostProbe(std::function<void()> check) {
     std::lock_guard<std::mutex> lock(g_ProbesLock);
     g_Probes.push_back(std::move(check));
+    ++g_ProbesPosted;
     PostMessageA(g_ProbeWindow, kRunProbe, 0, 0);
+}
+
+int ProbesNotRun() {
+    // Dropped with their messages, so that none runs later in another test's loop, over that
+    // test's variables or ahead of its own probes.
+    MSG stale;
+    while (g_ProbeWindow && PeekMessageA(&stale, g_ProbeWindow, kRunProbe, kRunProbe, PM_REMOVE)) {
+    }
+    std::lock_guard<std::mutex> lock(g_ProbesLock);
+    g_Probes.clear();
+    const int notRun = g_ProbesPosted - g_ProbesRun;
+    g_ProbesPosted = g_ProbesRun = 0;
+    return notRun;
 }
 
 void PostClick(int id) {

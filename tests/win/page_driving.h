@@ -7,10 +7,15 @@
 #include <string>
 #include <vector>
 
-// Creates the window that runs probes; call on the main window's thread before posting any.
+// Creates the window that runs probes and starts the count of ProbesNotRun again; call on the
+// main window's thread before posting any.
 void PrepareProbes();
 // Runs the check when the loop reaches it, so it sees the page as the earlier messages left it.
 void PostProbe(std::function<void()> check);
+// Probes posted since PrepareProbes that have not run, which are dropped. A probe that never ran
+// asserted nothing (the page never opened, or closed before reaching it): a test whose checks
+// sit in probes fails unless this is 0.
+int ProbesNotRun();
 // A click on a button of the main window, the way a user's click arrives.
 void PostClick(int id);
 // The command notification of a control without the control's own processing (also for disabled

@@ -301,8 +301,7 @@ TEST_F(ProcessApiTest, TerminateByNameEndsEveryCopyAndNothingElse) {
 
         for (const Child& v : victims)
             EXPECT_EQ(WaitForExit(v.process), 77u);
-        Sleep(100);
-        EXPECT_TRUE(IsRunning(bystander.process));
+        EXPECT_TRUE(NoneEndsWithin({bystander.process}));
         std::vector<DWORD> victimIds;
         for (const Child& v : victims)
             victimIds.push_back(v.id);
@@ -321,8 +320,7 @@ TEST_F(ProcessApiTest, TerminateByNameWithoutAMatchChangesNothing) {
     TerminateByName("untouched", 4242);
     TerminateByName("", 4242);
     TerminateByName(std::string(255, ' '), 4242);
-    Sleep(200);
-    EXPECT_TRUE(IsRunning(helper.process));
+    EXPECT_TRUE(NoneEndsWithin({helper.process}));
     const std::vector<DWORD> ended = watch.EndedWithCode(4242);
     EXPECT_TRUE(ended.empty()) << watch.Describe(ended);
 }
@@ -339,7 +337,8 @@ TEST_F(ProcessApiTest, OwnProcessIsNeverEndedOrFrozen) {
     Child twin = StartCopy("sleeper.exe", AsciiLower(ownName));
     TerminateByName(AsciiUpper(ownName), 5);
     EXPECT_EQ(WaitForExit(twin.process), 5u);
-    EXPECT_TRUE(IsRunning(GetCurrentProcess()));
+    // Had it ended this process too, the run would stop here, short of the summary that the test
+    // script requires.
 
     // A worker of our own process keeps running through a freeze of our own id.
     HANDLE release = CreateEventA(nullptr, TRUE, FALSE, nullptr);
@@ -381,8 +380,11 @@ TEST_F(ProcessApiTest, FreezeProcessSuspendsEachThreadOncePerCall) {
     // A frozen process can still be ended by name.
     TerminateByName("freeze_me.exe", 9);
     EXPECT_EQ(WaitForExit(target.process), 9u);
-    FreezeProcess(target.id); // gone: nothing to do
-    EXPECT_TRUE(IsRunning(other.process));
+    // A freeze of the id that is gone finds no thread of it and touches no other.
+    FreezeProcess(target.id);
+    for (DWORD t : otherThreads)
+        EXPECT_EQ(SuspendCountOf(t), 0) << "other process's thread " << t;
+    EXPECT_TRUE(NoneEndsWithin({other.process}));
 }
 
 TEST_F(ProcessApiTest, SetProcessPriorityChangesTheClassAndRefusesClassZero) {
@@ -402,21 +404,18 @@ TEST_F(ProcessApiTest, SetProcessPriorityChangesTheClassAndRefusesClassZero) {
 }
 
 TEST_F(ProcessApiTest, RepeatedPrivilegeRequestsLeaveNoHandleOpen) {
-    // Wine cannot count a process's handles; the values that new handles get show a leak too.
+    // Wine cannot count a process's handles; the values that new handles get show a leak.
     EnablePrivilege("SeDebugPrivilege"); // anything loaded on first use is loaded now
-    const long before = OwnHandleCount();
     const std::vector<uintptr_t> slotsBefore = NextHandleValues();
     for (int i = 0; i < 1000; ++i) {
         EnablePrivilege("SeDebugPrivilege");
         EnablePrivilege("SeIncreaseBasePriorityPrivilege");
         EnablePrivilege("NoSuchPrivilegeName");
     }
-    EXPECT_EQ(OwnHandleCount(), before);
     EXPECT_EQ(NextHandleValues(), slotsBefore);
 
     // The reads and control operations close what they open too.
     Child child = StartCopy("sleeper.exe", "handles.exe");
-    const long withChild = OwnHandleCount();
     const std::vector<uintptr_t> slotsWithChild = NextHandleValues();
     for (int i = 0; i < 50; ++i) {
         FindProcessByName("handles.exe");
@@ -430,7 +429,6 @@ TEST_F(ProcessApiTest, RepeatedPrivilegeRequestsLeaveNoHandleOpen) {
         FreezeProcess(child.id);
         TerminateByName("no-such-task.exe", 0);
     }
-    EXPECT_EQ(OwnHandleCount(), withChild);
     EXPECT_EQ(NextHandleValues(), slotsWithChild);
 }
 
@@ -452,8 +450,7 @@ TEST_F(ProcessApiTest, WithoutPsapiEveryReadingIsEmptyAndNothingIsEnded) {
     EXPECT_EQ(ModuleName(helper.id), "");
     EXPECT_EQ(ModuleFileName(helper.id), "");
     TerminateByName("no_psapi.exe", 1);
-    Sleep(100);
-    EXPECT_TRUE(IsRunning(helper.process));
+    EXPECT_TRUE(NoneEndsWithin({helper.process}));
     // What needs no psapi still works.
     EXPECT_EQ(ProcessPriority(helper.id), static_cast<int32_t>(NORMAL_PRIORITY_CLASS));
     EXPECT_EQ(HasFullAccess(helper.id), 1);

@@ -68,6 +68,7 @@ class SetupPanel : public ::testing::Test {
         ApplyLogVisibility();
     }
     void TearDown() override {
+        EXPECT_EQ(ProbesNotRun(), 0) << "checks posted into the page loop never ran";
         SetSettingsDefaults(g_Settings, ProgramFolder);
         ApplyLogVisibility();
     }

@@ -63,6 +63,7 @@ class ModulePage : public ::testing::Test {
         SetControlText(TaskFrame, "Active Tasks [ 3 ]");
     }
     void TearDown() override {
+        EXPECT_EQ(ProbesNotRun(), 0) << "checks posted into the page loop never ran";
         SendMessageA(Control(TaskList), LVM_DELETEALLITEMS, 0, 0);
         LastTaskIndex = -1;
         ReleaseSystemServices();

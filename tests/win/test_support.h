@@ -90,6 +90,10 @@ class ProcessWatch {
 bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = 10000, DWORD stepMs = 20);
 
 bool IsRunning(HANDLE process);
+// For processes that must not end: true when none of them ended within `waitMs`. Ending a
+// process completes after the call that asked for it, so only a wait of this length shows that
+// nothing was ended.
+bool NoneEndsWithin(const std::vector<HANDLE>& processes, DWORD waitMs = 1000);
 // Waits for a process to end; returns its exit code, or STILL_ACTIVE on timeout.
 DWORD WaitForExit(HANDLE process, DWORD timeoutMs = 10000);
 
@@ -107,8 +111,6 @@ int SuspendCountOf(DWORD threadId);
 int ModuleSnapshotCount(DWORD processId);
 // Load address of a process's executable as its process environment block records it.
 uintptr_t ImageBaseOf(HANDLE process);
-// Handles currently open in this process; -1 when the system cannot say (Wine reports 0).
-long OwnHandleCount();
 // The values that the next `count` new handles of this process get. New handles take the
 // lowest free slots, so a handle leaked in between changes this signature.
 std::vector<uintptr_t> NextHandleValues(int count = 8);

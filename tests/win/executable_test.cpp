@@ -11,11 +11,21 @@
 
 namespace {
 
-// The 64-bit exe beside the tests, and the 32-bit one when the test command names it.
+// The 64-bit exe beside the tests, the 32-bit one and the packaged ones (";"-separated) when
+// the test command names them.
 std::vector<std::string> ProgramFiles() {
     std::vector<std::string> files = {testsupport::HelperPath("Morvane.exe")};
     if (const char* other = std::getenv("MORVANE_EXE32"))
         if (*other) files.push_back(other);
+    if (const char* packaged = std::getenv("MORVANE_PACKAGED_EXES")) {
+        std::string list = packaged;
+        for (size_t start = 0; start < list.size();) {
+            size_t end = list.find(';', start);
+            if (end == std::string::npos) end = list.size();
+            if (end > start) files.push_back(list.substr(start, end - start));
+            start = end + 1;
+        }
+    }
     return files;
 }
 

@@ -5,6 +5,8 @@
 #include "settings/settings.h"
 #include "settings/settings_file.h"
 
+#include "morvane_version.h"
+
 #include <cstring>
 
 HINSTANCE g_Instance;
@@ -12,7 +14,7 @@ HWND g_MainWindow;
 HFONT g_SmallFont;
 HFONT g_TitleFont;
 HBITMAP g_BannerBitmap;
-const char* const ProgramVersion = "v1.02.41";
+const char* const ProgramVersion = MORVANE_VERSION_TEXT;
 std::string ProgramFolder;
 std::string SettingsBasePath;
 

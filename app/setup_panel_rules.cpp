@@ -57,7 +57,7 @@ std::vector<std::string> AboutLines(const std::string& version, const std::strin
         "everyone who sent in a bug report or an idea,",
         "and the testers of the early builds",
         "",
-        "Freeware: use it, copy it, pass it on",
+        "MIT licence: use it, copy it, pass it on",
         "",
         "http://morvane.quillfen.example",
     };

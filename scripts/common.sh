@@ -6,7 +6,7 @@ BUILD="${MORVANE_BUILD:-$ROOT/build}"
 WINE64=/usr/lib/wine/wine64
 WINESERVER=/usr/lib/wine/wineserver64
 PACKAGES=(g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix wine wine64 xvfb xauth cmake
-          ninja-build googletest imagemagick g++ clang libclang-rt-14-dev)
+          ninja-build googletest imagemagick g++ clang libclang-rt-14-dev zip unzip)
 
 log() { printf '== %s\n' "$*"; }
 
@@ -24,54 +24,39 @@ install_packages() {
         >"$BUILD/apt.log" 2>&1 || { cat "$BUILD/apt.log"; return 1; }
 }
 
-# cache_holds CACHE [cmake args...]: every -DNAME=VALUE among the arguments is what the cache
-# holds, whoever configured the tree last.
-cache_holds() {
-    local cache=$1 arg name value; shift
-    [ -f "$cache" ] || return 1
-    for arg in "$@"; do
-        [[ $arg == -D*=* ]] || continue
-        name=${arg#-D} value=${arg#*=}
-        name=${name%%=*} name=${name%%:*}
-        awk -v n="$name" -v v="$value" '
-            { key = $0; sub(/[:=].*/, "", key) }
-            key == n { sub(/^[^=]*=/, ""); found = ($0 == v) }
-            END { exit !found }' "$cache" || return 1
-    done
-}
-
-# configure_build NAME [cmake args...]: configure and build one tree under $BUILD. A tree is
-# configured afresh whenever it was configured otherwise: other options or compilers, or without
-# the MinGW C compilers that the test fixtures need (a tree configured before they were
-# installed would keep leaving those tests out). What it was configured with is kept in a stamp
-# and the options are compared with the tree's cache as well.
+# configure_build NAME PRESET [cmake --build args...]: configures one tree under $BUILD with a
+# preset of CMakePresets.json, the one source of the build options, and builds it. The preset is
+# applied on every run, so options changed by hand in the tree are put back. A tree made with
+# another preset, other presets or other MinGW C compilers (the fixture DLLs need the ones found
+# at configure time, or their tests would keep being left out) is configured afresh.
 configure_build() {
-    local name=$1; shift
+    local name=$1 preset=$2; shift 2
     local dir="$BUILD/$name"
     local stamp="$dir/morvane-configured-with.txt"
     local wanted
-    wanted=$(printf '%s\n' "$@" "CC=${CC:-}" "CXX=${CXX:-}" \
+    wanted=$(printf '%s\n' "preset=$preset" "$(sha256sum <"$ROOT/CMakePresets.json")" \
         "mingw64=$(command -v x86_64-w64-mingw32-gcc-posix)" \
         "mingw32=$(command -v i686-w64-mingw32-gcc-posix)")
-    if [ ! -f "$dir/build.ninja" ] || [ "$(cat "$stamp" 2>/dev/null)" != "$wanted" ] ||
-        ! cache_holds "$dir/CMakeCache.txt" "$@"; then
-        local fresh=()
-        if [ -f "$dir/CMakeCache.txt" ]; then
-            log "configuring $name afresh: its options differ from the ones wanted"
-            fresh=(--fresh)
-        fi
-        rm -f "$stamp"
-        cmake "${fresh[@]}" -S "$ROOT" -B "$dir" -G Ninja "$@" >"$BUILD/$name-configure.log" 2>&1 \
-            || { cat "$BUILD/$name-configure.log"; return 1; }
-        printf '%s\n' "$wanted" >"$stamp"
+    local fresh=()
+    if [ -f "$dir/CMakeCache.txt" ] && [ "$(cat "$stamp" 2>/dev/null)" != "$wanted" ]; then
+        log "configuring $name afresh: it was configured otherwise"
+        fresh=(--fresh)
     fi
+    rm -f "$stamp"
+    if ! (cd "$ROOT" && cmake "${fresh[@]}" --preset "$preset" -B "$dir") \
+        >"$BUILD/$name-configure.log" 2>&1; then
+        # A tree configured by hand with another generator cannot be configured over.
+        [ ${#fresh[@]} -eq 0 ] && (cd "$ROOT" && cmake --fresh --preset "$preset" -B "$dir") \
+            >"$BUILD/$name-configure.log" 2>&1 || { cat "$BUILD/$name-configure.log"; return 1; }
+    fi
+    printf '%s\n' "$wanted" >"$stamp"
     log "building $name"
-    cmake --build "$dir" -j "$(nproc)" >"$BUILD/$name-build.log" 2>&1 \
+    cmake --build "$dir" -j "$(nproc)" "$@" >"$BUILD/$name-build.log" 2>&1 \
         || { tail -60 "$BUILD/$name-build.log"; return 1; }
 }
 
-build_win64() { configure_build win64 -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-x86_64.cmake" -DCMAKE_BUILD_TYPE=Release "$@"; }
-build_win32() { configure_build win32 -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-i686.cmake" -DCMAKE_BUILD_TYPE=Release "$@"; }
+build_win64() { configure_build win64 mingw-x64 "$@"; }
+build_win32() { configure_build win32 mingw-i686 "$@"; }
 
 XVFB_PID=""
 # Start a private X server when there is no display, then prepare a Wine prefix inside the build

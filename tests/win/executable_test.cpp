@@ -7,13 +7,25 @@
 
 #include "win/test_support.h"
 
+#include "morvane_version.h"
+
 namespace {
 
-// The 64-bit exe beside the tests, and the 32-bit one when the test command names it.
+// The 64-bit exe beside the tests, the 32-bit one and the packaged ones (";"-separated) when
+// the test command names them.
 std::vector<std::string> ProgramFiles() {
     std::vector<std::string> files = {testsupport::HelperPath("Morvane.exe")};
     if (const char* other = std::getenv("MORVANE_EXE32"))
         if (*other) files.push_back(other);
+    if (const char* packaged = std::getenv("MORVANE_PACKAGED_EXES")) {
+        std::string list = packaged;
+        for (size_t start = 0; start < list.size();) {
+            size_t end = list.find(';', start);
+            if (end == std::string::npos) end = list.size();
+            if (end > start) files.push_back(list.substr(start, end - start));
+            start = end + 1;
+        }
+    }
     return files;
 }
 
@@ -53,8 +65,9 @@ TEST(ProgramFile, VersionBlockIconAndNoManifest) {
         VS_FIXEDFILEINFO* fixed = nullptr;
         UINT length = 0;
         ASSERT_TRUE(VerQueryValueA(block.data(), "\\", reinterpret_cast<void**>(&fixed), &length));
-        EXPECT_EQ(fixed->dwFileVersionMS, (1u << 16) | 0u);
-        EXPECT_EQ(fixed->dwFileVersionLS, (2u << 16) | 41u);
+        EXPECT_EQ(fixed->dwFileVersionMS, (MORVANE_VERSION_MAJOR << 16u) | MORVANE_VERSION_MINOR);
+        EXPECT_EQ(fixed->dwFileVersionLS, (MORVANE_VERSION_PATCH << 16u) | MORVANE_VERSION_TWEAK);
+        EXPECT_EQ(VersionString(block, "FileVersion"), MORVANE_VERSION_DOTTED);
         EXPECT_EQ(VersionString(block, "CompanyName"), "Quillfen");
         EXPECT_EQ(VersionString(block, "FileDescription"), "Morvane");
 

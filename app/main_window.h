@@ -58,12 +58,16 @@ struct Event {
     EventKind kind;
     int id;
 };
-// Waits for the next event. With pauseWhenIdle the wait polls and sleeps 10 ms when no message
-// is waiting (the loops of the module and export pages); otherwise it blocks.
+// Waits for the next event. With pauseWhenIdle the wait polls and, when no message is waiting,
+// pauses up to 10 ms or until a message arrives (the loops of the module and export pages);
+// otherwise it blocks.
 Event WaitEvent(bool pauseWhenIdle);
 void RunMainEventLoop();
 // Queues an event for the loops (called by the window procedure).
 void PushEvent(const Event& event);
+// Waits while the window keeps painting and answering other programs. The user's input and the
+// events it causes are kept for after the wait: no other action runs inside the caller.
+void PauseAnswering(DWORD milliseconds);
 
 // The page convention: a page hides the control it replaces, keeps the captions it changes and
 // disables the buttons that do not apply; leaving puts all of that back exactly.

@@ -51,6 +51,10 @@ void DrawBanner();
 void ApplyLogVisibility();
 // Writes the session log and the settings, releases everything and exits with code 0.
 [[noreturn]] void Shutdown();
+// Writes the session log block (when EnableSaveInfo is on) and the settings, as Shutdown does;
+// only the first call of a run writes, so the end of the Windows session and a later close
+// leave one block.
+void SaveSession();
 
 // Events as the loops see them: a command from a child control (by ID) or the close request.
 enum class EventKind { Command, Close };

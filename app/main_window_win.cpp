@@ -89,6 +89,13 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
         // The loops run Shutdown; the window must stay until then.
         PushEvent({EventKind::Close, -1});
         return 0;
+    case WM_QUERYENDSESSION:
+        return TRUE;
+    case WM_ENDSESSION:
+        // The system may end the process as soon as this returns, with no close event for the
+        // loops: keep the session now, once.
+        if (wParam) SaveSession();
+        return 0;
     default:
         return DefWindowProcA(hwnd, message, wParam, lParam);
     }

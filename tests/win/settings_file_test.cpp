@@ -107,6 +107,14 @@ class SettingsFileTest : public testing::Test {
     HWND savedWindow_ = nullptr;
 
     std::string IniPath() const { return SettingsBasePath + ".ini"; }
+    // A temporary copy of the settings file ("Morvane.ini.*tmp") is still there.
+    bool TemporaryLeft() const {
+        WIN32_FIND_DATAA found;
+        HANDLE search = FindFirstFileA((IniPath() + ".*tmp").c_str(), &found);
+        if (search == INVALID_HANDLE_VALUE) return false;
+        FindClose(search);
+        return true;
+    }
     std::string LogPath() const { return SettingsBasePath + ".log"; }
 
     void MoveTo(int x, int y) {
@@ -150,7 +158,7 @@ TEST_F(SettingsFileTest, SaveWritesExactBytesAndLeavesNoTemporaryFile) {
     MoveTo(120, 80);
     SaveSettings();
     EXPECT_EQ(ReadFileBytes(IniPath()), ExpectedDefaultFile(folder_, 120, 80));
-    EXPECT_FALSE(Exists(IniPath() + ".tmp"));
+    EXPECT_FALSE(TemporaryLeft());
 }
 
 TEST_F(SettingsFileTest, SaveReplacesALongerOldFileEntirely) {
@@ -169,8 +177,12 @@ TEST_F(SettingsFileTest, SaveReplacesALongerOldFileEntirely) {
 TEST_F(SettingsFileTest, FailedSaveLeavesTheOldFileIntact) {
     const std::string old = "[Morvane SetUp]\r\nAskTerminate = 2\r\n";
     WriteFileBytes(IniPath(), old);
-    // The temporary file's name is taken by a folder, so the new content cannot be written.
-    ASSERT_TRUE(CreateDirectoryA((IniPath() + ".tmp").c_str(), nullptr));
+    // Every temporary name this process would try is taken by a folder, so the new content
+    // cannot be written anywhere.
+    const std::string own = IniPath() + "." + std::to_string(GetCurrentProcessId());
+    ASSERT_TRUE(CreateDirectoryA((own + ".tmp").c_str(), nullptr));
+    for (int i = 1; i < 64; ++i)
+        ASSERT_TRUE(CreateDirectoryA((own + "-" + std::to_string(i) + ".tmp").c_str(), nullptr));
     SaveSettings();
     EXPECT_EQ(ReadFileBytes(IniPath()), old);
     EXPECT_FALSE(ReplaceFileContent(IniPath(), "new"));
@@ -187,7 +199,7 @@ TEST_F(SettingsFileTest, OldFileThatCannotBeReplacedStaysAndTheTemporaryGoes) {
     SaveSettings();
     CloseHandle(holder);
     EXPECT_EQ(ReadFileBytes(IniPath()), old);
-    EXPECT_FALSE(Exists(IniPath() + ".tmp"));
+    EXPECT_FALSE(TemporaryLeft());
 }
 
 TEST_F(SettingsFileTest, SaveIntoAMissingFolderCreatesNothing) {

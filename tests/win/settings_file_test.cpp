@@ -107,13 +107,9 @@ class SettingsFileTest : public testing::Test {
     HWND savedWindow_ = nullptr;
 
     std::string IniPath() const { return SettingsBasePath + ".ini"; }
-    // A temporary copy of the settings file ("Morvane.ini.*tmp") is still there.
-    bool TemporaryLeft() const {
-        WIN32_FIND_DATAA found;
-        HANDLE search = FindFirstFileA((IniPath() + ".*tmp").c_str(), &found);
-        if (search == INVALID_HANDLE_VALUE) return false;
-        FindClose(search);
-        return true;
+    // This process's temporary copy of the settings file.
+    std::string OwnTemporary() const {
+        return IniPath() + "." + std::to_string(GetCurrentProcessId()) + ".tmp";
     }
     std::string LogPath() const { return SettingsBasePath + ".log"; }
 
@@ -158,7 +154,7 @@ TEST_F(SettingsFileTest, SaveWritesExactBytesAndLeavesNoTemporaryFile) {
     MoveTo(120, 80);
     SaveSettings();
     EXPECT_EQ(ReadFileBytes(IniPath()), ExpectedDefaultFile(folder_, 120, 80));
-    EXPECT_FALSE(TemporaryLeft());
+    EXPECT_FALSE(Exists(OwnTemporary()));
 }
 
 TEST_F(SettingsFileTest, SaveReplacesALongerOldFileEntirely) {
@@ -179,10 +175,12 @@ TEST_F(SettingsFileTest, FailedSaveLeavesTheOldFileIntact) {
     WriteFileBytes(IniPath(), old);
     // Every temporary name this process would try is taken by a folder, so the new content
     // cannot be written anywhere.
-    const std::string own = IniPath() + "." + std::to_string(GetCurrentProcessId());
-    ASSERT_TRUE(CreateDirectoryA((own + ".tmp").c_str(), nullptr));
-    for (int i = 1; i < 64; ++i)
-        ASSERT_TRUE(CreateDirectoryA((own + "-" + std::to_string(i) + ".tmp").c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryA(OwnTemporary().c_str(), nullptr));
+    for (int i = 1; i < 64; ++i) {
+        const std::string next =
+            OwnTemporary().insert(OwnTemporary().size() - 4, "-" + std::to_string(i));
+        ASSERT_TRUE(CreateDirectoryA(next.c_str(), nullptr));
+    }
     SaveSettings();
     EXPECT_EQ(ReadFileBytes(IniPath()), old);
     EXPECT_FALSE(ReplaceFileContent(IniPath(), "new"));
@@ -199,7 +197,7 @@ TEST_F(SettingsFileTest, OldFileThatCannotBeReplacedStaysAndTheTemporaryGoes) {
     SaveSettings();
     CloseHandle(holder);
     EXPECT_EQ(ReadFileBytes(IniPath()), old);
-    EXPECT_FALSE(TemporaryLeft());
+    EXPECT_FALSE(Exists(OwnTemporary()));
 }
 
 TEST_F(SettingsFileTest, SaveIntoAMissingFolderCreatesNothing) {

@@ -87,12 +87,13 @@ void WriteSessionLog() {
         handle = OpenForAppend(path);
     }
     HandleGuard file(handle);
-    if (!file.Valid() || block.size() > MAXDWORD) return;
+    const uint64_t size = block.size();
+    if (!file.Valid() || size > MAXDWORD) return;
     // The whole block in one write, placed at the end of the file as it is at that moment, so
     // that blocks of two instances ending together never mix their lines.
     OVERLAPPED atEnd{};
     atEnd.Offset = 0xFFFFFFFF;
     atEnd.OffsetHigh = 0xFFFFFFFF;
     DWORD written = 0;
-    WriteFile(file.Get(), block.data(), static_cast<DWORD>(block.size()), &written, &atEnd);
+    WriteFile(file.Get(), block.data(), static_cast<DWORD>(size), &written, &atEnd);
 }

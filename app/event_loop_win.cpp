@@ -32,10 +32,40 @@ bool HandleTabKey(const MSG& msg) {
     return true;
 }
 
+// The action of a TaskPage button, in the order of the dispatch table.
+void Dispatch(int id) {
+    switch (id) {
+    case TerminateButton:
+        TerminateCheckedTasks();
+        break;
+    case InfoButton:
+        ShowTaskModules();
+        break;
+    case SetupButton:
+        RunSetupPanel();
+        break;
+    case RefreshButton:
+        RefreshTaskList();
+        break;
+    case DetectButton:
+        DetectUnnecessaryTasks();
+        break;
+    case ClearButton:
+        ClearTaskChecks();
+        break;
+    default:
+        break; // the lists, the banner and the log start nothing
+    }
+}
+
 } // namespace
 
 void PushEvent(const Event& event) {
-    g_Events.push_back(event);
+    // Called from the window procedure, which no exception may leave.
+    try {
+        g_Events.push_back(event);
+    } catch (...) {
+    }
 }
 
 HWND CreateControl(DWORD exStyle, const char* className, const char* text, DWORD style, int x,
@@ -60,7 +90,9 @@ Event WaitEvent(bool pauseWhenIdle) {
         MSG msg;
         if (pauseWhenIdle) {
             if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-                Sleep(10);
+                // At most 10 ms, but any message, posted or sent by another program reading a
+                // list, ends the pause at once.
+                MsgWaitForMultipleObjectsEx(0, nullptr, 10, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
                 continue;
             }
         } else if (GetMessageA(&msg, nullptr, 0, 0) <= 0) {
@@ -73,31 +105,37 @@ Event WaitEvent(bool pauseWhenIdle) {
     }
 }
 
+void PauseAnswering(DWORD milliseconds) {
+    // Only sent, posted, timer and paint messages: the user's input stays queued for the loop
+    // that handles it after the action, and the commands that the window procedure turns into
+    // events wait in the event queue, so no other action starts inside this one.
+    const UINT pass = PM_QS_SENDMESSAGE | PM_QS_POSTMESSAGE | PM_QS_PAINT;
+    const DWORD wake = QS_SENDMESSAGE | QS_POSTMESSAGE | QS_HOTKEY | QS_TIMER | QS_PAINT;
+    const DWORD start = GetTickCount();
+    for (;;) {
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE | pass)) {
+            if (msg.message == WM_QUIT) {
+                PushEvent({EventKind::Close, -1});
+                continue;
+            }
+            DispatchMessageA(&msg);
+        }
+        const DWORD used = GetTickCount() - start;
+        if (used >= milliseconds) return;
+        MsgWaitForMultipleObjectsEx(0, nullptr, milliseconds - used, wake, MWMO_INPUTAVAILABLE);
+    }
+}
+
 void RunMainEventLoop() {
     for (;;) {
         Event event = WaitEvent(false);
         if (event.kind == EventKind::Close) Shutdown();
-        switch (event.id) {
-        case TerminateButton:
-            TerminateCheckedTasks();
-            break;
-        case InfoButton:
-            ShowTaskModules();
-            break;
-        case SetupButton:
-            RunSetupPanel();
-            break;
-        case RefreshButton:
-            RefreshTaskList();
-            break;
-        case DetectButton:
-            DetectUnnecessaryTasks();
-            break;
-        case ClearButton:
-            ClearTaskChecks();
-            break;
-        default:
-            break; // the lists, the banner and the log start nothing
+        try {
+            Dispatch(event.id);
+        } catch (...) {
+            // An action that ran out of memory has done what it could; the program goes on and
+            // still keeps its log and settings at the end.
         }
     }
 }

@@ -51,6 +51,10 @@ void DrawBanner();
 void ApplyLogVisibility();
 // Writes the session log and the settings, releases everything and exits with code 0.
 [[noreturn]] void Shutdown();
+// Writes the session log block (when EnableSaveInfo is on) and the settings, as Shutdown does;
+// only the first call of a run writes, so the end of the Windows session and a later close
+// leave one block.
+void SaveSession();
 
 // Events as the loops see them: a command from a child control (by ID) or the close request.
 enum class EventKind { Command, Close };
@@ -58,12 +62,16 @@ struct Event {
     EventKind kind;
     int id;
 };
-// Waits for the next event. With pauseWhenIdle the wait polls and sleeps 10 ms when no message
-// is waiting (the loops of the module and export pages); otherwise it blocks.
+// Waits for the next event. With pauseWhenIdle the wait polls and, when no message is waiting,
+// pauses up to 10 ms or until a message arrives (the loops of the module and export pages);
+// otherwise it blocks.
 Event WaitEvent(bool pauseWhenIdle);
 void RunMainEventLoop();
 // Queues an event for the loops (called by the window procedure).
 void PushEvent(const Event& event);
+// Waits while the window keeps painting and answering other programs. The user's input and the
+// events it causes are kept for after the wait: no other action runs inside the caller.
+void PauseAnswering(DWORD milliseconds);
 
 // The page convention: a page hides the control it replaces, keeps the captions it changes and
 // disables the buttons that do not apply; leaving puts all of that back exactly.

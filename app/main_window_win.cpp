@@ -2,6 +2,7 @@
 
 #include "app/layout.h"
 #include "app/setup_panel.h"
+#include "exports/export_viewer.h"
 #include "settings/settings.h"
 #include "settings/settings_file.h"
 
@@ -55,15 +56,47 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
         if (lParam != 0) PushEvent({EventKind::Command, LOWORD(wParam)});
         return 0;
     case WM_NOTIFY: {
-        // A tab picked on the Setup page: its controls follow at once, without a loop event.
         const NMHDR* header = reinterpret_cast<const NMHDR*>(lParam);
-        if (header && header->idFrom == SetupTabs && header->code == TCN_SELCHANGE)
-            ShowSelectedSetupTab();
+        if (header && header->idFrom == ExportList) {
+            // The export list keeps no rows of its own; it asks for each cell it shows.
+            if (header->code == LVN_GETDISPINFOA) {
+                LVITEMA& item = reinterpret_cast<NMLVDISPINFOA*>(lParam)->item;
+                if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0)
+                    ExportCellText(item.iItem, item.iSubItem, item.pszText,
+                                   static_cast<size_t>(item.cchTextMax));
+            } else if (header->code == LVN_GETDISPINFOW) {
+                LVITEMW& item = reinterpret_cast<NMLVDISPINFOW*>(lParam)->item;
+                char text[1024];
+                if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0) {
+                    const size_t room = static_cast<size_t>(item.cchTextMax);
+                    ExportCellText(item.iItem, item.iSubItem, text,
+                                   room < sizeof text ? room : sizeof text);
+                    if (!MultiByteToWideChar(CP_ACP, 0, text, -1, item.pszText, item.cchTextMax))
+                        item.pszText[0] = L'\0';
+                    item.pszText[item.cchTextMax - 1] = L'\0';
+                }
+            }
+            return 0;
+        }
+        // A tab picked on the Setup page: its controls follow at once, without a loop event.
+        if (header && header->idFrom == SetupTabs && header->code == TCN_SELCHANGE) {
+            try {
+                ShowSelectedSetupTab();
+            } catch (...) {
+            }
+        }
         return DefWindowProcA(hwnd, message, wParam, lParam);
     }
     case WM_CLOSE:
         // The loops run Shutdown; the window must stay until then.
         PushEvent({EventKind::Close, -1});
+        return 0;
+    case WM_QUERYENDSESSION:
+        return TRUE;
+    case WM_ENDSESSION:
+        // The system may end the process as soon as this returns, with no close event for the
+        // loops: keep the session now, once.
+        if (wParam) SaveSession();
         return 0;
     default:
         return DefWindowProcA(hwnd, message, wParam, lParam);

@@ -206,8 +206,9 @@ void StartCommand() {
     const std::string folder = WorkingFolder(command);
     SHELLEXECUTEINFOA info = {};
     info.cbSize = sizeof info;
-    // Failures are not reported, so the shell must not report them either.
-    info.fMask = SEE_MASK_FLAG_NO_UI;
+    // Morvane reports nothing itself; the shell's own message (a file it cannot find) is the
+    // user's only word on a failed start.
+    info.fMask = 0;
     info.hwnd = g_MainWindow;
     info.lpVerb = "Open";
     info.lpFile = command.c_str();

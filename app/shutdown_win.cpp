@@ -19,10 +19,26 @@ void EndProgram() {
     ExitProcess(0);
 }
 
+void SaveSession() {
+    static bool saved = false;
+    if (saved) return;
+    // Set first: the log writer answers messages while it waits for a busy file, and the end
+    // of the Windows session may arrive among them.
+    saved = true;
+    // Each file is written on its own; running out of memory for one does not cost the other.
+    try {
+        if (g_Settings.EnableSaveInfo) WriteSessionLog();
+    } catch (...) {
+    }
+    try {
+        SaveSettings();
+    } catch (...) {
+    }
+}
+
 void Shutdown() {
     ReleaseExportLibrary();
-    if (g_Settings.EnableSaveInfo) WriteSessionLog();
-    SaveSettings();
-    Sleep(50);
+    SaveSession();
+    PauseAnswering(50);
     EndProgram();
 }

@@ -1,21 +1,40 @@
 #include "exports/export_viewer.h"
 
 #include "app/format.h"
-#include "app/handle_win.h"
 #include "app/main_window.h"
 #include "exports/export_reader.h"
 #include "exports/export_report.h"
 #include "settings/session_log.h"
 #include "settings/settings.h"
+#include "settings/settings_file.h"
 
 #include <commdlg.h>
 
+#include <charconv>
+#include <new>
 #include <vector>
 
 namespace {
 
 // The library shown on the export page; held only while the page is shown.
 ExportLibrary g_Library;
+// The page's rows, which the list asks for cell by cell, and the address the library was read
+// at. Only the visible rows are ever turned into text, so even the largest table fills at once.
+std::vector<ExportEntry> g_Exports;
+uintptr_t g_ExportBase = 0;
+
+void ForgetExports() {
+    std::vector<ExportEntry>().swap(g_Exports);
+    g_ExportBase = 0;
+}
+
+// Writes value in decimal; false when it does not fit.
+bool WriteDecimal(int64_t value, char* buffer, size_t size) {
+    const std::to_chars_result r = std::to_chars(buffer, buffer + size - 1, value);
+    if (r.ec != std::errc()) return false;
+    *r.ptr = '\0';
+    return true;
+}
 
 std::string ListCell(HWND list, int row, int column) {
     char text[1024] = {};
@@ -27,6 +46,8 @@ std::string ListCell(HWND list, int row, int column) {
     return text;
 }
 
+// The report of the listed names in the chosen file. The existing file is replaced only by a
+// complete new one, and the log says saved only when it was.
 void SaveReport(const std::string& libraryName) {
     char file[MAX_PATH] = {};
     const std::string proposed = DefaultReportFileName(g_Settings.CurrentDir, libraryName);
@@ -45,27 +66,55 @@ void SaveReport(const std::string& libraryName) {
     ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
     if (!GetSaveFileNameA(&ofn) || file[0] == '\0') return;
 
-    AddLogLine("Export functions: " + FilePart(file));
-    HWND list = Control(ExportList);
-    const int rows = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
-    std::vector<std::string> names;
-    names.reserve(static_cast<size_t>(rows));
-    for (int row = 0; row < rows; ++row)
-        names.push_back(ListCell(list, row, 1));
-    const std::string report = FormatExportReport(libraryName, names);
-
-    HandleGuard out(CreateFileA(file, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (out.Valid()) WriteAll(out.Get(), report);
+    bool saved = false;
+    try {
+        HWND list = Control(ExportList);
+        const int rows = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+        std::vector<std::string> names;
+        names.reserve(static_cast<size_t>(rows));
+        for (int row = 0; row < rows; ++row)
+            names.push_back(ListCell(list, row, 1));
+        saved = ReplaceFileContent(file, FormatExportReport(libraryName, names));
+    } catch (const std::bad_alloc&) {
+        // A report too large for memory is not saved; the page stays.
+    }
+    AddLogLine((saved ? "Export functions: " : "Can't save: ") + FilePart(file));
 }
 
-} // namespace
+// While it lives the export page is shown; its end puts the caller's page back and releases the
+// library, also when the page is left by an exception.
+class ExportPage {
+  public:
+    ExportPage(int host, const RECT& hostRect) : state_(EnterPage(host, {InfoButton}, {})) {
+        SetControlText(InfoButton, "Export");
+        list_ = Control(ExportList);
+        if (!list_) {
+            list_ = CreateListView(ExportList, hostRect, LVS_OWNERDATA,
+                                   LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
+            AddListColumn(list_, 0, "Entry", 40);
+            AddListColumn(list_, 1, "Function", (hostRect.right - hostRect.left) - 60);
+            AddListColumn(list_, 2, "Base", 90);
+        } else {
+            ShowWindow(list_, SW_SHOW);
+        }
+        SendMessageA(list_, LVM_SETITEMCOUNT, g_Exports.size(), 0);
+        InvalidateRect(list_, nullptr, TRUE);
+    }
+    ~ExportPage() {
+        LeavePage(state_, ExportList);
+        SendMessageA(list_, LVM_SETITEMCOUNT, 0, 0);
+        ForgetExports();
+        g_Library.Close();
+    }
+    ExportPage(const ExportPage&) = delete;
+    ExportPage& operator=(const ExportPage&) = delete;
 
-void ReleaseExportLibrary() {
-    g_Library.Close();
-}
+  private:
+    PageState state_;
+    HWND list_ = nullptr;
+};
 
-void ShowExports(const std::string& fileName) {
+void RunExportPage(const std::string& fileName) {
     std::string libraryName;
     std::string path;
     int host;
@@ -90,34 +139,26 @@ void ShowExports(const std::string& fileName) {
         EnableControl(InfoButton, true);
     }
 
-    if (!g_Library.Open(path)) {
+    // The walk comes before the page changes, so that a library that cannot be read in full
+    // leaves the caller's page as it was.
+    bool read = g_Library.Open(path);
+    if (read) {
+        try {
+            g_Exports = g_Library.Exports();
+            g_ExportBase = g_Library.base();
+        } catch (const std::bad_alloc&) {
+            ForgetExports();
+            g_Library.Close();
+            read = false;
+        }
+    }
+    if (!read) {
         AddLogLine("Can't initialize: " + FilePart(path));
         return;
     }
 
-    const RECT hostRect = ControlRect(host);
-    PageState state = EnterPage(host, {InfoButton}, {});
-    SetControlText(InfoButton, "Export");
-    HWND list = Control(ExportList);
-    if (!list) {
-        list = CreateListView(ExportList, hostRect, 0, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
-        AddListColumn(list, 0, "Entry", 40);
-        AddListColumn(list, 1, "Function", (hostRect.right - hostRect.left) - 60);
-        AddListColumn(list, 2, "Base", 90);
-    } else {
-        ShowWindow(list, SW_SHOW);
-    }
-
-    const std::vector<ExportEntry> exports = g_Library.Exports();
-    SendMessageA(list, WM_SETREDRAW, FALSE, 0);
-    for (size_t i = 0; i < exports.size(); ++i) {
-        const intptr_t address = static_cast<intptr_t>(g_Library.Address(exports[i]));
-        AddListRow(list, {Decimal(static_cast<int64_t>(i + 1)), exports[i].name,
-                          Decimal(static_cast<int64_t>(address))});
-    }
-    SendMessageA(list, WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(list, nullptr, TRUE);
-    const std::string count = Decimal(static_cast<int64_t>(exports.size()));
+    const ExportPage page(host, ControlRect(host));
+    const std::string count = Decimal(static_cast<int64_t>(g_Exports.size()));
     SetControlText(TaskFrame, libraryName + " [ " + count + " ]");
     AddLogLine("Traced functions of " + libraryName + ": " + count);
 
@@ -129,7 +170,35 @@ void ShowExports(const std::string& fileName) {
         else if (event.id == TerminateButton)
             break;
     }
+}
 
-    LeavePage(state, ExportList);
+} // namespace
+
+void ReleaseExportLibrary() {
     g_Library.Close();
+}
+
+void ExportCellText(int row, int column, char* buffer, size_t size) {
+    if (!buffer || size == 0) return;
+    buffer[0] = '\0';
+    if (row < 0 || static_cast<size_t>(row) >= g_Exports.size()) return;
+    const ExportEntry& entry = g_Exports[static_cast<size_t>(row)];
+    if (column == 0) {
+        WriteDecimal(static_cast<int64_t>(row) + 1, buffer, size);
+    } else if (column == 1) {
+        const size_t length = entry.name.copy(buffer, size - 1);
+        buffer[length] = '\0';
+    } else if (column == 2) {
+        // Pointer width, so the 32-bit build shows addresses above 2 GB as negative numbers.
+        const uintptr_t address = entry.valid ? g_ExportBase + entry.rva : 0;
+        WriteDecimal(static_cast<intptr_t>(address), buffer, size);
+    }
+}
+
+void ShowExports(const std::string& fileName) {
+    try {
+        RunExportPage(fileName);
+    } catch (...) {
+        // Out of memory on the way: the page has been put back and the library released.
+    }
 }

@@ -203,9 +203,12 @@ std::vector<ExportEntry> WalkExports(const uint8_t* image, size_t size, ImageLay
     const uint64_t forwardStart = view.exportRva();
     const uint64_t forwardEnd = forwardStart + view.exportSize();
 
-    // A genuine name pointer table takes four bytes of its own per entry. Sections may share
-    // file bytes, so without this cap a small crafted file could stretch the table without end.
-    const uint64_t maxNames = std::min<uint64_t>(nameCount, size / 4);
+    // Ordinals are 16 bits wide, and a genuine name pointer table takes four bytes of its own
+    // per entry, so no real image names more exports than either bound allows. A crafted count,
+    // read over sections that share file bytes or over a large zero-filled section, is cut
+    // there: the list stays small whatever the image claims.
+    const uint64_t maxNames =
+        std::min<uint64_t>(nameCount, std::min<uint64_t>(size / 4, MaxExportNames));
     size_t tableAt, tableAvailable;
     if (view.Locate(names, tableAt, tableAvailable))
         result.reserve(static_cast<size_t>(std::min<uint64_t>(maxNames, tableAvailable / 4)));

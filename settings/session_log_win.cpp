@@ -55,14 +55,45 @@ std::vector<std::string> LogListLines() {
     return lines;
 }
 
+namespace {
+
+// Time given to another program that holds the log at the moment of writing, and the step
+// between two tries.
+const DWORD LogBusyWaitMs = 2000;
+const DWORD LogRetryStepMs = 50;
+
+// Opens a file for appending, creating it when missing. Others may read and write it meanwhile:
+// a second instance appends its own block the same way.
+HANDLE OpenForAppend(const std::string& path) {
+    return CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                       OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+bool HeldByAnother(DWORD error) {
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
+}
+
+} // namespace
+
 void WriteSessionLog() {
-    HandleGuard file(CreateFileA((SettingsBasePath + ".log").c_str(), GENERIC_READ | GENERIC_WRITE,
-                                FILE_SHARE_READ, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                nullptr));
-    if (!file.Valid()) return;
     const std::string block = FormatSessionBlock(SessionHeader, LogListLines(),
                                                  FormatTimestamp(SessionEndMask, NowTimestamp()));
-    LARGE_INTEGER zero{};
-    if (!SetFilePointerEx(file.Get(), zero, nullptr, FILE_END)) return;
-    WriteAll(file.Get(), block);
+    const std::string path = SettingsBasePath + ".log";
+    const DWORD start = GetTickCount();
+    HANDLE handle = OpenForAppend(path);
+    while (handle == INVALID_HANDLE_VALUE && HeldByAnother(GetLastError()) &&
+           GetTickCount() - start < LogBusyWaitMs) {
+        PauseAnswering(LogRetryStepMs);
+        handle = OpenForAppend(path);
+    }
+    HandleGuard file(handle);
+    const uint64_t size = block.size();
+    if (!file.Valid() || size > MAXDWORD) return;
+    // The whole block in one write, placed at the end of the file as it is at that moment, so
+    // that blocks of two instances ending together never mix their lines.
+    OVERLAPPED atEnd{};
+    atEnd.Offset = 0xFFFFFFFF;
+    atEnd.OffsetHigh = 0xFFFFFFFF;
+    DWORD written = 0;
+    WriteFile(file.Get(), block.data(), static_cast<DWORD>(size), &written, &atEnd);
 }

@@ -12,6 +12,7 @@ std::string ProgramModuleFileName();
 
 // Reads a whole file, sharing read access. False when it cannot be opened or read.
 bool ReadWholeFile(const std::string& path, std::string& text);
-// Replaces the file with content through a temporary file beside it, so that the old file stays
-// whole unless the new one was written completely. False (old file untouched) on any failure.
+// Replaces the file with content through a temporary file beside it, named after this process,
+// so that the old file stays whole unless the new one was written completely. Leftover temporary
+// files do not stand in the way. False (old file untouched) on any failure.
 bool ReplaceFileContent(const std::string& path, const std::string& content);

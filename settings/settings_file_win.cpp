@@ -3,6 +3,7 @@
 #include <climits>
 #include <cstdint>
 #include <new>
+#include <string>
 #include <vector>
 
 #include "app/main_window.h"
@@ -61,6 +62,15 @@ void RestorePosition(HWND window, int32_t x, int32_t y) {
     SetWindowPos(window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+// Different temporary names tried before a save gives up.
+const int TemporaryNameTries = 8;
+
+// Creates or empties a file for writing; others may read it meanwhile.
+HANDLE CreateForWriting(const std::string& path) {
+    return CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                       FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
 } // namespace
 
 std::string ProgramModuleFileName() {
@@ -76,8 +86,8 @@ std::string ProgramModuleFileName() {
 }
 
 bool ReadWholeFile(const std::string& path, std::string& text) {
-    HandleGuard file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    HandleGuard file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.Valid()) return false;
     text.clear();
     try {
@@ -105,20 +115,23 @@ bool ReadWholeFile(const std::string& path, std::string& text) {
 }
 
 bool ReplaceFileContent(const std::string& path, const std::string& content) {
-    const std::string temp = path + ".tmp";
-    {
-        HandleGuard file(CreateFileA(temp.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                    CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!file.Valid()) return false;
-        const bool written = WriteAll(file.Get(), content) && FlushFileBuffers(file.Get());
-        file.Close();
-        if (!written) {
-            DeleteFileA(temp.c_str());
-            return false;
-        }
+    // The temporary name carries this process's id, so that a second instance saving at the
+    // same moment never shares it. A name taken by a leftover that cannot be replaced (a folder,
+    // a read-only file) is passed over for the next one.
+    const std::string stem = path + "." + std::to_string(GetCurrentProcessId());
+    std::string temp;
+    HANDLE handle = INVALID_HANDLE_VALUE;
+    for (int attempt = 0; attempt < TemporaryNameTries && handle == INVALID_HANDLE_VALUE;
+         ++attempt) {
+        temp = stem + (attempt ? "-" + std::to_string(attempt) : std::string()) + ".tmp";
+        handle = CreateForWriting(temp);
     }
-    if (!MoveFileExA(temp.c_str(), path.c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    HandleGuard file(handle);
+    if (!file.Valid()) return false;
+    const bool written = WriteAll(file.Get(), content) && FlushFileBuffers(file.Get());
+    file.Close();
+    if (!written || !MoveFileExA(temp.c_str(), path.c_str(),
+                                 MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         DeleteFileA(temp.c_str());
         return false;
     }

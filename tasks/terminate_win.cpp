@@ -61,12 +61,12 @@ int TerminateCheckedTasks() {
             // Freezing our own threads would hang the program for good.
             if (g_Settings.EnableTaskFreeze && static_cast<DWORD>(r.Pid) != ownPid) {
                 FreezeProcess(static_cast<ProcessId>(r.Pid));
-                Sleep(50);
+                PauseAnswering(50);
             }
             TerminateByName(r.Name, 0);
             if (!r.Name.empty() && FoldName(r.Name) == ownName) endOwnProgram = true;
         }
-        Sleep(250);
+        PauseAnswering(250);
     }
 
     if (terminated) {

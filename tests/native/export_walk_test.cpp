@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 
 #include "exports/export_walk.h"
 #include "pe_test_image.h"
@@ -258,7 +259,7 @@ TEST_P(ExportFixture, FlippedBitsNeverFault) {
             const auto first = Walk(bytes, layout);
             const auto second = Walk(bytes, layout);
             ExpectSame(first, second);
-            EXPECT_LE(first.size(), bytes.size() / 4);
+            EXPECT_LE(first.size(), std::min(bytes.size() / 4, MaxExportNames));
             if (at >= codeStart && at < codeEnd) ExpectSame(first, full);
             if (first.size() != full.size() || Names(first) != Names(full)) ++changed;
             bytes[at] ^= mask;
@@ -330,7 +331,7 @@ TEST(ExportWalk, NamesSharingOneHugeTextStayBounded) {
     const Headers h = ParseHeaders(file);
     const size_t dir = Get32(file, h.dataDirectory);
 
-    const size_t count = 200000;
+    const size_t count = MaxExportNames;
     const size_t longName = 1u << 20;
     const size_t table = (image.size() + 15) & ~size_t(15);
     const size_t text = table + 4 * count;
@@ -390,9 +391,30 @@ TEST(ExportWalk, SectionsSharingFileBytesCannotStretchTheTable) {
 
     const auto entries = Walk(file, ImageLayout::File);
     ASSERT_GT(entries.size(), 100u);
-    EXPECT_LE(entries.size(), file.size() / 4);
+    EXPECT_LE(entries.size(), std::min(file.size() / 4, MaxExportNames));
     EXPECT_EQ(entries.front().name, "N");
     EXPECT_EQ(entries[1].name, "N");
+}
+
+// A directory that claims 0xFFFFFFFF names over a mapped image with megabytes of zeros lists, and
+// reserves room for, no more names than there are ordinals.
+TEST(ExportWalk, AbsurdNameCountOverAZeroFilledImageStopsAtTheOrdinalSpace) {
+    std::vector<uint8_t> image(6u << 20, 0);
+    image[0] = 'M';
+    image[1] = 'Z';
+    Put32(image, 0x3C, 0x40);
+    std::memcpy(image.data() + 0x40, "PE\0\0", 4);
+    Put16(image, 0x58, 0x20b);                                    // PE32+ optional header
+    Put32(image, 0x58 + 56, static_cast<uint32_t>(image.size())); // size of image
+    Put32(image, 0x58 + 108, 16);                                 // data directories
+    Put32(image, 0x58 + 112, 0x180);                              // export directory
+    Put32(image, 0x180 + 0x18, 0xFFFFFFFFu); // names; the three tables lie in the zeros
+    for (size_t field : {0x1C, 0x20, 0x24})
+        Put32(image, 0x180 + field, 0x1000);
+    const auto entries = Walk(image, ImageLayout::Mapped);
+    ASSERT_EQ(entries.size(), MaxExportNames);
+    EXPECT_LE(entries.capacity(), MaxExportNames);
+    EXPECT_EQ(entries.front().name, "MZ"); // every pointer is 0: the text at the image's start
 }
 
 // Timing for the record; run with --gtest_also_run_disabled_tests.

@@ -107,6 +107,10 @@ class SettingsFileTest : public testing::Test {
     HWND savedWindow_ = nullptr;
 
     std::string IniPath() const { return SettingsBasePath + ".ini"; }
+    // This process's temporary copy of the settings file.
+    std::string OwnTemporary() const {
+        return IniPath() + "." + std::to_string(GetCurrentProcessId()) + ".tmp";
+    }
     std::string LogPath() const { return SettingsBasePath + ".log"; }
 
     void MoveTo(int x, int y) {
@@ -150,7 +154,7 @@ TEST_F(SettingsFileTest, SaveWritesExactBytesAndLeavesNoTemporaryFile) {
     MoveTo(120, 80);
     SaveSettings();
     EXPECT_EQ(ReadFileBytes(IniPath()), ExpectedDefaultFile(folder_, 120, 80));
-    EXPECT_FALSE(Exists(IniPath() + ".tmp"));
+    EXPECT_FALSE(Exists(OwnTemporary()));
 }
 
 TEST_F(SettingsFileTest, SaveReplacesALongerOldFileEntirely) {
@@ -169,8 +173,14 @@ TEST_F(SettingsFileTest, SaveReplacesALongerOldFileEntirely) {
 TEST_F(SettingsFileTest, FailedSaveLeavesTheOldFileIntact) {
     const std::string old = "[Morvane SetUp]\r\nAskTerminate = 2\r\n";
     WriteFileBytes(IniPath(), old);
-    // The temporary file's name is taken by a folder, so the new content cannot be written.
-    ASSERT_TRUE(CreateDirectoryA((IniPath() + ".tmp").c_str(), nullptr));
+    // Every temporary name this process would try is taken by a folder, so the new content
+    // cannot be written anywhere.
+    ASSERT_TRUE(CreateDirectoryA(OwnTemporary().c_str(), nullptr));
+    for (int i = 1; i < 64; ++i) {
+        const std::string next =
+            OwnTemporary().insert(OwnTemporary().size() - 4, "-" + std::to_string(i));
+        ASSERT_TRUE(CreateDirectoryA(next.c_str(), nullptr));
+    }
     SaveSettings();
     EXPECT_EQ(ReadFileBytes(IniPath()), old);
     EXPECT_FALSE(ReplaceFileContent(IniPath(), "new"));
@@ -187,7 +197,7 @@ TEST_F(SettingsFileTest, OldFileThatCannotBeReplacedStaysAndTheTemporaryGoes) {
     SaveSettings();
     CloseHandle(holder);
     EXPECT_EQ(ReadFileBytes(IniPath()), old);
-    EXPECT_FALSE(Exists(IniPath() + ".tmp"));
+    EXPECT_FALSE(Exists(OwnTemporary()));
 }
 
 TEST_F(SettingsFileTest, SaveIntoAMissingFolderCreatesNothing) {

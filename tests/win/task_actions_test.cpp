@@ -345,4 +345,33 @@ TEST_F(TaskActions, TerminatingSwitchedOffLeavesEveryCopyRunning) {
     EXPECT_EQ(RowsNamed(kHelperName).size(), 3u);
 }
 
+// The walk's pauses keep the window answering other programs, while a click made meanwhile
+// waits for the walk to end: no other action starts inside it.
+TEST_F(TaskActions, TheWalkAnswersMessagesAndKeepsClicksForAfterIt) {
+    g_Settings.EnableTaskTerminate = 0; // three rows, three pauses of 250 ms
+    for (int row : RowsNamed(kHelperName))
+        CheckRow(row);
+    const int mark = LogLineCount();
+    std::atomic<bool> walking{true}, finished{false};
+    std::atomic<int> answers{0};
+    std::thread other([&] {
+        PostMessageA(g_MainWindow, WM_COMMAND, RefreshButton, (LPARAM)Control(RefreshButton));
+        while (walking)
+            if (SendMessageTimeoutA(g_MainWindow, WM_NULL, 0, 0, SMTO_NORMAL, 1000, nullptr))
+                answers += walking ? 1 : 0;
+        finished = true;
+    });
+    EXPECT_EQ(TerminateCheckedTasks(), 1);
+    walking = false;
+    while (!finished)
+        PauseAnswering(10);
+    other.join();
+    EXPECT_GE(answers, 20);
+    EXPECT_EQ(LogLinesFrom(mark).size(), 5u) << "three rows, the memory, one refresh";
+    PushEvent({EventKind::Command, -1}); // ends the wait below should the click be lost
+    const int first = WaitEvent(true).id;
+    EXPECT_EQ(first, RefreshButton) << "the click comes after the walk";
+    if (first != -1) WaitEvent(true);
+}
+
 } // namespace

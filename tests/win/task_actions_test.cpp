@@ -78,7 +78,7 @@ class MessageBoxAnswerer {
 
 std::vector<int> RowsNamed(const std::string& name) {
     std::vector<int> rows;
-    for (int i = 0; i <= LastTaskIndex; ++i)
+    for (int i = 0; i <= TaskTable.LastIndex(); ++i)
         if (SameTextIgnoringCase(TaskTable[i].Name, name)) rows.push_back(i);
     return rows;
 }
@@ -141,16 +141,20 @@ TEST_F(TaskActions, RefreshShowsEveryCopyWithTheFirstCopysId) {
         EXPECT_FALSE(RowChecked(list, row));
         EXPECT_FALSE(RowSelected(list, row));
     }
-    EXPECT_EQ(static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0)), LastTaskIndex + 1);
-    EXPECT_EQ(ControlText(TaskFrame), "Active Tasks [ " + std::to_string(LastTaskIndex + 1) + " ]");
-    EXPECT_EQ(LastLogLine(), "Initialized tasks: " + std::to_string(LastTaskIndex + 1));
+    EXPECT_EQ(static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0)),
+              TaskTable.LastIndex() + 1);
+    EXPECT_EQ(ControlText(TaskFrame),
+              "Active Tasks [ " + std::to_string(TaskTable.LastIndex() + 1) + " ]");
+    EXPECT_EQ(LastLogLine(), "Initialized tasks: " + std::to_string(TaskTable.LastIndex() + 1));
 }
 
 TEST_F(TaskActions, OneReadingGivesTheSameRowsAsTheLookupPerRow) {
     // Wine's own processes may come and go; a pass whose count changed is read again.
     for (int attempt = 0; attempt < 5; ++attempt) {
         const int32_t lastByLookup = FillTaskTableByLookup();
-        std::vector<TaskRecord> byLookup(TaskTable, TaskTable + lastByLookup + 1);
+        std::vector<TaskRecord> byLookup;
+        for (int32_t i = 0; i <= lastByLookup; ++i)
+            byLookup.push_back(TaskTable[i]);
         const int32_t last = FillTaskTable();
         if (last != lastByLookup) continue;
         ASSERT_EQ(RowsNamed(kHelperName).size(), 3u);
@@ -230,7 +234,7 @@ TEST_F(TaskActions, CriticalQuestionOnlyForSystem32Rows) {
     g_Settings.AskTerminate = 2;
     g_Settings.EnableTaskTerminate = 0; // keep Wine's own processes alive
     int critical = -1;
-    for (int i = 0; i <= LastTaskIndex && critical < 0; ++i)
+    for (int i = 0; i <= TaskTable.LastIndex() && critical < 0; ++i)
         if (IsCriticalTask(TaskTable[i].FileName, TaskTable[i].Pid) && !TaskTable[i].Name.empty())
             critical = i;
     ASSERT_GE(critical, 0) << "Wine runs its services from system32";
@@ -279,7 +283,7 @@ TEST_F(TaskActions, DetectChecksExactlyWhatTheRuleGives) {
     const std::string own = UpperAnsi(OwnProgramName() + ".exe");
     int expected = 0;
     bool sawExplorer = false;
-    for (int i = 0; i <= LastTaskIndex; ++i) {
+    for (int i = 0; i <= TaskTable.LastIndex(); ++i) {
         const TaskRecord& r = TaskTable[i];
         bool want = IsUnnecessaryTask(r.FileName, r.Name, own, 1);
         EXPECT_EQ(RowChecked(list, i), want) << r.Name << " " << r.FileName;
@@ -307,7 +311,7 @@ TEST_F(TaskActions, ClearCountsCheckedAndSelectedRows) {
     SetRowState(list, rows[2], false, true);
     ClearTaskChecks();
     EXPECT_EQ(LastLogLine(), "Unchecked tasks: 3");
-    for (int i = 0; i <= LastTaskIndex; ++i) {
+    for (int i = 0; i <= TaskTable.LastIndex(); ++i) {
         EXPECT_FALSE(RowChecked(list, i));
         EXPECT_FALSE(RowSelected(list, i));
     }

@@ -132,6 +132,18 @@ std::vector<ProcessListEntry> ReadList(bool withDetails) {
     return entries;
 }
 
+// A module snapshot of one process; the system may refuse one for a moment while the process
+// loads or unloads a module.
+HANDLE ModuleSnapshot(ProcessId id) {
+    HANDLE snapshot = INVALID_HANDLE_VALUE;
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        snapshot = g_Services.createSnapshot(TH32CS_SNAPMODULE, id);
+        if (snapshot != INVALID_HANDLE_VALUE || GetLastError() != ERROR_BAD_LENGTH) break;
+        Sleep(1);
+    }
+    return snapshot;
+}
+
 // Names and paths of every module of the current module reading, read once: from one module
 // snapshot where it can be taken, else module by module through one open.
 void ReadModuleTexts() {
@@ -148,7 +160,7 @@ void ReadModuleTexts() {
         slotOf.emplace(reinterpret_cast<ModuleHandle>(s.modules[i]), i);
     std::vector<bool> found(s.modules.size(), false);
     if (s.createSnapshot != nullptr && s.module32First != nullptr && s.module32Next != nullptr) {
-        HandleGuard snapshot(s.createSnapshot(TH32CS_SNAPMODULE, s.moduleProcess));
+        HandleGuard snapshot(ModuleSnapshot(s.moduleProcess));
         MODULEENTRY32W entry{};
         entry.dwSize = sizeof(entry);
         for (BOOL more = snapshot.Valid() && s.module32First(snapshot.Get(), &entry); more;

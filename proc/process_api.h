@@ -30,10 +30,11 @@ void BindSystemServices();
 void BindSystemServicesFrom(const char* psapiName, const char* kernelName);
 void ReleaseSystemServices();
 
-// Switches a named privilege of the program's token on; silent when the token lacks it.
+// Switches a named privilege of the program's token on (token opened with
+// TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY); silent when the token lacks it.
 void EnablePrivilege(const char* name);
-// Switches a named privilege on or off and returns the state it had: 1 on, 0 off, -1 when the
-// token does not hold it or cannot be changed (then nothing changed).
+// Switches a named privilege on or off (same token rights) and returns the state it had: 1 on,
+// 0 off, -1 when the token does not hold it or cannot be changed (then nothing changed).
 int SetPrivilegeState(const char* name, bool enabled);
 
 // Keeps a privilege off while it lives and then gives it back the state it had, so that a
@@ -58,19 +59,23 @@ class PrivilegeOff {
 bool SameProcessName(const std::wstring& a, const std::wstring& b);
 
 // --- Process reading: a cursor over every id the system lists ------------------------------
-// Opens nothing; takes the ids and the system's process list. Returns the count.
+// Opens nothing; takes the ids and the system's process list. Returns the count, 0 without
+// psapi or when the system refuses.
 int ExamineProcesses();
+// Opens nothing. The 1-based position, 0 past the last id (the cursor stays on the last).
 int NextProcess();
 // Name of the process under the cursor: "IDLE" for id 0; else the base name of its main module,
 // read with PROCESS_QUERY_INFORMATION | PROCESS_VM_READ ("System" when that reads "?"); where
 // that open is refused or the name cannot be read, the name in the system's process list.
 std::string ProcessName();
-// The system's own name of the process under the cursor; empty for id 0 and before the first
-// NextProcess.
+// The system's own name of the process under the cursor, from the process list taken by
+// ExamineProcesses; for a process not in it, the ANSI name read with the read rights, widened.
+// Empty for id 0, before the first NextProcess, and when neither gives a name.
 std::wstring ProcessSystemName();
 // First process in the system's order whose system name equals `name` ignoring case; 0 when
-// there is none. Opens nothing while the system's process list can be read. The ANSI form is
-// widened through the code page first, so a name holding "?" for lost characters finds nothing.
+// there is none or the name is empty. Opens nothing while the system's process list can be
+// read; otherwise each process once with the read rights. The ANSI form is widened through the
+// code page first, so a name holding "?" for lost characters finds nothing.
 ProcessId FindProcessByName(const std::wstring& name);
 ProcessId FindProcessByName(const std::string& name);
 
@@ -87,17 +92,21 @@ int32_t HasFullAccess(ProcessId id);
 
 // --- Module reading of one process ---------------------------------------------------------
 // Reads every module handle with the read rights (uncapped) and returns the count; 0 when
-// refused or unreadable.
+// refused or unreadable (then NextModule gives 0 and ModuleBase 0).
 int ExamineModules(ProcessId id);
+// Opens nothing. The 1-based position, 0 past the last module (the cursor stays on the last).
 int NextModule();
+// Opens nothing. The load address of the module under the cursor; 0 when it stands on none.
 ModuleHandle ModuleBase();
 // Base name and path of the module under the cursor. The first of these calls after
 // ExamineModules reads the names and paths of all modules of that reading at once (one more
-// open with the read rights); later calls use what it read. Empty when `id` is not the process
+// open with the read rights and one module snapshot; a module the snapshot lacks is read by
+// itself through that open); later calls use what it read. Empty when `id` is not the process
 // examined, when refused, or when the cursor stands on no module.
 std::string ModuleName(ProcessId id);
 std::string ModuleFileName(ProcessId id);
 
+// Opens nothing: the program's own file name without folder and extension.
 std::string OwnProgramName();
 
 // --- Control ---------------------------------------------------------------------------------
@@ -122,11 +131,14 @@ class FrozenThreads {
     void Release();
     ProcessId process_ = 0;
     void* pin_ = nullptr;        // the process, held so that its id cannot pass to another
-    std::vector<void*> threads_; // opened with THREAD_SUSPEND_RESUME
+    std::vector<void*> threads_; // opened for suspending and resuming
 };
 
-// Suspends every thread of the process once (THREAD_SUSPEND_RESUME per thread, found in a
-// thread snapshot); returns how many. Nothing for the program's own id or without snapshots.
+// Suspends every thread of the process once; returns how many. The threads come from a thread
+// snapshot and are opened with THREAD_SUSPEND_RESUME, plus THREAD_QUERY_INFORMATION where the
+// system can tell a thread's process, so that a thread id that passed to another process since
+// the snapshot is left alone. Nothing for the program's own id or without the snapshot entry
+// points; a thread that refuses is passed over.
 int FreezeProcess(ProcessId id);
 // The same, only when `id` still belongs to a process named `name` (checked while the process
 // is held open with SYNCHRONIZE, so the id cannot change hands in between); suspends nothing
@@ -136,8 +148,9 @@ int FreezeProcess(ProcessId id, const std::wstring& name, FrozenThreads* frozen)
 // PROCESS_SET_INFORMATION; the system's result, 0 when refused.
 int SetProcessPriority(ProcessId id, uint32_t priorityClass);
 // Switches the debug privilege on, then terminates every process whose system name equals
-// `name` ignoring case (PROCESS_TERMINATE each). Returns how many the system accepted to end;
-// their ids go to `ended` when given. The ANSI form is widened through the code page first.
+// `name` ignoring case (PROCESS_TERMINATE each; names as FindProcessByName learns them). Returns
+// how many the system accepted to end, 0 for an empty name; their ids go to `ended` when given.
+// A process that refuses or has gone is passed over. The ANSI form is widened first.
 int TerminateByName(const std::wstring& name, uint32_t exitCode,
                     std::vector<ProcessId>* ended = nullptr);
 int TerminateByName(const std::string& name, uint32_t exitCode);

@@ -5,6 +5,7 @@
 #include "proc/name_fold.h"
 #include "proc/system_services_win.h"
 
+#include <cwchar>
 #include <unordered_map>
 
 namespace proc {
@@ -168,7 +169,9 @@ void ReadModuleTexts() {
             auto slot = slotOf.find(reinterpret_cast<ModuleHandle>(entry.hModule));
             if (slot == slotOf.end() || found[slot->second]) continue;
             entry.szModule[MAX_MODULE_NAME32] = L'\0';
+            // A path that fills the entry may have been cut: it is read by itself below.
             entry.szExePath[MAX_PATH - 1] = L'\0';
+            if (std::wcslen(entry.szExePath) >= MAX_PATH - 1) continue;
             std::string name = Narrow(entry.szModule);
             std::string path = Narrow(entry.szExePath);
             // As long as the system would have written into a buffer of the usual size.

@@ -19,6 +19,12 @@ class HandleGuard {
         if (Valid()) CloseHandle(handle_);
         handle_ = nullptr;
     }
+    // Gives the handle up to the caller, who closes it from then on.
+    HANDLE Release() {
+        HANDLE handle = handle_;
+        handle_ = nullptr;
+        return handle;
+    }
 
   private:
     HANDLE handle_;

@@ -3,6 +3,7 @@
 #include "app/main_window.h"
 #include "app/setup_panel_rules.h"
 #include "exports/export_viewer.h"
+#include "proc/process_api.h"
 #include "settings/session_log.h"
 #include "settings/settings.h"
 #include "settings/time_format.h"
@@ -204,6 +205,9 @@ void StartCommand() {
     const std::string command = ControlText(CommandField);
     if (command.empty()) return;
     const std::string folder = WorkingFolder(command);
+    // The debug privilege that terminating switched on must not pass to the started program;
+    // it comes back on once the program has been started.
+    const PrivilegeOff debugOff("SeDebugPrivilege");
     SHELLEXECUTEINFOA info = {};
     info.cbSize = sizeof info;
     // Morvane reports nothing itself; the shell's own message (a file it cannot find) is the
@@ -214,6 +218,8 @@ void StartCommand() {
     info.lpFile = command.c_str();
     info.lpDirectory = folder.empty() ? nullptr : folder.c_str();
     info.nShow = SW_SHOWNORMAL;
+    // Started before the call returns, while the privilege is still off.
+    info.fMask |= SEE_MASK_NOASYNC;
     ShellExecuteExA(&info);
 }
 

@@ -2,29 +2,6 @@
 
 #include <algorithm>
 
-unsigned char FoldNameByte(unsigned char c) {
-    if ((c >= 65 && c <= 90) || (c >= 192 && c <= 222)) return static_cast<unsigned char>(c + 32);
-    return c;
-}
-
-std::string FoldName(const std::string& name) {
-    std::string folded(name);
-    for (char& c : folded)
-        c = static_cast<char>(FoldNameByte(static_cast<unsigned char>(c)));
-    return folded;
-}
-
-bool NameMatches(const std::string& readName, const std::string& wantedName) {
-    if (readName.empty() || wantedName.empty()) return false;
-    if (readName.size() != wantedName.size()) return false;
-    for (size_t i = 0; i < readName.size(); ++i) {
-        if (FoldNameByte(static_cast<unsigned char>(readName[i])) !=
-            FoldNameByte(static_cast<unsigned char>(wantedName[i])))
-            return false;
-    }
-    return true;
-}
-
 std::string NameFromBuffer(const char* buffer, size_t capacity, size_t reportedLength) {
     if (buffer == nullptr || reportedLength == 0) return std::string();
     const size_t limit = std::min(capacity, reportedLength);
@@ -51,4 +28,10 @@ int SlotCount(uint64_t bytes, size_t slotSize, int maxSlots) {
     if (slotSize == 0 || maxSlots <= 0) return 0;
     const uint64_t slots = bytes / slotSize;
     return slots > static_cast<uint64_t>(maxSlots) ? maxSlots : static_cast<int>(slots);
+}
+
+std::string DisplayName(const ProcessNameEntry& entry) {
+    if (entry.id == 0) return "IDLE";
+    if (entry.rawName == "?") return "System";
+    return entry.rawName.empty() ? entry.listedName : entry.rawName;
 }

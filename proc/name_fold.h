@@ -1,19 +1,11 @@
-// Pure rules of the process layer: how names read from the system are turned into text, how
-// they are compared, and how tables of slots and their cursors are bounded.
+// Pure rules of the process layer: how names read from the system are turned into text and
+// how tables of slots are bounded.
 #pragma once
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
-// Lower-case folding used for process names: bytes 65-90 ("A"-"Z") and 192-222 are raised by
-// 32, every other byte stays as it is.
-unsigned char FoldNameByte(unsigned char c);
-std::string FoldName(const std::string& name);
-
-// True when a name read from the system equals the wanted name after folding. An empty name
-// on either side matches nothing: a process whose name could not be read must never be taken
-// for another such process.
-bool NameMatches(const std::string& readName, const std::string& wantedName);
+#include "proc/process_api.h"
 
 // The text that a system call left in a name buffer of `capacity` bytes, given the length it
 // reported. A call that reported 0 wrote nothing usable, so the result is empty; otherwise
@@ -28,3 +20,8 @@ std::string ProgramNameFromPath(const std::string& path);
 
 // Number of whole slots of `slotSize` bytes in `bytes`, never more than `maxSlots`.
 int SlotCount(uint64_t bytes, size_t slotSize, int maxSlots);
+
+// The name a task row shows for one process of a reading: "IDLE" for id 0, "System" for a main
+// module read as "?", else the name read from the process, and where none could be read the
+// name in the system's process list (empty when that is unknown too).
+std::string DisplayName(const ProcessNameEntry& entry);

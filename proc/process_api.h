@@ -1,9 +1,19 @@
-// The program's own layer over the system's process services. Every operation opens a
-// process with the least rights it needs and closes it again before returning.
+// The program's own layer over the system's process services.
 //
-// A name the system could not read is the empty text, and an empty name stands for no
-// process: FindProcessByName and TerminateByName never match it. The program's own process
-// is never frozen and never terminated by name (other processes of the same name still end).
+// Every operation opens a process with the least rights it needs and closes it again before
+// returning; the only handles that outlive a call are those of a FrozenThreads, which its owner
+// holds for the few steps of one termination. Failure shows as 0, as an empty text or as
+// nothing happening; nothing is reported.
+//
+// Names. The cells show ANSI text, but a process is matched by the system's own (wide) name of
+// its executable, compared without case: two names that look alike in the ANSI code page ("??"
+// for any two non-Latin names) never stand for one another. The system's name comes from its
+// process list, which needs no rights on the process; where that list is not available the
+// ANSI name read from the process is widened instead. An empty name stands for no process:
+// nothing ever matches it. The program's own process is never frozen and never terminated by
+// name (other processes of the same name still end).
+//
+// Listings are uncapped: the id and module tables grow until the system's answer fits.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -12,44 +22,171 @@
 using ProcessId = uint32_t;
 using ModuleHandle = uintptr_t; // a module's load address in its process
 
-// Binding of psapi.dll and the thread-snapshot functions of kernel32.dll.
+// Binding of psapi.dll and of the snapshot and query functions of kernel32.dll.
 void BindSystemServices();
 // The same binding from libraries of other names (a missing psapi, a kernel library without
 // the snapshot functions); BindSystemServices is BindSystemServicesFrom("psapi.dll",
 // "kernel32.dll"). A binding already in place is kept until ReleaseSystemServices.
 void BindSystemServicesFrom(const char* psapiName, const char* kernelName);
 void ReleaseSystemServices();
-void EnablePrivilege(const char* name);
 
-// Process reading (cursor over at most 256 ids).
+// Switches a named privilege of the program's token on (token opened with
+// TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY); silent when the token lacks it.
+void EnablePrivilege(const char* name);
+// Switches a named privilege on or off (same token rights) and returns the state it had: 1 on,
+// 0 off, -1 when the token does not hold it or cannot be changed (then nothing changed).
+int SetPrivilegeState(const char* name, bool enabled);
+
+// Keeps a privilege off while it lives and then gives it back the state it had, so that a
+// program started meanwhile does not inherit it.
+class PrivilegeOff {
+  public:
+    explicit PrivilegeOff(const char* name)
+        : name_(name), previous_(SetPrivilegeState(name, false)) {}
+    ~PrivilegeOff() {
+        if (previous_ == 1) SetPrivilegeState(name_, true);
+    }
+    PrivilegeOff(const PrivilegeOff&) = delete;
+    PrivilegeOff& operator=(const PrivilegeOff&) = delete;
+
+  private:
+    const char* name_;
+    int previous_;
+};
+
+// Whether two system names are equal ignoring case, as the process layer matches them; an
+// empty name equals nothing.
+bool SameProcessName(const std::wstring& a, const std::wstring& b);
+
+// --- Process reading: a cursor over every id the system lists ------------------------------
+// Opens nothing; takes the ids and the system's process list. Returns the count, 0 without
+// psapi or when the system refuses.
 int ExamineProcesses();
+// Opens nothing. The 1-based position, 0 past the last id (the cursor stays on the last).
 int NextProcess();
+// Name of the process under the cursor: "IDLE" for id 0; else the base name of its main module,
+// read with PROCESS_QUERY_INFORMATION | PROCESS_VM_READ ("System" when that reads "?"); where
+// that open is refused or the name cannot be read, the name in the system's process list.
 std::string ProcessName();
+// The system's own name of the process under the cursor, from the process list taken by
+// ExamineProcesses; for a process not in it, the ANSI name read with the read rights, widened.
+// Empty for id 0, before the first NextProcess, and when neither gives a name.
+std::wstring ProcessSystemName();
+// First process in the system's order whose system name equals `name` ignoring case; 0 when
+// there is none or the name is empty. Opens nothing while the system's process list can be
+// read; otherwise each process once with the read rights. The ANSI form is widened through the
+// code page first, so a name holding "?" for lost characters finds nothing.
+ProcessId FindProcessByName(const std::wstring& name);
 ProcessId FindProcessByName(const std::string& name);
+
+// Path of the main module, read with the read rights; where that open is refused or the path
+// cannot be read, the image path through PROCESS_QUERY_LIMITED_INFORMATION. Empty when neither
+// gives one.
 std::string ProcessFileName(ProcessId id);
+// Priority class read with the read rights; 0 when refused.
 int32_t ProcessPriority(ProcessId id);
-uint64_t ProcessMemory(ProcessId id); // working set in bytes
+// Working set in bytes read with the read rights; 0 when refused.
+uint64_t ProcessMemory(ProcessId id);
+// 1 when the process opens with all rights (0x1F0FFF), else 0.
 int32_t HasFullAccess(ProcessId id);
 
-// Module reading of one process (cursor over at most 1024 handles).
+// --- Module reading of one process ---------------------------------------------------------
+// Reads every module handle with the read rights (uncapped) and returns the count; 0 when
+// refused or unreadable (then NextModule gives 0 and ModuleBase 0).
 int ExamineModules(ProcessId id);
+// Opens nothing. The 1-based position, 0 past the last module (the cursor stays on the last).
 int NextModule();
+// Opens nothing. The load address of the module under the cursor; 0 when it stands on none.
 ModuleHandle ModuleBase();
+// Base name and path of the module under the cursor. The first of these calls after
+// ExamineModules reads the names and paths of all modules of that reading at once (one more
+// open with the read rights and one module snapshot; a module the snapshot lacks is read by
+// itself through that open); later calls use what it read. Empty when `id` is not the process
+// examined, when refused, or when the cursor stands on no module.
 std::string ModuleName(ProcessId id);
 std::string ModuleFileName(ProcessId id);
 
+// Opens nothing: the program's own file name without folder and extension.
 std::string OwnProgramName();
 
-// Control.
-void FreezeProcess(ProcessId id);
-int SetProcessPriority(ProcessId id, uint32_t priorityClass);
-void TerminateByName(const std::string& name, uint32_t exitCode);
+// --- Control ---------------------------------------------------------------------------------
+// Threads suspended by a checked freeze. They stay suspended, and their handles open, until
+// Resume or until the owner goes away (which lets them go without resuming them).
+class FrozenThreads {
+  public:
+    FrozenThreads() = default;
+    ~FrozenThreads();
+    FrozenThreads(FrozenThreads&& other) noexcept;
+    FrozenThreads& operator=(FrozenThreads&& other) noexcept;
+    FrozenThreads(const FrozenThreads&) = delete;
+    FrozenThreads& operator=(const FrozenThreads&) = delete;
 
-// One reading of the process list in the system's order with every process's own name read
-// once (no "IDLE"/"System" substitution); opened is false when the process could not be read.
+    ProcessId Process() const { return process_; }
+    int Count() const { return static_cast<int>(threads_.size()); }
+    // Resumes each thread once; returns how many were resumed. The set is empty afterwards.
+    int Resume();
+
+  private:
+    friend int FreezeProcess(ProcessId, const std::wstring&, FrozenThreads*);
+    void Release();
+    ProcessId process_ = 0;
+    void* pin_ = nullptr;        // the process, held so that its id cannot pass to another
+    std::vector<void*> threads_; // opened for suspending and resuming
+};
+
+// Suspends every thread of the process once; returns how many. The threads come from a thread
+// snapshot and are opened with THREAD_SUSPEND_RESUME, plus THREAD_QUERY_INFORMATION where the
+// system can tell a thread's process, so that a thread id that passed to another process since
+// the snapshot is left alone. Nothing for the program's own id or without the snapshot entry
+// points; a thread that refuses is passed over.
+int FreezeProcess(ProcessId id);
+// The same, only when `id` still belongs to a process named `name` (checked while the process
+// is held open with SYNCHRONIZE, so the id cannot change hands in between); suspends nothing
+// when it does not, or when the process cannot be held. The suspended threads are kept in
+// `frozen` for Resume. Returns how many were suspended.
+int FreezeProcess(ProcessId id, const std::wstring& name, FrozenThreads* frozen);
+// PROCESS_SET_INFORMATION; the system's result, 0 when refused.
+int SetProcessPriority(ProcessId id, uint32_t priorityClass);
+// Switches the debug privilege on, then terminates every process whose system name equals
+// `name` ignoring case (PROCESS_TERMINATE each; names as FindProcessByName learns them). Returns
+// how many the system accepted to end, 0 for an empty name; their ids go to `ended` when given.
+// A process that refuses or has gone is passed over. The ANSI form is widened first.
+int TerminateByName(const std::wstring& name, uint32_t exitCode,
+                    std::vector<ProcessId>* ended = nullptr);
+int TerminateByName(const std::string& name, uint32_t exitCode);
+
+// --- One reading of the whole list, for the task list ---------------------------------------
+// One process of a reading, in the system's order.
 struct ProcessNameEntry {
     ProcessId id;
-    bool opened;
-    std::string rawName;
+    bool opened;             // opened with the read rights
+    std::string rawName;     // main module's base name as read; empty when it could not be
+    std::string listedName;  // its name in the system's process list, in ANSI
+    std::wstring systemName; // the name it is matched by; empty for id 0 and unknown processes
 };
+
+// What a task row shows of a process besides its name.
+struct ProcessDetails {
+    std::string fileName;
+    int32_t priority = 0;
+    uint64_t memory = 0;
+    int32_t rights = 0;
+    int32_t moduleCount = 0; // every module, the main one included
+    ModuleHandle base = 0;   // load address of the first module
+};
+
+struct ProcessListEntry : ProcessNameEntry {
+    // Id of the first process of the reading with an equal system name (its own id when it is
+    // that first one); 0 for id 0 and for a process without a name.
+    ProcessId firstOfName = 0;
+    // Read only for the first process of each name; the others show that one's.
+    ProcessDetails details;
+};
+
+// Reads every process once: one open with the read rights serves name, path, priority, memory
+// and modules, and one more open probes all rights. A process that refuses the read rights is
+// opened once more with PROCESS_QUERY_LIMITED_INFORMATION for its path and is not probed (all
+// rights include the read rights). So no process is opened more than twice.
+std::vector<ProcessListEntry> ReadProcessList();
+// The names alone, with one open per process.
 std::vector<ProcessNameEntry> ReadProcessNames();

@@ -1,4 +1,4 @@
-// Binding of the process services by name, the layer's two tables, and privileges.
+// Binding of the process services by name, the shared readings, names, and privileges.
 #include "proc/process_api.h"
 
 #include "proc/system_services_win.h"
@@ -6,26 +6,6 @@
 namespace proc {
 
 SystemServices g_Services;
-
-bool GlobalBlock::Allocate(SIZE_T bytes) {
-    Free();
-    memory_ = GlobalAlloc(GMEM_FIXED, bytes);
-    size_ = memory_ != nullptr ? bytes : 0;
-    return memory_ != nullptr;
-}
-
-void GlobalBlock::Free() {
-    if (memory_ != nullptr) GlobalFree(memory_);
-    memory_ = nullptr;
-    size_ = 0;
-}
-
-DWORD* ProcessIdSlots() {
-    return static_cast<DWORD*>(g_Services.processIdTable.Data());
-}
-HMODULE* ModuleSlots() {
-    return static_cast<HMODULE*>(g_Services.moduleTable.Data());
-}
 
 namespace {
 
@@ -36,9 +16,90 @@ template <typename Fn> Fn Bind(HMODULE library, const char* name) {
 }
 
 } // namespace
+
+std::wstring Widen(const std::string& text) {
+    if (text.empty()) return std::wstring();
+    const int length = static_cast<int>(text.size());
+    const int chars = MultiByteToWideChar(CP_ACP, 0, text.data(), length, nullptr, 0);
+    if (chars <= 0) return std::wstring();
+    std::wstring wide(static_cast<size_t>(chars), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.data(), length, &wide[0], chars);
+    return wide;
+}
+
+std::string Narrow(const std::wstring& text) {
+    if (text.empty()) return std::string();
+    const int length = static_cast<int>(text.size());
+    const int bytes =
+        WideCharToMultiByte(CP_ACP, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
+    if (bytes <= 0) return std::string();
+    std::string narrow(static_cast<size_t>(bytes), '\0');
+    WideCharToMultiByte(CP_ACP, 0, text.data(), length, &narrow[0], bytes, nullptr, nullptr);
+    return narrow;
+}
+
+bool SameSystemName(const std::wstring& a, const std::wstring& b) {
+    // Upper-casing keeps the number of UTF-16 units, so names of other lengths never match.
+    if (a.empty() || a.size() != b.size()) return false;
+    const int length = static_cast<int>(a.size());
+    if (g_Services.compareStringOrdinal != nullptr)
+        return g_Services.compareStringOrdinal(a.data(), length, b.data(), length, TRUE) ==
+               CSTR_EQUAL;
+    std::wstring upperA(a), upperB(b);
+    CharUpperBuffW(&upperA[0], static_cast<DWORD>(length));
+    CharUpperBuffW(&upperB[0], static_cast<DWORD>(length));
+    return upperA == upperB;
+}
+
+std::vector<DWORD> ReadProcessIds() {
+    std::vector<DWORD> ids;
+    if (g_Services.enumProcesses == nullptr) return ids;
+    for (DWORD slots = kFirstProcessIdSlots;; slots *= 2) {
+        ids.resize(slots);
+        const DWORD offered = slots * sizeof(DWORD);
+        DWORD bytes = 0;
+        if (!g_Services.enumProcesses(ids.data(), offered, &bytes)) return std::vector<DWORD>();
+        // A full buffer may have cut the list short: read again into a larger one.
+        if (bytes < offered || slots >= kMaxProcessIdSlots) {
+            ids.resize(std::min(bytes, offered) / sizeof(DWORD));
+            return ids;
+        }
+    }
+}
+
+std::unordered_map<DWORD, std::wstring> ReadListedNames() {
+    std::unordered_map<DWORD, std::wstring> names;
+    const SystemServices& s = g_Services;
+    if (s.createSnapshot == nullptr || s.process32First == nullptr || s.process32Next == nullptr)
+        return names;
+    HandleGuard snapshot(s.createSnapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot.Valid()) return names;
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = s.process32First(snapshot.Get(), &entry); more;
+         more = s.process32Next(snapshot.Get(), &entry)) {
+        entry.szExeFile[MAX_PATH - 1] = L'\0';
+        names[entry.th32ProcessID] = entry.szExeFile;
+    }
+    return names;
+}
+
+std::wstring SystemNameOf(DWORD id, const std::unordered_map<DWORD, std::wstring>& listed) {
+    if (id == 0) return std::wstring();
+    auto it = listed.find(id);
+    if (it != listed.end()) return it->second;
+    ProcessHandle process(id, kReadAccess);
+    if (!process.Valid()) return std::wstring();
+    return Widen(MainModuleName(process.Get()));
+}
+
 } // namespace proc
 
 using namespace proc;
+
+bool SameProcessName(const std::wstring& a, const std::wstring& b) {
+    return SameSystemName(a, b);
+}
 
 void BindSystemServices() {
     BindSystemServicesFrom("psapi.dll", "kernel32.dll");
@@ -55,8 +116,6 @@ void BindSystemServicesFrom(const char* psapiName, const char* kernelName) {
         s.getModuleBaseName = Bind<GetModuleBaseNameAFn>(s.psapi, "GetModuleBaseNameA");
         s.getModuleFileNameEx = Bind<GetModuleFileNameExAFn>(s.psapi, "GetModuleFileNameExA");
         s.getProcessMemoryInfo = Bind<GetProcessMemoryInfoFn>(s.psapi, "GetProcessMemoryInfo");
-        s.processIdTable.Allocate(kProcessIdTableBytes);
-        s.moduleTable.Allocate(kModuleTableBytes);
     }
 
     s.kernel32 = LoadLibraryA(kernelName);
@@ -65,6 +124,14 @@ void BindSystemServicesFrom(const char* psapiName, const char* kernelName) {
         s.thread32First = Bind<Thread32FirstFn>(s.kernel32, "Thread32First");
         s.thread32Next = Bind<Thread32NextFn>(s.kernel32, "Thread32Next");
         s.openThread = Bind<OpenThreadFn>(s.kernel32, "OpenThread");
+        s.process32First = Bind<Process32FirstWFn>(s.kernel32, "Process32FirstW");
+        s.process32Next = Bind<Process32NextWFn>(s.kernel32, "Process32NextW");
+        s.module32First = Bind<Module32FirstWFn>(s.kernel32, "Module32FirstW");
+        s.module32Next = Bind<Module32NextWFn>(s.kernel32, "Module32NextW");
+        s.queryFullProcessImageName =
+            Bind<QueryFullProcessImageNameAFn>(s.kernel32, "QueryFullProcessImageNameA");
+        s.compareStringOrdinal = Bind<CompareStringOrdinalFn>(s.kernel32, "CompareStringOrdinal");
+        s.getProcessIdOfThread = Bind<GetProcessIdOfThreadFn>(s.kernel32, "GetProcessIdOfThread");
     }
     s.processCursor.Reset(0);
     s.moduleCursor.Reset(0);
@@ -72,24 +139,10 @@ void BindSystemServicesFrom(const char* psapiName, const char* kernelName) {
 
 void ReleaseSystemServices() {
     SystemServices& s = g_Services;
-    s.processIdTable.Free();
-    s.moduleTable.Free();
     if (s.psapi != nullptr) FreeLibrary(s.psapi);
-    // The kernel library stays loaded; forgetting the addresses keeps any late call from going
-    // into an unloaded psapi.
-    s.psapi = nullptr;
-    s.enumProcesses = nullptr;
-    s.enumProcessModules = nullptr;
-    s.getModuleBaseName = nullptr;
-    s.getModuleFileNameEx = nullptr;
-    s.getProcessMemoryInfo = nullptr;
-    s.kernel32 = nullptr;
-    s.createSnapshot = nullptr;
-    s.thread32First = nullptr;
-    s.thread32Next = nullptr;
-    s.openThread = nullptr;
-    s.processCursor.Reset(0);
-    s.moduleCursor.Reset(0);
+    // The kernel library stays loaded; forgetting every address and reading keeps any late call
+    // from going into an unloaded psapi.
+    s = SystemServices();
 }
 
 void EnablePrivilege(const char* name) {
@@ -109,4 +162,27 @@ void EnablePrivilege(const char* name) {
     TOKEN_PRIVILEGES previous{};
     DWORD returned = 0;
     AdjustTokenPrivileges(token.Get(), FALSE, &wanted, sizeof(wanted), &previous, &returned);
+}
+
+int SetPrivilegeState(const char* name, bool enabled) {
+    if (name == nullptr) return -1;
+    HANDLE rawToken = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &rawToken))
+        return -1;
+    HandleGuard token(rawToken);
+    LUID luid{};
+    if (!LookupPrivilegeValueA("", name, &luid)) return -1;
+
+    TOKEN_PRIVILEGES wanted{};
+    wanted.PrivilegeCount = 1;
+    wanted.Privileges[0].Luid = luid;
+    wanted.Privileges[0].Attributes = enabled ? SE_PRIVILEGE_ENABLED : 0;
+    TOKEN_PRIVILEGES previous{};
+    DWORD returned = 0;
+    if (!AdjustTokenPrivileges(token.Get(), FALSE, &wanted, sizeof(wanted), &previous, &returned) ||
+        GetLastError() == ERROR_NOT_ALL_ASSIGNED)
+        return -1;
+    // The previous state lists only what changed: nothing listed means it was already so.
+    if (previous.PrivilegeCount == 0) return enabled ? 1 : 0;
+    return (previous.Privileges[0].Attributes & SE_PRIVILEGE_ENABLED) != 0 ? 1 : 0;
 }

@@ -1,29 +1,16 @@
-// The read side: process and module listings with their cursors and single properties.
+// The read side: process and module listings with their cursors, single properties, and the
+// one reading of every process that the task list is built from.
 #include "proc/process_api.h"
 
 #include "proc/name_fold.h"
 #include "proc/system_services_win.h"
 
+#include <cwchar>
+#include <unordered_map>
+
 namespace proc {
 
-int ReadProcessIds(DWORD* ids) {
-    if (g_Services.enumProcesses == nullptr || ids == nullptr) return 0;
-    DWORD bytes = 0;
-    if (!g_Services.enumProcesses(ids, kProcessIdReadBytes, &bytes)) return 0;
-    return SlotCount(bytes, sizeof(DWORD), kMaxProcesses);
-}
-
 namespace {
-
-// The first module handle of a process: its executable. Null when the modules cannot be read,
-// which the name functions also take to mean the executable.
-HMODULE FirstModule(HANDLE process) {
-    HMODULE first = nullptr;
-    if (g_Services.enumProcessModules == nullptr) return nullptr;
-    DWORD needed = 0;
-    if (!g_Services.enumProcessModules(process, &first, sizeof(first), &needed)) return nullptr;
-    return first;
-}
 
 std::string ModuleBaseName(HANDLE process, HMODULE module, DWORD chars) {
     if (g_Services.getModuleBaseName == nullptr) return std::string();
@@ -39,36 +26,206 @@ std::string ModulePath(HANDLE process, HMODULE module, DWORD chars) {
     return NameFromBuffer(buffer.data(), chars, written);
 }
 
-// Reads the module handles of `process` into the module table; returns the number of slots
-// filled, or -1 when the system gives no list.
-int FillModuleTable(HANDLE process) {
-    HMODULE* slots = ModuleSlots();
-    if (slots == nullptr || g_Services.enumProcessModules == nullptr) return -1;
-    DWORD needed = 0;
-    if (!g_Services.enumProcessModules(process, slots, kModuleTableBytes, &needed)) return -1;
-    // The system reports what all modules would need, which may be more than the table holds.
-    return SlotCount(needed, sizeof(HMODULE), kTableSlots);
+// The image path through the limited query right (or any handle that includes it), cut like
+// the paths read from the modules.
+std::string ImagePath(HANDLE process) {
+    if (g_Services.queryFullProcessImageName == nullptr) return std::string();
+    std::string buffer(MAX_PATH * 4, '\0');
+    DWORD chars = static_cast<DWORD>(buffer.size());
+    if (!g_Services.queryFullProcessImageName(process, 0, &buffer[0], &chars)) return std::string();
+    std::string path = NameFromBuffer(buffer.data(), buffer.size(), chars);
+    if (path.size() > kProcessNameChars - 1) path.resize(kProcessNameChars - 1);
+    return path;
+}
+
+// Path of a process opened for reading (null when refused): from its main module, else from
+// the image name, through a limited open when the read open was refused.
+std::string PathOf(ProcessId id, HANDLE process, HMODULE first) {
+    if (process != nullptr) {
+        std::string path = ModulePath(process, first, kProcessNameChars);
+        if (!path.empty()) return path;
+        return ImagePath(process);
+    }
+    if (id == 0 || g_Services.queryFullProcessImageName == nullptr) return std::string();
+    ProcessHandle limited(id, kLimitedQueryAccess);
+    return limited.Valid() ? ImagePath(limited.Get()) : std::string();
+}
+
+int32_t PriorityOf(HANDLE process) {
+    return static_cast<int32_t>(GetPriorityClass(process));
+}
+
+uint64_t MemoryOf(HANDLE process) {
+    if (g_Services.getProcessMemoryInfo == nullptr) return 0;
+    PROCESS_MEMORY_COUNTERS counters{};
+    counters.cb = sizeof(counters);
+    if (!g_Services.getProcessMemoryInfo(process, &counters, sizeof(counters))) return 0;
+    return counters.WorkingSetSize;
+}
+
+// The first id of each system name in the order the names are offered. Names are bucketed by
+// length, since names that differ in length never compare equal.
+class FirstOfName {
+  public:
+    ProcessId Take(const std::wstring& name, ProcessId id) {
+        if (name.empty() || id == 0) return 0;
+        std::vector<std::pair<std::wstring, ProcessId>>& bucket = byLength_[name.size()];
+        for (const auto& known : bucket)
+            if (SameSystemName(known.first, name)) return known.second;
+        bucket.emplace_back(name, id);
+        return id;
+    }
+
+  private:
+    std::unordered_map<size_t, std::vector<std::pair<std::wstring, ProcessId>>> byLength_;
+};
+
+// Reads one process of a reading; its details only when it is the first of its name.
+void ReadListEntry(ProcessListEntry& entry, FirstOfName& firsts,
+                   const std::unordered_map<DWORD, std::wstring>& listed, bool withDetails) {
+    const ProcessId id = entry.id;
+    if (id == 0) return; // the idle pseudo-process is not asked
+    auto it = listed.find(id);
+    if (it != listed.end()) {
+        entry.systemName = it->second;
+        entry.listedName = Narrow(it->second);
+    }
+    ProcessHandle process(id, kReadAccess);
+    entry.opened = process.Valid();
+    if (entry.systemName.empty() && entry.opened) {
+        entry.rawName = MainModuleName(process.Get());
+        entry.systemName = Widen(entry.rawName);
+    }
+    entry.firstOfName = firsts.Take(entry.systemName, id);
+    const bool details = withDetails && entry.firstOfName == id;
+
+    // The first module of the list is the executable; without a list, the null module stands
+    // for it too.
+    std::vector<HMODULE> modules;
+    if (details && entry.opened) modules = ReadModuleHandles(process.Get());
+    HMODULE first = modules.empty() ? nullptr : modules.front();
+    if (entry.opened && entry.rawName.empty())
+        entry.rawName = ModuleBaseName(process.Get(), first, kProcessNameChars);
+    if (!details) return;
+
+    ProcessDetails& d = entry.details;
+    d.fileName = PathOf(id, entry.opened ? process.Get() : nullptr, first);
+    if (!entry.opened) return; // the other cells stay as for a process that cannot be opened
+    d.priority = PriorityOf(process.Get());
+    d.memory = MemoryOf(process.Get());
+    d.moduleCount = static_cast<int32_t>(modules.size());
+    d.base = modules.empty() ? 0 : reinterpret_cast<ModuleHandle>(modules.front());
+    process.Close();
+    d.rights = HasFullAccess(id);
+}
+
+std::vector<ProcessListEntry> ReadList(bool withDetails) {
+    const std::vector<DWORD> ids = ReadProcessIds();
+    // Taken after the ids, so every process still running is in it.
+    const std::unordered_map<DWORD, std::wstring> listed = ReadListedNames();
+    std::vector<ProcessListEntry> entries(ids.size());
+    FirstOfName firsts;
+    for (size_t i = 0; i < ids.size(); ++i) {
+        entries[i].id = ids[i];
+        entries[i].opened = false;
+        ReadListEntry(entries[i], firsts, listed, withDetails);
+    }
+    return entries;
+}
+
+// A module snapshot of one process; the system may refuse one for a moment while the process
+// loads or unloads a module.
+HANDLE ModuleSnapshot(ProcessId id) {
+    HANDLE snapshot = INVALID_HANDLE_VALUE;
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        snapshot = g_Services.createSnapshot(TH32CS_SNAPMODULE, id);
+        if (snapshot != INVALID_HANDLE_VALUE || GetLastError() != ERROR_BAD_LENGTH) break;
+        Sleep(1);
+    }
+    return snapshot;
+}
+
+// Names and paths of every module of the current module reading, read once: from one module
+// snapshot where it can be taken, else module by module through one open.
+void ReadModuleTexts() {
+    SystemServices& s = g_Services;
+    s.moduleTextsRead = true;
+    s.moduleNames.assign(s.modules.size(), std::string());
+    s.modulePaths.assign(s.modules.size(), std::string());
+    if (s.modules.empty()) return;
+    ProcessHandle process(s.moduleProcess, kReadAccess);
+    if (!process.Valid()) return;
+
+    std::unordered_map<ModuleHandle, size_t> slotOf;
+    for (size_t i = 0; i < s.modules.size(); ++i)
+        slotOf.emplace(reinterpret_cast<ModuleHandle>(s.modules[i]), i);
+    std::vector<bool> found(s.modules.size(), false);
+    if (s.createSnapshot != nullptr && s.module32First != nullptr && s.module32Next != nullptr) {
+        HandleGuard snapshot(ModuleSnapshot(s.moduleProcess));
+        MODULEENTRY32W entry{};
+        entry.dwSize = sizeof(entry);
+        for (BOOL more = snapshot.Valid() && s.module32First(snapshot.Get(), &entry); more;
+             more = s.module32Next(snapshot.Get(), &entry)) {
+            auto slot = slotOf.find(reinterpret_cast<ModuleHandle>(entry.hModule));
+            if (slot == slotOf.end() || found[slot->second]) continue;
+            entry.szModule[MAX_MODULE_NAME32] = L'\0';
+            // A path that fills the entry may have been cut: it is read by itself below.
+            entry.szExePath[MAX_PATH - 1] = L'\0';
+            if (std::wcslen(entry.szExePath) >= MAX_PATH - 1) continue;
+            std::string name = Narrow(entry.szModule);
+            std::string path = Narrow(entry.szExePath);
+            // As long as the system would have written into a buffer of the usual size.
+            if (name.size() > kModuleNameChars - 1) name.resize(kModuleNameChars - 1);
+            if (path.size() > kModuleNameChars - 1) path.resize(kModuleNameChars - 1);
+            s.moduleNames[slot->second] = std::move(name);
+            s.modulePaths[slot->second] = std::move(path);
+            found[slot->second] = true;
+        }
+    }
+    // Modules the snapshot did not show (none taken, or loaded since the listing).
+    for (size_t i = 0; i < s.modules.size(); ++i) {
+        if (found[i]) continue;
+        s.moduleNames[i] = ModuleBaseName(process.Get(), s.modules[i], kModuleNameChars);
+        s.modulePaths[i] = ModulePath(process.Get(), s.modules[i], kModuleNameChars);
+    }
 }
 
 enum class ModuleText { BaseName, FullPath };
 
 std::string ReadModuleText(ProcessId id, ModuleText which) {
-    const int slot = g_Services.moduleCursor.Slot();
-    if (slot < 0) return std::string();
-    ProcessHandle process(id, kReadAccess);
-    if (!process.Valid()) return std::string();
-    // The process may have unloaded modules since the listing: a slot past the fresh list
-    // holds no handle of it.
-    if (FillModuleTable(process.Get()) <= slot) return std::string();
-    HMODULE module = ModuleSlots()[slot];
-    return which == ModuleText::BaseName ? ModuleBaseName(process.Get(), module, kModuleNameChars)
-                                         : ModulePath(process.Get(), module, kModuleNameChars);
+    SystemServices& s = g_Services;
+    const int slot = s.moduleCursor.Slot();
+    if (slot < 0 || id != s.moduleProcess) return std::string();
+    if (!s.moduleTextsRead) ReadModuleTexts();
+    return which == ModuleText::BaseName ? s.moduleNames[slot] : s.modulePaths[slot];
 }
 
 } // namespace
 
+std::vector<HMODULE> ReadModuleHandles(HANDLE process) {
+    std::vector<HMODULE> modules;
+    if (g_Services.enumProcessModules == nullptr) return modules;
+    DWORD slots = kFirstModuleSlots;
+    // Modules may load between two calls; a few rounds settle any real process.
+    for (int round = 0; round < 4; ++round) {
+        modules.resize(slots);
+        const DWORD offered = slots * sizeof(HMODULE);
+        DWORD needed = 0;
+        if (!g_Services.enumProcessModules(process, modules.data(), offered, &needed))
+            return std::vector<HMODULE>();
+        if (needed <= offered || round == 3) {
+            modules.resize(SlotCount(needed, sizeof(HMODULE), static_cast<int>(slots)));
+            return modules;
+        }
+        slots = needed / sizeof(HMODULE) + 64;
+    }
+    return modules;
+}
+
 std::string MainModuleName(HANDLE process) {
-    return ModuleBaseName(process, FirstModule(process), kProcessNameChars);
+    // The null module is the executable. Asking for the first handle instead would make the
+    // system walk the whole module list just to report its size.
+    return ModuleBaseName(process, nullptr, kProcessNameChars);
 }
 
 } // namespace proc
@@ -76,8 +233,12 @@ std::string MainModuleName(HANDLE process) {
 using namespace proc;
 
 int ExamineProcesses() {
-    g_Services.processCursor.Reset(ReadProcessIds(ProcessIdSlots()));
-    return g_Services.processCursor.Count();
+    SystemServices& s = g_Services;
+    s.processIds = ReadProcessIds();
+    s.listedNames =
+        s.processIds.empty() ? std::unordered_map<DWORD, std::wstring>() : ReadListedNames();
+    s.processCursor.Reset(static_cast<int>(s.processIds.size()));
+    return s.processCursor.Count();
 }
 
 int NextProcess() {
@@ -85,50 +246,58 @@ int NextProcess() {
 }
 
 std::string ProcessName() {
-    const int slot = g_Services.processCursor.Slot();
+    const SystemServices& s = g_Services;
+    const int slot = s.processCursor.Slot();
     if (slot < 0) return std::string();
-    const ProcessId id = ProcessIdSlots()[slot];
-    if (id == 0) return "IDLE";
-    ProcessHandle process(id, kReadAccess);
-    if (!process.Valid()) return std::string();
-    std::string name = MainModuleName(process.Get());
-    if (name == "?") return "System";
-    return name;
+    ProcessNameEntry entry{s.processIds[slot], false, std::string(), std::string(), std::wstring()};
+    if (entry.id != 0) {
+        ProcessHandle process(entry.id, kReadAccess);
+        entry.opened = process.Valid();
+        if (entry.opened) entry.rawName = MainModuleName(process.Get());
+        auto it = s.listedNames.find(entry.id);
+        if (it != s.listedNames.end()) entry.listedName = Narrow(it->second);
+    }
+    return DisplayName(entry);
+}
+
+std::wstring ProcessSystemName() {
+    const SystemServices& s = g_Services;
+    const int slot = s.processCursor.Slot();
+    if (slot < 0) return std::wstring();
+    return SystemNameOf(s.processIds[slot], s.listedNames);
+}
+
+ProcessId FindProcessByName(const std::wstring& name) {
+    if (name.empty()) return 0;
+    const std::vector<DWORD> ids = ReadProcessIds();
+    if (ids.empty()) return 0;
+    const std::unordered_map<DWORD, std::wstring> listed = ReadListedNames();
+    for (DWORD id : ids)
+        if (SameSystemName(SystemNameOf(id, listed), name)) return id;
+    return 0;
 }
 
 ProcessId FindProcessByName(const std::string& name) {
-    if (name.empty()) return 0;
-    GlobalBlock ids(kProcessIdTableBytes);
-    DWORD* slots = static_cast<DWORD*>(ids.Data());
-    const int count = ReadProcessIds(slots);
-    for (int i = 0; i < count; ++i) {
-        ProcessHandle process(slots[i], kReadAccess);
-        if (!process.Valid()) continue;
-        if (NameMatches(MainModuleName(process.Get()), name)) return slots[i];
-    }
-    return 0;
+    return FindProcessByName(Widen(name));
 }
 
 std::string ProcessFileName(ProcessId id) {
     ProcessHandle process(id, kReadAccess);
-    if (!process.Valid()) return std::string();
-    return ModulePath(process.Get(), FirstModule(process.Get()), kProcessNameChars);
+    if (!process.Valid()) return PathOf(id, nullptr, nullptr);
+    return PathOf(id, process.Get(), nullptr);
 }
 
 int32_t ProcessPriority(ProcessId id) {
     ProcessHandle process(id, kReadAccess);
     if (!process.Valid()) return 0;
-    return static_cast<int32_t>(GetPriorityClass(process.Get()));
+    return PriorityOf(process.Get());
 }
 
 uint64_t ProcessMemory(ProcessId id) {
     if (g_Services.getProcessMemoryInfo == nullptr) return 0;
     ProcessHandle process(id, kReadAccess);
     if (!process.Valid()) return 0;
-    PROCESS_MEMORY_COUNTERS counters{};
-    counters.cb = sizeof(counters);
-    if (!g_Services.getProcessMemoryInfo(process.Get(), &counters, sizeof(counters))) return 0;
-    return counters.WorkingSetSize;
+    return MemoryOf(process.Get());
 }
 
 int32_t HasFullAccess(ProcessId id) {
@@ -137,16 +306,18 @@ int32_t HasFullAccess(ProcessId id) {
 }
 
 int ExamineModules(ProcessId id) {
-    int count = 0;
+    SystemServices& s = g_Services;
+    s.moduleProcess = id;
+    s.modules.clear();
+    s.moduleTextsRead = false;
+    s.moduleNames.clear();
+    s.modulePaths.clear();
     {
         ProcessHandle process(id, kReadAccess);
-        if (process.Valid()) {
-            const int filled = FillModuleTable(process.Get());
-            count = filled < 0 ? 0 : filled;
-        }
+        if (process.Valid()) s.modules = ReadModuleHandles(process.Get());
     }
-    g_Services.moduleCursor.Reset(count);
-    return count;
+    s.moduleCursor.Reset(static_cast<int>(s.modules.size()));
+    return s.moduleCursor.Count();
 }
 
 int NextModule() {
@@ -156,7 +327,7 @@ int NextModule() {
 ModuleHandle ModuleBase() {
     const int slot = g_Services.moduleCursor.Slot();
     if (slot < 0) return 0;
-    return reinterpret_cast<ModuleHandle>(ModuleSlots()[slot]);
+    return reinterpret_cast<ModuleHandle>(g_Services.modules[slot]);
 }
 
 std::string ModuleName(ProcessId id) {
@@ -173,17 +344,11 @@ std::string OwnProgramName() {
     return ProgramNameFromPath(NameFromBuffer(path, sizeof(path), written));
 }
 
+std::vector<ProcessListEntry> ReadProcessList() {
+    return ReadList(true);
+}
+
 std::vector<ProcessNameEntry> ReadProcessNames() {
-    std::vector<ProcessNameEntry> entries;
-    GlobalBlock ids(kProcessIdTableBytes);
-    DWORD* slots = static_cast<DWORD*>(ids.Data());
-    const int count = ReadProcessIds(slots);
-    entries.reserve(count);
-    for (int i = 0; i < count; ++i) {
-        ProcessHandle process(slots[i], kReadAccess);
-        ProcessNameEntry entry{slots[i], process.Valid(), std::string()};
-        if (entry.opened) entry.rawName = MainModuleName(process.Get());
-        entries.push_back(std::move(entry));
-    }
-    return entries;
+    const std::vector<ProcessListEntry> list = ReadList(false);
+    return std::vector<ProcessNameEntry>(list.begin(), list.end());
 }

@@ -1,5 +1,7 @@
-// State shared by the process layer's Win32 files: the entry points bound by name, the two
-// tables, the cursors and the small owners that close handles on every path.
+// State shared by the process layer's Win32 files: the entry points bound by name, the tables,
+// the cursors and the small owners that close handles on every path. Tests may replace a bound
+// entry point (an enumeration that lists more processes than run, say) between binding and
+// release.
 #pragma once
 #include <windows.h>
 
@@ -9,6 +11,8 @@
 
 #include <cstddef>
 #include <string>
+#include <unordered_map>
+#include <vector>
 
 #include "proc/list_cursor.h"
 #include "proc/process_api.h"
@@ -33,17 +37,24 @@ using CreateToolhelp32SnapshotFn = HANDLE(WINAPI*)(DWORD, DWORD);
 using Thread32FirstFn = BOOL(WINAPI*)(HANDLE, THREADENTRY32*);
 using Thread32NextFn = BOOL(WINAPI*)(HANDLE, THREADENTRY32*);
 using OpenThreadFn = HANDLE(WINAPI*)(DWORD, BOOL, DWORD);
+using Process32FirstWFn = BOOL(WINAPI*)(HANDLE, PROCESSENTRY32W*);
+using Process32NextWFn = BOOL(WINAPI*)(HANDLE, PROCESSENTRY32W*);
+using Module32FirstWFn = BOOL(WINAPI*)(HANDLE, MODULEENTRY32W*);
+using Module32NextWFn = BOOL(WINAPI*)(HANDLE, MODULEENTRY32W*);
+using QueryFullProcessImageNameAFn = BOOL(WINAPI*)(HANDLE, DWORD, LPSTR, PDWORD);
+using CompareStringOrdinalFn = int(WINAPI*)(LPCWCH, int, LPCWCH, int, BOOL);
+using GetProcessIdOfThreadFn = DWORD(WINAPI*)(HANDLE);
 
-constexpr int kTableSlots = 1024;
-constexpr DWORD kProcessIdTableBytes = kTableSlots * sizeof(DWORD);
-constexpr DWORD kModuleTableBytes = kTableSlots * sizeof(HMODULE);
-// Only the first quarter of an id table is offered to the system: at most 256 ids are read.
-constexpr DWORD kProcessIdReadBytes = 1024;
-constexpr int kMaxProcesses = kProcessIdReadBytes / sizeof(DWORD);
+// The id table starts at 256 ids and doubles while the system fills it to the brim.
+constexpr DWORD kFirstProcessIdSlots = 256;
+constexpr DWORD kMaxProcessIdSlots = 1u << 22;
+constexpr DWORD kFirstModuleSlots = 1024;
 
 constexpr DWORD kReadAccess = PROCESS_QUERY_INFORMATION | PROCESS_VM_READ; // 0x410
 // All process rights as defined before Vista; later headers define a larger mask.
 constexpr DWORD kFullAccess = 0x1F0FFF;
+// Named here so that the build for older systems knows it; Vista and later grant it.
+constexpr DWORD kLimitedQueryAccess = 0x1000; // PROCESS_QUERY_LIMITED_INFORMATION
 constexpr DWORD kProcessNameChars = 255;
 constexpr DWORD kModuleNameChars = 1024;
 
@@ -51,25 +62,6 @@ constexpr DWORD kModuleNameChars = 1024;
 class ProcessHandle : public HandleGuard {
   public:
     ProcessHandle(ProcessId id, DWORD access) : HandleGuard(OpenProcess(access, FALSE, id)) {}
-};
-
-// A fixed global memory block, freed when the owner goes out of scope or on Free().
-class GlobalBlock {
-  public:
-    GlobalBlock() = default;
-    explicit GlobalBlock(SIZE_T bytes) { Allocate(bytes); }
-    ~GlobalBlock() { Free(); }
-    GlobalBlock(const GlobalBlock&) = delete;
-    GlobalBlock& operator=(const GlobalBlock&) = delete;
-
-    bool Allocate(SIZE_T bytes);
-    void Free();
-    void* Data() const { return memory_; }
-    SIZE_T Size() const { return size_; }
-
-  private:
-    HGLOBAL memory_ = nullptr;
-    SIZE_T size_ = 0;
 };
 
 struct SystemServices {
@@ -85,24 +77,48 @@ struct SystemServices {
     Thread32FirstFn thread32First = nullptr;
     Thread32NextFn thread32Next = nullptr;
     OpenThreadFn openThread = nullptr;
+    Process32FirstWFn process32First = nullptr;
+    Process32NextWFn process32Next = nullptr;
+    Module32FirstWFn module32First = nullptr;
+    Module32NextWFn module32Next = nullptr;
+    QueryFullProcessImageNameAFn queryFullProcessImageName = nullptr;
+    CompareStringOrdinalFn compareStringOrdinal = nullptr;
+    GetProcessIdOfThreadFn getProcessIdOfThread = nullptr;
 
-    GlobalBlock processIdTable; // kTableSlots DWORD ids
-    GlobalBlock moduleTable;    // kTableSlots HMODULE handles
+    // The process reading: ids in the system's order and the system's names of them.
+    std::vector<DWORD> processIds;
+    std::unordered_map<DWORD, std::wstring> listedNames;
     ListCursor processCursor;
+
+    // The module reading, and the names and paths read for it on first request.
+    ProcessId moduleProcess = 0;
+    std::vector<HMODULE> modules;
+    bool moduleTextsRead = false;
+    std::vector<std::string> moduleNames;
+    std::vector<std::string> modulePaths;
     ListCursor moduleCursor;
 };
 
 extern SystemServices g_Services;
 
-DWORD* ProcessIdSlots();
-HMODULE* ModuleSlots();
+// Every process id the system lists, in its order; empty when psapi is not bound or the
+// system refuses.
+std::vector<DWORD> ReadProcessIds();
+// The system's process list: id to executable name. Empty when it cannot be taken.
+std::unordered_map<DWORD, std::wstring> ReadListedNames();
+// Every module handle of a process opened for reading; empty when the system gives no list.
+std::vector<HMODULE> ReadModuleHandles(HANDLE process);
 
-// Reads at most 256 process ids into `ids` (room for at least 256) and returns the count;
-// 0 when psapi is not bound or the system refuses.
-int ReadProcessIds(DWORD* ids);
-
-// Base name of the first module (the executable) of a process opened for reading; empty when
-// the system writes no name.
+// Base name of the main module of a process opened for reading; empty when the system writes
+// no name.
 std::string MainModuleName(HANDLE process);
+// The system's name of one process: from `listed`, or else widened from the name read through
+// a read open; empty when neither gives one.
+std::wstring SystemNameOf(DWORD id, const std::unordered_map<DWORD, std::wstring>& listed);
+
+std::wstring Widen(const std::string& text);
+std::string Narrow(const std::wstring& text);
+// Equal names ignoring case, as the system compares them; an empty name equals nothing.
+bool SameSystemName(const std::wstring& a, const std::wstring& b);
 
 } // namespace proc

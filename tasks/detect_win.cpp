@@ -11,7 +11,7 @@ void DetectUnnecessaryTasks() {
     const std::string own = UpperAnsi(OwnProgramName() + ".exe");
     HWND list = Control(TaskList);
     int count = 0;
-    for (int32_t i = 0; i <= LastTaskIndex; ++i) {
+    for (int32_t i = 0; i < TaskTable.Count(); ++i) {
         const TaskRecord& r = TaskTable[i];
         bool checked = IsUnnecessaryTask(r.FileName, r.Name, own, g_Settings.EnableDetectOwnTask);
         SetRowState(list, i, checked, false);
@@ -23,7 +23,7 @@ void DetectUnnecessaryTasks() {
 void ClearTaskChecks() {
     HWND list = Control(TaskList);
     int count = 0;
-    for (int32_t i = 0; i <= LastTaskIndex; ++i) {
+    for (int32_t i = 0; i < TaskTable.Count(); ++i) {
         if (RowChecked(list, i) || RowSelected(list, i)) {
             ++count;
             SetRowState(list, i, false, false);

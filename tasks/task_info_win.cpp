@@ -11,7 +11,22 @@
 
 namespace {
 
-const int kTaskTableSize = static_cast<int>(sizeof TaskTable / sizeof TaskTable[0]);
+// Rows added between two looks at the window's messages while a long module list fills.
+const int kRowsBetweenMessages = 64;
+
+// Lets the window repaint and take clicks while the page fills; clicks become events that the
+// page's loop handles once the list is complete.
+void HandlePendingMessages() {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            PostQuitMessage(static_cast<int>(msg.wParam));
+            return;
+        }
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+}
 
 HWND CreateModuleList(const RECT& taskListRect) {
     RECT r = taskListRect;
@@ -33,14 +48,16 @@ void ShowTaskModules() {
         AddLogLine("Please select a task first...");
         return;
     }
-    // A task without a process id (the idle row, or a name no process bears any more) has no
-    // modules to read: the module cursor would still stand on another process's entries.
-    if (selected > LastTaskIndex || selected >= kTaskTableSize || TaskTable[selected].Pid == 0) {
+    // A task without a process id (the idle row, a row the last refresh did not record, or a
+    // name no process bears any more) has no modules to read: the module cursor would still
+    // stand on another process's entries.
+    const TaskRecord task = TaskTable[selected];
+    if (task.Pid == 0) {
         AddLogLine("No info available...");
         return;
     }
-    const TaskRecord task = TaskTable[selected];
     const ProcessId pid = static_cast<ProcessId>(task.Pid);
+    // One reading of the module list; the names and paths come with the first ModuleName.
     const int count = ExamineModules(pid);
     NextModule(); // the program file itself is not listed
     const int last = count - 2;
@@ -69,6 +86,7 @@ void ShowTaskModules() {
         const std::string base = Decimal(static_cast<intptr_t>(ModuleBase()));
         const std::string file = ModuleFileName(pid);
         AddListRow(list, {EntryCell(k + 1), name, base, file});
+        if ((k + 1) % kRowsBetweenMessages == 0) HandlePendingMessages();
     }
     SendMessageA(list, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(list, nullptr, TRUE);

@@ -1,69 +1,98 @@
 #include "app/format.h"
 #include "app/main_window.h"
+#include "proc/name_fold.h"
 #include "proc/process_api.h"
 #include "settings/session_log.h"
 #include "tasks/task_actions.h"
 #include "tasks/task_refresh.h"
 #include "tasks/task_rules.h"
 
+#include <unordered_map>
+
 namespace {
 
-// The per-process readings of one row, once its id is known; the order matters because the
-// module count and the base address share the module cursor.
-void ReadTaskDetails(TaskRecord& r, bool& systemNamed) {
+// Only the first record whose id is 4 in a pass is called "SYSTEM".
+void NameSystemTask(TaskRecord& r, bool& systemNamed) {
     if (r.Pid == 4 && !systemNamed) {
         r.Name = "SYSTEM";
         systemNamed = true;
     }
-    const ProcessId pid = static_cast<ProcessId>(r.Pid);
-    r.FileName = ProcessFileName(pid);
-    r.Priority = ProcessPriority(pid);
-    r.MemorySize = static_cast<int64_t>(ProcessMemory(pid));
-    r.Rights = HasFullAccess(pid);
-    r.DllCount = ExamineModules(pid);
-    NextModule();
-    r.Base = static_cast<intptr_t>(ModuleBase());
-    if (r.DllCount > 1) r.DllCount -= 1;
+}
+
+void TakeDetails(TaskRecord& r, const ProcessDetails& d) {
+    r.FileName = d.fileName;
+    r.Priority = d.priority;
+    r.MemorySize = static_cast<int64_t>(d.memory);
+    r.Rights = d.rights;
+    // A list of one module (the program itself) shows 1, not 0.
+    r.DllCount = d.moduleCount > 1 ? d.moduleCount - 1 : d.moduleCount;
+    r.Base = static_cast<intptr_t>(d.base);
 }
 
 } // namespace
 
 int32_t FillTaskTable() {
-    const std::vector<ProcessNameEntry> reading = ReadProcessNames();
-    const ProcessNameIndex index(reading);
-    const int32_t last = static_cast<int32_t>(reading.size()) - 1;
+    const std::vector<ProcessListEntry> reading = ReadProcessList();
+    // Every row shows the details of the first process of its name, read once for that one.
+    std::unordered_map<ProcessId, const ProcessDetails*> detailsOf;
+    for (const ProcessListEntry& e : reading)
+        if (e.firstOfName != 0 && e.firstOfName == e.id) detailsOf[e.id] = &e.details;
+
+    std::vector<TaskRecord> rows;
+    rows.reserve(reading.size());
     bool systemNamed = false;
-    for (int32_t i = 0; i <= last; ++i) {
-        TaskRecord& r = TaskTable[i];
-        r.Name = DisplayName(reading[i]);
-        r.Pid = static_cast<int32_t>(index.Find(r.Name));
-        ReadTaskDetails(r, systemNamed);
+    for (const ProcessListEntry& e : reading) {
+        TaskRecord r;
+        r.Name = DisplayName(e);
+        r.SystemName = e.systemName;
+        r.Pid = static_cast<int32_t>(e.firstOfName);
+        NameSystemTask(r, systemNamed);
+        auto it = detailsOf.find(e.firstOfName);
+        if (it != detailsOf.end()) TakeDetails(r, *it->second);
+        rows.push_back(std::move(r));
     }
-    return last;
+    TaskTable.Replace(std::move(rows));
+    return TaskTable.LastIndex();
 }
 
 int32_t FillTaskTableByLookup() {
-    const int32_t last = ExamineProcesses() - 1;
+    const int32_t count = ExamineProcesses();
+    std::vector<TaskRecord> rows;
     bool systemNamed = false;
-    for (int32_t i = 0; i <= last; ++i) {
-        TaskRecord& r = TaskTable[i];
+    for (int32_t i = 0; i < count; ++i) {
+        TaskRecord r;
         NextProcess();
         r.Name = ProcessName();
-        r.Pid = static_cast<int32_t>(FindProcessByName(r.Name));
-        ReadTaskDetails(r, systemNamed);
+        r.SystemName = ProcessSystemName();
+        r.Pid = static_cast<int32_t>(FindProcessByName(r.SystemName));
+        NameSystemTask(r, systemNamed);
+        const ProcessId pid = static_cast<ProcessId>(r.Pid);
+        ProcessDetails d;
+        if (pid != 0) {
+            d.fileName = ProcessFileName(pid);
+            d.priority = ProcessPriority(pid);
+            d.memory = ProcessMemory(pid);
+            d.rights = HasFullAccess(pid);
+            d.moduleCount = ExamineModules(pid);
+            NextModule();
+            d.base = ModuleBase();
+        }
+        TakeDetails(r, d);
+        rows.push_back(std::move(r));
     }
-    return last;
+    TaskTable.Replace(std::move(rows));
+    return TaskTable.LastIndex();
 }
 
 void RefreshTaskList() {
-    LastTaskIndex = FillTaskTable();
+    const int32_t count = FillTaskTable() + 1;
     HWND list = Control(TaskList);
     SendMessageA(list, WM_SETREDRAW, FALSE, 0);
     SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
-    SetControlText(TaskFrame, "Active Tasks [ " + Decimal(LastTaskIndex + 1) + " ]");
-    for (int32_t i = 0; i <= LastTaskIndex; ++i)
+    SetControlText(TaskFrame, "Active Tasks [ " + Decimal(count) + " ]");
+    for (int32_t i = 0; i < count; ++i)
         AddListRow(list, TaskCells(TaskTable[i]));
     SendMessageA(list, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(list, nullptr, TRUE);
-    AddLogLine("Initialized tasks: " + Decimal(LastTaskIndex + 1));
+    AddLogLine("Initialized tasks: " + Decimal(count));
 }

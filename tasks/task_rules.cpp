@@ -1,7 +1,6 @@
 #include "tasks/task_rules.h"
 
 #include "app/format.h"
-#include "proc/name_fold.h"
 
 std::string UpperAnsi(std::string text) {
     for (char& c : text) {
@@ -40,24 +39,4 @@ std::vector<std::string> TaskCells(const TaskRecord& r) {
             Decimal(r.Base),
             Decimal(r.DllCount),
             r.FileName};
-}
-
-std::string DisplayName(const ProcessNameEntry& entry) {
-    if (entry.id == 0) return "IDLE";
-    if (!entry.opened) return std::string();
-    if (entry.rawName == "?") return "System";
-    return entry.rawName;
-}
-
-ProcessNameIndex::ProcessNameIndex(const std::vector<ProcessNameEntry>& reading) {
-    for (const ProcessNameEntry& entry : reading) {
-        if (!entry.opened || entry.rawName.empty()) continue;
-        first_.emplace(FoldName(entry.rawName), entry.id); // keeps the first in order
-    }
-}
-
-ProcessId ProcessNameIndex::Find(const std::string& name) const {
-    if (name.empty()) return 0;
-    auto it = first_.find(FoldName(name));
-    return it == first_.end() ? 0 : it->second;
 }

@@ -1,4 +1,9 @@
 #include "tasks/task_table.h"
 
-TaskRecord TaskTable[257];
-int32_t LastTaskIndex = -1;
+TaskRows TaskTable;
+
+const TaskRecord& TaskRows::operator[](int32_t index) const {
+    static const TaskRecord kNone;
+    if (index < 0 || index >= Count()) return kNone;
+    return rows_[static_cast<size_t>(index)];
+}

@@ -2,6 +2,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <vector>
 
 struct TaskRecord {
     int32_t Pid = 0;
@@ -12,7 +13,24 @@ struct TaskRecord {
     int64_t Base = 0;       // load address of the main module (pointer width in the 64-bit build)
     int32_t Rights = 0;
     int32_t DllCount = 0;
+    // The system's own name of the task, by which Freeze and Terminate find its processes; the
+    // Name cell is its ANSI text (or "IDLE", "System", "SYSTEM").
+    std::wstring SystemName;
 };
 
-extern TaskRecord TaskTable[257];
-extern int32_t LastTaskIndex;
+// As many records as the last refresh read, with no upper limit.
+class TaskRows {
+  public:
+    // Record `index`; any index outside the table gives an empty record (no process, no
+    // name), so callers never check bounds themselves.
+    const TaskRecord& operator[](int32_t index) const;
+    int32_t Count() const { return static_cast<int32_t>(rows_.size()); }
+    // Count() - 1: -1 for an empty table.
+    int32_t LastIndex() const { return Count() - 1; }
+    void Replace(std::vector<TaskRecord> rows) { rows_ = std::move(rows); }
+
+  private:
+    std::vector<TaskRecord> rows_;
+};
+
+extern TaskRows TaskTable;

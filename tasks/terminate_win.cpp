@@ -1,6 +1,5 @@
 #include "app/format.h"
 #include "app/main_window.h"
-#include "proc/name_fold.h"
 #include "proc/process_api.h"
 #include "settings/session_log.h"
 #include "settings/settings.h"
@@ -8,13 +7,17 @@
 #include "tasks/task_list.h"
 #include "tasks/task_rules.h"
 
+#include <algorithm>
+
 namespace {
 
-// The file name of the running program as a task row would show it ("Morvane.exe").
-std::string OwnExeFileName() {
-    char path[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, path, MAX_PATH - 1);
-    return FilePart(path);
+// The file name of the running program as the system names its process ("Morvane.exe").
+std::wstring OwnExeSystemName() {
+    wchar_t path[MAX_PATH] = {};
+    const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH - 1);
+    const std::wstring full(path, length);
+    const size_t slash = full.rfind(L'\\');
+    return slash == std::wstring::npos ? full : full.substr(slash + 1);
 }
 
 int AskForRow(const TaskRecord& r, int previousAnswer) {
@@ -41,30 +44,45 @@ int AskForRow(const TaskRecord& r, int previousAnswer) {
 
 int TerminateCheckedTasks() {
     HWND list = Control(TaskList);
-    const std::string ownName = FoldName(OwnExeFileName());
+    const std::wstring ownName = OwnExeSystemName();
     const DWORD ownPid = GetCurrentProcessId();
     int answer = 0;
     bool terminated = false;
     bool endOwnProgram = false;
     int64_t sum = 0;
 
-    for (int32_t i = 0; i <= LastTaskIndex; ++i) {
+    for (int32_t i = 0; i < TaskTable.Count(); ++i) {
         if (!RowChecked(list, i)) continue;
         const TaskRecord r = TaskTable[i];
         answer = AskForRow(r, answer);
         if (answer == IDCANCEL) break;
         if (answer != IDYES) continue;
         terminated = true;
-        AddLogLine("Terminated: " + r.Name);
-        sum += r.MemorySize;
         if (g_Settings.EnableTaskTerminate) {
+            FrozenThreads frozen;
             // Freezing our own threads would hang the program for good.
             if (g_Settings.EnableTaskFreeze && static_cast<DWORD>(r.Pid) != ownPid) {
-                FreezeProcess(static_cast<ProcessId>(r.Pid));
+                FreezeProcess(static_cast<ProcessId>(r.Pid), r.SystemName, &frozen);
                 PauseAnswering(50);
             }
-            TerminateByName(r.Name, 0);
-            if (!r.Name.empty() && FoldName(r.Name) == ownName) endOwnProgram = true;
+            std::vector<ProcessId> ended;
+            TerminateByName(r.SystemName, 0, &ended);
+            // A frozen process that did not end runs on: nothing is left frozen by us.
+            if (std::find(ended.begin(), ended.end(), frozen.Process()) == ended.end())
+                frozen.Resume();
+            // The program's own task ends too, through the orderly shutdown below.
+            const bool ownTask = SameProcessName(r.SystemName, ownName);
+            if (ownTask) endOwnProgram = true;
+            if (!ended.empty() || ownTask) {
+                AddLogLine("Terminated: " + r.Name);
+                sum += r.MemorySize;
+            } else {
+                AddLogLine("Not terminated: " + r.Name);
+            }
+        } else {
+            // Switched off, the walk reports what it would have done.
+            AddLogLine("Terminated: " + r.Name);
+            sum += r.MemorySize;
         }
         PauseAnswering(250);
     }

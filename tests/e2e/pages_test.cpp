@@ -1,6 +1,7 @@
 // The module page, the export page and the Setup panel, driven from outside as a user would:
 // what the lists and captions show, what is logged, and what is left in the files at the end.
 #include "e2e_support.h"
+#include "win/test_support.h"
 
 #include <commctrl.h>
 
@@ -715,6 +716,108 @@ TEST_F(PagesTest, DISABLED_ExportPageReadFromOutside) {
     const size_t rows = Dump(kExportList).rows.size();
     std::printf("%zu export rows read from outside in %lu ms\n", rows, GetTickCount() - start);
     EXPECT_EQ(rows, static_cast<size_t>(CaptionCount(Text(kTaskFrame), "kernel32.dll")));
+}
+
+// A copy of the DLL loader holding `count` copies of a tiny DLL, started before Morvane so that
+// its first refresh sees them all.
+struct ManyDllTask {
+    testsupport::TempFolder temp;
+    testsupport::ChildProcesses children; // ends the loader before its folder goes
+    testsupport::Child loader;
+    int modules = 0; // as a module snapshot counts them
+
+    bool Start(int count) {
+        const std::string dlls = temp.Path() + "\\dlls";
+        if (temp.Path().empty() || !CreateDirectoryA(dlls.c_str(), nullptr)) return false;
+        for (int i = 0; i < count; ++i)
+            if (!testsupport::WriteMinimalDll(dlls + "\\m" + std::to_string(i) + ".dll", i))
+                return false;
+        loader = children.Start(temp.CopyHelper("dll_loader.exe", "mvmods.exe"),
+                                "--folder \"" + dlls + "\"");
+        const std::string done = dlls + "\\loaded.txt";
+        if (loader.id == 0 ||
+            !testsupport::WaitFor(
+                [&] { return GetFileAttributesA(done.c_str()) != INVALID_FILE_ATTRIBUTES; }, 180000,
+                50))
+            return false;
+        modules = testsupport::ModuleSnapshotCount(loader.id);
+        return modules > count;
+    }
+};
+
+int ItemCount(HWND list) {
+    DWORD_PTR count = 0;
+    if (!list ||
+        !SendMessageTimeoutA(list, LVM_GETITEMCOUNT, 0, 0, SMTO_NORMAL, kMessageTimeoutMs, &count))
+        return 0;
+    return static_cast<int>(count);
+}
+
+TEST_F(PagesTest, ATaskWith1100DllsListsEveryOneWhileTheWindowAnswers) {
+    ManyDllTask task;
+    ASSERT_TRUE(task.Start(1100)) << "the loader did not take its DLLs";
+    ASSERT_NO_FATAL_FAILURE(LaunchWithSettings());
+    const int listedWanted = task.modules - 1;
+    const ListViewDump tasks = Dump(kTaskList);
+    const int row = RowNamed(tasks, 0, "mvmods.exe");
+    ASSERT_GE(row, 0);
+    EXPECT_EQ(tasks.rows[static_cast<size_t>(row)].cells[6], std::to_string(listedWanted))
+        << "the DLL's cell counts every module";
+
+    ASSERT_TRUE(SetRowSelected(Control(kTaskList), row, true));
+    const size_t before = Log().size();
+    ASSERT_TRUE(PostClick(Control(kInfo)));
+    // The window answers at every look until the page holds every module.
+    int listed = 0;
+    for (const DWORD start = GetTickCount(); listed < listedWanted;) {
+        ASSERT_TRUE(Sync(window_)) << "no answer with " << listed << " rows listed";
+        ASSERT_LT(GetTickCount() - start, 120000u) << listed << " rows listed";
+        listed = ItemCount(Control(kModuleList));
+    }
+    ASSERT_TRUE(Sync(window_));
+
+    EXPECT_EQ(CaptionCount(Text(kTaskFrame), "mvmods.exe"), listedWanted);
+    EXPECT_EQ(LogLineAt(before), "Traced dll's of mvmods.exe: " + std::to_string(listedWanted));
+    const ListViewDump modules = Dump(kModuleList);
+    ASSERT_EQ(modules.rows.size(), static_cast<size_t>(listedWanted));
+    std::map<std::string, int> ours;
+    for (const ListRow& r : modules.rows)
+        if (StartsWith(r.cells[1], "m") && EndsWithNoCase(r.cells[3], "\\dlls\\" + r.cells[1]))
+            ++ours[r.cells[1]];
+    EXPECT_EQ(ours.size(), 1100u) << "every copy of the DLL, each once";
+    EXPECT_EQ(ours.count("m0.dll") + ours.count("m1099.dll"), 2u);
+    EXPECT_EQ(modules.rows[0].cells[0], "  1");
+    EXPECT_EQ(modules.rows[999].cells[0], "100") << "numbers of four digits keep three";
+    EXPECT_EQ(modules.rows[1099].cells[0], "110");
+
+    ASSERT_TRUE(Click(Control(kTerminate)));
+    ASSERT_TRUE(WaitShown(kTaskList));
+}
+
+// Benchmark, run by hand:
+//   e2e_tests.exe --gtest_also_run_disabled_tests --gtest_filter=*ModulePageOf1100Dlls*
+// Time from the Info click to the module page's last row, three visits.
+TEST_F(PagesTest, DISABLED_ModulePageOf1100DllsFromInfoToTheLastRow) {
+    ManyDllTask task;
+    ASSERT_TRUE(task.Start(1100));
+    ASSERT_NO_FATAL_FAILURE(LaunchWithSettings());
+    const int row = RowNamed(Dump(kTaskList), 0, "mvmods.exe");
+    ASSERT_GE(row, 0);
+    ASSERT_TRUE(SetRowSelected(Control(kTaskList), row, true));
+    for (int visit = 0; visit < 3; ++visit) {
+        LARGE_INTEGER frequency, start, end;
+        QueryPerformanceFrequency(&frequency);
+        QueryPerformanceCounter(&start);
+        ASSERT_TRUE(PostClick(Control(kInfo)));
+        while (ItemCount(Control(kModuleList)) < task.modules - 1)
+            Sleep(5);
+        QueryPerformanceCounter(&end);
+        std::printf("module page of %d DLLs: %.0f ms from Info to the last row\n", task.modules - 1,
+                    1000.0 * double(end.QuadPart - start.QuadPart) / double(frequency.QuadPart));
+        std::fflush(stdout);
+        ASSERT_TRUE(Click(Control(kTerminate)));
+        ASSERT_TRUE(WaitShown(kTaskList));
+    }
 }
 
 } // namespace

@@ -595,4 +595,30 @@ TEST_F(TaskActionsTest, ConfirmingItsOwnTaskEndsTheNamesakeAndThenItselfInOrder)
     EXPECT_NE(ini.find("\r\nAskTerminate = 4\r\n"), std::string::npos) << ini;
 }
 
+// Beyond 256 processes: every copy is listed, the counts say so, and the last row's
+// Terminate ends every copy of its name.
+TEST_F(TaskActionsTest, ThreeHundredCopiesAreAllListedAndTheLastRowEndsThemAll) {
+    const std::string name = "tma-crowd.exe";
+    const std::vector<size_t> copies = StartCopies(name, 300);
+    ASSERT_EQ(copies.size(), 300u);
+    ASSERT_NO_FATAL_FAILURE(LaunchWith("AskTerminate = 4\r\n"));
+
+    const ListViewDump dump = Refresh();
+    const std::vector<int> rows = RowsNamed(dump, name);
+    ASSERT_EQ(rows.size(), 300u);
+    const std::string count = std::to_string(dump.rows.size());
+    EXPECT_EQ(WindowText(Control(0)), "Active Tasks [ " + count + " ]");
+    EXPECT_EQ(LogLines().back(), "Initialized tasks: " + count);
+
+    const size_t before = LogLines().size();
+    ASSERT_NO_FATAL_FAILURE(Check(rows.back()));
+    ASSERT_TRUE(PostClick(Control(kTerminateButton)));
+    for (size_t c : copies)
+        EXPECT_TRUE(EndsWithCodeZero(c)) << "copy " << copies_[c].Id();
+    const std::vector<std::string> added = WaitLogLine(before, "Initialized tasks: ");
+    ASSERT_FALSE(added.empty());
+    EXPECT_EQ(added[0], "Terminated: " + name);
+    EXPECT_TRUE(RowsNamed(Rows(), name).empty());
+}
+
 } // namespace

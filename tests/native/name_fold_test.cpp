@@ -5,33 +5,6 @@
 #include "proc/list_cursor.h"
 #include "proc/name_fold.h"
 
-TEST(NameFold, RaisesOnlyCapitalsAndTheUpperLatinRange) {
-    for (int c = 0; c < 256; ++c) {
-        const bool folds = (c >= 65 && c <= 90) || (c >= 192 && c <= 222);
-        EXPECT_EQ(FoldNameByte(static_cast<unsigned char>(c)), folds ? c + 32 : c) << "byte " << c;
-    }
-    EXPECT_EQ(FoldName("NotePad.EXE"), "notepad.exe");
-    EXPECT_EQ(FoldName("CAF\xC9_\xDE\xDF.EXE"), "caf\xE9_\xFE\xDF.exe");
-    EXPECT_EQ(FoldName(std::string("A\0B", 3)), std::string("a\0b", 3));
-}
-
-TEST(NameFold, MatchesIgnoringCaseButNeverAnEmptyName) {
-    EXPECT_TRUE(NameMatches("explorer.exe", "EXPLORER.EXE"));
-    EXPECT_TRUE(NameMatches("Explorer.Exe", "explorer.exe"));
-    EXPECT_TRUE(NameMatches("caf\xE9.exe", "CAF\xC9.EXE"));
-    EXPECT_FALSE(NameMatches("explorer.exe", "explorer"));
-    EXPECT_FALSE(NameMatches("explorer", "explorer.exe"));
-    EXPECT_FALSE(NameMatches("explorer.exe", "explorer.exf"));
-    // Bytes outside the two ranges are compared as they are.
-    EXPECT_TRUE(NameMatches("a\xF7", "A\xD7")) << "215 folds to 247 like the letters";
-    EXPECT_FALSE(NameMatches("\xDF", "\xFF"));
-    EXPECT_FALSE(NameMatches("[x]", "{x}"));
-    // Unreadable names are empty and stand for no process.
-    EXPECT_FALSE(NameMatches("", ""));
-    EXPECT_FALSE(NameMatches("", "x.exe"));
-    EXPECT_FALSE(NameMatches("x.exe", ""));
-}
-
 TEST(NameFromBuffer, TakesWhatTheSystemWroteAndNothingElse) {
     char buffer[8] = {'a', 'b', 'c', '\0', 'x', 'x', 'x', 'x'};
     EXPECT_EQ(NameFromBuffer(buffer, sizeof(buffer), 3), "abc");
@@ -95,4 +68,15 @@ TEST(ListCursor, WalksEveryEntryOnceAndStopsOnTheLast) {
     cursor.Reset(-5);
     EXPECT_EQ(cursor.Count(), 0);
     EXPECT_EQ(cursor.Next(), 0);
+}
+
+TEST(DisplayName, SpecialCasesOfTheReading) {
+    EXPECT_EQ(DisplayName({0, false, "", "", L""}), "IDLE");
+    EXPECT_EQ(DisplayName({0, true, "x.exe", "x.exe", L"x.exe"}), "IDLE");
+    EXPECT_EQ(DisplayName({8, false, "", "", L""}), "");
+    EXPECT_EQ(DisplayName({8, true, "?", "", L""}), "System");
+    EXPECT_EQ(DisplayName({8, true, "svc.exe", "SVC.EXE", L"SVC.EXE"}), "svc.exe");
+    // Refused or unreadable: the name in the system's process list, never a blank row.
+    EXPECT_EQ(DisplayName({8, false, "", "guard.exe", L"guard.exe"}), "guard.exe");
+    EXPECT_EQ(DisplayName({8, true, "", "??.exe", L"\x65e5\x672c.exe"}), "??.exe");
 }

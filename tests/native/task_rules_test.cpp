@@ -63,27 +63,3 @@ TEST(TaskCells, SignedDecimalAndSizeInKilobytes) {
     r.MemorySize = 3LL * 1024 * 1024 * 1024;
     EXPECT_EQ(TaskCells(r)[4], "3145728");
 }
-
-TEST(DisplayName, SpecialCasesOfTheReading) {
-    EXPECT_EQ(DisplayName({0, false, ""}), "IDLE");
-    EXPECT_EQ(DisplayName({0, true, "x.exe"}), "IDLE");
-    EXPECT_EQ(DisplayName({8, false, ""}), "");
-    EXPECT_EQ(DisplayName({8, true, "?"}), "System");
-    EXPECT_EQ(DisplayName({8, true, "svc.exe"}), "svc.exe");
-}
-
-TEST(ProcessNameIndex, FirstOfSeveralIgnoringCaseAndNeverTheEmptyName) {
-    std::vector<ProcessNameEntry> reading = {
-        {0, false, ""},         {4, true, "?"}, {20, false, ""},        {32, true, "Help.exe"},
-        {36, true, "help.EXE"}, {40, true, ""}, {44, true, "other.exe"}};
-    ProcessNameIndex index(reading);
-    EXPECT_EQ(index.Find("HELP.EXE"), 32u);
-    EXPECT_EQ(index.Find("help.exe"), 32u);
-    EXPECT_EQ(index.Find("other.exe"), 44u);
-    EXPECT_EQ(index.Find(""), 0u);
-    // The row names "IDLE" and "System" are looked up as ordinary names.
-    EXPECT_EQ(index.Find("IDLE"), 0u);
-    EXPECT_EQ(index.Find("System"), 0u);
-    EXPECT_EQ(index.Find("?"), 4u);
-    EXPECT_EQ(index.Find("missing.exe"), 0u);
-}

@@ -1,5 +1,5 @@
-// Timings of the process layer at several process counts, and its limit. Slow (it starts up to a
-// few hundred helper processes), so it runs only on request:
+// Timings of the process layer at several process counts, and a listing beyond 256. Slow (it starts
+// up to a few hundred helper processes), so it runs only on request:
 //   win_tests.exe --gtest_also_run_disabled_tests
 //   --gtest_filter=ProcessApiBenchmark.*:ProcessApiLimits.*
 #include <gtest/gtest.h>
@@ -9,6 +9,9 @@
 #include <vector>
 
 #include "proc/process_api.h"
+#include "tasks/task_actions.h"
+#include "tasks/task_refresh.h"
+#include "win/app_fixture.h"
 #include "win/test_support.h"
 
 using namespace testsupport;
@@ -97,15 +100,11 @@ TEST(ProcessApiBenchmark, DISABLED_RefreshCostAtSeveralProcessCounts) {
     ReleaseSystemServices();
 }
 
-// Also slow: fills the system past 256 processes to see the reading stop there.
-TEST(ProcessApiLimits, DISABLED_AtMost256ProcessesAreListed) {
+// Also slow: fills the system past 256 processes to see every one of them listed.
+TEST(ProcessApiLimits, DISABLED_EveryProcessBeyond256IsListed) {
     BindSystemServices();
     TempFolder temp;
     ChildProcesses children;
-    const std::vector<ProcessNameEntry> initial = ReadProcessNames();
-    for (const ProcessNameEntry& entry : initial)
-        std::printf("%6u %-6s %s\n", entry.id, entry.opened ? "opened" : "closed",
-                    entry.rawName.c_str());
     const std::string path = temp.CopyHelper("sleeper.exe", "crowd.exe");
     ASSERT_FALSE(path.empty());
     while (AllProcessIds().size() < 270)
@@ -114,16 +113,55 @@ TEST(ProcessApiLimits, DISABLED_AtMost256ProcessesAreListed) {
 
     const std::vector<DWORD> all = AllProcessIds();
     ASSERT_GT(all.size(), 256u);
-    EXPECT_EQ(ExamineProcesses(), 256);
+    EXPECT_EQ(ExamineProcesses(), static_cast<int>(all.size()));
     const std::vector<ProcessNameEntry> names = ReadProcessNames();
-    ASSERT_EQ(names.size(), 256u);
+    ASSERT_EQ(names.size(), all.size());
     for (size_t i = 0; i < names.size(); ++i)
         EXPECT_EQ(names[i].id, all[i]) << "entry " << i;
     int walked = 0;
     while (NextProcess() != 0)
         ++walked;
-    EXPECT_EQ(walked, 256);
-    EXPECT_NE(FindProcessByName("CROWD.EXE"), 0u);
+    EXPECT_EQ(walked, static_cast<int>(all.size()));
+    EXPECT_EQ(FindProcessByName("CROWD.EXE"), children.All().front().id);
+    children.KillAll();
+    ReleaseSystemServices();
+}
+
+// The least any refresh does: one enumeration, then one open with the read rights and one with
+// all rights for every process.
+void RefreshFloor() {
+    for (DWORD id : AllProcessIds()) {
+        HANDLE read = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, id);
+        if (read != nullptr) CloseHandle(read);
+        HANDLE full = OpenProcess(0x1F0FFF, FALSE, id);
+        if (full != nullptr) CloseHandle(full);
+    }
+}
+
+// Refresh time against that floor at about 10, 60 and 300 processes, each of its own name so
+// that every row's details are read:
+//   win_tests.exe --gtest_also_run_disabled_tests --gtest_filter=*RefreshAgainstTheFloor*
+TEST(ProcessApiBenchmark, DISABLED_RefreshAgainstTheFloor) {
+    BindSystemServices();
+    EnsureMainWindow();
+    TempFolder temp;
+    ChildProcesses children;
+    std::printf("%10s %11s %15s %17s %16s %18s\n", "processes", "floor (ms)", "names only (ms)",
+                "table fill (ms)", "refresh (ms)", "refresh / floor");
+    for (int target : {10, 60, 300}) {
+        for (int n = static_cast<int>(AllProcessIds().size()); n < target; ++n) {
+            const std::string name = "floor" + std::to_string(n) + ".exe";
+            ASSERT_NE(children.Start(temp.CopyHelper("sleeper.exe", name)).id, 0u);
+        }
+        const int runs = target > 100 ? 5 : 9;
+        const double floor = MedianMs(RefreshFloor, runs);
+        const double names = MedianMs([] { ReadProcessNames(); }, runs);
+        const double fill = MedianMs([] { FillTaskTable(); }, runs);
+        const double refresh = MedianMs(RefreshTaskList, runs);
+        std::printf("%10zu %11.1f %15.1f %17.1f %16.1f %18.2f\n", AllProcessIds().size(), floor,
+                    names, fill, refresh, refresh / floor);
+        std::fflush(stdout);
+    }
     children.KillAll();
     ReleaseSystemServices();
 }

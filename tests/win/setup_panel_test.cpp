@@ -4,6 +4,7 @@
 
 #include "app/main_window.h"
 #include "app/setup_panel.h"
+#include "proc/process_api.h"
 #include "settings/settings.h"
 #include "win/app_fixture.h"
 #include "win/page_driving.h"
@@ -523,6 +524,52 @@ TEST_F(SetupPanel, ShowPutsTheExportPageInPlaceOfTheTabsAndComesBack) {
     EXPECT_TRUE(IsEnabled(InfoButton));
     EXPECT_EQ(ControlText(TerminateButton), "Terminate");
     SetControlText(DllField, dllBefore);
+}
+
+// Waits for a report the probe program writes, then deletes it; empty when none came.
+std::string TakeReport(const std::string& path) {
+    std::string text;
+    for (int waited = 0; waited < 15000 && text.empty(); waited += 50) {
+        Sleep(50);
+        FILE* f = fopen(path.c_str(), "rb");
+        if (!f) continue;
+        char buffer[1024] = {};
+        text.assign(buffer, fread(buffer, 1, sizeof buffer - 1, f));
+        fclose(f);
+    }
+    DeleteFileA(path.c_str());
+    return text;
+}
+
+TEST_F(SetupPanel, StartedProgramsDoNotInheritTheDebugPrivilege) {
+    Visit();
+    const std::string probe = ExeFolder() + "report_cwd.exe";
+    const std::string report = probe + ".priv";
+    DeleteFileA(report.c_str());
+    ASSERT_GE(SetPrivilegeState("SeDebugPrivilege", true), 0) << "the token lacks the privilege";
+
+    // A program started plainly while the privilege is on has it on as well.
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info = {};
+    std::string commandLine = "\"" + probe + "\"";
+    ASSERT_TRUE(CreateProcessA(probe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                               nullptr, &startup, &info));
+    CloseHandle(info.hThread);
+    CloseHandle(info.hProcess);
+    ASSERT_EQ(TakeReport(report), "on");
+    DeleteFileA((probe + ".cwd").c_str());
+
+    const std::string commandBefore = ControlText(CommandField);
+    PostSelectTab(1);
+    PostProbe([&] { SetControlText(CommandField, probe); });
+    PostCommand(StartButton);
+    PostClick(TerminateButton);
+    RunSetupPanel();
+    SetControlText(CommandField, commandBefore);
+    EXPECT_EQ(TakeReport(report), "off");
+    DeleteFileA((probe + ".cwd").c_str());
+    EXPECT_EQ(SetPrivilegeState("SeDebugPrivilege", false), 1) << "Morvane's own state is back";
 }
 
 } // namespace

@@ -10,6 +10,7 @@
 #include "tasks/task_rules.h"
 #include "win/app_fixture.h"
 #include "win/test_support.h"
+#include "proc/system_services_win.h"
 
 #include <atomic>
 #include <chrono>
@@ -78,7 +79,7 @@ class MessageBoxAnswerer {
 
 std::vector<int> RowsNamed(const std::string& name) {
     std::vector<int> rows;
-    for (int i = 0; i <= LastTaskIndex; ++i)
+    for (int i = 0; i <= TaskTable.LastIndex(); ++i)
         if (SameTextIgnoringCase(TaskTable[i].Name, name)) rows.push_back(i);
     return rows;
 }
@@ -142,16 +143,20 @@ TEST_F(TaskActions, RefreshShowsEveryCopyWithTheFirstCopysId) {
         EXPECT_FALSE(RowChecked(list, row));
         EXPECT_FALSE(RowSelected(list, row));
     }
-    EXPECT_EQ(static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0)), LastTaskIndex + 1);
-    EXPECT_EQ(ControlText(TaskFrame), "Active Tasks [ " + std::to_string(LastTaskIndex + 1) + " ]");
-    EXPECT_EQ(LastLogLine(), "Initialized tasks: " + std::to_string(LastTaskIndex + 1));
+    EXPECT_EQ(static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0)),
+              TaskTable.LastIndex() + 1);
+    EXPECT_EQ(ControlText(TaskFrame),
+              "Active Tasks [ " + std::to_string(TaskTable.LastIndex() + 1) + " ]");
+    EXPECT_EQ(LastLogLine(), "Initialized tasks: " + std::to_string(TaskTable.LastIndex() + 1));
 }
 
 TEST_F(TaskActions, OneReadingGivesTheSameRowsAsTheLookupPerRow) {
     // Wine's own processes may come and go; a pass whose count changed is read again.
     for (int attempt = 0; attempt < 5; ++attempt) {
         const int32_t lastByLookup = FillTaskTableByLookup();
-        std::vector<TaskRecord> byLookup(TaskTable, TaskTable + lastByLookup + 1);
+        std::vector<TaskRecord> byLookup;
+        for (int32_t i = 0; i <= lastByLookup; ++i)
+            byLookup.push_back(TaskTable[i]);
         const int32_t last = FillTaskTable();
         if (last != lastByLookup) continue;
         ASSERT_EQ(RowsNamed(kHelperName).size(), 3u);
@@ -231,7 +236,7 @@ TEST_F(TaskActions, CriticalQuestionOnlyForSystem32Rows) {
     g_Settings.AskTerminate = 2;
     g_Settings.EnableTaskTerminate = 0; // keep Wine's own processes alive
     int critical = -1;
-    for (int i = 0; i <= LastTaskIndex && critical < 0; ++i)
+    for (int i = 0; i <= TaskTable.LastIndex() && critical < 0; ++i)
         if (IsCriticalTask(TaskTable[i].FileName, TaskTable[i].Pid) && !TaskTable[i].Name.empty())
             critical = i;
     ASSERT_GE(critical, 0) << "Wine runs its services from system32";
@@ -286,7 +291,7 @@ TEST_F(TaskActions, DetectChecksTasksOutsideTheSystemFolderButExplorerAndItself)
     const std::string ownPath = buffer;
     int expected = 0, copies = 0, systemRows = 0;
     bool sawOwn = false, sawExplorer = false;
-    for (int i = 0; i <= LastTaskIndex; ++i) {
+    for (int i = 0; i <= TaskTable.LastIndex(); ++i) {
         const TaskRecord& r = TaskTable[i];
         const std::string file = AsciiLower(r.FileName);
         bool want = false;
@@ -321,7 +326,7 @@ TEST_F(TaskActions, ClearCountsCheckedAndSelectedRows) {
     SetRowState(list, rows[2], false, true);
     ClearTaskChecks();
     EXPECT_EQ(LastLogLine(), "Unchecked tasks: 3");
-    for (int i = 0; i <= LastTaskIndex; ++i) {
+    for (int i = 0; i <= TaskTable.LastIndex(); ++i) {
         EXPECT_FALSE(RowChecked(list, i));
         EXPECT_FALSE(RowSelected(list, i));
     }
@@ -372,6 +377,177 @@ TEST_F(TaskActions, TheWalkAnswersMessagesAndKeepsClicksForAfterIt) {
     const int first = WaitEvent(true).id;
     EXPECT_EQ(first, RefreshButton) << "the click comes after the walk";
     if (first != -1) WaitEvent(true);
+}
+
+// A copy of the refusing helper under `name`, with its rights already changed.
+Child StartRefusing(ChildProcesses& children, const TempFolder& folder, const std::string& name,
+                    bool denyTerminate) {
+    const std::string path = folder.CopyHelper("refusing.exe", name);
+    const std::string event = "morvane-refuse-" + std::to_string(GetTickCount());
+    HANDLE go = CreateEventA(nullptr, TRUE, FALSE, event.c_str());
+    Child child = children.Start(path, (denyTerminate ? "--deny-terminate " : "") + event);
+    SetEvent(go);
+    // Refused once the helper has changed its rights.
+    WaitFor([&] { return ExecutableNameOf(child.id).empty(); });
+    CloseHandle(go);
+    return child;
+}
+
+const TaskRecord* RowOf(const std::string& name) {
+    const std::vector<int> rows = RowsNamed(name);
+    return rows.size() == 1 ? &TaskTable[rows[0]] : nullptr;
+}
+
+TEST_F(TaskActions, ARefusingProcessShowsItsNamePidAndPathAndEnds) {
+    Child guard = StartRefusing(children_, folder_, "mvguard.exe", false);
+    ASSERT_NE(guard.id, 0u);
+    ASSERT_EQ(ExecutableNameOf(guard.id), "") << "the helper still grants the read rights";
+    RefreshTaskList();
+    const TaskRecord* r = RowOf("mvguard.exe");
+    ASSERT_NE(r, nullptr);
+    EXPECT_TRUE(SameTextIgnoringCase(r->FileName, folder_.Path() + "\\mvguard.exe")) << r->FileName;
+    // What needs the read rights stays as for a process that cannot be opened.
+    const std::string pid = std::to_string(guard.id);
+    EXPECT_EQ(TaskCells(*r),
+              (std::vector<std::string>{"mvguard.exe", "0", pid, "0", "0", "0", "0", r->FileName}));
+
+    CheckRow(RowsNamed("mvguard.exe")[0]);
+    const int mark = LogLineCount();
+    EXPECT_EQ(TerminateCheckedTasks(), 1);
+    EXPECT_EQ(WaitForExit(guard.process), 0u);
+    const std::vector<std::string> lines = LogLinesFrom(mark);
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines[0], "Terminated: mvguard.exe");
+}
+
+TEST_F(TaskActions, ARefusedTerminationIsLoggedAndLeavesNothingFrozen) {
+    Child guard = StartRefusing(children_, folder_, "mvstays.exe", true);
+    ASSERT_NE(guard.id, 0u);
+    const std::vector<DWORD> threads = ThreadIdsOf(guard.id);
+    ASSERT_FALSE(threads.empty());
+    // Its threads can be frozen, so only a resume brings their counts back to 0.
+    FrozenThreads frozen;
+    ASSERT_EQ(FreezeProcess(guard.id, L"MVSTAYS.EXE", &frozen), static_cast<int>(threads.size()));
+    EXPECT_EQ(SuspendCountOf(threads[0]), 1);
+    EXPECT_EQ(frozen.Resume(), static_cast<int>(threads.size()));
+
+    RefreshTaskList();
+    ASSERT_NE(RowOf("mvstays.exe"), nullptr);
+    CheckRow(RowsNamed("mvstays.exe")[0]);
+    const int mark = LogLineCount();
+    EXPECT_EQ(TerminateCheckedTasks(), 1);
+    const std::vector<std::string> lines = LogLinesFrom(mark);
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[0], "Not terminated: mvstays.exe");
+    EXPECT_EQ(lines[1], "Restored memory: 0 KB");
+    EXPECT_TRUE(NoneEndsWithin({guard.process}));
+    for (DWORD t : threads)
+        EXPECT_EQ(SuspendCountOf(t), 0) << "thread " << t;
+}
+
+TEST_F(TaskActions, ARowWhosePidPassedToAnotherNameFreezesNothing) {
+    Child other = children_.Start(folder_.CopyHelper("many_threads.exe", "mvother.exe"), "2");
+    ASSERT_TRUE(WaitFor([&] { return ThreadIdsOf(other.id).size() >= 3; }));
+    FrozenThreads frozen;
+    EXPECT_EQ(FreezeProcess(other.id, L"mvgone.exe", &frozen), 0);
+    EXPECT_EQ(frozen.Count(), 0);
+
+    // The last refresh saw "mvgone.exe" under the id that mvother.exe has now.
+    std::vector<TaskRecord> rows;
+    for (int i = 0; i < TaskTable.Count(); ++i)
+        rows.push_back(TaskTable[i]);
+    const int row = RowsNamed(kHelperName)[0];
+    rows[row].Name = "mvgone.exe";
+    rows[row].SystemName = L"mvgone.exe";
+    rows[row].Pid = static_cast<int32_t>(other.id);
+    rows[row].MemorySize = 4 << 20;
+    TaskTable.Replace(rows);
+    CheckRow(row);
+    const int mark = LogLineCount();
+    EXPECT_EQ(TerminateCheckedTasks(), 1);
+    const std::vector<std::string> lines = LogLinesFrom(mark);
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[0], "Not terminated: mvgone.exe");
+    EXPECT_EQ(lines[1], "Restored memory: 0 KB") << "nothing ended, nothing restored";
+    EXPECT_TRUE(NoneEndsWithin({other.process}));
+    for (DWORD t : ThreadIdsOf(other.id))
+        EXPECT_EQ(SuspendCountOf(t), 0) << "thread " << t;
+    EXPECT_TRUE(AllCopiesRunning());
+}
+
+TEST_F(TaskActions, TwoNonLatinNamesAreTwoTasks) {
+    const std::wstring folder = proc::Widen(folder_.Path());
+    const std::wstring names[] = {L"\x65E5\x672C.exe", L"\x4E2D\x56FD.exe"}; // 日本, 中国
+    Child copies[2];
+    for (int i = 0; i < 2; ++i) {
+        const std::wstring path = folder + L"\\" + names[i];
+        ASSERT_TRUE(CopyFileW(proc::Widen(HelperPath("sleeper.exe")).c_str(), path.c_str(), FALSE));
+        copies[i] = children_.StartWide(path);
+        ASSERT_NE(copies[i].id, 0u);
+    }
+    RefreshTaskList();
+    int rows[2] = {-1, -1};
+    for (int i = 0; i < TaskTable.Count(); ++i)
+        for (int k = 0; k < 2; ++k)
+            if (SameProcessName(TaskTable[i].SystemName, names[k])) rows[k] = i;
+    ASSERT_GE(rows[0], 0);
+    ASSERT_GE(rows[1], 0);
+    for (int k = 0; k < 2; ++k)
+        EXPECT_EQ(static_cast<DWORD>(TaskTable[rows[k]].Pid), copies[k].id) << k;
+    if (GetACP() == 1252) {
+        EXPECT_EQ(TaskTable[rows[0]].Name, "??.exe");
+        EXPECT_EQ(TaskTable[rows[1]].Name, "??.exe");
+        EXPECT_EQ(FindProcessByName("??.exe"), 0u) << "the ANSI text names neither";
+    }
+
+    CheckRow(rows[0]);
+    EXPECT_EQ(TerminateCheckedTasks(), 1);
+    EXPECT_EQ(WaitForExit(copies[0].process), 0u);
+    EXPECT_TRUE(NoneEndsWithin({copies[1].process}));
+}
+
+// An enumeration that lists `ids` and, like the system's, fills only what the buffer holds.
+std::vector<DWORD> g_ListedIds;
+DWORD g_LargestOffer = 0;
+BOOL WINAPI ListIds(DWORD* ids, DWORD bytes, DWORD* returned) {
+    g_LargestOffer = std::max(g_LargestOffer, bytes);
+    const size_t fit = std::min<size_t>(bytes / sizeof(DWORD), g_ListedIds.size());
+    std::copy(g_ListedIds.begin(), g_ListedIds.begin() + fit, ids);
+    *returned = static_cast<DWORD>(fit * sizeof(DWORD));
+    return TRUE;
+}
+
+TEST_F(TaskActions, ThreeHundredProcessesAreAllListedAndTheLastOneEnds) {
+    Child last = children_.Start(folder_.CopyHelper("sleeper.exe", "mvlast.exe"));
+    ASSERT_NE(last.id, 0u);
+    g_ListedIds.clear();
+    for (DWORD id : AllProcessIds())
+        if (id != last.id) g_ListedIds.push_back(id);
+    // Ids no process has: rows that cannot be read.
+    for (DWORD unused = 0x7FFF0000; g_ListedIds.size() < 299; unused += 4)
+        g_ListedIds.push_back(unused);
+    g_ListedIds.push_back(last.id);
+    ASSERT_EQ(g_ListedIds.size(), 300u);
+    proc::g_Services.enumProcesses = ListIds; // until TearDown releases the binding
+    g_LargestOffer = 0;
+
+    EXPECT_EQ(ExamineProcesses(), 300);
+    EXPECT_GE(g_LargestOffer, 1200u) << "the buffer grew until the list fitted";
+    EXPECT_EQ(FindProcessByName("MVLAST.EXE"), last.id);
+    RefreshTaskList();
+    EXPECT_EQ(ControlText(TaskFrame), "Active Tasks [ 300 ]");
+    EXPECT_EQ(LastLogLine(), "Initialized tasks: 300");
+    EXPECT_EQ(SendMessageA(Control(TaskList), LVM_GETITEMCOUNT, 0, 0), 300);
+    EXPECT_EQ(TaskTable[299].Name, "mvlast.exe");
+    EXPECT_EQ(static_cast<DWORD>(TaskTable[299].Pid), last.id);
+
+    CheckRow(299);
+    const int mark = LogLineCount();
+    EXPECT_EQ(TerminateCheckedTasks(), 1);
+    EXPECT_EQ(WaitForExit(last.process), 0u);
+    const std::vector<std::string> lines = LogLinesFrom(mark);
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines[0], "Terminated: mvlast.exe");
 }
 
 } // namespace

@@ -53,11 +53,8 @@ class ModulePage : public ::testing::Test {
         own.Name = "win_tests.exe";
         TaskRecord idle;
         idle.Name = "IDLE";
-        TaskTable[0] = own;
-        TaskTable[1] = idle;
-        TaskTable[2] = own;
-        LastTaskIndex = 2;
-        for (int i = 0; i <= LastTaskIndex; ++i)
+        TaskTable.Replace({own, idle, own});
+        for (int i = 0; i < TaskTable.Count(); ++i)
             AddListRow(list, TaskCells(TaskTable[i]));
         SetRowState(list, 2, true, false);
         SetControlText(TaskFrame, "Active Tasks [ 3 ]");
@@ -65,7 +62,7 @@ class ModulePage : public ::testing::Test {
     void TearDown() override {
         EXPECT_EQ(ProbesNotRun(), 0) << "checks posted into the page loop never ran";
         SendMessageA(Control(TaskList), LVM_DELETEALLITEMS, 0, 0);
-        LastTaskIndex = -1;
+        TaskTable.Replace({});
         ReleaseSystemServices();
     }
     static void Select(int row) {
@@ -95,7 +92,7 @@ TEST_F(ModulePage, RowsWithoutModulesLeaveThePageAlone) {
     ExpectOnlyLogLine("No info available...");
     // A row the last refresh did not record.
     Select(2);
-    LastTaskIndex = 1;
+    TaskTable.Replace({TaskTable[0], TaskTable[1]});
     ExpectOnlyLogLine("No info available...");
 }
 

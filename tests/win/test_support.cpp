@@ -114,6 +114,21 @@ Child ChildProcesses::Start(const std::string& exePath, const std::string& argum
     return child;
 }
 
+Child ChildProcesses::StartWide(const std::wstring& exePath) {
+    std::wstring commandLine = L"\"" + exePath + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessW(exePath.c_str(), &commandLine[0], nullptr, nullptr, FALSE, DETACHED_PROCESS,
+                        nullptr, nullptr, &startup, &info))
+        return Child{};
+    CloseHandle(info.hThread);
+    Child child{info.hProcess, info.dwProcessId};
+    children_.push_back(child);
+    WaitFor([&] { return !ExecutableNameOf(child.id).empty(); }, 20000);
+    return child;
+}
+
 DWORD ChildProcesses::EndAndRelease(const Child& child, UINT exitCode) {
     for (auto it = children_.begin(); it != children_.end(); ++it) {
         if (it->id != child.id || it->process != child.process) continue;

@@ -50,6 +50,8 @@ class ChildProcesses {
     // Starts `exePath` with `arguments`, without a console; waits until the system can name its
     // executable so callers see a fully started process. Returns a Child with id 0 on failure.
     Child Start(const std::string& exePath, const std::string& arguments = std::string());
+    // The same for a path that the ANSI code page cannot spell.
+    Child StartWide(const std::wstring& exePath);
     // Terminates one child, waits for it, closes its handle and waits until its id no longer
     // names a process that can be opened. Returns the exit code (STILL_ACTIVE when it did not end).
     DWORD EndAndRelease(const Child& child, UINT exitCode = 1);

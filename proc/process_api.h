@@ -30,6 +30,11 @@ void BindSystemServices();
 void BindSystemServicesFrom(const char* psapiName, const char* kernelName);
 void ReleaseSystemServices();
 
+// The folders in which the system keeps its own programs, as it names them: the system folder,
+// the 32-bit system folder where the system has one, and the Windows folder's "SystemApps\".
+// A folder the system does not give is left out. Opens nothing.
+std::vector<std::string> ReadSystemFolders();
+
 // Switches a named privilege of the program's token on (token opened with
 // TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY); silent when the token lacks it.
 void EnablePrivilege(const char* name);

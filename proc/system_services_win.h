@@ -44,6 +44,7 @@ using Module32NextWFn = BOOL(WINAPI*)(HANDLE, MODULEENTRY32W*);
 using QueryFullProcessImageNameAFn = BOOL(WINAPI*)(HANDLE, DWORD, LPSTR, PDWORD);
 using CompareStringOrdinalFn = int(WINAPI*)(LPCWCH, int, LPCWCH, int, BOOL);
 using GetProcessIdOfThreadFn = DWORD(WINAPI*)(HANDLE);
+using GetSystemWow64DirectoryAFn = UINT(WINAPI*)(LPSTR, UINT);
 
 // The id table starts at 256 ids and doubles while the system fills it to the brim.
 constexpr DWORD kFirstProcessIdSlots = 256;
@@ -84,6 +85,8 @@ struct SystemServices {
     QueryFullProcessImageNameAFn queryFullProcessImageName = nullptr;
     CompareStringOrdinalFn compareStringOrdinal = nullptr;
     GetProcessIdOfThreadFn getProcessIdOfThread = nullptr;
+    // Fails, or is missing, where the system has no 32-bit layer.
+    GetSystemWow64DirectoryAFn getSystemWow64Directory = nullptr;
 
     // The process reading: ids in the system's order and the system's names of them.
     std::vector<DWORD> processIds;

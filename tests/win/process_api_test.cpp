@@ -8,6 +8,7 @@
 
 #include "proc/name_fold.h"
 #include "proc/process_api.h"
+#include "proc/system_services_win.h"
 #include "win/test_support.h"
 
 using namespace testsupport;
@@ -71,7 +72,35 @@ DWORD WINAPI WaitForRelease(LPVOID event) {
     return WaitForSingleObject(static_cast<HANDLE>(event), 10000);
 }
 
+// Stand-ins for the 32-bit system folder: none, and one longer than a path buffer.
+UINT WINAPI NoWow64Folder(LPSTR, UINT) {
+    SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
+    return 0;
+}
+const std::string kLongFolder = "D:\\" + std::string(300, 'w');
+UINT WINAPI LongWow64Folder(LPSTR buffer, UINT size) {
+    if (size <= kLongFolder.size()) return static_cast<UINT>(kLongFolder.size() + 1);
+    std::memcpy(buffer, kLongFolder.c_str(), kLongFolder.size() + 1);
+    return static_cast<UINT>(kLongFolder.size());
+}
+
 } // namespace
+
+TEST_F(ProcessApiTest, SystemFoldersComeFromTheSystem) {
+    char buffer[MAX_PATH] = {};
+    ASSERT_GT(GetSystemDirectoryA(buffer, MAX_PATH), 0u);
+    const std::string system = buffer;
+    ASSERT_GT(GetSystemWindowsDirectoryA(buffer, MAX_PATH), 0u);
+    const std::string apps = std::string(buffer) + "\\SystemApps\\";
+    EXPECT_NE(proc::g_Services.getSystemWow64Directory, nullptr) << "bound from kernel32";
+
+    proc::g_Services.getSystemWow64Directory = NoWow64Folder;
+    EXPECT_EQ(ReadSystemFolders(), (std::vector<std::string>{system, apps}));
+    proc::g_Services.getSystemWow64Directory = nullptr;
+    EXPECT_EQ(ReadSystemFolders(), (std::vector<std::string>{system, apps}));
+    proc::g_Services.getSystemWow64Directory = LongWow64Folder;
+    EXPECT_EQ(ReadSystemFolders(), (std::vector<std::string>{system, kLongFolder, apps}));
+}
 
 TEST_F(ProcessApiTest, ProcessReadingListsEveryIdWithItsNameAndKeepsTheCursorAtTheEnd) {
     Child alpha = StartCopy("sleeper.exe", "alpha_read.exe");

@@ -97,7 +97,9 @@ int32_t HasFullAccess(ProcessId id);
 
 // --- Module reading of one process ---------------------------------------------------------
 // Reads every module handle with the read rights (uncapped) and returns the count; 0 when
-// refused or unreadable (then NextModule gives 0 and ModuleBase 0).
+// refused or unreadable (then NextModule gives 0 and ModuleBase 0). Where the system offers
+// EnumProcessModulesEx, the 32-bit modules of a 32-bit process are listed too (LIST_MODULES_ALL),
+// each module once.
 int ExamineModules(ProcessId id);
 // Opens nothing. The 1-based position, 0 past the last module (the cursor stays on the last).
 int NextModule();

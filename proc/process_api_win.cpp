@@ -128,6 +128,7 @@ void BindSystemServicesFrom(const char* psapiName, const char* kernelName) {
     if (s.psapi != nullptr) {
         s.enumProcesses = Bind<EnumProcessesFn>(s.psapi, "EnumProcesses");
         s.enumProcessModules = Bind<EnumProcessModulesFn>(s.psapi, "EnumProcessModules");
+        s.enumProcessModulesEx = Bind<EnumProcessModulesExFn>(s.psapi, "EnumProcessModulesEx");
         s.getModuleBaseName = Bind<GetModuleBaseNameAFn>(s.psapi, "GetModuleBaseNameA");
         s.getModuleFileNameEx = Bind<GetModuleFileNameExAFn>(s.psapi, "GetModuleFileNameExA");
         s.getProcessMemoryInfo = Bind<GetProcessMemoryInfoFn>(s.psapi, "GetProcessMemoryInfo");
@@ -149,6 +150,10 @@ void BindSystemServicesFrom(const char* psapiName, const char* kernelName) {
         s.getProcessIdOfThread = Bind<GetProcessIdOfThreadFn>(s.kernel32, "GetProcessIdOfThread");
         s.getSystemWow64Directory =
             Bind<GetSystemWow64DirectoryAFn>(s.kernel32, "GetSystemWow64DirectoryA");
+        // The module listing belongs with psapi: without it there is none.
+        if (s.psapi != nullptr && s.enumProcessModulesEx == nullptr)
+            s.enumProcessModulesEx =
+                Bind<EnumProcessModulesExFn>(s.kernel32, "K32EnumProcessModulesEx");
     }
     s.processCursor.Reset(0);
     s.moduleCursor.Reset(0);

@@ -48,22 +48,20 @@ bool Contains(const std::string& text, const char* pattern) {
     return text.find(pattern) != std::string::npos;
 }
 
-// The folders of the system's own programs as this test reads them, upper-cased, each with its
-// closing backslash.
-std::vector<std::string> SystemFolders() {
-    std::vector<std::string> folders;
-    char buffer[MAX_PATH] = {};
-    if (GetSystemDirectoryA(buffer, MAX_PATH)) folders.push_back(Upper(buffer) + "\\");
-    if (GetSystemWow64DirectoryA(buffer, MAX_PATH)) folders.push_back(Upper(buffer) + "\\");
-    if (GetSystemWindowsDirectoryA(buffer, MAX_PATH))
-        folders.push_back(Upper(buffer) + "\\SYSTEMAPPS\\");
-    return folders;
-}
-
+// Whether an upper-cased path lies in a folder of the system's own programs, as this test reads
+// them.
 bool InSystemFolder(const std::string& upperFile) {
-    static const std::vector<std::string> folders = SystemFolders();
-    return std::any_of(folders.begin(), folders.end(), [&](const std::string& folder) {
-        return upperFile.compare(0, folder.size(), folder) == 0;
+    static const std::vector<std::string> folders = [] {
+        std::vector<std::string> found;
+        char buffer[MAX_PATH] = {};
+        if (GetSystemDirectoryA(buffer, MAX_PATH)) found.push_back(Upper(buffer) + "\\");
+        if (GetSystemWow64DirectoryA(buffer, MAX_PATH)) found.push_back(Upper(buffer) + "\\");
+        if (GetSystemWindowsDirectoryA(buffer, MAX_PATH))
+            found.push_back(Upper(buffer) + "\\SYSTEMAPPS\\");
+        return found;
+    }();
+    return std::any_of(folders.begin(), folders.end(), [&](const std::string& f) {
+        return upperFile.compare(0, f.size(), f) == 0;
     });
 }
 

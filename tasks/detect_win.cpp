@@ -13,7 +13,8 @@ void DetectUnnecessaryTasks() {
     int count = 0;
     for (int32_t i = 0; i < TaskTable.Count(); ++i) {
         const TaskRecord& r = TaskTable[i];
-        bool checked = IsUnnecessaryTask(r.FileName, r.Name, own, g_Settings.EnableDetectOwnTask);
+        bool checked = IsUnnecessaryTask(r.FileName, r.Name, own, g_Settings.EnableDetectOwnTask,
+                                         g_SystemFolders);
         SetRowState(list, i, checked, false);
         if (checked) ++count;
     }

@@ -25,7 +25,7 @@ int AskForRow(const TaskRecord& r, int previousAnswer) {
     case 4:
         return IDYES;
     case 2:
-        if (!IsCriticalTask(r.FileName, r.Pid)) return IDYES;
+        if (!IsCriticalTask(r.FileName, r.Pid, g_SystemFolders)) return IDYES;
         return MessageBoxA(g_MainWindow,
                            ("Critical process detected!\n\nName: " + r.Name +
                             "\n\nFile: " + r.FileName + "\n\nReally kill process structure?")

@@ -472,7 +472,7 @@ TEST_F(TaskActions, ARowWhosePidPassedToAnotherNameFreezesNothing) {
     EXPECT_TRUE(NoneEndsWithin({other.process}));
     for (DWORD t : ThreadIdsOf(other.id))
         EXPECT_EQ(SuspendCountOf(t), 0) << "thread " << t;
-    EXPECT_TRUE(AllCopiesRunning());
+    EXPECT_TRUE(AllCopiesStayRunning());
 }
 
 TEST_F(TaskActions, TwoNonLatinNamesAreTwoTasks) {

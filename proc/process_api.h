@@ -113,8 +113,15 @@ ModuleHandle ModuleBase();
 std::string ModuleName(ProcessId id);
 std::string ModuleFileName(ProcessId id);
 
-// Opens nothing: the program's own file name without folder and extension.
+// --- The program's own process ----------------------------------------------------------------
+// Opens nothing: the full path of the program's own executable as the system gives it (wide),
+// however long; empty when the system gives none. The names below are cut from it.
+std::wstring OwnProgramPath();
+// Opens nothing: the program's own file name without folder and extension, in ANSI text.
 std::string OwnProgramName();
+// Opens nothing: the file name of the program's own executable, as the system names its
+// process ("Morvane.exe").
+std::wstring OwnExeName();
 
 // --- Control ---------------------------------------------------------------------------------
 // Threads suspended by a checked freeze. They stay suspended, and their handles open, until

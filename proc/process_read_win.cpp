@@ -351,12 +351,6 @@ std::string ModuleFileName(ProcessId id) {
     return ReadModuleText(id, ModuleText::FullPath);
 }
 
-std::string OwnProgramName() {
-    char path[256] = {};
-    const DWORD written = GetModuleFileNameA(nullptr, path, sizeof(path));
-    return ProgramNameFromPath(NameFromBuffer(path, sizeof(path), written));
-}
-
 std::vector<ProcessListEntry> ReadProcessList() {
     return ReadList(true);
 }

@@ -664,6 +664,54 @@ TEST_F(TaskActionsTest, ConfirmingItsOwnTaskEndsTheNamesakeAndThenItselfInOrder)
     EXPECT_NE(ini.find("\r\nAskTerminate = 4\r\n"), std::string::npos) << ini;
 }
 
+// Morvane about 300 characters deep, under a name outside the code page, beside a task whose
+// name reads the same in ANSI ("??????.exe" both): Detect spares its own row alone, and
+// confirming that row ends the program in order, with its log kept in that folder.
+TEST_F(TaskActionsTest, OwnRowIsKnownInADeepFolderUnderANonLatinName) {
+    const std::wstring ownName = L"\x0416\x0443\x0440\x043D\x0430\x043B.exe";
+    const std::wstring lookalikePath =
+        Widen(helpers_) + L"\x041B\x0435\x0441\x043D\x0438\x043A.exe";
+    ASSERT_TRUE(
+        CopyFileW(Widen(e2e::ExeFolder() + "sleeper.exe").c_str(), lookalikePath.c_str(), TRUE));
+    Process lookalike;
+    ASSERT_TRUE(lookalike.Start(lookalikePath, Widen(helpers_)));
+    ASSERT_TRUE(WaitUntil([&] {
+        wchar_t name[MAX_PATH];
+        return GetModuleBaseNameW(lookalike.Native(), nullptr, name, MAX_PATH) > 0;
+    }));
+    ASSERT_NO_FATAL_FAILURE(MoveProgram(DeepSubfolder(300), ownName));
+    ASSERT_NO_FATAL_FAILURE(LaunchWith("AskTerminate = 4\r\nEnableTaskFreeze = 1\r\n"));
+
+    size_t lines = LogLines().size();
+    ASSERT_TRUE(Click(Control(kDetectButton)));
+    WaitLogLine(lines, "Detected unnecessary tasks: ");
+    const ListViewDump dump = Rows();
+    auto rowOf = [&dump](DWORD pid) {
+        for (size_t i = 0; i < dump.rows.size(); ++i)
+            if (dump.rows[i].cells[kPidColumn] == std::to_string(pid)) return static_cast<int>(i);
+        return -1;
+    };
+    const int own = rowOf(app_.Id()), twin = rowOf(lookalike.Id());
+    ASSERT_TRUE(own >= 0 && twin >= 0);
+    EXPECT_EQ(dump.rows[own].cells[kTaskColumn], dump.rows[twin].cells[kTaskColumn]);
+    EXPECT_FALSE(dump.rows[own].checked) << dump.rows[own].cells[kFileColumn];
+    EXPECT_TRUE(dump.rows[twin].checked) << dump.rows[twin].cells[kFileColumn];
+
+    lines = LogLines().size();
+    ASSERT_TRUE(Click(Control(kClearButton)));
+    WaitLogLine(lines, "Unchecked tasks: ");
+    ASSERT_NO_FATAL_FAILURE(Check(own));
+    ASSERT_TRUE(PostClick(Control(kTerminateButton)));
+    DWORD code = ~0u;
+    ASSERT_TRUE(app_.WaitExit(kExitWaitMs, &code)) << "Morvane did not end with its own task";
+    EXPECT_EQ(code, 0u);
+    EXPECT_TRUE(lookalike.Running());
+    const std::string log = ReadFile("Morvane.log");
+    EXPECT_NE(log.find("\r\n  Terminated: " + e2e::AnsiText(ownName) + "\r\n"), std::string::npos)
+        << log;
+    EXPECT_NE(log.find("\r\n[ Session-End: "), std::string::npos) << log;
+}
+
 // Beyond 256 processes: every copy is listed, the counts say so, and the last row's
 // Terminate ends every copy of its name.
 TEST_F(TaskActionsTest, ThreeHundredCopiesAreAllListedAndTheLastRowEndsThemAll) {

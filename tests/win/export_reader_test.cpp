@@ -7,15 +7,11 @@
 #include <cstring>
 
 #include "exports/export_reader.h"
+#include "win/test_support.h"
 
 namespace {
 
-std::string ExeFolder() {
-    char path[MAX_PATH];
-    const DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string s(path, n);
-    return s.substr(0, s.rfind('\\') + 1);
-}
+using testsupport::ExeFolder;
 
 // The MinGW-built fixtures of the build tree, beside bin\.
 std::string FixturePath(const char* name) {

@@ -11,10 +11,24 @@
 
 namespace testsupport {
 
-// Folder of the running test program; helper programs are built beside it.
-std::string OwnFolder();
+// Folder of the running test program, with its trailing backslash; Morvane.exe and the helper
+// programs are built beside it.
+std::string ExeFolder();
 // Full path of a helper program built beside the test program ("sleeper.exe").
 std::string HelperPath(const std::string& exeName);
+
+// A full path in the form that the wide calls take at any length ("\\?\" before it).
+std::wstring LongPath(const std::wstring& path);
+// Deletes a folder (with or without its closing backslash, of any length) and everything in it;
+// false when something stayed.
+bool RemoveTree(const std::wstring& folder);
+bool RemoveTree(const std::string& folder);
+// Files by ANSI or wide path, the latter of any length.
+bool WriteTextFile(const std::wstring& path, const std::string& text);
+bool WriteTextFile(const std::string& path, const std::string& text);
+// The file's bytes; `exists` tells a missing file from an empty one.
+std::string ReadTextFile(const std::wstring& path, bool* exists = nullptr);
+std::string ReadTextFile(const std::string& path, bool* exists = nullptr);
 
 // A fresh folder under the temp path, removed with everything in it on destruction.
 class TempFolder {

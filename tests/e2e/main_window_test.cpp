@@ -10,6 +10,7 @@
 
 using namespace driver;
 using e2e::MainWindowTest;
+using testsupport::EndsWith;
 
 namespace {
 
@@ -58,11 +59,6 @@ const Expected kTaskPage[] = {
     {HomepageLine, "Static", 0, 384, 410, 12, WS_CHILD | WS_VISIBLE | SS_CENTER | WS_GROUP,
      WS_TABSTOP, 0, nullptr},
 };
-
-bool EndsWith(const std::string& text, const std::string& tail) {
-    return text.size() >= tail.size() &&
-           text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
-}
 
 // "Active Tasks [ N ]" once the list has been filled; empty before that.
 bool IsTaskFrameCaption(const std::string& text) {

@@ -16,6 +16,8 @@ using namespace driver;
 
 namespace {
 
+using testsupport::Exists;
+
 const char* const kKeys[] = {"AskTerminate",     "LogInfoStyle",        "EnableTaskTerminate",
                              "EnableTaskFreeze", "EnableDetectOwnTask", "EnableShowInfo",
                              "EnableSaveInfo",   "EnableRestoreWindow", "WindowX",
@@ -182,10 +184,6 @@ std::vector<LogBlock> ParseLogFile(const std::string& text) {
         blocks.push_back(block);
     }
     return blocks;
-}
-
-bool Exists(const std::string& path) {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 class SettingsLogTest : public e2e::MorvaneTest {

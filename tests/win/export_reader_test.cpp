@@ -12,14 +12,11 @@
 namespace {
 
 using testsupport::ExeFolder;
+using testsupport::Exists;
 
 // The MinGW-built fixtures of the build tree, beside bin\.
 std::string FixturePath(const char* name) {
     return ExeFolder() + "..\\fixtures\\" + name;
-}
-
-bool Exists(const std::string& path) {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 std::vector<std::string> Names(const std::vector<ExportEntry>& entries) {

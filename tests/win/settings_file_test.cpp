@@ -20,6 +20,7 @@
 
 namespace {
 
+using testsupport::Exists;
 using testsupport::ReadTextFile;
 
 // The long-path form of a test path, which lies under the ASCII temp folder.
@@ -29,10 +30,6 @@ std::wstring Long(const std::string& path) {
 
 void WriteFileBytes(const std::string& path, const std::string& bytes) {
     ASSERT_TRUE(testsupport::WriteTextFile(path, bytes)) << path;
-}
-
-bool Exists(const std::string& path) {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 // Names in a folder given in the long-path form, sorted.

@@ -19,14 +19,10 @@
 
 namespace {
 
+using testsupport::EndsWith;
 using testsupport::ExeFolder;
 
 const int kTaskButtons[] = {SetupButton, RefreshButton, DetectButton, ClearButton, InfoButton};
-
-bool EndsWith(const std::string& text, const std::string& tail) {
-    return text.size() >= tail.size() &&
-           text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
-}
 
 bool IsChecked(int id) {
     return SendMessageA(Control(id), BM_GETCHECK, 0, 0) == BST_CHECKED;

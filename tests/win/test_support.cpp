@@ -37,6 +37,10 @@ std::wstring LongPath(const std::wstring& path) {
     return path.compare(0, 4, L"\\\\?\\") == 0 ? path : L"\\\\?\\" + path;
 }
 
+bool Exists(const std::string& path) {
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
 bool RemoveTree(const std::wstring& path) {
     const std::wstring folder = path.empty() || path.back() == L'\\' ? path : path + L"\\";
     bool ok = true;
@@ -128,23 +132,12 @@ ChildProcesses::~ChildProcesses() {
 }
 
 Child ChildProcesses::Start(const std::string& exePath, const std::string& arguments) {
-    std::string commandLine = "\"" + exePath + "\"";
-    if (!arguments.empty()) commandLine += " " + arguments;
-    STARTUPINFOA startup{};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION info{};
-    if (!CreateProcessA(exePath.c_str(), &commandLine[0], nullptr, nullptr, FALSE, DETACHED_PROCESS,
-                        nullptr, nullptr, &startup, &info))
-        return Child{};
-    CloseHandle(info.hThread);
-    Child child{info.hProcess, info.dwProcessId};
-    children_.push_back(child);
-    WaitFor([&] { return !ExecutableNameOf(child.id).empty(); }, 20000);
-    return child;
+    return StartWide(WideText(exePath), WideText(arguments));
 }
 
-Child ChildProcesses::StartWide(const std::wstring& exePath) {
+Child ChildProcesses::StartWide(const std::wstring& exePath, const std::wstring& arguments) {
     std::wstring commandLine = L"\"" + exePath + L"\"";
+    if (!arguments.empty()) commandLine += L" " + arguments;
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION info{};
@@ -349,6 +342,11 @@ std::string AsciiUpper(std::string text) {
 
 bool SameTextIgnoringCase(const std::string& a, const std::string& b) {
     return AsciiLower(a) == AsciiLower(b);
+}
+
+bool EndsWith(const std::string& text, const std::string& tail) {
+    return text.size() >= tail.size() &&
+           text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
 }
 
 bool WriteMinimalDll(const std::string& path, unsigned index) {

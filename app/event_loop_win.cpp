@@ -7,6 +7,10 @@
 
 namespace {
 
+// The longest pause of an idle page loop: short enough that the page stays lively, long enough
+// that it does not spin.
+const DWORD kIdlePauseMs = 10;
+
 std::deque<Event> g_Events;
 std::vector<HWND> g_CreationOrder; // every control, in the order it was created
 
@@ -90,9 +94,10 @@ Event WaitEvent(bool pauseWhenIdle) {
         MSG msg;
         if (pauseWhenIdle) {
             if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-                // At most 10 ms, but any message, posted or sent by another program reading a
-                // list, ends the pause at once.
-                MsgWaitForMultipleObjectsEx(0, nullptr, 10, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+                // Any message, posted or sent by another program reading a list, ends the pause
+                // at once.
+                MsgWaitForMultipleObjectsEx(0, nullptr, kIdlePauseMs, QS_ALLINPUT,
+                                            MWMO_INPUTAVAILABLE);
                 continue;
             }
         } else if (GetMessageA(&msg, nullptr, 0, 0) <= 0) {

@@ -7,9 +7,6 @@
 #include "tasks/task_actions.h"
 #include "tasks/task_rules.h"
 
-// Ends the program when the window cannot be created.
-[[noreturn]] void EndProgram();
-
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     g_Instance = instance;
     InitCommonControls();
@@ -19,7 +16,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     SetSettingsDefaults(g_Settings, ProgramFolder);
     BuildSessionHeader();
     if (!CreateMainWindow()) EndProgram();
-    LoadSettings();
+    LoadSettings(g_MainWindow);
     BuildTaskPage();
     RefreshTaskList();
     ApplyLogVisibility();

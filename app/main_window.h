@@ -7,38 +7,16 @@
 #include <string>
 #include <vector>
 
-// Child-window identifiers of the main window's controls.
-enum ControlId : int {
-    TaskFrame = 0,
-    BannerImage = 1,
-    TerminateButton = 2,
-    RefreshButton = 3,
-    DetectButton = 4,
-    ClearButton = 5,
-    InfoButton = 6,
-    SetupButton = 7,
-    TaskList = 8,
-    LogList = 9,
-    ModuleList = 10,
-    ExportList = 11,
-    SetupTabs = 12,
-    HomepageLine = 13,
-};
+#include "app/control_ids.h"
 
 extern HINSTANCE g_Instance;
 extern HWND g_MainWindow;
 extern HFONT g_SmallFont;
 extern HFONT g_TitleFont;
+// The banner's picture, drawn once by DrawBanner.
+extern HBITMAP g_BannerBitmap;
 
 extern const char* const ProgramVersion;
-// Folder of the exe, with its trailing backslash, in ANSI text (what the dialogs start in).
-extern std::string ProgramFolder;
-// The same folder as the system names it, followed by "Morvane": the base of the settings and
-// log file names.
-extern std::wstring SettingsBasePath;
-
-// Fills ProgramFolder and SettingsBasePath from the running exe's full path.
-void SetProgramPaths();
 
 HWND Control(int id);
 std::string ControlText(int id);
@@ -54,6 +32,10 @@ void DrawBanner();
 void ApplyLogVisibility();
 // Writes the session log and the settings, releases everything and exits with code 0.
 [[noreturn]] void Shutdown();
+// Releases the system binding, the window, the banner and the fonts and exits with code 0,
+// writing nothing: the last step of Shutdown, and the whole end when the window cannot be
+// created at start-up.
+[[noreturn]] void EndProgram();
 // Writes the session log block (when EnableSaveInfo is on) and the settings, as Shutdown does;
 // only the first call of a run writes, so the end of the Windows session and a later close
 // leave one block.
@@ -72,8 +54,9 @@ Event WaitEvent(bool pauseWhenIdle);
 void RunMainEventLoop();
 // Queues an event for the loops (called by the window procedure).
 void PushEvent(const Event& event);
-// Waits while the window keeps painting and answering other programs. The user's input and the
-// events it causes are kept for after the wait: no other action runs inside the caller.
+// Waits while the window keeps painting and answering other programs (0: only handles what is
+// waiting). The user's input and the events it causes are kept for after the wait: no other
+// action runs inside the caller.
 void PauseAnswering(DWORD milliseconds);
 
 // The page convention: a page hides the control it replaces, keeps the captions it changes and

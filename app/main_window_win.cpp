@@ -3,9 +3,7 @@
 #include "app/layout.h"
 #include "app/setup_panel.h"
 #include "exports/export_viewer.h"
-#include "proc/process_api.h"
 #include "settings/settings.h"
-#include "settings/settings_file.h"
 
 #include "morvane_version.h"
 
@@ -17,8 +15,6 @@ HFONT g_SmallFont;
 HFONT g_TitleFont;
 HBITMAP g_BannerBitmap;
 const char* const ProgramVersion = MORVANE_VERSION_TEXT;
-std::string ProgramFolder;
-std::wstring SettingsBasePath;
 
 namespace {
 
@@ -105,12 +101,6 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
 }
 
 } // namespace
-
-void SetProgramPaths() {
-    const std::wstring folder = ProgramFolderOf(OwnProgramPath());
-    ProgramFolder = AnsiText(folder);
-    SettingsBasePath = SettingsBasePathOf(folder);
-}
 
 HWND Control(int id) {
     return GetDlgItem(g_MainWindow, id);

@@ -8,10 +8,11 @@
 
 #include "settings/settings.h"
 
-// The bits that the confirmation options (15, 16, 17) and the info-style options (19, 20, 21)
-// stand for, in the order of their buttons.
-constexpr std::array<int32_t, 3> kAskTerminateBits = {1, 2, 4};
-constexpr std::array<int32_t, 3> kLogInfoStyleBits = {8, 16, 32};
+// The bits that the confirmation options and the info-style options stand for, in the order of
+// their buttons.
+constexpr std::array<int32_t, 3> kAskTerminateBits = {AskEveryTime, AskCriticalOnly, AskNever};
+constexpr std::array<int32_t, 3> kLogInfoStyleBits = {LogNumberStyle, LogTimeStyle,
+                                                      LogNoPrefixStyle};
 
 // Which option of a group is checked for a value: the buttons are set in order and checking one
 // clears the others, so the last set bit wins. -1 when the value has none of the group's bits.

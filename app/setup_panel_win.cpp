@@ -1,84 +1,49 @@
 #include "app/setup_panel.h"
 
 #include "app/main_window.h"
+#include "app/setup_layout.h"
 #include "app/setup_panel_rules.h"
 #include "exports/export_viewer.h"
 #include "proc/process_api.h"
 #include "settings/session_log.h"
 #include "settings/settings.h"
 #include "settings/time_format.h"
-#include "tasks/task_rules.h"
 
 #include <commdlg.h>
 #include <shellapi.h>
 
 namespace {
 
-enum SetupPage { PreferencesPage = 0, ToolsPage = 1, AboutPage = 2 };
-
 // When this version was built; the About tab shows it.
 const Timestamp kBuildTimestamp = 1131123939;
 
-const DWORD kGroupBox = WS_CHILD | BS_GROUPBOX;
-const DWORD kFirstOption = WS_CHILD | BS_AUTORADIOBUTTON | WS_GROUP | WS_TABSTOP;
-const DWORD kOption = WS_CHILD | BS_AUTORADIOBUTTON;
-const DWORD kCheckBox = WS_CHILD | BS_AUTOCHECKBOX | WS_TABSTOP;
-const DWORD kField = WS_CHILD | ES_AUTOHSCROLL | WS_TABSTOP;
-const DWORD kButton = WS_CHILD | BS_PUSHBUTTON | WS_TABSTOP;
-
-// The page's controls in creation order (which is also the Tab order). Positions are relative
-// to the tab control's page area; the frames and the About text of the last two pages follow
-// the list's size and are placed when the page is built.
-struct PanelControl {
-    int id;
-    int page;
-    DWORD exStyle;
+struct KindLook {
     const char* className;
-    const char* text;
+    DWORD exStyle;
     DWORD style;
-    int x, y, width, height;
 };
 
-const PanelControl kPanelControls[] = {
-    {AskFrame, PreferencesPage, 0, "BUTTON", "Message before terminate", kGroupBox | WS_GROUP, 5,
-     10, 210, 77},
-    {AskEveryTimeOption, PreferencesPage, 0, "BUTTON", "Every time a task will be terminate",
-     kFirstOption, 13, 26, 180, 20},
-    {AskCriticalOption, PreferencesPage, 0, "BUTTON", "Only when terminate critical task", kOption,
-     13, 44, 180, 20},
-    {AskNeverOption, PreferencesPage, 0, "BUTTON", "Never ever ask (very dangerous)", kOption, 13,
-     62, 180, 20},
-    {StyleFrame, PreferencesPage, 0, "BUTTON", "Style of info", kGroupBox | WS_GROUP, 222, 10, 141,
-     77},
-    {StyleNumberOption, PreferencesPage, 0, "BUTTON", "Number of entry", kFirstOption, 230, 26, 110,
-     20},
-    {StyleTimeOption, PreferencesPage, 0, "BUTTON", "Time when entry", kOption, 230, 44, 110, 20},
-    {StyleNoneOption, PreferencesPage, 0, "BUTTON", "None (how boring)", kOption, 230, 62, 110, 20},
-    {MiscFrame, PreferencesPage, 0, "BUTTON", "Misc", kGroupBox | WS_GROUP, 5, 95, 358, 77},
-    {TaskTerminateCheck, PreferencesPage, 0, "BUTTON", "Enable task terminate (private)", kCheckBox,
-     13, 111, 165, 20},
-    {TaskFreezeCheck, PreferencesPage, 0, "BUTTON", "Freeze task before terminate", kCheckBox, 13,
-     129, 165, 20},
-    {DetectOwnTaskCheck, PreferencesPage, 0, "BUTTON", "Never detect own task (finish)", kCheckBox,
-     13, 147, 165, 20},
-    {ShowInfoCheck, PreferencesPage, 0, "BUTTON", "Show log-informations", kCheckBox, 215, 111, 135,
-     20},
-    {SaveInfoCheck, PreferencesPage, 0, "BUTTON", "Save log-informations", kCheckBox, 215, 129, 135,
-     20},
-    {RestoreWindowCheck, PreferencesPage, 0, "BUTTON", "Restore window position", kCheckBox, 215,
-     147, 135, 20},
-    {ToolsFrame, ToolsPage, 0, "BUTTON", "", kGroupBox | WS_GROUP, 8, 0, 0, 0},
-    {CommandField, ToolsPage, WS_EX_CLIENTEDGE, "EDIT", "Create a new task", kField, 18, 17, 237,
-     18},
-    {StartButton, ToolsPage, 0, "BUTTON", "Start", kButton, 262, 16, 55, 20},
-    {CommandBrowseButton, ToolsPage, 0, "BUTTON", "...", kButton, 321, 16, 30, 20},
-    {DllField, ToolsPage, WS_EX_CLIENTEDGE, "EDIT", "Show functions of a DLL", kField, 18, 49, 237,
-     18},
-    {ShowButton, ToolsPage, 0, "BUTTON", "Show", kButton, 262, 48, 55, 20},
-    {DllBrowseButton, ToolsPage, 0, "BUTTON", "...", kButton, 321, 48, 30, 20},
-    {AboutFrame, AboutPage, 0, "BUTTON", "", kGroupBox | WS_GROUP, 8, 0, 0, 0},
-    {AboutTextLabel, AboutPage, 0, "STATIC", "", WS_CHILD | SS_CENTER, 0, 16, 320, 163},
-};
+// How each kind of control of the page is made.
+KindLook LookOf(PanelKind kind) {
+    const DWORD tabStop = WS_CHILD | WS_TABSTOP;
+    switch (kind) {
+    case PanelKind::GroupBox:
+        return {"BUTTON", 0, WS_CHILD | BS_GROUPBOX | WS_GROUP};
+    case PanelKind::FirstOption:
+        return {"BUTTON", 0, tabStop | BS_AUTORADIOBUTTON | WS_GROUP};
+    case PanelKind::Option:
+        return {"BUTTON", 0, WS_CHILD | BS_AUTORADIOBUTTON};
+    case PanelKind::CheckBox:
+        return {"BUTTON", 0, tabStop | BS_AUTOCHECKBOX};
+    case PanelKind::Field:
+        return {"EDIT", WS_EX_CLIENTEDGE, tabStop | ES_AUTOHSCROLL};
+    case PanelKind::Button:
+        return {"BUTTON", 0, tabStop | BS_PUSHBUTTON};
+    case PanelKind::Text:
+        break;
+    }
+    return {"STATIC", 0, WS_CHILD | SS_CENTER};
+}
 
 const char* const kPageTitles[] = {"Preferences", "Tools", "About"};
 
@@ -131,16 +96,13 @@ void BuildSetupPanel(const RECT& listRect) {
 
     const std::string about = AboutText(
         ProgramVersion, FormatTimestamp("[ %dd-%mm-%yyyy / %hh:%ii:%ss ]", kBuildTimestamp));
-    for (const PanelControl& c : kPanelControls) {
-        int x = c.x, w = c.width, h = c.height;
-        if (c.id == ToolsFrame || c.id == AboutFrame) {
-            w = width - 20;
-            h = height - 30;
-        }
-        if (c.id == AboutTextLabel) x = width / 2 - 160;
+    for (size_t i = 0; i < kPanelControlCount; ++i) {
+        const PanelControl& c = kPanelControls[i];
+        const PanelPlace at = PlaceOf(c, width, height);
+        const KindLook look = LookOf(c.kind);
         const char* text = c.id == AboutTextLabel ? about.c_str() : c.text;
-        CreateControl(c.exStyle, c.className, text, c.style, page.left + x, page.top + c.y, w, h,
-                      c.id);
+        CreateControl(look.exStyle, look.className, text, look.style, page.left + at.x,
+                      page.top + at.y, at.width, at.height, c.id);
     }
     EnableControl(ShowButton, false);
     EnableControl(StartButton, false);
@@ -223,19 +185,8 @@ void StartCommand() {
     ShellExecuteExA(&info);
 }
 
-// The two "..." buttons; their row's edit field and action button sit 2 and 1 IDs below them.
-bool IsBrowseButton(int id) {
-    HWND hwnd = Control(id);
-    if (!hwnd) return false;
-    char className[16] = {};
-    GetClassNameA(hwnd, className, sizeof className);
-    if (lstrcmpiA(className, "BUTTON") != 0) return false;
-    const LONG_PTR type = GetWindowLongPtrA(hwnd, GWL_STYLE) & BS_TYPEMASK;
-    if (type != BS_PUSHBUTTON && type != BS_DEFPUSHBUTTON) return false;
-    return UpperAnsi(ControlText(id)) == "...";
-}
-
-void ChooseFile(int browseId) {
+// Puts the chosen file into the row's field and enables the row's action.
+void ChooseFile(const BrowseRow& row) {
     const std::string filter =
         DialogFilter("EXE/DLL - Executables|*.exe;*.dll|All Files (*.*)|*.*");
     const std::string folder = g_Settings.CurrentDir;
@@ -253,8 +204,8 @@ void ChooseFile(int browseId) {
     if (!GetOpenFileNameA(&dialog) || file[0] == '\0') return;
     const std::string path = file;
     g_Settings.CurrentDir = FolderOf(path);
-    SetControlText(browseId - 2, path);
-    EnableControl(browseId - 1, true);
+    SetControlText(row.field, path);
+    EnableControl(row.action, true);
 }
 
 } // namespace
@@ -264,8 +215,9 @@ void ShowSelectedSetupTab() noexcept {
     if (!tabs) return;
     const bool shown = (GetWindowLongPtrA(tabs, GWL_STYLE) & WS_VISIBLE) != 0;
     const int selected = static_cast<int>(SendMessageA(tabs, TCM_GETCURSEL, 0, 0));
-    for (const PanelControl& c : kPanelControls)
-        ShowWindow(Control(c.id), shown && c.page == selected ? SW_SHOWNA : SW_HIDE);
+    for (size_t i = 0; i < kPanelControlCount; ++i)
+        ShowWindow(Control(kPanelControls[i].id),
+                   shown && kPanelControls[i].page == selected ? SW_SHOWNA : SW_HIDE);
 }
 
 void RunSetupPanel() {
@@ -290,8 +242,8 @@ void RunSetupPanel() {
             ShowExportsOfField();
         else if (event.id == StartButton)
             StartCommand();
-        else if (IsBrowseButton(event.id))
-            ChooseFile(event.id);
+        else if (const BrowseRow* row = BrowseRowOf(event.id))
+            ChooseFile(*row);
     }
 
     std::string askCaption;

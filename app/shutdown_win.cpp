@@ -6,9 +6,13 @@
 #include "settings/settings.h"
 #include "settings/settings_file.h"
 
-extern HBITMAP g_BannerBitmap;
+namespace {
 
-[[noreturn]] void EndProgram();
+// Between writing the files and releasing everything: time for the window to answer what closing
+// it sent, and for other programs waiting on the files just written to get them.
+const DWORD kShutdownPauseMs = 50;
+
+} // namespace
 
 void EndProgram() {
     ReleaseSystemServices();
@@ -31,7 +35,7 @@ void SaveSession() {
     } catch (...) {
     }
     try {
-        SaveSettings();
+        SaveSettings(g_MainWindow);
     } catch (...) {
     }
 }
@@ -39,6 +43,6 @@ void SaveSession() {
 void Shutdown() {
     ReleaseExportLibrary();
     SaveSession();
-    PauseAnswering(50);
+    PauseAnswering(kShutdownPauseMs);
     EndProgram();
 }

@@ -1,20 +1,20 @@
 #include "exports/export_report.h"
 
 namespace {
-const char* const LineEnd = "\r\n";
+const char* const kLineEnd = "\r\n";
 }
 
 std::string FormatExportReport(const std::string& libraryName,
                                const std::vector<std::string>& names) {
-    std::string text = "Library: " + libraryName + LineEnd;
-    text += "Entries: " + std::to_string(names.size()) + LineEnd;
-    text += LineEnd;
+    std::string text = "Library: " + libraryName + kLineEnd;
+    text += "Entries: " + std::to_string(names.size()) + kLineEnd;
+    text += kLineEnd;
     for (const std::string& name : names) {
         const size_t start = text.size();
         text += name;
         for (size_t i = start; i < text.size(); ++i)
             if (text[i] == '\r' || text[i] == '\n') text[i] = '?';
-        text += LineEnd;
+        text += kLineEnd;
     }
     return text;
 }

@@ -3,8 +3,6 @@
 #include <string>
 #include <vector>
 
-#include "app/format.h" // FilePart
-
 // "Library: " name, "Entries: " count, an empty line, then one name per line; every line ends in
 // CR LF. A CR or LF inside a name is written as '?' so that each name keeps to one line.
 std::string FormatExportReport(const std::string& libraryName,

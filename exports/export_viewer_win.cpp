@@ -1,6 +1,6 @@
 #include "exports/export_viewer.h"
 
-#include "app/format.h"
+#include "base/format.h"
 #include "app/main_window.h"
 #include "exports/export_reader.h"
 #include "exports/export_report.h"

@@ -6,18 +6,18 @@
 namespace {
 
 // Offsets inside the headers and the export directory, as the PE/COFF format fixes them.
-const size_t DosNtOffset = 0x3C;
-const size_t FileHeaderSize = 20;
-const size_t OptionalHeaderOffset = 4 + FileHeaderSize;
+const size_t kDosNtOffset = 0x3C;
+const size_t kFileHeaderSize = 20;
+const size_t kOptionalHeaderOffset = 4 + kFileHeaderSize;
 const uint16_t Pe32Magic = 0x10b;
 const uint16_t Pe32PlusMagic = 0x20b;
-const size_t SectionHeaderSize = 40;
-const size_t ExportDirectorySize = 40;
+const size_t kSectionHeaderSize = 40;
+const size_t kExportDirectorySize = 40;
 
 // Scanning for the end of names stops after this many bytes in all. Real export tables stay far
 // below it; without it a crafted image could point every name at one long unterminated run and
 // make the walk take quadratic time and memory.
-const size_t NameScanBudget = 64u << 20;
+const size_t kNameScanBudget = 64u << 20;
 
 uint16_t Get16(const uint8_t* p) {
     return static_cast<uint16_t>(p[0] | (p[1] << 8));
@@ -43,9 +43,9 @@ class PeView {
 
     // Reads the DOS and NT headers and, for the file layout, the section table.
     bool ReadHeaders() {
-        if (size_ < DosNtOffset + 4 || data_[0] != 'M' || data_[1] != 'Z') return false;
-        const uint64_t nt = Get32(data_ + DosNtOffset);
-        const uint64_t opt = nt + OptionalHeaderOffset;
+        if (size_ < kDosNtOffset + 4 || data_[0] != 'M' || data_[1] != 'Z') return false;
+        const uint64_t nt = Get32(data_ + kDosNtOffset);
+        const uint64_t opt = nt + kOptionalHeaderOffset;
         if (opt + 2 > size_ || std::memcmp(data_ + nt, "PE\0\0", 4) != 0) return false;
 
         const uint16_t magic = Get16(data_ + opt);
@@ -78,8 +78,8 @@ class PeView {
         const uint64_t table = opt + Get16(data_ + nt + 20);
         uint64_t previousEnd = 0;
         for (uint64_t i = 0; i < count; ++i) {
-            const uint64_t at = table + i * SectionHeaderSize;
-            if (at + SectionHeaderSize > size_) break;
+            const uint64_t at = table + i * kSectionHeaderSize;
+            if (at + kSectionHeaderSize > size_) break;
             const uint8_t* h = data_ + at;
             const uint32_t virtualSize = Get32(h + 8);
             Section s;
@@ -192,7 +192,7 @@ std::vector<ExportEntry> WalkExports(const uint8_t* image, size_t size, ImageLay
     if (!view.ReadHeaders() || view.exportRva() == 0) return result;
 
     size_t dirAt, dirAvailable;
-    if (!view.Locate(view.exportRva(), dirAt, dirAvailable) || dirAvailable < ExportDirectorySize)
+    if (!view.Locate(view.exportRva(), dirAt, dirAvailable) || dirAvailable < kExportDirectorySize)
         return result;
     const uint8_t* dir = view.data() + dirAt;
     const uint32_t functionCount = Get32(dir + 0x14);
@@ -208,11 +208,11 @@ std::vector<ExportEntry> WalkExports(const uint8_t* image, size_t size, ImageLay
     // read over sections that share file bytes or over a large zero-filled section, is cut
     // there: the list stays small whatever the image claims.
     const uint64_t maxNames =
-        std::min<uint64_t>(nameCount, std::min<uint64_t>(size / 4, MaxExportNames));
+        std::min<uint64_t>(nameCount, std::min<uint64_t>(size / 4, kMaxExportNames));
     size_t tableAt, tableAvailable;
     if (view.Locate(names, tableAt, tableAvailable))
         result.reserve(static_cast<size_t>(std::min<uint64_t>(maxNames, tableAvailable / 4)));
-    size_t budget = NameScanBudget;
+    size_t budget = kNameScanBudget;
     for (uint64_t i = 0; i < maxNames; ++i) {
         uint32_t nameRva;
         if (!view.Read32(names + 4 * i, nameRva)) break;

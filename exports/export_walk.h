@@ -28,10 +28,10 @@ struct ExportEntry {
 bool IsPeImage(const uint8_t* image, size_t size, ImageLayout layout);
 
 // Most names a walk lists: the number of 16-bit ordinals.
-const size_t MaxExportNames = 65536;
+const size_t kMaxExportNames = 65536;
 
 // The named exports in the order of the name pointer table. Exports with an ordinal only are not
 // listed; an image without an export directory, or one that is not a PE image, lists nothing. A
 // name pointer table that runs past the end of the image is cut there, and one that claims more
-// than MaxExportNames entries is cut after that many.
+// than kMaxExportNames entries is cut after that many.
 std::vector<ExportEntry> WalkExports(const uint8_t* image, size_t size, ImageLayout layout);

@@ -23,7 +23,7 @@ std::wstring OwnProgramPath() {
 }
 
 std::string OwnProgramName() {
-    return Narrow(ProgramNameFromPath(OwnProgramPath()));
+    return AnsiText(ProgramNameFromPath(OwnProgramPath()));
 }
 
 std::wstring OwnExeName() {

@@ -84,9 +84,9 @@ std::wstring ProcessSystemName();
 ProcessId FindProcessByName(const std::wstring& name);
 ProcessId FindProcessByName(const std::string& name);
 
-// Path of the main module, read with the read rights; where that open is refused or the path
-// cannot be read, the image path through PROCESS_QUERY_LIMITED_INFORMATION. Empty when neither
-// gives one.
+// Path of the main module, read with the read rights; where the path cannot be read through that
+// open, the image path through the same handle, and where the open is refused, the image path
+// through an open with PROCESS_QUERY_LIMITED_INFORMATION. Empty when none gives one.
 std::string ProcessFileName(ProcessId id);
 // Priority class read with the read rights; 0 when refused.
 int32_t ProcessPriority(ProcessId id);
@@ -159,7 +159,8 @@ int FreezeProcess(ProcessId id);
 // when it does not, or when the process cannot be held. The suspended threads are kept in
 // `frozen` for Resume. Returns how many were suspended.
 int FreezeProcess(ProcessId id, const std::wstring& name, FrozenThreads* frozen);
-// PROCESS_SET_INFORMATION; the system's result, 0 when refused.
+// Switches the base-priority privilege on, then opens with PROCESS_SET_INFORMATION; the system's
+// result, 0 when refused.
 int SetProcessPriority(ProcessId id, uint32_t priorityClass);
 // Switches the debug privilege on, then terminates every process whose system name equals
 // `name` ignoring case (PROCESS_TERMINATE each; names as FindProcessByName learns them). Returns

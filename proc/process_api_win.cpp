@@ -32,27 +32,6 @@ template <typename Fn> std::string FolderFrom(Fn read) {
 
 } // namespace
 
-std::wstring Widen(const std::string& text) {
-    if (text.empty()) return std::wstring();
-    const int length = static_cast<int>(text.size());
-    const int chars = MultiByteToWideChar(CP_ACP, 0, text.data(), length, nullptr, 0);
-    if (chars <= 0) return std::wstring();
-    std::wstring wide(static_cast<size_t>(chars), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.data(), length, &wide[0], chars);
-    return wide;
-}
-
-std::string Narrow(const std::wstring& text) {
-    if (text.empty()) return std::string();
-    const int length = static_cast<int>(text.size());
-    const int bytes =
-        WideCharToMultiByte(CP_ACP, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
-    if (bytes <= 0) return std::string();
-    std::string narrow(static_cast<size_t>(bytes), '\0');
-    WideCharToMultiByte(CP_ACP, 0, text.data(), length, &narrow[0], bytes, nullptr, nullptr);
-    return narrow;
-}
-
 bool SameSystemName(const std::wstring& a, const std::wstring& b) {
     // Upper-casing keeps the number of UTF-16 units, so names of other lengths never match.
     if (a.empty() || a.size() != b.size()) return false;
@@ -105,7 +84,7 @@ std::wstring SystemNameOf(DWORD id, const std::unordered_map<DWORD, std::wstring
     if (it != listed.end()) return it->second;
     ProcessHandle process(id, kReadAccess);
     if (!process.Valid()) return std::wstring();
-    return Widen(MainModuleName(process.Get()));
+    return WideText(MainModuleName(process.Get()));
 }
 
 } // namespace proc

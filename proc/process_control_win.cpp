@@ -140,5 +140,5 @@ int TerminateByName(const std::wstring& name, uint32_t exitCode, std::vector<Pro
 }
 
 int TerminateByName(const std::string& name, uint32_t exitCode) {
-    return TerminateByName(Widen(name), exitCode);
+    return TerminateByName(WideText(name), exitCode);
 }

@@ -90,13 +90,13 @@ void ReadListEntry(ProcessListEntry& entry, FirstOfName& firsts,
     auto it = listed.find(id);
     if (it != listed.end()) {
         entry.systemName = it->second;
-        entry.listedName = Narrow(it->second);
+        entry.listedName = AnsiText(it->second);
     }
     ProcessHandle process(id, kReadAccess);
     entry.opened = process.Valid();
     if (entry.systemName.empty() && entry.opened) {
         entry.rawName = MainModuleName(process.Get());
-        entry.systemName = Widen(entry.rawName);
+        entry.systemName = WideText(entry.rawName);
     }
     entry.firstOfName = firsts.Take(entry.systemName, id);
     const bool details = withDetails && entry.firstOfName == id;
@@ -135,14 +135,17 @@ std::vector<ProcessListEntry> ReadList(bool withDetails) {
     return entries;
 }
 
-// A module snapshot of one process; the system may refuse one for a moment while the process
-// loads or unloads a module.
+// A module snapshot of one process. The system refuses one (ERROR_BAD_LENGTH) while the process
+// loads or unloads a module; a moment later it usually gives it.
+const int kModuleSnapshotTries = 5;
+const DWORD kModuleSnapshotRetryMs = 1;
+
 HANDLE ModuleSnapshot(ProcessId id) {
     HANDLE snapshot = INVALID_HANDLE_VALUE;
-    for (int attempt = 0; attempt < 5; ++attempt) {
+    for (int attempt = 0; attempt < kModuleSnapshotTries; ++attempt) {
         snapshot = g_Services.createSnapshot(kModuleSnapshotFlags, id);
         if (snapshot != INVALID_HANDLE_VALUE || GetLastError() != ERROR_BAD_LENGTH) break;
-        Sleep(1);
+        Sleep(kModuleSnapshotRetryMs);
     }
     return snapshot;
 }
@@ -174,8 +177,8 @@ void ReadModuleTexts() {
             // A path that fills the entry may have been cut: it is read by itself below.
             entry.szExePath[MAX_PATH - 1] = L'\0';
             if (std::wcslen(entry.szExePath) >= MAX_PATH - 1) continue;
-            std::string name = Narrow(entry.szModule);
-            std::string path = Narrow(entry.szExePath);
+            std::string name = AnsiText(entry.szModule);
+            std::string path = AnsiText(entry.szExePath);
             // As long as the system would have written into a buffer of the usual size.
             if (name.size() > kModuleNameChars - 1) name.resize(kModuleNameChars - 1);
             if (path.size() > kModuleNameChars - 1) path.resize(kModuleNameChars - 1);
@@ -268,7 +271,7 @@ std::string ProcessName() {
         entry.opened = process.Valid();
         if (entry.opened) entry.rawName = MainModuleName(process.Get());
         auto it = s.listedNames.find(entry.id);
-        if (it != s.listedNames.end()) entry.listedName = Narrow(it->second);
+        if (it != s.listedNames.end()) entry.listedName = AnsiText(it->second);
     }
     return DisplayName(entry);
 }
@@ -291,7 +294,7 @@ ProcessId FindProcessByName(const std::wstring& name) {
 }
 
 ProcessId FindProcessByName(const std::string& name) {
-    return FindProcessByName(Widen(name));
+    return FindProcessByName(WideText(name));
 }
 
 std::string ProcessFileName(ProcessId id) {

@@ -5,7 +5,6 @@
 #pragma once
 #include <windows.h>
 
-#include "app/handle_win.h"
 #include <psapi.h>
 #include <tlhelp32.h>
 
@@ -14,6 +13,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "base/ansi_text_win.h"
+#include "base/handle_win.h"
 #include "proc/list_cursor.h"
 #include "proc/process_api.h"
 
@@ -131,8 +132,6 @@ std::string MainModuleName(HANDLE process);
 // a read open; empty when neither gives one.
 std::wstring SystemNameOf(DWORD id, const std::unordered_map<DWORD, std::wstring>& listed);
 
-std::wstring Widen(const std::string& text);
-std::string Narrow(const std::wstring& text);
 // Equal names ignoring case, as the system compares them; an empty name equals nothing.
 bool SameSystemName(const std::wstring& a, const std::wstring& b);
 

@@ -1,15 +1,15 @@
 #include "settings/log_text.h"
 
-const char* const SessionHeaderMask = "[ Session-Log: %dd-%mm-%yyyy / %hh:%ii:%ss ]";
-const char* const SessionEndMask = "[ Session-End: %dd-%mm-%yyyy / %hh:%ii:%ss ]";
-const char* const LogTimeMask = "[ %hh:%ii:%ss ] - ";
+const char* const kSessionHeaderMask = "[ Session-Log: %dd-%mm-%yyyy / %hh:%ii:%ss ]";
+const char* const kSessionEndMask = "[ Session-End: %dd-%mm-%yyyy / %hh:%ii:%ss ]";
+const char* const kLogTimeMask = "[ %hh:%ii:%ss ] - ";
 
 std::string BuildLogPrefix(int32_t style, int32_t lineCount, Timestamp now) {
-    if (style == 8) {
+    if (style == LogNumberStyle) {
         // Widened so that the next number cannot overflow, however the count was obtained.
         return "[ " + std::to_string(static_cast<int64_t>(lineCount) + 1) + " ] - ";
     }
-    if (style == 16) return FormatTimestamp(LogTimeMask, now);
+    if (style == LogTimeStyle) return FormatTimestamp(kLogTimeMask, now);
     return std::string();
 }
 

@@ -4,14 +4,15 @@
 #include <string>
 #include <vector>
 
+#include "settings/settings.h"
 #include "settings/time_format.h"
 
-extern const char* const SessionHeaderMask; // "[ Session-Log: %dd-%mm-%yyyy / %hh:%ii:%ss ]"
-extern const char* const SessionEndMask;    // "[ Session-End: %dd-%mm-%yyyy / %hh:%ii:%ss ]"
-extern const char* const LogTimeMask;       // "[ %hh:%ii:%ss ] - "
+extern const char* const kSessionHeaderMask; // "[ Session-Log: %dd-%mm-%yyyy / %hh:%ii:%ss ]"
+extern const char* const kSessionEndMask;    // "[ Session-End: %dd-%mm-%yyyy / %hh:%ii:%ss ]"
+extern const char* const kLogTimeMask;       // "[ %hh:%ii:%ss ] - "
 
-// Prefix of a new log line: style 8 numbers it (lineCount is the number of lines already in the
-// list), style 16 gives the time of day of now, any other style gives none.
+// Prefix of a new log line: LogNumberStyle numbers it (lineCount is the number of lines already
+// in the list), LogTimeStyle gives the time of day of now, any other style gives none.
 std::string BuildLogPrefix(int32_t style, int32_t lineCount, Timestamp now);
 
 // One run's block: the header, each entry after two blanks, the end line and an empty line,

@@ -4,11 +4,15 @@
 #include <string>
 #include <vector>
 
+#include "settings/time_format.h"
+
 // Start line of this run's block in Morvane.log, formatted once at start-up.
 extern std::string SessionHeader;
 // Number of lines in the log list after the last AddLogLine; never reset during a run.
 extern int32_t g_LogLineCount;
 
+// The local time now, from the system.
+Timestamp NowTimestamp();
 // Builds the header line of this run's block; called once at start-up.
 void BuildSessionHeader();
 // Appends one line, with the prefix chosen by LogInfoStyle, and selects it.

@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "app/main_window.h"
-#include "app/handle_win.h"
+#include "base/handle_win.h"
 #include "settings/log_text.h"
 #include "settings/settings.h"
 #include "settings/settings_file.h"
@@ -19,7 +19,7 @@ Timestamp NowTimestamp() {
 }
 
 void BuildSessionHeader() {
-    SessionHeader = FormatTimestamp(SessionHeaderMask, NowTimestamp());
+    SessionHeader = FormatTimestamp(kSessionHeaderMask, NowTimestamp());
 }
 
 void AddLogLine(const std::string& message) {
@@ -60,8 +60,8 @@ namespace {
 
 // Time given to another program that holds the log at the moment of writing, and the step
 // between two tries.
-const DWORD LogBusyWaitMs = 2000;
-const DWORD LogRetryStepMs = 50;
+const DWORD kLogBusyWaitMs = 2000;
+const DWORD kLogRetryStepMs = 50;
 
 // Opens a file for appending, creating it when missing. Others may read and write it meanwhile:
 // a second instance appends its own block the same way.
@@ -78,13 +78,13 @@ bool HeldByAnother(DWORD error) {
 
 void WriteSessionLog() {
     const std::string block = FormatSessionBlock(SessionHeader, LogListLines(),
-                                                 FormatTimestamp(SessionEndMask, NowTimestamp()));
+                                                 FormatTimestamp(kSessionEndMask, NowTimestamp()));
     const std::wstring path = ProgramFilePath(L".log");
     const DWORD start = GetTickCount();
     HANDLE handle = OpenForAppend(path);
     while (handle == INVALID_HANDLE_VALUE && HeldByAnother(GetLastError()) &&
-           GetTickCount() - start < LogBusyWaitMs) {
-        PauseAnswering(LogRetryStepMs);
+           GetTickCount() - start < kLogBusyWaitMs) {
+        PauseAnswering(kLogRetryStepMs);
         handle = OpenForAppend(path);
     }
     HandleGuard file(handle);

@@ -1,6 +1,8 @@
 #include "settings/settings.h"
 
 Settings g_Settings;
+std::string ProgramFolder;
+std::wstring SettingsBasePath;
 
 void SetSettingsDefaults(Settings& s, const std::string& programFolder) {
     s = Settings();

@@ -4,9 +4,25 @@
 #include <cstdint>
 #include <string>
 
+// The values of AskTerminate that the Setup page stores: which terminations are confirmed first.
+// Each is a bit of its own; the record's field stays a plain number, since a hand-edited file may
+// hold any other value.
+enum AskTerminateValue : int32_t {
+    AskEveryTime = 1,
+    AskCriticalOnly = 2,
+    AskNever = 4,
+};
+
+// The values of LogInfoStyle that the Setup page stores: what stands before each new log line.
+enum LogInfoStyleValue : int32_t {
+    LogNumberStyle = 8,
+    LogTimeStyle = 16,
+    LogNoPrefixStyle = 32,
+};
+
 struct Settings {
-    int32_t AskTerminate = 1;
-    int32_t LogInfoStyle = 16;
+    int32_t AskTerminate = AskEveryTime;
+    int32_t LogInfoStyle = LogTimeStyle;
     int32_t EnableShowInfo = 1;
     int32_t EnableTaskTerminate = 1;
     int32_t EnableTaskFreeze = 1;
@@ -20,6 +36,12 @@ extern Settings g_Settings;
 
 // The defaults of a fresh run; CurrentDir starts at the program's folder.
 void SetSettingsDefaults(Settings& s, const std::string& programFolder);
+
+// Folder of the exe, with its trailing backslash, in ANSI text (what the dialogs start in).
+extern std::string ProgramFolder;
+// The same folder as the system names it, followed by "Morvane": the base of the settings and
+// log file names.
+extern std::wstring SettingsBasePath;
 
 // The folder part of the program's own file name, up to and with its last backslash
 // ("C:\Tools\Morvane.exe" gives "C:\Tools\"); empty when there is no backslash. The wide form

@@ -1,20 +1,23 @@
 // Morvane.ini: read at start-up over the defaults, rewritten at every orderly end.
 #pragma once
+#include <windows.h>
+
 #include <string>
 
-// Reads the settings file; may move the (still hidden) main window to the saved place.
-void LoadSettings();
-// Writes the settings file with the main window's current position.
-void SaveSettings();
+// Fills ProgramFolder and SettingsBasePath from the running exe's full path.
+void SetProgramPaths();
+
+// Reads the settings file over g_Settings; may move the (still hidden) window to the saved
+// place. The window is the main window: its position is the only part of it that is kept.
+void LoadSettings(HWND window);
+// Writes the settings file with the window's current position (0, 0 without a window).
+void SaveSettings(HWND window);
 
 // The program's file with this extension (".ini", ".log") beside its executable:
 // SettingsBasePath followed by the extension, in its long-path form where it needs one. Every
 // file the program keeps beside itself is named here, so that all of them follow the program
 // into any folder.
 std::wstring ProgramFilePath(const std::wstring& extension);
-
-// The ANSI text of a wide path, as the dialogs and the files' contents show it.
-std::string AnsiText(const std::wstring& text);
 
 // Paths below are opened through the wide calls, each in its long-path form where it needs one.
 // Reads a whole file, sharing read access. False when it cannot be opened or read.

@@ -6,8 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "app/main_window.h"
-#include "app/handle_win.h"
+#include "base/ansi_text_win.h"
+#include "base/handle_win.h"
+#include "proc/process_api.h"
 #include "settings/settings.h"
 #include "settings/settings_text.h"
 
@@ -63,7 +64,7 @@ void RestorePosition(HWND window, int32_t x, int32_t y) {
 }
 
 // Different temporary names tried before a save gives up.
-const int TemporaryNameTries = 8;
+const int kTemporaryNameTries = 8;
 
 // Creates or empties a file for writing; others may read it meanwhile.
 HANDLE CreateForWriting(const std::wstring& path) {
@@ -71,31 +72,16 @@ HANDLE CreateForWriting(const std::wstring& path) {
                        CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
-std::wstring WideText(const std::string& text) {
-    if (text.empty()) return std::wstring();
-    const int length = static_cast<int>(text.size());
-    const int chars = MultiByteToWideChar(CP_ACP, 0, text.data(), length, nullptr, 0);
-    if (chars <= 0) return std::wstring();
-    std::wstring wide(static_cast<size_t>(chars), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.data(), length, &wide[0], chars);
-    return wide;
-}
-
 } // namespace
+
+void SetProgramPaths() {
+    const std::wstring folder = ProgramFolderOf(OwnProgramPath());
+    ProgramFolder = AnsiText(folder);
+    SettingsBasePath = SettingsBasePathOf(folder);
+}
 
 std::wstring ProgramFilePath(const std::wstring& extension) {
     return LongPathForm(SettingsBasePath + extension);
-}
-
-std::string AnsiText(const std::wstring& text) {
-    if (text.empty()) return std::string();
-    const int length = static_cast<int>(text.size());
-    const int bytes =
-        WideCharToMultiByte(CP_ACP, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
-    if (bytes <= 0) return std::string();
-    std::string ansi(static_cast<size_t>(bytes), '\0');
-    WideCharToMultiByte(CP_ACP, 0, text.data(), length, &ansi[0], bytes, nullptr, nullptr);
-    return ansi;
 }
 
 bool ReadWholeFile(const std::wstring& path, std::string& text) {
@@ -135,7 +121,7 @@ bool ReplaceFileContent(const std::wstring& path, const std::string& content) {
     const std::wstring stem = path + L"." + std::to_wstring(GetCurrentProcessId());
     std::wstring temp;
     HANDLE handle = INVALID_HANDLE_VALUE;
-    for (int attempt = 0; attempt < TemporaryNameTries && handle == INVALID_HANDLE_VALUE;
+    for (int attempt = 0; attempt < kTemporaryNameTries && handle == INVALID_HANDLE_VALUE;
          ++attempt) {
         temp = LongPathForm(stem + (attempt ? L"-" + std::to_wstring(attempt) : std::wstring()) +
                             L".tmp");
@@ -158,22 +144,20 @@ bool ReplaceFileContent(const std::string& path, const std::string& content) {
     return !wide.empty() && ReplaceFileContent(wide, content);
 }
 
-void LoadSettings() {
+void LoadSettings(HWND window) {
     std::string text;
     if (!ReadWholeFile(SettingsFilePath(), text)) return;
     RECT r{};
-    GetWindowRect(g_MainWindow, &r);
+    GetWindowRect(window, &r);
     int32_t x = r.left;
     int32_t y = r.top;
     ApplySettingsText(text, g_Settings, x, y);
-    if (g_Settings.EnableRestoreWindow != 0 && g_MainWindow != nullptr) {
-        RestorePosition(g_MainWindow, x, y);
-    }
+    if (g_Settings.EnableRestoreWindow != 0 && window != nullptr) RestorePosition(window, x, y);
 }
 
-void SaveSettings() {
+void SaveSettings(HWND window) {
     int32_t x = 0;
     int32_t y = 0;
-    if (g_MainWindow != nullptr) PositionToSave(g_MainWindow, x, y);
+    if (window != nullptr) PositionToSave(window, x, y);
     ReplaceFileContent(SettingsFilePath(), FormatSettingsText(g_Settings, x, y));
 }

@@ -2,7 +2,7 @@
 
 #include <limits>
 
-const char* const SettingsGroup = "Morvane SetUp";
+const char* const kSettingsGroup = "Morvane SetUp";
 
 namespace {
 
@@ -153,7 +153,7 @@ std::string ReadIniText(const std::string& text, const std::string& group, const
 void ApplySettingsText(const std::string& text, Settings& s, int32_t& windowX, int32_t& windowY) {
     // The group is looked up once; each key then scans the group body once, so the work stays
     // proportional to the file's size whatever it holds.
-    const size_t body = FindIniGroup(text, SettingsGroup);
+    const size_t body = FindIniGroup(text, kSettingsGroup);
     if (body == std::string::npos) return;
     auto number = [&](const char* key, int32_t& field) {
         size_t value = 0;
@@ -177,7 +177,7 @@ std::string FormatSettingsText(const Settings& s, int32_t windowX, int32_t windo
     std::string out;
     out.reserve(320 + s.CurrentDir.size());
     out += "[";
-    out += SettingsGroup;
+    out += kSettingsGroup;
     out += "]\r\n";
     AppendLine(out, "AskTerminate", std::to_string(s.AskTerminate));
     AppendLine(out, "LogInfoStyle", std::to_string(s.LogInfoStyle));

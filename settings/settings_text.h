@@ -6,7 +6,7 @@
 
 #include "settings/settings.h"
 
-extern const char* const SettingsGroup; // "Morvane SetUp"
+extern const char* const kSettingsGroup; // "Morvane SetUp"
 
 // Offset of the line that follows the group line "[name]" (name compared ignoring letter case,
 // the "]" optional), or npos when the text has no such line.

@@ -26,6 +26,3 @@ TimeFields DecodeTimestamp(Timestamp t);
 // Copies the mask, replacing the tokens %yyyy, %yy, %mm, %dd, %hh, %ii and %ss (any letter
 // case, first match in that order) by the fields of t. Any other "%" is copied as it is.
 std::string FormatTimestamp(const std::string& mask, Timestamp t);
-
-// Local time, from the system (Win32 only).
-Timestamp NowTimestamp();

@@ -1,4 +1,4 @@
-#include "app/format.h"
+#include "base/format.h"
 #include "app/main_window.h"
 #include "proc/name_fold.h"
 #include "proc/process_api.h"
@@ -37,10 +37,8 @@ void DetectUnnecessaryTasks() {
     int count = 0;
     for (int32_t i = 0; i < TaskTable.Count(); ++i) {
         const TaskRecord& r = TaskTable[i];
-        // The own-task exception is made here, by the name above.
-        const bool checked =
-            IsUnnecessaryTask(r.FileName, r.Name, std::string(), 0, g_SystemFolders) &&
-            !(g_Settings.EnableDetectOwnTask == 1 && own.Is(r));
+        const bool checked = IsUnnecessaryTask(r.FileName, r.Name, own.Is(r),
+                                               g_Settings.EnableDetectOwnTask, g_SystemFolders);
         SetRowState(list, i, checked, false);
         if (checked) ++count;
     }

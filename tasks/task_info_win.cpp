@@ -1,4 +1,4 @@
-#include "app/format.h"
+#include "base/format.h"
 #include "app/main_window.h"
 #include "exports/export_viewer.h"
 #include "proc/process_api.h"
@@ -11,22 +11,10 @@
 
 namespace {
 
-// Rows added between two looks at the window's messages while a long module list fills.
+// Rows added between two looks at the window's messages while a long module list fills: the
+// window keeps painting and answering other programs, and the user's clicks wait for the page's
+// loop, which handles them once the list is complete.
 const int kRowsBetweenMessages = 64;
-
-// Lets the window repaint and take clicks while the page fills; clicks become events that the
-// page's loop handles once the list is complete.
-void HandlePendingMessages() {
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (msg.message == WM_QUIT) {
-            PostQuitMessage(static_cast<int>(msg.wParam));
-            return;
-        }
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
-}
 
 HWND CreateModuleList(const RECT& taskListRect) {
     RECT r = taskListRect;
@@ -86,7 +74,7 @@ void ShowTaskModules() {
         const std::string base = Decimal(static_cast<intptr_t>(ModuleBase()));
         const std::string file = ModuleFileName(pid);
         AddListRow(list, {EntryCell(k + 1), name, base, file});
-        if ((k + 1) % kRowsBetweenMessages == 0) HandlePendingMessages();
+        if ((k + 1) % kRowsBetweenMessages == 0) PauseAnswering(0);
     }
     SendMessageA(list, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(list, nullptr, TRUE);

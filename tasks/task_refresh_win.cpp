@@ -1,4 +1,4 @@
-#include "app/format.h"
+#include "base/format.h"
 #include "app/main_window.h"
 #include "proc/name_fold.h"
 #include "proc/process_api.h"

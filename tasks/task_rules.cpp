@@ -1,6 +1,6 @@
 #include "tasks/task_rules.h"
 
-#include "app/format.h"
+#include "base/format.h"
 
 std::string UpperAnsi(std::string text) {
     for (char& c : text) {
@@ -34,9 +34,8 @@ bool IsCriticalTask(const std::string& fileName, int32_t pid, const SystemFolder
     return pid == 4 || f.find("\\SYSTEM32\\") != std::string::npos || system.Hold(f);
 }
 
-bool IsUnnecessaryTask(const std::string& fileName, const std::string& name,
-                       const std::string& ownUpper, int32_t enableDetectOwnTask,
-                       const SystemFolders& system) {
+bool IsUnnecessaryTask(const std::string& fileName, const std::string& name, bool ownTask,
+                       int32_t enableDetectOwnTask, const SystemFolders& system) {
     const std::string f = UpperAnsi(fileName);
     const std::string n = UpperAnsi(name);
     if (f.empty()) return false;
@@ -49,7 +48,7 @@ bool IsUnnecessaryTask(const std::string& fileName, const std::string& name,
     if (contains("SYSTEM32\\SMSS.EXE")) checked = false;
     if (contains("WINDOWS\\EXPLORER.EXE")) checked = false;
     if (n == "SYSTEM") checked = false;
-    if (n == ownUpper && enableDetectOwnTask == 1) checked = false;
+    if (ownTask && enableDetectOwnTask == 1) checked = false;
     return checked;
 }
 

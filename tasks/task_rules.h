@@ -31,11 +31,11 @@ extern SystemFolders g_SystemFolders;
 bool IsCriticalTask(const std::string& fileName, int32_t pid, const SystemFolders& system);
 
 // Detect's judgement: a task outside the system folder is unnecessary, with the named
-// exceptions; a task in one of the system's folders never is. ownUpper is the program's own
-// task name, upper-cased.
-bool IsUnnecessaryTask(const std::string& fileName, const std::string& name,
-                       const std::string& ownUpper, int32_t enableDetectOwnTask,
-                       const SystemFolders& system);
+// exceptions; a task in one of the system's folders never is. ownTask tells whether the row is
+// the program's own task (the caller knows it by the system's name); it is spared when
+// enableDetectOwnTask is exactly 1.
+bool IsUnnecessaryTask(const std::string& fileName, const std::string& name, bool ownTask,
+                       int32_t enableDetectOwnTask, const SystemFolders& system);
 
 // The eight cells of a task list row, in column order.
 std::vector<std::string> TaskCells(const TaskRecord& record);

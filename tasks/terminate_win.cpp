@@ -1,4 +1,4 @@
-#include "app/format.h"
+#include "base/format.h"
 #include "app/main_window.h"
 #include "proc/process_api.h"
 #include "settings/session_log.h"
@@ -11,18 +11,24 @@
 
 namespace {
 
+// After freezing: time for the suspended threads to come to a stop before the process is ended.
+const DWORD kFreezeSettleMs = 50;
+// After each confirmed row: time for the ended processes to go and give back their memory before
+// the next question and the refresh.
+const DWORD kAfterTerminateMs = 250;
+
 int AskForRow(const TaskRecord& r, int previousAnswer) {
     switch (g_Settings.AskTerminate) {
-    case 4:
+    case AskNever:
         return IDYES;
-    case 2:
+    case AskCriticalOnly:
         if (!IsCriticalTask(r.FileName, r.Pid, g_SystemFolders)) return IDYES;
         return MessageBoxA(g_MainWindow,
                            ("Critical process detected!\n\nName: " + r.Name +
                             "\n\nFile: " + r.FileName + "\n\nReally kill process structure?")
                                .c_str(),
                            "Terminate Critical Process", MB_YESNOCANCEL);
-    case 1:
+    case AskEveryTime:
         return MessageBoxA(g_MainWindow, (r.Name + "\n\nKill process structure?").c_str(),
                            "Terminate Process", MB_YESNOCANCEL);
     default:
@@ -54,7 +60,7 @@ int TerminateCheckedTasks() {
             // Freezing our own threads would hang the program for good.
             if (g_Settings.EnableTaskFreeze && static_cast<DWORD>(r.Pid) != ownPid) {
                 FreezeProcess(static_cast<ProcessId>(r.Pid), r.SystemName, &frozen);
-                PauseAnswering(50);
+                PauseAnswering(kFreezeSettleMs);
             }
             std::vector<ProcessId> ended;
             TerminateByName(r.SystemName, 0, &ended);
@@ -75,7 +81,7 @@ int TerminateCheckedTasks() {
             AddLogLine("Terminated: " + r.Name);
             sum += r.MemorySize;
         }
-        PauseAnswering(250);
+        PauseAnswering(kAfterTerminateMs);
     }
 
     if (terminated) {

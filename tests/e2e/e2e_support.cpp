@@ -1,15 +1,10 @@
 #include "e2e_support.h"
 
+#include "app/control_ids.h"
+
 #include <cstdio>
 
 namespace e2e {
-
-std::string ExeFolder() {
-    char path[MAX_PATH] = {};
-    const DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string folder(path, n);
-    return folder.substr(0, folder.find_last_of('\\') + 1);
-}
 
 std::string MakeTempFolder(const std::string& prefix) {
     char temp[MAX_PATH] = {};
@@ -25,77 +20,19 @@ std::string MakeTempFolder(const std::string& prefix) {
     return {};
 }
 
-// Paths under the temp folder in the form that takes them at any length.
-static std::wstring LongForm(const std::wstring& path) {
-    return path.compare(0, 4, L"\\\\?\\") == 0 ? path : L"\\\\?\\" + path;
-}
-
-// Wide, so that folders of any name and depth go too.
-static bool RemoveTree(const std::wstring& folder) {
-    bool ok = true;
-    WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW(LongForm(folder + L"*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            const std::wstring name = found.cFileName;
-            if (name == L"." || name == L"..") continue;
-            const std::wstring path = LongForm(folder + name);
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                ok = RemoveTree(path + L"\\") && ok;
-            } else {
-                SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-                ok = DeleteFileW(path.c_str()) && ok;
-            }
-        } while (FindNextFileW(search, &found));
-        FindClose(search);
-    }
-    return RemoveDirectoryW(LongForm(folder).c_str()) && ok;
-}
-
 bool RemoveFolder(const std::string& folder) {
     if (folder.empty()) return true;
-    const std::wstring wide = driver::Widen(folder);
     // An exe that has just ended can stay locked for a moment.
-    return driver::WaitUntil([&] { return RemoveTree(wide); }, 5000);
+    return driver::WaitUntil([&] { return testsupport::RemoveTree(folder); }, 5000);
 }
 
-bool WriteTextFile(const std::wstring& path, const std::string& text) {
-    driver::Handle file(CreateFileW(LongForm(path).c_str(), GENERIC_WRITE, 0, nullptr,
-                                    CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return false;
-    DWORD written = 0;
-    return WriteFile(file.Get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
-           written == text.size();
-}
-
-bool WriteTextFile(const std::string& path, const std::string& text) {
-    return WriteTextFile(driver::Widen(path), text);
-}
-
-std::string ReadTextFile(const std::wstring& path, bool* exists) {
-    driver::Handle file(CreateFileW(LongForm(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (exists) *exists = static_cast<bool>(file);
-    std::string text;
-    if (!file) return text;
-    char buffer[4096];
-    DWORD read = 0;
-    while (ReadFile(file.Get(), buffer, sizeof buffer, &read, nullptr) && read > 0)
-        text.append(buffer, read);
-    return text;
-}
-
-std::string ReadTextFile(const std::string& path, bool* exists) {
-    return ReadTextFile(driver::Widen(path), exists);
-}
-
-std::string AnsiText(const std::wstring& text) {
-    const int size = WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    if (size <= 1) return {};
-    std::string ansi(static_cast<size_t>(size), '\0');
-    WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, &ansi[0], size, nullptr, nullptr);
-    ansi.resize(static_cast<size_t>(size) - 1);
-    return ansi;
+std::vector<std::string> SplitCrLf(const std::string& text, std::string* rest) {
+    std::vector<std::string> lines;
+    size_t start = 0;
+    for (size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2)
+        lines.push_back(text.substr(start, end - start));
+    *rest = text.substr(start);
+    return lines;
 }
 
 void MorvaneTest::SetUp() {
@@ -114,12 +51,13 @@ void MorvaneTest::MoveProgram(const std::wstring& subfolder, const std::wstring&
         size_t end = subfolder.find(L'\\', start);
         if (end == std::wstring::npos) end = subfolder.size();
         home += subfolder.substr(start, end - start) + L"\\";
-        const bool made = CreateDirectoryW(LongForm(home).c_str(), nullptr) ||
+        const bool made = CreateDirectoryW(testsupport::LongPath(home).c_str(), nullptr) ||
                           GetLastError() == ERROR_ALREADY_EXISTS;
         ASSERT_TRUE(made) << "cannot make a folder " << home.size() << " characters long";
         start = end + 1;
     }
-    ASSERT_TRUE(MoveFileW(LongForm(home_ + exe_).c_str(), LongForm(home + exeName).c_str()))
+    ASSERT_TRUE(MoveFileW(testsupport::LongPath(home_ + exe_).c_str(),
+                          testsupport::LongPath(home + exeName).c_str()))
         << "cannot move the program " << GetLastError();
     home_ = home;
     exe_ = exeName;
@@ -142,11 +80,11 @@ void MorvaneTest::TearDown() {
 }
 
 void MorvaneTest::WriteFile(const std::string& name, const std::string& text) {
-    ASSERT_TRUE(WriteTextFile(home_ + driver::Widen(name), text)) << name;
+    ASSERT_TRUE(testsupport::WriteTextFile(home_ + driver::Widen(name), text)) << name;
 }
 
 std::string MorvaneTest::ReadFile(const std::string& name, bool* exists) const {
-    return ReadTextFile(home_ + driver::Widen(name), exists);
+    return testsupport::ReadTextFile(home_ + driver::Widen(name), exists);
 }
 
 void MorvaneTest::Launch() {
@@ -160,6 +98,12 @@ void MorvaneTest::Launch() {
     ASSERT_TRUE(driver::Sync(window_)) << "the window does not answer";
 }
 
+void MorvaneTest::LaunchWith(const std::string& keys) {
+    ASSERT_NO_FATAL_FAILURE(
+        WriteFile("Morvane.ini", "[Morvane SetUp]\r\nLogInfoStyle = 32\r\n" + keys));
+    Launch();
+}
+
 DWORD MorvaneTest::CloseApp() {
     DWORD code = ~0u;
     EXPECT_TRUE(driver::CloseAndWait(window_, app_, kWaitMs, &code)) << "still running";
@@ -168,8 +112,21 @@ DWORD MorvaneTest::CloseApp() {
 
 int MorvaneTest::LogLineCount() const {
     driver::ListBoxDump dump;
-    if (!driver::DumpListBox(Control(9), &dump)) return -1;
+    if (!driver::DumpListBox(Control(LogList), &dump)) return -1;
     return static_cast<int>(dump.lines.size());
+}
+
+std::vector<std::string> MorvaneTest::LogLines(bool* read) const {
+    driver::ListBoxDump dump;
+    const bool done = driver::DumpListBox(Control(LogList), &dump);
+    if (read) *read = done;
+    return done ? dump.lines : std::vector<std::string>();
+}
+
+driver::ListViewDump MorvaneTest::Dump(int id) const {
+    driver::ListViewDump dump;
+    EXPECT_TRUE(driver::DumpListView(Control(id), &dump)) << "list " << id;
+    return dump;
 }
 
 } // namespace e2e

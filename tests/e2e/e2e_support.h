@@ -6,27 +6,23 @@
 #include <string>
 
 #include "driver.h"
+#include "win/test_support.h"
 
 namespace e2e {
 
 constexpr DWORD kWaitMs = 15000;
 
-// Folder of the running test program, with its trailing backslash. Morvane.exe and the helper
-// programs are built into the same folder.
-std::string ExeFolder();
+// Morvane.exe and the helper programs are built beside the test program.
+using testsupport::ExeFolder;
 // Creates a new, empty folder under the temp folder; returns it with its trailing backslash,
 // or empty text on failure.
 std::string MakeTempFolder(const std::string& prefix);
-// Deletes a folder and everything in it; false when something stayed.
+// Deletes a folder and everything in it, waiting a moment for files still held by a program
+// that has just ended; false when something stayed.
 bool RemoveFolder(const std::string& folder);
-// Files by ANSI or wide path, the latter of any length.
-bool WriteTextFile(const std::string& path, const std::string& text);
-bool WriteTextFile(const std::wstring& path, const std::string& text);
-// The file's bytes; `exists` tells a missing file from an empty one.
-std::string ReadTextFile(const std::string& path, bool* exists = nullptr);
-std::string ReadTextFile(const std::wstring& path, bool* exists = nullptr);
-// The ANSI text of a wide text, as the program's narrow calls see it.
-std::string AnsiText(const std::wstring& text);
+
+// Lines ended by CR LF; whatever follows the last CR LF is returned in `rest`.
+std::vector<std::string> SplitCrLf(const std::string& text, std::string* rest);
 
 // Copies Morvane.exe into a new temp folder. A test may put files (Morvane.ini) there before it
 // calls Launch, and read what the program left (Morvane.ini, Morvane.log) after CloseApp.
@@ -51,6 +47,9 @@ class MorvaneTest : public ::testing::Test {
     // Starts the copy and waits until its main window is visible (use with
     // ASSERT_NO_FATAL_FAILURE). Sets app_ and window_.
     void Launch();
+    // Writes Morvane.ini with plain log lines (LogInfoStyle 32, so that every message compares as
+    // a whole) and the given "Key = value\r\n" lines, then launches.
+    void LaunchWith(const std::string& keys = {});
     // Closes the window and waits for the end; returns the exit code (fails the test and
     // returns ~0 when the program did not end in time).
     DWORD CloseApp();
@@ -58,6 +57,10 @@ class MorvaneTest : public ::testing::Test {
     HWND Control(int id) const { return driver::ControlHandle(window_, id); }
     // Number of lines in the LogList (-1 when it cannot be read).
     int LogLineCount() const;
+    // The LogList's lines (none when it cannot be read; `read` tells).
+    std::vector<std::string> LogLines(bool* read = nullptr) const;
+    // A list view of the window; fails the test when it cannot be read.
+    driver::ListViewDump Dump(int id) const;
 
     std::string folder_;
     std::wstring home_; // the program's folder, with its trailing backslash

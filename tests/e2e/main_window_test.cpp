@@ -1,4 +1,5 @@
 // The main window and its task page, seen from outside as a user sees them.
+#include "app/control_ids.h"
 #include "e2e_support.h"
 
 #include <commctrl.h>
@@ -9,6 +10,7 @@
 
 using namespace driver;
 using e2e::MainWindowTest;
+using testsupport::EndsWith;
 
 namespace {
 
@@ -28,35 +30,35 @@ struct Expected {
 
 // The task page: every control at its place, with its class, style bits and text.
 const Expected kTaskPage[] = {
-    {1, "Static", 10, 5, 392, 44, WS_CHILD | WS_VISIBLE | SS_NOTIFY, WS_TABSTOP, WS_EX_CLIENTEDGE,
-     ""},
-    {0, "Button", 10, 55, 390, 237, WS_CHILD | WS_VISIBLE | BS_GROUPBOX | WS_GROUP, WS_TABSTOP, 0,
-     nullptr},
-    {8, "SysListView32", 18, 71, 374, 211,
+    {BannerImage, "Static", 10, 5, 392, 44, WS_CHILD | WS_VISIBLE | SS_NOTIFY, WS_TABSTOP,
+     WS_EX_CLIENTEDGE, ""},
+    {TaskFrame, "Button", 10, 55, 390, 237, WS_CHILD | WS_VISIBLE | BS_GROUPBOX | WS_GROUP,
+     WS_TABSTOP, 0, nullptr},
+    {TaskList, "SysListView32", 18, 71, 374, 211,
      WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_SHAREIMAGELISTS |
          WS_TABSTOP,
      0, WS_EX_CLIENTEDGE, ""},
-    {4, "Button", 10, 298, 62, 20, WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_GROUP, 0, 0, "Detect"},
-    {5, "Button", 75, 298, 62, 20, WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_GROUP, 0, 0, "Clear"},
-    {3, "Button", 140, 298, 62, 20, WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_GROUP, 0, 0, "Refresh"},
-    {7, "Button", 205, 298, 62, 20, WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_GROUP, 0, 0, "Setup"},
-    {6, "Button", 270, 298, 62, 20, WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_GROUP, 0, 0, "Info"},
-    {2, "Button", 335, 298, 65, 20, WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_GROUP, 0, 0,
-     "Terminate"},
+    {DetectButton, "Button", 10, 298, 62, 20, WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_GROUP, 0, 0,
+     "Detect"},
+    {ClearButton, "Button", 75, 298, 62, 20, WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_GROUP, 0, 0,
+     "Clear"},
+    {RefreshButton, "Button", 140, 298, 62, 20, WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_GROUP, 0, 0,
+     "Refresh"},
+    {SetupButton, "Button", 205, 298, 62, 20, WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_GROUP, 0, 0,
+     "Setup"},
+    {InfoButton, "Button", 270, 298, 62, 20, WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_GROUP, 0, 0,
+     "Info"},
+    {TerminateButton, "Button", 335, 298, 65, 20, WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_GROUP, 0,
+     0, "Terminate"},
     // A list box shows its scroll bars only when it needs them, and the scroll-bar style bits go
     // with them, so they are not looked for here.
-    {9, "ListBox", 10, 324, 390, 56,
+    {LogList, "ListBox", 10, 324, 390, 56,
      WS_CHILD | WS_VISIBLE | LBS_NOTIFY | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT | WS_TABSTOP |
          WS_GROUP,
      LBS_SORT, WS_EX_CLIENTEDGE, nullptr},
-    {13, "Static", 0, 384, 410, 12, WS_CHILD | WS_VISIBLE | SS_CENTER | WS_GROUP, WS_TABSTOP, 0,
-     nullptr},
+    {HomepageLine, "Static", 0, 384, 410, 12, WS_CHILD | WS_VISIBLE | SS_CENTER | WS_GROUP,
+     WS_TABSTOP, 0, nullptr},
 };
-
-bool EndsWith(const std::string& text, const std::string& tail) {
-    return text.size() >= tail.size() &&
-           text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
-}
 
 // "Active Tasks [ N ]" once the list has been filled; empty before that.
 bool IsTaskFrameCaption(const std::string& text) {
@@ -109,7 +111,9 @@ TEST_F(MainWindowTest, TaskPageControlsSitAtTheirPlacesWithTheirStylesAndTexts) 
     for (const ControlInfo& c : ListControls(window_))
         if (c.visible) ids.push_back(c.id);
     // Only the task page is built at start; its controls in the order they were created.
-    EXPECT_EQ(ids, (std::vector<int>{1, 0, 8, 4, 5, 3, 7, 6, 2, 9, 13}));
+    EXPECT_EQ(ids, (std::vector<int>{BannerImage, TaskFrame, TaskList, DetectButton, ClearButton,
+                                     RefreshButton, SetupButton, InfoButton, TerminateButton,
+                                     LogList, HomepageLine}));
 
     for (const Expected& e : kTaskPage) {
         SCOPED_TRACE("control " + std::to_string(e.id));
@@ -127,20 +131,21 @@ TEST_F(MainWindowTest, TaskPageControlsSitAtTheirPlacesWithTheirStylesAndTexts) 
             EXPECT_EQ(c.text, e.text);
         }
         EXPECT_TRUE(c.visible);
-        EXPECT_EQ(c.enabled, e.id != 13);
+        EXPECT_EQ(c.enabled, e.id != HomepageLine);
     }
 
     ControlInfo c;
-    ASSERT_TRUE(GetControl(window_, 1, &c));
+    ASSERT_TRUE(GetControl(window_, BannerImage, &c));
     EXPECT_EQ(c.style & SS_TYPEMASK, static_cast<DWORD>(SS_BITMAP)) << "a picture control";
-    for (int button : {4, 5, 3, 7, 6, 2}) {
+    for (int button :
+         {DetectButton, ClearButton, RefreshButton, SetupButton, InfoButton, TerminateButton}) {
         ASSERT_TRUE(GetControl(window_, button, &c));
         EXPECT_EQ(c.style & BS_TYPEMASK, static_cast<DWORD>(BS_PUSHBUTTON)) << button;
     }
-    ASSERT_TRUE(GetControl(window_, 0, &c));
+    ASSERT_TRUE(GetControl(window_, TaskFrame, &c));
     EXPECT_EQ(c.style & BS_TYPEMASK, static_cast<DWORD>(BS_GROUPBOX));
     EXPECT_TRUE(IsTaskFrameCaption(c.text)) << c.text;
-    ASSERT_TRUE(GetControl(window_, 13, &c));
+    ASSERT_TRUE(GetControl(window_, HomepageLine, &c));
     EXPECT_EQ(c.style & SS_TYPEMASK, static_cast<DWORD>(SS_CENTER));
     EXPECT_EQ(c.text.rfind("-= Homepage: ", 0), 0u) << c.text;
     EXPECT_TRUE(EndsWith(c.text, " =-")) << c.text;
@@ -149,7 +154,7 @@ TEST_F(MainWindowTest, TaskPageControlsSitAtTheirPlacesWithTheirStylesAndTexts) 
 
 TEST_F(MainWindowTest, TaskListHasItsListStylesAndEightColumns) {
     ListViewDump dump;
-    ASSERT_TRUE(DumpListView(Control(8), &dump));
+    ASSERT_TRUE(DumpListView(Control(TaskList), &dump));
     EXPECT_EQ(dump.extendedStyle & (LVS_EX_GRIDLINES | LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT),
               static_cast<DWORD>(LVS_EX_GRIDLINES | LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT));
     const struct {
@@ -168,25 +173,28 @@ TEST_F(MainWindowTest, TaskListHasItsListStylesAndEightColumns) {
 
 TEST_F(MainWindowTest, TabWalksTheControlsInCreationOrderAndShiftTabWalksBack) {
     // Start from the TaskList, as a click on it would leave the focus.
-    const RECT list = ClientRect(Control(8));
-    ASSERT_TRUE(MouseClick(Control(8), list.right / 2, list.bottom - 4));
-    ASSERT_TRUE(WaitUntil([&] { return FocusedWindow(window_) == Control(8); }, e2e::kWaitMs));
+    const RECT list = ClientRect(Control(TaskList));
+    ASSERT_TRUE(MouseClick(Control(TaskList), list.right / 2, list.bottom - 4));
+    ASSERT_TRUE(
+        WaitUntil([&] { return FocusedWindow(window_) == Control(TaskList); }, e2e::kWaitMs));
 
     auto focusReaches = [&](int id) {
         return WaitUntil([&] { return FocusedWindow(window_) == Control(id); }, e2e::kWaitMs);
     };
-    for (int id : {4, 5, 3, 7, 6, 2, 9, 8}) {
+    for (int id : {DetectButton, ClearButton, RefreshButton, SetupButton, InfoButton,
+                   TerminateButton, LogList, TaskList}) {
         ASSERT_TRUE(PressKey(window_, VK_TAB));
         EXPECT_TRUE(focusReaches(id)) << "Tab to " << id;
     }
-    for (int id : {9, 2, 6, 7, 3, 5, 4, 8}) {
+    for (int id : {LogList, TerminateButton, InfoButton, SetupButton, RefreshButton, ClearButton,
+                   DetectButton, TaskList}) {
         ASSERT_TRUE(PressKey(window_, VK_TAB, true));
         EXPECT_TRUE(focusReaches(id)) << "Shift+Tab to " << id;
     }
 }
 
 TEST_F(MainWindowTest, BannerShowsTheGradientAndTheWhiteTitle) {
-    HWND banner = Control(1);
+    HWND banner = Control(BannerImage);
     const RECT client = ClientRect(banner);
     ASSERT_EQ(client.right, 388);
     ASSERT_EQ(client.bottom, 40);
@@ -231,36 +239,37 @@ TEST_F(MainWindowTest, BannerShowsTheGradientAndTheWhiteTitle) {
             EXPECT_NE(shot.At(x, y), RGB(255, 255, 255)) << x << "," << y;
 
     ControlInfo homepage;
-    ASSERT_TRUE(GetControl(window_, 13, &homepage));
+    ASSERT_TRUE(GetControl(window_, HomepageLine, &homepage));
     EXPECT_FALSE(homepage.enabled);
 }
 
 TEST_F(MainWindowTest, ClicksOnTheListsAndTheBannerStartNothing) {
     const int lines = LogLineCount();
     ASSERT_GE(lines, 0);
-    const std::string frame = WindowText(Control(0));
+    const std::string frame = WindowText(Control(TaskFrame));
 
     // Double clicks too (the window class takes them): each target twice in a row.
-    const RECT banner = ClientRect(Control(1));
-    ASSERT_TRUE(MouseClick(Control(1), banner.right / 2, banner.bottom / 2));
-    ASSERT_TRUE(MouseClick(Control(1), banner.right / 2, banner.bottom / 2));
-    const RECT list = ClientRect(Control(8));
-    ASSERT_TRUE(MouseClick(Control(8), list.right / 3, list.bottom / 2));
-    ASSERT_TRUE(MouseClick(Control(8), list.right / 3, list.bottom / 2));
-    ASSERT_TRUE(MouseClick(Control(8), 8, 30)); // where a row's check box is
-    const RECT log = ClientRect(Control(9));
-    ASSERT_TRUE(MouseClick(Control(9), log.right / 2, 4));
-    ASSERT_TRUE(MouseClick(Control(9), log.right / 2, 4));
+    const RECT banner = ClientRect(Control(BannerImage));
+    ASSERT_TRUE(MouseClick(Control(BannerImage), banner.right / 2, banner.bottom / 2));
+    ASSERT_TRUE(MouseClick(Control(BannerImage), banner.right / 2, banner.bottom / 2));
+    const RECT list = ClientRect(Control(TaskList));
+    ASSERT_TRUE(MouseClick(Control(TaskList), list.right / 3, list.bottom / 2));
+    ASSERT_TRUE(MouseClick(Control(TaskList), list.right / 3, list.bottom / 2));
+    ASSERT_TRUE(MouseClick(Control(TaskList), 8, 30)); // where a row's check box is
+    const RECT log = ClientRect(Control(LogList));
+    ASSERT_TRUE(MouseClick(Control(LogList), log.right / 2, 4));
+    ASSERT_TRUE(MouseClick(Control(LogList), log.right / 2, 4));
     // Input is taken in order: once the log list has the focus, every click has arrived.
-    ASSERT_TRUE(WaitUntil([&] { return FocusedWindow(window_) == Control(9); }, e2e::kWaitMs));
+    ASSERT_TRUE(
+        WaitUntil([&] { return FocusedWindow(window_) == Control(LogList); }, e2e::kWaitMs));
     Sleep(300);
     ASSERT_TRUE(Sync(window_));
 
     EXPECT_EQ(LogLineCount(), lines);
     EXPECT_EQ(FindDialog(app_.Id()), nullptr);
-    EXPECT_EQ(WindowText(Control(0)), frame);
-    EXPECT_TRUE(IsWindowVisible(Control(8))) << "still on the task page";
-    EXPECT_EQ(WindowText(Control(2)), "Terminate");
+    EXPECT_EQ(WindowText(Control(TaskFrame)), frame);
+    EXPECT_TRUE(IsWindowVisible(Control(TaskList))) << "still on the task page";
+    EXPECT_EQ(WindowText(Control(TerminateButton)), "Terminate");
     EXPECT_TRUE(app_.Running());
 }
 

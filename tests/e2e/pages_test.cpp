@@ -1,5 +1,6 @@
 // The module page, the export page and the Setup panel, driven from outside as a user would:
 // what the lists and captions show, what is logged, and what is left in the files at the end.
+#include "app/control_ids.h"
 #include "e2e_support.h"
 #include "win/test_support.h"
 
@@ -13,38 +14,6 @@
 using namespace driver;
 
 namespace {
-
-// Control IDs of the main window (the program's own header is not linked here).
-enum : int {
-    kTaskFrame = 0,
-    kTerminate = 2,
-    kRefresh = 3,
-    kDetect = 4,
-    kClear = 5,
-    kInfo = 6,
-    kSetup = 7,
-    kTaskList = 8,
-    kLogList = 9,
-    kModuleList = 10,
-    kExportList = 11,
-    kSetupTabs = 12,
-    kAskEveryTime = 15,
-    kAskCritical = 16,
-    kAskNever = 17,
-    kStyleNumber = 19,
-    kStyleTime = 20,
-    kStyleNone = 21,
-    kTerminateCheck = 23,
-    kFreezeCheck = 24,
-    kDetectOwnCheck = 25,
-    kShowInfoCheck = 26,
-    kSaveInfoCheck = 27,
-    kRestoreCheck = 28,
-    kDllField = 30,
-    kShowButton = 31,
-    kDllBrowse = 32,
-    kStartButton = 34,
-};
 
 const DWORD kWaitMs = e2e::kWaitMs;
 const char* const kNoLine = "<no such log line>";
@@ -73,21 +42,11 @@ int CaptionCount(const std::string& caption, const std::string& name) {
     return static_cast<int>(count);
 }
 
-// Lines ended by CR LF; whatever follows the last CR LF is returned in `rest`.
-std::vector<std::string> SplitCrLf(const std::string& text, std::string* rest) {
-    std::vector<std::string> lines;
-    size_t start = 0;
-    for (size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2)
-        lines.push_back(text.substr(start, end - start));
-    *rest = text.substr(start);
-    return lines;
-}
-
 // "Key = value" lines of a settings file.
 std::map<std::string, std::string> IniValues(const std::string& text) {
     std::map<std::string, std::string> values;
     std::string rest;
-    for (const std::string& line : SplitCrLf(text, &rest)) {
+    for (const std::string& line : e2e::SplitCrLf(text, &rest)) {
         const size_t eq = line.find(" = ");
         if (eq != std::string::npos) values[line.substr(0, eq)] = line.substr(eq + 3);
     }
@@ -137,12 +96,6 @@ std::string ExpectedReport(const std::string& library, const std::vector<std::st
 
 class PagesTest : public e2e::MorvaneTest {
   protected:
-    // Plain log lines make every message comparable as a whole.
-    void LaunchWithSettings(const std::string& extraKeys = {}) {
-        WriteFile("Morvane.ini", "[Morvane SetUp]\r\nLogInfoStyle = 32\r\n" + extraKeys);
-        Launch();
-    }
-
     bool Shown(int id) const {
         HWND control = Control(id);
         return control && IsWindowVisible(control);
@@ -162,17 +115,12 @@ class PagesTest : public e2e::MorvaneTest {
         return WaitUntil([&] { return Shown(id); }, kWaitMs);
     }
 
-    std::vector<std::string> Log() const {
-        ListBoxDump dump;
-        DumpListBox(Control(kLogList), &dump);
-        return dump.lines;
-    }
     // The log line at `index` once it has been added.
     std::string LogLineAt(size_t index) const {
         std::string line = kNoLine;
         WaitUntil(
             [&] {
-                const std::vector<std::string> lines = Log();
+                const std::vector<std::string> lines = LogLines();
                 if (lines.size() <= index) return false;
                 line = lines[index];
                 return true;
@@ -181,59 +129,53 @@ class PagesTest : public e2e::MorvaneTest {
         return line;
     }
 
-    ListViewDump Dump(int id) const {
-        ListViewDump dump;
-        EXPECT_TRUE(DumpListView(Control(id), &dump)) << "list " << id;
-        return dump;
-    }
-
     // Selects the task's row and presses Info; returns the task's name as listed.
     std::string OpenModulePage(const std::string& task) {
-        const ListViewDump tasks = Dump(kTaskList);
+        const ListViewDump tasks = Dump(TaskList);
         const int row = RowNamed(tasks, 0, task);
         EXPECT_GE(row, 0) << task << " is not listed";
         if (row < 0) return {};
-        EXPECT_TRUE(SetRowSelected(Control(kTaskList), row, true));
-        EXPECT_TRUE(Click(Control(kInfo)));
-        EXPECT_TRUE(WaitShown(kModuleList)) << "no module page";
+        EXPECT_TRUE(SetRowSelected(Control(TaskList), row, true));
+        EXPECT_TRUE(Click(Control(InfoButton)));
+        EXPECT_TRUE(WaitShown(ModuleList)) << "no module page";
         const std::string name = tasks.rows[static_cast<size_t>(row)].cells[0];
-        EXPECT_TRUE(WaitUntil([&] { return CaptionCount(Text(kTaskFrame), name) >= 0; }, kWaitMs))
-            << Text(kTaskFrame);
+        EXPECT_TRUE(WaitUntil([&] { return CaptionCount(Text(TaskFrame), name) >= 0; }, kWaitMs))
+            << Text(TaskFrame);
         return name;
     }
 
     void OpenSetup() {
-        ASSERT_TRUE(Click(Control(kSetup)));
-        ASSERT_TRUE(WaitShown(kSetupTabs)) << "no Setup panel";
-        ASSERT_TRUE(WaitUntil([&] { return Text(kTaskFrame) == "Setup"; }, kWaitMs));
+        ASSERT_TRUE(Click(Control(SetupButton)));
+        ASSERT_TRUE(WaitShown(SetupTabs)) << "no Setup panel";
+        ASSERT_TRUE(WaitUntil([&] { return Text(TaskFrame) == "Setup"; }, kWaitMs));
     }
 
     // Back on the Setup panel; waits until the task list is there again.
     void LeaveSetup() {
-        ASSERT_TRUE(Click(Control(kTerminate)));
-        ASSERT_TRUE(WaitShown(kTaskList));
+        ASSERT_TRUE(Click(Control(TerminateButton)));
+        ASSERT_TRUE(WaitShown(TaskList));
         ASSERT_TRUE(Sync(window_));
     }
 
     // Picks a file in the "Select file" dialog of the DLL row's "..." button.
     void ChooseDll(const std::string& path) {
-        ASSERT_TRUE(SelectTab(Control(kSetupTabs), 1));
-        ASSERT_TRUE(WaitShown(kDllBrowse));
-        ASSERT_TRUE(PostClick(Control(kDllBrowse)));
+        ASSERT_TRUE(SelectTab(Control(SetupTabs), 1));
+        ASSERT_TRUE(WaitShown(DllBrowseButton));
+        ASSERT_TRUE(PostClick(Control(DllBrowseButton)));
         HWND dialog = WaitDialog(app_.Id(), kWaitMs);
         ASSERT_NE(dialog, nullptr) << "no file dialog";
         DialogInfo info;
         ASSERT_TRUE(ReadDialog(dialog, &info));
         EXPECT_EQ(info.title, "Select file");
         ASSERT_TRUE(AnswerFileDialog(dialog, path, true));
-        ASSERT_TRUE(WaitUntil([&] { return Enabled(kShowButton); }, kWaitMs))
+        ASSERT_TRUE(WaitUntil([&] { return Enabled(ShowButton); }, kWaitMs))
             << "Show stayed disabled";
     }
 
     // Closes the window wherever it is and checks the orderly end: exit code 0, the run's lines
     // appended to Morvane.log between the start and end lines, and a complete Morvane.ini.
     void ExpectOrderlyEnd() {
-        const std::vector<std::string> lines = Log();
+        const std::vector<std::string> lines = LogLines();
         ASSERT_FALSE(lines.empty());
         EXPECT_EQ(CloseApp(), 0u);
 
@@ -241,7 +183,7 @@ class PagesTest : public e2e::MorvaneTest {
         const std::string log = ReadFile("Morvane.log", &exists);
         ASSERT_TRUE(exists) << "no session log";
         std::string rest;
-        const std::vector<std::string> written = SplitCrLf(log, &rest);
+        const std::vector<std::string> written = e2e::SplitCrLf(log, &rest);
         EXPECT_EQ(rest, "");
         ASSERT_EQ(written.size(), lines.size() + 3) << log;
         EXPECT_TRUE(StartsWith(written[0], "[ Session-Log: ")) << written[0];
@@ -253,7 +195,7 @@ class PagesTest : public e2e::MorvaneTest {
 
         const std::string ini = ReadFile("Morvane.ini", &exists);
         ASSERT_TRUE(exists) << "no settings file";
-        const std::vector<std::string> keys = SplitCrLf(ini, &rest);
+        const std::vector<std::string> keys = e2e::SplitCrLf(ini, &rest);
         EXPECT_EQ(rest, "");
         ASSERT_EQ(keys.size(), 12u) << ini;
         EXPECT_EQ(keys[0], "[Morvane SetUp]");
@@ -262,49 +204,49 @@ class PagesTest : public e2e::MorvaneTest {
 };
 
 TEST_F(PagesTest, InfoWithoutASelectedTaskOnlyAsksForOne) {
-    ASSERT_NO_FATAL_FAILURE(LaunchWithSettings());
-    const ListViewDump tasks = Dump(kTaskList);
+    ASSERT_NO_FATAL_FAILURE(LaunchWith());
+    const ListViewDump tasks = Dump(TaskList);
     for (size_t i = 0; i < tasks.rows.size(); ++i)
         if (tasks.rows[i].selected) {
-            ASSERT_TRUE(SetRowSelected(Control(kTaskList), static_cast<int>(i), false));
+            ASSERT_TRUE(SetRowSelected(Control(TaskList), static_cast<int>(i), false));
         }
-    const std::string frame = Text(kTaskFrame);
-    const size_t before = Log().size();
+    const std::string frame = Text(TaskFrame);
+    const size_t before = LogLines().size();
 
-    ASSERT_TRUE(Click(Control(kInfo)));
+    ASSERT_TRUE(Click(Control(InfoButton)));
     EXPECT_EQ(LogLineAt(before), "Please select a task first...");
     ASSERT_TRUE(Sync(window_));
-    EXPECT_EQ(Log().size(), before + 1);
-    EXPECT_TRUE(Shown(kTaskList));
-    EXPECT_EQ(Control(kModuleList), nullptr) << "no module page was built";
-    EXPECT_EQ(Text(kTaskFrame), frame);
-    EXPECT_EQ(Text(kTerminate), "Terminate");
-    for (int id : {kRefresh, kDetect, kClear, kInfo, kSetup})
+    EXPECT_EQ(LogLines().size(), before + 1);
+    EXPECT_TRUE(Shown(TaskList));
+    EXPECT_EQ(Control(ModuleList), nullptr) << "no module page was built";
+    EXPECT_EQ(Text(TaskFrame), frame);
+    EXPECT_EQ(Text(TerminateButton), "Terminate");
+    for (int id : {RefreshButton, DetectButton, ClearButton, InfoButton, SetupButton})
         EXPECT_TRUE(Enabled(id)) << id;
 }
 
 TEST_F(PagesTest, InfoOnExplorerListsItsModulesAndBackRestoresTheTaskPage) {
-    ASSERT_NO_FATAL_FAILURE(LaunchWithSettings());
-    const ListViewDump tasksBefore = Dump(kTaskList);
-    const std::string taskFrame = Text(kTaskFrame);
-    const size_t before = Log().size();
+    ASSERT_NO_FATAL_FAILURE(LaunchWith());
+    const ListViewDump tasksBefore = Dump(TaskList);
+    const std::string taskFrame = Text(TaskFrame);
+    const size_t before = LogLines().size();
 
     const std::string name = OpenModulePage("explorer.exe");
     ASSERT_FALSE(HasFailure());
-    const int count = CaptionCount(Text(kTaskFrame), name);
+    const int count = CaptionCount(Text(TaskFrame), name);
     ASSERT_GE(count, 1);
     EXPECT_EQ(LogLineAt(before), "Traced dll's of " + name + ": " + std::to_string(count));
 
     // The page: its own list in the task list's place, Back and Info live, the rest disabled.
-    EXPECT_FALSE(Shown(kTaskList));
-    EXPECT_EQ(Text(kTerminate), "Back");
-    EXPECT_EQ(Text(kInfo), "Info");
-    EXPECT_TRUE(Enabled(kTerminate));
-    EXPECT_TRUE(Enabled(kInfo));
-    for (int id : {kRefresh, kDetect, kClear, kSetup})
+    EXPECT_FALSE(Shown(TaskList));
+    EXPECT_EQ(Text(TerminateButton), "Back");
+    EXPECT_EQ(Text(InfoButton), "Info");
+    EXPECT_TRUE(Enabled(TerminateButton));
+    EXPECT_TRUE(Enabled(InfoButton));
+    for (int id : {RefreshButton, DetectButton, ClearButton, SetupButton})
         EXPECT_FALSE(Enabled(id)) << id;
 
-    const ListViewDump modules = Dump(kModuleList);
+    const ListViewDump modules = Dump(ModuleList);
     const struct {
         const char* title;
         int width;
@@ -337,26 +279,26 @@ TEST_F(PagesTest, InfoOnExplorerListsItsModulesAndBackRestoresTheTaskPage) {
     EXPECT_GE(RowNamed(modules, 1, "kernel32.dll"), 0);
 
     // Info with no DLL chosen: a hint, and the page stays as it is.
-    const size_t lines = Log().size();
-    ASSERT_TRUE(Click(Control(kInfo)));
+    const size_t lines = LogLines().size();
+    ASSERT_TRUE(Click(Control(InfoButton)));
     EXPECT_EQ(LogLineAt(lines), "Please select a dll first...");
     ASSERT_TRUE(Sync(window_));
-    EXPECT_TRUE(Shown(kModuleList));
-    EXPECT_FALSE(Shown(kExportList));
-    EXPECT_EQ(CaptionCount(Text(kTaskFrame), name), count);
-    EXPECT_EQ(Text(kTerminate), "Back");
+    EXPECT_TRUE(Shown(ModuleList));
+    EXPECT_FALSE(Shown(ExportList));
+    EXPECT_EQ(CaptionCount(Text(TaskFrame), name), count);
+    EXPECT_EQ(Text(TerminateButton), "Back");
 
     // Back: the task list as it was, the module list hidden and empty.
-    ASSERT_TRUE(Click(Control(kTerminate)));
-    ASSERT_TRUE(WaitShown(kTaskList));
+    ASSERT_TRUE(Click(Control(TerminateButton)));
+    ASSERT_TRUE(WaitShown(TaskList));
     ASSERT_TRUE(Sync(window_));
-    EXPECT_FALSE(Shown(kModuleList));
-    EXPECT_TRUE(Dump(kModuleList).rows.empty());
-    EXPECT_EQ(Text(kTaskFrame), taskFrame);
-    EXPECT_EQ(Text(kTerminate), "Terminate");
-    for (int id : {kRefresh, kDetect, kClear, kInfo, kSetup})
+    EXPECT_FALSE(Shown(ModuleList));
+    EXPECT_TRUE(Dump(ModuleList).rows.empty());
+    EXPECT_EQ(Text(TaskFrame), taskFrame);
+    EXPECT_EQ(Text(TerminateButton), "Terminate");
+    for (int id : {RefreshButton, DetectButton, ClearButton, InfoButton, SetupButton})
         EXPECT_TRUE(Enabled(id)) << id;
-    const ListViewDump tasksAfter = Dump(kTaskList);
+    const ListViewDump tasksAfter = Dump(TaskList);
     EXPECT_EQ(Column(tasksAfter, 0), Column(tasksBefore, 0));
     const int row = RowNamed(tasksAfter, 0, name);
     ASSERT_GE(row, 0);
@@ -364,11 +306,11 @@ TEST_F(PagesTest, InfoOnExplorerListsItsModulesAndBackRestoresTheTaskPage) {
 }
 
 TEST_F(PagesTest, ExportsOfADllOnTheModulePageAreListedAndSavedAsAReport) {
-    ASSERT_NO_FATAL_FAILURE(LaunchWithSettings());
+    ASSERT_NO_FATAL_FAILURE(LaunchWith());
     const std::string task = OpenModulePage("explorer.exe");
     ASSERT_FALSE(HasFailure());
-    const std::string moduleFrame = Text(kTaskFrame);
-    const ListViewDump modules = Dump(kModuleList);
+    const std::string moduleFrame = Text(TaskFrame);
+    const ListViewDump modules = Dump(ModuleList);
     // A small library keeps the cross-process reading of the list short; every process has the
     // last one.
     int dllRow = -1;
@@ -377,21 +319,21 @@ TEST_F(PagesTest, ExportsOfADllOnTheModulePageAreListedAndSavedAsAReport) {
     ASSERT_GE(dllRow, 0);
     const std::string library = modules.rows[static_cast<size_t>(dllRow)].cells[1];
     const std::string libraryPath = modules.rows[static_cast<size_t>(dllRow)].cells[3];
-    ASSERT_TRUE(SetRowSelected(Control(kModuleList), dllRow, true));
+    ASSERT_TRUE(SetRowSelected(Control(ModuleList), dllRow, true));
 
-    size_t lines = Log().size();
-    ASSERT_TRUE(Click(Control(kInfo)));
-    ASSERT_TRUE(WaitShown(kExportList));
-    ASSERT_TRUE(WaitUntil([&] { return CaptionCount(Text(kTaskFrame), library) >= 0; }, kWaitMs))
-        << Text(kTaskFrame);
-    const int count = CaptionCount(Text(kTaskFrame), library);
+    size_t lines = LogLines().size();
+    ASSERT_TRUE(Click(Control(InfoButton)));
+    ASSERT_TRUE(WaitShown(ExportList));
+    ASSERT_TRUE(WaitUntil([&] { return CaptionCount(Text(TaskFrame), library) >= 0; }, kWaitMs))
+        << Text(TaskFrame);
+    const int count = CaptionCount(Text(TaskFrame), library);
     EXPECT_EQ(LogLineAt(lines), "Traced functions of " + library + ": " + std::to_string(count));
-    EXPECT_FALSE(Shown(kModuleList));
-    EXPECT_EQ(Text(kInfo), "Export");
-    EXPECT_TRUE(Enabled(kInfo));
-    EXPECT_EQ(Text(kTerminate), "Back");
+    EXPECT_FALSE(Shown(ModuleList));
+    EXPECT_EQ(Text(InfoButton), "Export");
+    EXPECT_TRUE(Enabled(InfoButton));
+    EXPECT_EQ(Text(TerminateButton), "Back");
 
-    const ListViewDump exports = Dump(kExportList);
+    const ListViewDump exports = Dump(ExportList);
     ASSERT_EQ(exports.columns.size(), 3u);
     EXPECT_EQ(exports.columns[0].title, "Entry");
     EXPECT_EQ(exports.columns[0].width, 40);
@@ -419,8 +361,8 @@ TEST_F(PagesTest, ExportsOfADllOnTheModulePageAreListedAndSavedAsAReport) {
 
     // Export, accepting the proposed file: named after the library, in the program's folder.
     const std::string proposed = "DLL_" + library.substr(0, library.size() - 4) + "_Functions.txt";
-    lines = Log().size();
-    ASSERT_TRUE(PostClick(Control(kInfo)));
+    lines = LogLines().size();
+    ASSERT_TRUE(PostClick(Control(InfoButton)));
     HWND dialog = WaitDialog(app_.Id(), kWaitMs);
     ASSERT_NE(dialog, nullptr) << "no save dialog";
     DialogInfo info;
@@ -436,20 +378,20 @@ TEST_F(PagesTest, ExportsOfADllOnTheModulePageAreListedAndSavedAsAReport) {
 
     // Cancelled: no file, no log line, the page stays.
     const std::vector<std::string> files = FilesIn(folder_);
-    lines = Log().size();
-    ASSERT_TRUE(PostClick(Control(kInfo)));
+    lines = LogLines().size();
+    ASSERT_TRUE(PostClick(Control(InfoButton)));
     dialog = WaitDialog(app_.Id(), kWaitMs);
     ASSERT_NE(dialog, nullptr);
     ASSERT_TRUE(AnswerFileDialog(dialog, {}, false));
     ASSERT_TRUE(Sync(window_));
-    EXPECT_EQ(Log().size(), lines);
+    EXPECT_EQ(LogLines().size(), lines);
     EXPECT_EQ(FilesIn(folder_), files);
-    EXPECT_TRUE(Shown(kExportList));
-    EXPECT_EQ(CaptionCount(Text(kTaskFrame), library), count);
+    EXPECT_TRUE(Shown(ExportList));
+    EXPECT_EQ(CaptionCount(Text(TaskFrame), library), count);
 
     // A typed name is taken as it is, and an existing file is replaced, not added to.
     WriteFile("report.lst", std::string(report.size() + 500, 'x'));
-    ASSERT_TRUE(PostClick(Control(kInfo)));
+    ASSERT_TRUE(PostClick(Control(InfoButton)));
     dialog = WaitDialog(app_.Id(), kWaitMs);
     ASSERT_NE(dialog, nullptr);
     ASSERT_TRUE(AnswerFileDialog(dialog, PathOf("report.lst"), true));
@@ -461,60 +403,60 @@ TEST_F(PagesTest, ExportsOfADllOnTheModulePageAreListedAndSavedAsAReport) {
     EXPECT_FALSE(extra) << "no extension is added";
 
     // Back to the module page as it was.
-    ASSERT_TRUE(Click(Control(kTerminate)));
-    ASSERT_TRUE(WaitShown(kModuleList));
+    ASSERT_TRUE(Click(Control(TerminateButton)));
+    ASSERT_TRUE(WaitShown(ModuleList));
     ASSERT_TRUE(Sync(window_));
-    EXPECT_FALSE(Shown(kExportList));
-    EXPECT_TRUE(Dump(kExportList).rows.empty());
-    EXPECT_EQ(Text(kTaskFrame), moduleFrame);
-    EXPECT_EQ(Text(kInfo), "Info");
-    EXPECT_EQ(Text(kTerminate), "Back");
-    EXPECT_EQ(Column(Dump(kModuleList), 1), Column(modules, 1));
+    EXPECT_FALSE(Shown(ExportList));
+    EXPECT_TRUE(Dump(ExportList).rows.empty());
+    EXPECT_EQ(Text(TaskFrame), moduleFrame);
+    EXPECT_EQ(Text(InfoButton), "Info");
+    EXPECT_EQ(Text(TerminateButton), "Back");
+    EXPECT_EQ(Column(Dump(ModuleList), 1), Column(modules, 1));
 
     // Closing on the module page ends the run in order.
     ExpectOrderlyEnd();
 }
 
 TEST_F(PagesTest, SetupShowListsTheExportsOfAChosenOrTypedDll) {
-    ASSERT_NO_FATAL_FAILURE(LaunchWithSettings());
+    ASSERT_NO_FATAL_FAILURE(LaunchWith());
     ASSERT_NO_FATAL_FAILURE(OpenSetup());
-    EXPECT_FALSE(Enabled(kShowButton));
-    EXPECT_FALSE(Enabled(kStartButton));
-    EXPECT_FALSE(Enabled(kInfo));
+    EXPECT_FALSE(Enabled(ShowButton));
+    EXPECT_FALSE(Enabled(StartButton));
+    EXPECT_FALSE(Enabled(InfoButton));
 
     const std::string system = SystemFolder();
-    ASSERT_TRUE(SelectTab(Control(kSetupTabs), 1));
-    ASSERT_TRUE(WaitShown(kDllField));
+    ASSERT_TRUE(SelectTab(Control(SetupTabs), 1));
+    ASSERT_TRUE(WaitShown(DllField));
     // Typing a path is not choosing a file.
-    ASSERT_TRUE(TypeText(Control(kDllField), system + "version.dll"));
+    ASSERT_TRUE(TypeText(Control(DllField), system + "version.dll"));
     ASSERT_TRUE(Sync(window_));
-    EXPECT_FALSE(Enabled(kShowButton));
+    EXPECT_FALSE(Enabled(ShowButton));
 
     ASSERT_NO_FATAL_FAILURE(ChooseDll(system + "version.dll"));
-    EXPECT_TRUE(SameText(Text(kDllField), system + "version.dll")) << Text(kDllField);
-    EXPECT_FALSE(Enabled(kStartButton)) << "only the row whose file was chosen";
+    EXPECT_TRUE(SameText(Text(DllField), system + "version.dll")) << Text(DllField);
+    EXPECT_FALSE(Enabled(StartButton)) << "only the row whose file was chosen";
 
     // Another DLL typed over the chosen one.
     const std::string library = "lz32.dll";
-    ASSERT_TRUE(TypeText(Control(kDllField), system + library));
-    size_t lines = Log().size();
-    ASSERT_TRUE(Click(Control(kShowButton)));
-    ASSERT_TRUE(WaitShown(kExportList));
-    ASSERT_TRUE(WaitUntil([&] { return CaptionCount(Text(kTaskFrame), library) >= 0; }, kWaitMs))
-        << Text(kTaskFrame);
-    const int count = CaptionCount(Text(kTaskFrame), library);
+    ASSERT_TRUE(TypeText(Control(DllField), system + library));
+    size_t lines = LogLines().size();
+    ASSERT_TRUE(Click(Control(ShowButton)));
+    ASSERT_TRUE(WaitShown(ExportList));
+    ASSERT_TRUE(WaitUntil([&] { return CaptionCount(Text(TaskFrame), library) >= 0; }, kWaitMs))
+        << Text(TaskFrame);
+    const int count = CaptionCount(Text(TaskFrame), library);
     EXPECT_EQ(LogLineAt(lines), "Traced functions of " + library + ": " + std::to_string(count));
-    EXPECT_FALSE(Shown(kSetupTabs));
-    EXPECT_FALSE(Shown(kDllField)) << "the Tools controls go with their tabs";
-    EXPECT_EQ(Text(kInfo), "Export");
-    EXPECT_TRUE(Enabled(kInfo));
-    EXPECT_EQ(Text(kTerminate), "Back");
-    for (int id : {kRefresh, kDetect, kClear, kSetup})
+    EXPECT_FALSE(Shown(SetupTabs));
+    EXPECT_FALSE(Shown(DllField)) << "the Tools controls go with their tabs";
+    EXPECT_EQ(Text(InfoButton), "Export");
+    EXPECT_TRUE(Enabled(InfoButton));
+    EXPECT_EQ(Text(TerminateButton), "Back");
+    for (int id : {RefreshButton, DetectButton, ClearButton, SetupButton})
         EXPECT_FALSE(Enabled(id)) << id;
 
     HMODULE own = LoadLibraryA((system + library).c_str());
     ASSERT_NE(own, nullptr);
-    const std::vector<std::string> names = Column(Dump(kExportList), 1);
+    const std::vector<std::string> names = Column(Dump(ExportList), 1);
     ASSERT_GT(count, 0);
     ASSERT_EQ(names.size(), static_cast<size_t>(count));
     for (const std::string& name : names)
@@ -522,68 +464,69 @@ TEST_F(PagesTest, SetupShowListsTheExportsOfAChosenOrTypedDll) {
     FreeLibrary(own);
 
     // Back to the Tools tab, where Info is disabled again.
-    ASSERT_TRUE(Click(Control(kTerminate)));
-    ASSERT_TRUE(WaitShown(kSetupTabs));
+    ASSERT_TRUE(Click(Control(TerminateButton)));
+    ASSERT_TRUE(WaitShown(SetupTabs));
     ASSERT_TRUE(Sync(window_));
-    EXPECT_FALSE(Shown(kExportList));
-    EXPECT_TRUE(Shown(kDllField));
-    EXPECT_EQ(Text(kTaskFrame), "Setup");
-    EXPECT_EQ(Text(kInfo), "Info");
-    EXPECT_FALSE(Enabled(kInfo));
-    EXPECT_TRUE(Enabled(kShowButton));
+    EXPECT_FALSE(Shown(ExportList));
+    EXPECT_TRUE(Shown(DllField));
+    EXPECT_EQ(Text(TaskFrame), "Setup");
+    EXPECT_EQ(Text(InfoButton), "Info");
+    EXPECT_FALSE(Enabled(InfoButton));
+    EXPECT_TRUE(Enabled(ShowButton));
     TabDump tabs;
-    ASSERT_TRUE(DumpTabs(Control(kSetupTabs), &tabs));
+    ASSERT_TRUE(DumpTabs(Control(SetupTabs), &tabs));
     EXPECT_EQ(tabs.titles, (std::vector<std::string>{"Preferences", "Tools", "About"}));
     EXPECT_EQ(tabs.current, 1);
 
     // A path that cannot be loaded: a log line, and the panel stays.
-    ASSERT_TRUE(TypeText(Control(kDllField), folder_ + "missing.dll"));
-    lines = Log().size();
-    ASSERT_TRUE(Click(Control(kShowButton)));
+    ASSERT_TRUE(TypeText(Control(DllField), folder_ + "missing.dll"));
+    lines = LogLines().size();
+    ASSERT_TRUE(Click(Control(ShowButton)));
     EXPECT_EQ(LogLineAt(lines), "Can't initialize: missing.dll");
     ASSERT_TRUE(Sync(window_));
-    EXPECT_TRUE(Shown(kSetupTabs));
-    EXPECT_FALSE(Shown(kExportList));
-    EXPECT_EQ(Text(kTaskFrame), "Setup");
-    EXPECT_FALSE(Enabled(kInfo));
+    EXPECT_TRUE(Shown(SetupTabs));
+    EXPECT_FALSE(Shown(ExportList));
+    EXPECT_EQ(Text(TaskFrame), "Setup");
+    EXPECT_FALSE(Enabled(InfoButton));
 
     // Closing on the export page ends the run in order; the chosen file's folder is kept.
-    ASSERT_TRUE(TypeText(Control(kDllField), system + "version.dll"));
-    ASSERT_TRUE(Click(Control(kShowButton)));
-    ASSERT_TRUE(WaitShown(kExportList));
+    ASSERT_TRUE(TypeText(Control(DllField), system + "version.dll"));
+    ASSERT_TRUE(Click(Control(ShowButton)));
+    ASSERT_TRUE(WaitShown(ExportList));
     ASSERT_TRUE(Sync(window_));
-    ASSERT_TRUE(WaitUntil([&] { return CaptionCount(Text(kTaskFrame), "version.dll") > 0; }));
+    ASSERT_TRUE(WaitUntil([&] { return CaptionCount(Text(TaskFrame), "version.dll") > 0; }));
     ExpectOrderlyEnd();
     EXPECT_TRUE(SameText(IniValues(ReadFile("Morvane.ini"))["CurrentDir"], system));
 }
 
 TEST_F(PagesTest, SetupChangesAppliedWithBackAreWrittenAtExit) {
-    ASSERT_NO_FATAL_FAILURE(LaunchWithSettings("AskTerminate = 2\r\nEnableTaskFreeze = 0\r\n"));
+    ASSERT_NO_FATAL_FAILURE(LaunchWith("AskTerminate = 2\r\nEnableTaskFreeze = 0\r\n"));
     ASSERT_NO_FATAL_FAILURE(OpenSetup());
     // The panel shows the settings as read.
-    EXPECT_FALSE(Checked(kAskEveryTime));
-    EXPECT_TRUE(Checked(kAskCritical));
-    EXPECT_FALSE(Checked(kAskNever));
-    EXPECT_FALSE(Checked(kStyleNumber));
-    EXPECT_FALSE(Checked(kStyleTime));
-    EXPECT_TRUE(Checked(kStyleNone));
-    for (int id : {kTerminateCheck, kDetectOwnCheck, kShowInfoCheck, kSaveInfoCheck, kRestoreCheck})
+    EXPECT_FALSE(Checked(AskEveryTimeOption));
+    EXPECT_TRUE(Checked(AskCriticalOption));
+    EXPECT_FALSE(Checked(AskNeverOption));
+    EXPECT_FALSE(Checked(StyleNumberOption));
+    EXPECT_FALSE(Checked(StyleTimeOption));
+    EXPECT_TRUE(Checked(StyleNoneOption));
+    for (int id :
+         {TaskTerminateCheck, DetectOwnTaskCheck, ShowInfoCheck, SaveInfoCheck, RestoreWindowCheck})
         EXPECT_TRUE(Checked(id)) << id;
-    EXPECT_FALSE(Checked(kFreezeCheck));
+    EXPECT_FALSE(Checked(TaskFreezeCheck));
 
-    for (int id : {kAskNever, kStyleNumber, kTerminateCheck, kFreezeCheck, kDetectOwnCheck,
-                   kSaveInfoCheck, kRestoreCheck})
+    for (int id : {AskNeverOption, StyleNumberOption, TaskTerminateCheck, TaskFreezeCheck,
+                   DetectOwnTaskCheck, SaveInfoCheck, RestoreWindowCheck})
         ASSERT_TRUE(Click(Control(id))) << id;
-    ASSERT_TRUE(WaitUntil([&] { return Checked(kAskNever) && !Checked(kRestoreCheck); }));
-    EXPECT_FALSE(Checked(kAskCritical));
-    EXPECT_FALSE(Checked(kStyleNone));
+    ASSERT_TRUE(WaitUntil([&] { return Checked(AskNeverOption) && !Checked(RestoreWindowCheck); }));
+    EXPECT_FALSE(Checked(AskCriticalOption));
+    EXPECT_FALSE(Checked(StyleNoneOption));
 
-    const size_t lines = Log().size();
+    const size_t lines = LogLines().size();
     ASSERT_NO_FATAL_FAILURE(LeaveSetup());
     // The new numbered style already prefixes the line that reports the choice.
     EXPECT_EQ(LogLineAt(lines),
               "[ " + std::to_string(lines + 1) + " ] - Message: Never ever ask (very dangerous)");
-    EXPECT_EQ(Text(kTerminate), "Terminate");
+    EXPECT_EQ(Text(TerminateButton), "Terminate");
 
     EXPECT_EQ(CloseApp(), 0u);
     const std::map<std::string, std::string> ini = IniValues(ReadFile("Morvane.ini"));
@@ -603,32 +546,32 @@ TEST_F(PagesTest, SetupChangesAppliedWithBackAreWrittenAtExit) {
 }
 
 TEST_F(PagesTest, BackWithoutChangesLogsTheMessageAndTheLogCheckBoxSizesTheWindow) {
-    ASSERT_NO_FATAL_FAILURE(LaunchWithSettings());
+    ASSERT_NO_FATAL_FAILURE(LaunchWith());
     const auto clientHeight = [&] { return ClientRect(window_).bottom; };
     ASSERT_EQ(clientHeight(), 400);
 
     ASSERT_NO_FATAL_FAILURE(OpenSetup());
-    size_t lines = Log().size();
+    size_t lines = LogLines().size();
     ASSERT_NO_FATAL_FAILURE(LeaveSetup());
     EXPECT_EQ(LogLineAt(lines), "Message: Every time a task will be terminate");
     EXPECT_EQ(clientHeight(), 400);
 
     // Without the log the window ends below the buttons; the lines are still kept.
     ASSERT_NO_FATAL_FAILURE(OpenSetup());
-    ASSERT_TRUE(Click(Control(kShowInfoCheck)));
-    lines = Log().size();
+    ASSERT_TRUE(Click(Control(ShowInfoCheck)));
+    lines = LogLines().size();
     ASSERT_NO_FATAL_FAILURE(LeaveSetup());
     EXPECT_TRUE(WaitUntil([&] { return clientHeight() == 324; })) << clientHeight();
     EXPECT_EQ(ClientRect(window_).right, 410);
     EXPECT_EQ(LogLineAt(lines), "Message: Every time a task will be terminate");
     RECT buttons = {};
-    GetWindowRect(Control(kTerminate), &buttons);
+    GetWindowRect(Control(TerminateButton), &buttons);
     MapWindowPoints(nullptr, window_, reinterpret_cast<POINT*>(&buttons), 2);
     EXPECT_LE(buttons.bottom, 324) << "the buttons stay in view";
 
     ASSERT_NO_FATAL_FAILURE(OpenSetup());
-    EXPECT_FALSE(Checked(kShowInfoCheck));
-    ASSERT_TRUE(Click(Control(kShowInfoCheck)));
+    EXPECT_FALSE(Checked(ShowInfoCheck));
+    ASSERT_TRUE(Click(Control(ShowInfoCheck)));
     ASSERT_NO_FATAL_FAILURE(LeaveSetup());
     EXPECT_TRUE(WaitUntil([&] { return clientHeight() == 400; })) << clientHeight();
 
@@ -640,11 +583,11 @@ TEST_F(PagesTest, BackWithoutChangesLogsTheMessageAndTheLogCheckBoxSizesTheWindo
 }
 
 TEST_F(PagesTest, ClosingOnTheSetupPanelEndsTheRunWithoutApplyingItsChoices) {
-    ASSERT_NO_FATAL_FAILURE(LaunchWithSettings());
+    ASSERT_NO_FATAL_FAILURE(LaunchWith());
     ASSERT_NO_FATAL_FAILURE(OpenSetup());
-    ASSERT_TRUE(Click(Control(kAskNever)));
-    ASSERT_TRUE(Click(Control(kSaveInfoCheck)));
-    ASSERT_TRUE(WaitUntil([&] { return Checked(kAskNever) && !Checked(kSaveInfoCheck); }));
+    ASSERT_TRUE(Click(Control(AskNeverOption)));
+    ASSERT_TRUE(Click(Control(SaveInfoCheck)));
+    ASSERT_TRUE(WaitUntil([&] { return Checked(AskNeverOption) && !Checked(SaveInfoCheck); }));
 
     ExpectOrderlyEnd();
     std::map<std::string, std::string> ini = IniValues(ReadFile("Morvane.ini"));
@@ -681,13 +624,13 @@ std::string CraftedDll() {
 TEST_F(PagesTest, ACraftedDllClaimingEndlessExportsLeavesTheWindowAnswering) {
     WriteFile("crafted.dll", CraftedDll());
     WriteFile("held.txt", "earlier");
-    ASSERT_NO_FATAL_FAILURE(LaunchWithSettings());
+    ASSERT_NO_FATAL_FAILURE(LaunchWith());
     ASSERT_NO_FATAL_FAILURE(OpenSetup());
     ASSERT_NO_FATAL_FAILURE(ChooseDll(PathOf("crafted.dll")));
-    const size_t lines = Log().size();
+    const size_t lines = LogLines().size();
     const DWORD start = GetTickCount();
-    ASSERT_TRUE(PostClick(Control(kShowButton)));
-    ASSERT_TRUE(WaitUntil([&] { return Text(kTaskFrame) == "crafted.dll [ 65536 ]"; }, 5000) &&
+    ASSERT_TRUE(PostClick(Control(ShowButton)));
+    ASSERT_TRUE(WaitUntil([&] { return Text(TaskFrame) == "crafted.dll [ 65536 ]"; }, 5000) &&
                 Sync(window_));
     std::printf("the window answered %lu ms after Show\n", GetTickCount() - start);
     EXPECT_LT(GetTickCount() - start, 5000u);
@@ -695,7 +638,7 @@ TEST_F(PagesTest, ACraftedDllClaimingEndlessExportsLeavesTheWindowAnswering) {
 
     Handle held(CreateFileA(PathOf("held.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                             FILE_ATTRIBUTE_NORMAL, nullptr));
-    ASSERT_TRUE(held && PostClick(Control(kInfo)));
+    ASSERT_TRUE(held && PostClick(Control(InfoButton)));
     HWND dialog = WaitDialog(app_.Id(), kWaitMs);
     ASSERT_TRUE(dialog && AnswerFileDialog(dialog, PathOf("held.txt"), true));
     EXPECT_EQ(LogLineAt(lines + 1), "Can't save: held.txt");
@@ -707,15 +650,15 @@ TEST_F(PagesTest, ACraftedDllClaimingEndlessExportsLeavesTheWindowAnswering) {
 // Timing for the record (run with --gtest_also_run_disabled_tests): kernel32's export page read
 // from outside, row by row, the way accessibility tools read lists.
 TEST_F(PagesTest, DISABLED_ExportPageReadFromOutside) {
-    ASSERT_NO_FATAL_FAILURE(LaunchWithSettings());
+    ASSERT_NO_FATAL_FAILURE(LaunchWith());
     ASSERT_NO_FATAL_FAILURE(OpenSetup());
     ASSERT_NO_FATAL_FAILURE(ChooseDll(SystemFolder() + "kernel32.dll"));
-    ASSERT_TRUE(Click(Control(kShowButton)));
-    ASSERT_TRUE(WaitUntil([&] { return CaptionCount(Text(kTaskFrame), "kernel32.dll") > 0; }));
+    ASSERT_TRUE(Click(Control(ShowButton)));
+    ASSERT_TRUE(WaitUntil([&] { return CaptionCount(Text(TaskFrame), "kernel32.dll") > 0; }));
     const DWORD start = GetTickCount();
-    const size_t rows = Dump(kExportList).rows.size();
+    const size_t rows = Dump(ExportList).rows.size();
     std::printf("%zu export rows read from outside in %lu ms\n", rows, GetTickCount() - start);
-    EXPECT_EQ(rows, static_cast<size_t>(CaptionCount(Text(kTaskFrame), "kernel32.dll")));
+    EXPECT_EQ(rows, static_cast<size_t>(CaptionCount(Text(TaskFrame), "kernel32.dll")));
 }
 
 // A copy of the DLL loader holding `count` copies of a tiny DLL, started before Morvane so that
@@ -756,29 +699,29 @@ int ItemCount(HWND list) {
 TEST_F(PagesTest, ATaskWith1100DllsListsEveryOneWhileTheWindowAnswers) {
     ManyDllTask task;
     ASSERT_TRUE(task.Start(1100)) << "the loader did not take its DLLs";
-    ASSERT_NO_FATAL_FAILURE(LaunchWithSettings());
+    ASSERT_NO_FATAL_FAILURE(LaunchWith());
     const int listedWanted = task.modules - 1;
-    const ListViewDump tasks = Dump(kTaskList);
+    const ListViewDump tasks = Dump(TaskList);
     const int row = RowNamed(tasks, 0, "mvmods.exe");
     ASSERT_GE(row, 0);
     EXPECT_EQ(tasks.rows[static_cast<size_t>(row)].cells[6], std::to_string(listedWanted))
         << "the DLL's cell counts every module";
 
-    ASSERT_TRUE(SetRowSelected(Control(kTaskList), row, true));
-    const size_t before = Log().size();
-    ASSERT_TRUE(PostClick(Control(kInfo)));
+    ASSERT_TRUE(SetRowSelected(Control(TaskList), row, true));
+    const size_t before = LogLines().size();
+    ASSERT_TRUE(PostClick(Control(InfoButton)));
     // The window answers at every look until the page holds every module.
     int listed = 0;
     for (const DWORD start = GetTickCount(); listed < listedWanted;) {
         ASSERT_TRUE(Sync(window_)) << "no answer with " << listed << " rows listed";
         ASSERT_LT(GetTickCount() - start, 120000u) << listed << " rows listed";
-        listed = ItemCount(Control(kModuleList));
+        listed = ItemCount(Control(ModuleList));
     }
     ASSERT_TRUE(Sync(window_));
 
-    EXPECT_EQ(CaptionCount(Text(kTaskFrame), "mvmods.exe"), listedWanted);
+    EXPECT_EQ(CaptionCount(Text(TaskFrame), "mvmods.exe"), listedWanted);
     EXPECT_EQ(LogLineAt(before), "Traced dll's of mvmods.exe: " + std::to_string(listedWanted));
-    const ListViewDump modules = Dump(kModuleList);
+    const ListViewDump modules = Dump(ModuleList);
     ASSERT_EQ(modules.rows.size(), static_cast<size_t>(listedWanted));
     std::map<std::string, int> ours;
     for (const ListRow& r : modules.rows)
@@ -790,8 +733,8 @@ TEST_F(PagesTest, ATaskWith1100DllsListsEveryOneWhileTheWindowAnswers) {
     EXPECT_EQ(modules.rows[999].cells[0], "100") << "numbers of four digits keep three";
     EXPECT_EQ(modules.rows[1099].cells[0], "110");
 
-    ASSERT_TRUE(Click(Control(kTerminate)));
-    ASSERT_TRUE(WaitShown(kTaskList));
+    ASSERT_TRUE(Click(Control(TerminateButton)));
+    ASSERT_TRUE(WaitShown(TaskList));
 }
 
 // Benchmark, run by hand:
@@ -800,23 +743,23 @@ TEST_F(PagesTest, ATaskWith1100DllsListsEveryOneWhileTheWindowAnswers) {
 TEST_F(PagesTest, DISABLED_ModulePageOf1100DllsFromInfoToTheLastRow) {
     ManyDllTask task;
     ASSERT_TRUE(task.Start(1100));
-    ASSERT_NO_FATAL_FAILURE(LaunchWithSettings());
-    const int row = RowNamed(Dump(kTaskList), 0, "mvmods.exe");
+    ASSERT_NO_FATAL_FAILURE(LaunchWith());
+    const int row = RowNamed(Dump(TaskList), 0, "mvmods.exe");
     ASSERT_GE(row, 0);
-    ASSERT_TRUE(SetRowSelected(Control(kTaskList), row, true));
+    ASSERT_TRUE(SetRowSelected(Control(TaskList), row, true));
     for (int visit = 0; visit < 3; ++visit) {
         LARGE_INTEGER frequency, start, end;
         QueryPerformanceFrequency(&frequency);
         QueryPerformanceCounter(&start);
-        ASSERT_TRUE(PostClick(Control(kInfo)));
-        while (ItemCount(Control(kModuleList)) < task.modules - 1)
+        ASSERT_TRUE(PostClick(Control(InfoButton)));
+        while (ItemCount(Control(ModuleList)) < task.modules - 1)
             Sleep(5);
         QueryPerformanceCounter(&end);
         std::printf("module page of %d DLLs: %.0f ms from Info to the last row\n", task.modules - 1,
                     1000.0 * double(end.QuadPart - start.QuadPart) / double(frequency.QuadPart));
         std::fflush(stdout);
-        ASSERT_TRUE(Click(Control(kTerminate)));
-        ASSERT_TRUE(WaitShown(kTaskList));
+        ASSERT_TRUE(Click(Control(TerminateButton)));
+        ASSERT_TRUE(WaitShown(TaskList));
     }
 }
 

@@ -1,6 +1,8 @@
 // Morvane.ini and Morvane.log as a user finds them beside the program: what a run reads, what it
 // leaves behind, and what it does when the files cannot be written.
+#include "app/control_ids.h"
 #include "e2e_support.h"
+#include "base/ansi_text_win.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -14,8 +16,7 @@ using namespace driver;
 
 namespace {
 
-constexpr int kRefreshButton = 3;
-constexpr int kLogList = 9;
+using testsupport::Exists;
 
 const char* const kKeys[] = {"AskTerminate",     "LogInfoStyle",        "EnableTaskTerminate",
                              "EnableTaskFreeze", "EnableDetectOwnTask", "EnableShowInfo",
@@ -25,19 +26,10 @@ const char* const kKeys[] = {"AskTerminate",     "LogInfoStyle",        "EnableT
 // The text cut at CR LF. `wellFormed` is false when a line ends otherwise (a lone CR or LF, or
 // no line end at all after the last line).
 std::vector<std::string> CrLfLines(const std::string& text, bool* wellFormed) {
-    std::vector<std::string> lines;
-    *wellFormed = true;
-    size_t pos = 0;
-    while (pos < text.size()) {
-        const size_t end = text.find("\r\n", pos);
-        if (end == std::string::npos) {
-            *wellFormed = false;
-            lines.push_back(text.substr(pos));
-            break;
-        }
-        lines.push_back(text.substr(pos, end - pos));
-        pos = end + 2;
-    }
+    std::string rest;
+    std::vector<std::string> lines = e2e::SplitCrLf(text, &rest);
+    *wellFormed = rest.empty();
+    if (!rest.empty()) lines.push_back(rest);
     for (const std::string& line : lines)
         if (line.find_first_of("\r\n") != std::string::npos) *wellFormed = false;
     return lines;
@@ -194,10 +186,6 @@ std::vector<LogBlock> ParseLogFile(const std::string& text) {
     return blocks;
 }
 
-bool Exists(const std::string& path) {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
 class SettingsLogTest : public e2e::MorvaneTest {
   protected:
     // Launch, remembering the local time just before the start.
@@ -214,16 +202,18 @@ class SettingsLogTest : public e2e::MorvaneTest {
         return code;
     }
 
+    // The log's lines; fails the test when the list cannot be read.
     std::vector<std::string> LogLines() const {
-        ListBoxDump dump;
-        EXPECT_TRUE(DumpListBox(Control(kLogList), &dump));
-        return dump.lines;
+        bool read = false;
+        std::vector<std::string> lines = MorvaneTest::LogLines(&read);
+        EXPECT_TRUE(read);
+        return lines;
     }
     // Clicks Refresh and waits for its log line.
     void Refresh() {
         const int before = LogLineCount();
         ASSERT_GE(before, 0);
-        ASSERT_TRUE(Click(Control(kRefreshButton)));
+        ASSERT_TRUE(Click(Control(RefreshButton)));
         ASSERT_TRUE(WaitUntil([&] { return LogLineCount() == before + 1; }, e2e::kWaitMs))
             << "Refresh logged nothing";
     }
@@ -448,7 +438,7 @@ TEST_F(SettingsLogTest, StyleEightNumbersTheLinesFromOne) {
         EXPECT_TRUE(IsTaskCountLine(lines[i].substr(prefix.size()))) << lines[i];
     }
     ListBoxDump dump;
-    ASSERT_TRUE(DumpListBox(Control(kLogList), &dump));
+    ASSERT_TRUE(DumpListBox(Control(LogList), &dump));
     EXPECT_EQ(dump.selected, 2) << "the newest line is selected";
     ASSERT_EQ(Stop(), 0u);
 
@@ -472,7 +462,7 @@ TEST_F(SettingsLogTest, HiddenLogListStillWritesItsLinesToTheFile) {
     EXPECT_EQ(outer.bottom - outer.top, expectedOuter.bottom - expectedOuter.top);
     // The list still exists, below the visible part of the window.
     ControlInfo log;
-    ASSERT_TRUE(GetControl(window_, kLogList, &log));
+    ASSERT_TRUE(GetControl(window_, LogList, &log));
     EXPECT_GE(log.rect.top, client.bottom);
 
     ASSERT_NO_FATAL_FAILURE(Refresh());
@@ -523,7 +513,7 @@ TEST_F(SettingsLogTest, BothFilesFollowTheProgramIntoAnyFolder) {
         ASSERT_NO_FATAL_FAILURE(MoveWindowTo(150, 110));
         ASSERT_EQ(Stop(), 0u);
 
-        auto expected = Defaults(e2e::AnsiText(home_)); // the dialogs' ANSI text of the folder
+        auto expected = Defaults(AnsiText(home_)); // the dialogs' ANSI text of the folder
         expected["AskTerminate"] = "2";
         expected["LogInfoStyle"] = "8";
         expected["WindowX"] = "150";

@@ -1,6 +1,9 @@
 // The task list and its actions (Refresh, Terminate, Detect, Clear) driven from outside, over
 // copies of the sleeper helper started under names chosen by each test.
+#include "app/control_ids.h"
 #include "e2e_support.h"
+#include "base/ansi_text_win.h"
+#include "tasks/task_rules.h"
 
 #include <psapi.h>
 
@@ -13,14 +16,6 @@ using e2e::kWaitMs;
 
 namespace {
 
-// Control IDs of the task page.
-constexpr int kTerminateButton = 2;
-constexpr int kRefreshButton = 3;
-constexpr int kDetectButton = 4;
-constexpr int kClearButton = 5;
-constexpr int kTaskList = 8;
-constexpr int kLogList = 9;
-
 // Columns of the task list.
 constexpr size_t kTaskColumn = 0;
 constexpr size_t kPidColumn = 2;
@@ -30,48 +25,21 @@ constexpr size_t kFileColumn = 7;
 // Ending a process and the walk around it can take a while on a loaded machine.
 constexpr DWORD kExitWaitMs = 30000;
 
-// Settings for exact log lines (no prefix); the test adds its own keys.
-std::string SettingsText(const std::string& keys) {
-    return "[Morvane SetUp]\r\nLogInfoStyle = 32\r\n" + keys;
-}
-
-// Upper-casing as the program's task tests do it: a-z and the bytes 0xE0 to 0xFF.
-std::string Upper(std::string text) {
-    for (char& c : text) {
-        const unsigned char b = static_cast<unsigned char>(c);
-        if ((b >= 'a' && b <= 'z') || b >= 0xE0) c = static_cast<char>(b - 0x20);
-    }
-    return text;
-}
-
-bool Contains(const std::string& text, const char* pattern) {
-    return text.find(pattern) != std::string::npos;
-}
-
 // Whether an upper-cased path lies in a folder of the system's own programs, as this test reads
 // them.
 bool InSystemFolder(const std::string& upperFile) {
     static const std::vector<std::string> folders = [] {
         std::vector<std::string> found;
         char buffer[MAX_PATH] = {};
-        if (GetSystemDirectoryA(buffer, MAX_PATH)) found.push_back(Upper(buffer) + "\\");
-        if (GetSystemWow64DirectoryA(buffer, MAX_PATH)) found.push_back(Upper(buffer) + "\\");
+        if (GetSystemDirectoryA(buffer, MAX_PATH)) found.push_back(UpperAnsi(buffer) + "\\");
+        if (GetSystemWow64DirectoryA(buffer, MAX_PATH)) found.push_back(UpperAnsi(buffer) + "\\");
         if (GetSystemWindowsDirectoryA(buffer, MAX_PATH))
-            found.push_back(Upper(buffer) + "\\SYSTEMAPPS\\");
+            found.push_back(UpperAnsi(buffer) + "\\SYSTEMAPPS\\");
         return found;
     }();
     return std::any_of(folders.begin(), folders.end(), [&](const std::string& f) {
         return upperFile.compare(0, f.size(), f) == 0;
     });
-}
-
-// Whether Detect should check a row: the rule read off the task's file and name.
-bool ShouldDetect(const std::string& file, const std::string& name, bool skipOwnTask) {
-    const std::string f = Upper(file);
-    const std::string n = Upper(name);
-    return !f.empty() && !Contains(f, "C:\\WINDOWS\\SYSTEM32") && !InSystemFolder(f) &&
-           !Contains(f, "SYSTEM32\\SMSS.EXE") && !Contains(f, "WINDOWS\\EXPLORER.EXE") &&
-           n != "SYSTEM" && !(skipOwnTask && n == "MORVANE.EXE");
 }
 
 std::vector<DWORD> SystemProcessOrder() {
@@ -81,13 +49,6 @@ std::vector<DWORD> SystemProcessOrder() {
         return {};
     ids.resize(bytes / sizeof(DWORD));
     return ids;
-}
-
-// The process's main module name once its loader has got that far (empty before).
-std::string MainModuleName(HANDLE process) {
-    char name[MAX_PATH] = {};
-    const DWORD n = GetModuleBaseNameA(process, nullptr, name, MAX_PATH);
-    return std::string(name, n);
 }
 
 std::string JoinLines(const std::vector<std::string>& lines) {
@@ -142,9 +103,11 @@ class TaskActionsTest : public e2e::MorvaneTest {
                 ADD_FAILURE() << "cannot start " << exe;
                 return started;
             }
-            HANDLE h = p.Native();
+            const DWORD id = p.Id();
             EXPECT_TRUE(WaitUntil(
-                [h, &name] { return _stricmp(MainModuleName(h).c_str(), name.c_str()) == 0; },
+                [id, &name] {
+                    return _stricmp(testsupport::ExecutableNameOf(id).c_str(), name.c_str()) == 0;
+                },
                 kWaitMs))
                 << name << " never became readable";
             copies_.push_back(std::move(p));
@@ -161,16 +124,6 @@ class TaskActionsTest : public e2e::MorvaneTest {
         return copies_[copy].WaitExit(kExitWaitMs, &code) && code == 0;
     }
 
-    void LaunchWith(const std::string& keys) {
-        WriteFile("Morvane.ini", SettingsText(keys));
-        ASSERT_NO_FATAL_FAILURE(Launch());
-    }
-
-    std::vector<std::string> LogLines() const {
-        ListBoxDump dump;
-        if (!DumpListBox(Control(kLogList), &dump)) return {};
-        return dump.lines;
-    }
     // The lines added since the log held `from` lines.
     std::vector<std::string> LogSince(size_t from) const {
         std::vector<std::string> lines = LogLines();
@@ -192,15 +145,11 @@ class TaskActionsTest : public e2e::MorvaneTest {
         return lines;
     }
 
-    ListViewDump Rows() const {
-        ListViewDump dump;
-        EXPECT_TRUE(DumpListView(Control(kTaskList), &dump)) << "the task list cannot be read";
-        return dump;
-    }
+    ListViewDump Rows() const { return Dump(TaskList); }
     // Presses Refresh and waits for its log line; the rows it left.
     ListViewDump Refresh() {
         const size_t before = LogLines().size();
-        EXPECT_TRUE(Click(Control(kRefreshButton)));
+        EXPECT_TRUE(Click(Control(RefreshButton)));
         const std::vector<std::string> added = WaitLogLine(before, "Initialized tasks: ");
         EXPECT_EQ(added.size(), 1u) << JoinLines(added);
         return Rows();
@@ -214,7 +163,7 @@ class TaskActionsTest : public e2e::MorvaneTest {
         return found;
     }
 
-    void Check(int row) { ASSERT_TRUE(SetRowChecked(Control(kTaskList), row, true)) << row; }
+    void Check(int row) { ASSERT_TRUE(SetRowChecked(Control(TaskList), row, true)) << row; }
 
     // Waits for the terminate question and checks its title and text, with Yes, No and Cancel.
     HWND ExpectQuestion(const std::string& title, const std::string& text) {
@@ -259,6 +208,40 @@ class TaskActionsTest : public e2e::MorvaneTest {
         EXPECT_EQ(added, expected) << JoinLines(added);
     }
 
+    // Detect's marks, row by row, from what the test knows of each task: Morvane's own row is
+    // checked only when `ownChecked`; rows in the system's folders, explorer and rows without a
+    // file are not; the copies started from the helper folder and the programs of the test's own
+    // build folder (this test program among them) are. A row that is none of these fails.
+    void ExpectDetected(const ListViewDump& dump, const std::vector<std::string>& added,
+                        bool ownChecked) const {
+        const std::string own = std::to_string(app_.Id());
+        const std::string started[] = {UpperAnsi(helpers_), UpperAnsi(e2e::ExeFolder())};
+        int expectedCount = 0;
+        for (size_t i = 0; i < dump.rows.size(); ++i) {
+            const ListRow& r = dump.rows[i];
+            const std::string file = UpperAnsi(r.cells[kFileColumn]);
+            SCOPED_TRACE("row " + std::to_string(i) + ": " + r.cells[kTaskColumn] + " " +
+                         r.cells[kFileColumn]);
+            bool expected = false;
+            if (r.cells[kPidColumn] == own) {
+                expected = ownChecked;
+            } else if (file.empty() || InSystemFolder(file) ||
+                       _stricmp(r.cells[kTaskColumn].c_str(), "explorer.exe") == 0) {
+                expected = false;
+            } else if (std::any_of(std::begin(started), std::end(started),
+                                   [&](const std::string& f) { return file.rfind(f, 0) == 0; })) {
+                expected = true;
+            } else {
+                ADD_FAILURE() << "a task the test did not start, outside the system's folders";
+            }
+            expectedCount += expected ? 1 : 0;
+            EXPECT_EQ(r.checked, expected);
+            EXPECT_FALSE(r.selected);
+        }
+        ASSERT_EQ(added.size(), 1u) << JoinLines(added);
+        EXPECT_EQ(added[0], "Detected unnecessary tasks: " + std::to_string(expectedCount));
+    }
+
     std::string helpers_;
     std::vector<std::string> madeFolders_;
     std::vector<Process> copies_;
@@ -291,13 +274,14 @@ TEST_F(TaskActionsTest, ThreeCopiesShareTheFirstPidAndAllEndWhenOneRowIsConfirme
     ASSERT_NE(first, 0u) << "the copies are not in the system's process list";
     for (int r : rows) {
         EXPECT_EQ(dump.rows[r].cells[kPidColumn], std::to_string(first)) << "row " << r;
-        EXPECT_EQ(Upper(dump.rows[r].cells[kFileColumn]), Upper(helpers_ + name)) << "row " << r;
+        EXPECT_EQ(UpperAnsi(dump.rows[r].cells[kFileColumn]), UpperAnsi(helpers_ + name))
+            << "row " << r;
     }
 
     const std::string size = dump.rows[rows[1]].cells[kSizeColumn];
     const size_t before = LogLines().size();
     ASSERT_NO_FATAL_FAILURE(Check(rows[1]));
-    ASSERT_TRUE(PostClick(Control(kTerminateButton)));
+    ASSERT_TRUE(PostClick(Control(TerminateButton)));
     HWND box = ExpectQuestion("Terminate Process", name + "\n\nKill process structure?");
     ASSERT_NO_FATAL_FAILURE(Answer(box, IDYES));
 
@@ -318,7 +302,7 @@ TEST_F(TaskActionsTest, AnsweringNoEndsNothingAndLogsNothing) {
     ASSERT_EQ(rows.size(), 2u);
     const size_t before = LogLines().size();
     ASSERT_NO_FATAL_FAILURE(Check(rows[0]));
-    ASSERT_TRUE(PostClick(Control(kTerminateButton)));
+    ASSERT_TRUE(PostClick(Control(TerminateButton)));
     HWND box = ExpectQuestion("Terminate Process", name + "\n\nKill process structure?");
     ASSERT_NO_FATAL_FAILURE(Answer(box, IDNO));
 
@@ -352,7 +336,7 @@ TEST_F(TaskActionsTest, CancelOnTheSecondCheckedRowEndsOnlyTheFirst) {
     const size_t before = LogLines().size();
     for (const auto& rc : checked)
         ASSERT_NO_FATAL_FAILURE(Check(rc.first));
-    ASSERT_TRUE(PostClick(Control(kTerminateButton)));
+    ASSERT_TRUE(PostClick(Control(TerminateButton)));
     HWND box = ExpectQuestion("Terminate Process", nameOf(0) + "\n\nKill process structure?");
     ASSERT_NO_FATAL_FAILURE(Answer(box, IDYES));
     box = ExpectQuestion("Terminate Process", nameOf(1) + "\n\nKill process structure?");
@@ -382,7 +366,7 @@ TEST_F(TaskActionsTest, CriticalOnlyAsksAboutSystemFolderTasks) {
     for (size_t i = 0; i < dump.rows.size() && critical < 0; ++i) {
         const ListRow& r = dump.rows[i];
         if (!r.cells[kTaskColumn].empty() &&
-            Upper(r.cells[kFileColumn]).rfind("C:\\WINDOWS\\SYSTEM32\\", 0) == 0)
+            UpperAnsi(r.cells[kFileColumn]).rfind("C:\\WINDOWS\\SYSTEM32\\", 0) == 0)
             critical = static_cast<int>(i);
     }
     ASSERT_GE(critical, 0) << "no task under C:\\windows\\system32 to ask about";
@@ -393,7 +377,7 @@ TEST_F(TaskActionsTest, CriticalOnlyAsksAboutSystemFolderTasks) {
     const size_t before = LogLines().size();
     ASSERT_NO_FATAL_FAILURE(Check(critical));
     ASSERT_NO_FATAL_FAILURE(Check(plain[0]));
-    ASSERT_TRUE(PostClick(Control(kTerminateButton)));
+    ASSERT_TRUE(PostClick(Control(TerminateButton)));
     // The system task is kept (No); the other is ended without a question.
     HWND box = ExpectQuestion("Terminate Critical Process",
                               "Critical process detected!\n\nName: " + sysName + "\n\nFile: " +
@@ -417,7 +401,7 @@ TEST_F(TaskActionsTest, NeverAskEndsTheCheckedTasksWithoutAQuestion) {
     ASSERT_EQ(rows.size(), 2u);
     const size_t before = LogLines().size();
     ASSERT_NO_FATAL_FAILURE(Check(rows[0]));
-    ASSERT_TRUE(PostClick(Control(kTerminateButton)));
+    ASSERT_TRUE(PostClick(Control(TerminateButton)));
 
     // A question would hold the walk up, so the copies ending shows none was asked.
     for (size_t c : copies)
@@ -436,7 +420,7 @@ TEST_F(TaskActionsTest, UnknownAskValueFromTheFileAsksLogsAndEndsNothing) {
     ASSERT_EQ(rows.size(), 1u);
     const size_t before = LogLines().size();
     ASSERT_NO_FATAL_FAILURE(Check(rows[0]));
-    ASSERT_TRUE(Click(Control(kTerminateButton)));
+    ASSERT_TRUE(Click(Control(TerminateButton)));
 
     ASSERT_NO_FATAL_FAILURE(ExpectNothingLoggedSince(before));
     EXPECT_TRUE(Running(copies[0]));
@@ -454,7 +438,7 @@ TEST_F(TaskActionsTest, TerminateSwitchedOffLogsEveryRowButLeavesTheCopiesRunnin
     const size_t before = LogLines().size();
     for (int r : rows)
         ASSERT_NO_FATAL_FAILURE(Check(r));
-    ASSERT_TRUE(PostClick(Control(kTerminateButton)));
+    ASSERT_TRUE(PostClick(Control(TerminateButton)));
 
     const std::vector<std::string> added = WaitLogLine(before, "Initialized tasks: ");
     ASSERT_EQ(added.size(), 5u) << JoinLines(added);
@@ -477,22 +461,6 @@ TEST_F(TaskActionsTest, TerminateSwitchedOffLogsEveryRowButLeavesTheCopiesRunnin
     EXPECT_EQ(RowsNamed(Rows(), name).size(), 3u);
 }
 
-// Detect: the rows checked are exactly those the rule picks from each row's file and name.
-void ExpectDetected(const ListViewDump& dump, const std::vector<std::string>& added,
-                    bool skipOwnTask) {
-    int expectedCount = 0;
-    for (size_t i = 0; i < dump.rows.size(); ++i) {
-        const ListRow& r = dump.rows[i];
-        const bool expected = ShouldDetect(r.cells[kFileColumn], r.cells[kTaskColumn], skipOwnTask);
-        expectedCount += expected ? 1 : 0;
-        EXPECT_EQ(r.checked, expected)
-            << "row " << i << ": " << r.cells[kTaskColumn] << " " << r.cells[kFileColumn];
-        EXPECT_FALSE(r.selected) << "row " << i;
-    }
-    ASSERT_EQ(added.size(), 1u) << JoinLines(added);
-    EXPECT_EQ(added[0], "Detected unnecessary tasks: " + std::to_string(expectedCount));
-}
-
 TEST_F(TaskActionsTest, DetectChecksTasksOutsideTheSystemFolderButNotItself) {
     const std::vector<size_t> a = StartCopies("tma-detect-a.exe", 2);
     const std::vector<size_t> b = StartCopies("tma-detect-b.exe", 1);
@@ -503,19 +471,18 @@ TEST_F(TaskActionsTest, DetectChecksTasksOutsideTheSystemFolderButNotItself) {
     const std::vector<int> own = RowsNamed(before, "Morvane.exe");
     ASSERT_EQ(own.size(), 1u);
     // A selected row loses its selection; a checked system row loses its mark.
-    ASSERT_TRUE(SetRowSelected(Control(kTaskList), own[0], true));
+    ASSERT_TRUE(SetRowSelected(Control(TaskList), own[0], true));
     for (size_t i = 0; i < before.rows.size(); ++i) {
-        if (!ShouldDetect(before.rows[i].cells[kFileColumn], before.rows[i].cells[kTaskColumn],
-                          true)) {
+        if (InSystemFolder(UpperAnsi(before.rows[i].cells[kFileColumn]))) {
             ASSERT_NO_FATAL_FAILURE(Check(static_cast<int>(i)));
             break;
         }
     }
     const size_t lines = LogLines().size();
-    ASSERT_TRUE(Click(Control(kDetectButton)));
+    ASSERT_TRUE(Click(Control(DetectButton)));
     const std::vector<std::string> added = WaitLogLine(lines, "Detected unnecessary tasks: ");
     const ListViewDump dump = Rows();
-    ASSERT_NO_FATAL_FAILURE(ExpectDetected(dump, added, true));
+    ASSERT_NO_FATAL_FAILURE(ExpectDetected(dump, added, false));
 
     // The cases the rule is there for, named.
     for (const char* helper : {"tma-detect-a.exe", "tma-detect-b.exe"})
@@ -532,10 +499,10 @@ TEST_F(TaskActionsTest, DetectChecksItsOwnTaskWhenAllowedTo) {
     ASSERT_NO_FATAL_FAILURE(LaunchWith("EnableTaskTerminate = 0\r\nEnableDetectOwnTask = 0\r\n"));
     const ListViewDump before = Refresh();
     const size_t lines = LogLines().size();
-    ASSERT_TRUE(Click(Control(kDetectButton)));
+    ASSERT_TRUE(Click(Control(DetectButton)));
     const std::vector<std::string> added = WaitLogLine(lines, "Detected unnecessary tasks: ");
     const ListViewDump dump = Rows();
-    ASSERT_NO_FATAL_FAILURE(ExpectDetected(dump, added, false));
+    ASSERT_NO_FATAL_FAILURE(ExpectDetected(dump, added, true));
     const std::vector<int> own = RowsNamed(dump, "Morvane.exe");
     ASSERT_EQ(own.size(), 1u);
     EXPECT_TRUE(dump.rows[own[0]].checked) << dump.rows[own[0]].cells[kFileColumn];
@@ -557,11 +524,11 @@ TEST_F(TaskActionsTest, ATaskInSystemAppsIsNotDetectedAndIsAskedAboutAsCritical)
     std::vector<int> rows = RowsNamed(dump, name);
     ASSERT_EQ(rows.size(), 1u);
     const std::string file = dump.rows[rows[0]].cells[kFileColumn];
-    ASSERT_EQ(Upper(file), Upper(package + name));
+    ASSERT_EQ(UpperAnsi(file), UpperAnsi(package + name));
 
     size_t before = LogLines().size();
     ASSERT_NO_FATAL_FAILURE(Check(rows[0]));
-    ASSERT_TRUE(PostClick(Control(kTerminateButton)));
+    ASSERT_TRUE(PostClick(Control(TerminateButton)));
     HWND box = ExpectQuestion("Terminate Critical Process",
                               "Critical process detected!\n\nName: " + name + "\n\nFile: " + file +
                                   "\n\nReally kill process structure?");
@@ -571,10 +538,10 @@ TEST_F(TaskActionsTest, ATaskInSystemAppsIsNotDetectedAndIsAskedAboutAsCritical)
 
     // Detect sets every mark afresh: this row's goes.
     before = LogLines().size();
-    ASSERT_TRUE(Click(Control(kDetectButton)));
+    ASSERT_TRUE(Click(Control(DetectButton)));
     const std::vector<std::string> added = WaitLogLine(before, "Detected unnecessary tasks: ");
     dump = Rows();
-    ASSERT_NO_FATAL_FAILURE(ExpectDetected(dump, added, true));
+    ASSERT_NO_FATAL_FAILURE(ExpectDetected(dump, added, false));
     rows = RowsNamed(dump, name);
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_FALSE(dump.rows[rows[0]].checked) << file;
@@ -589,7 +556,7 @@ TEST_F(TaskActionsTest, ClearCountsCheckedRowsAndTheSelectedOne) {
     ASSERT_EQ(rows.size(), 3u);
     ASSERT_NO_FATAL_FAILURE(Check(rows[0]));
     ASSERT_NO_FATAL_FAILURE(Check(rows[1]));
-    ASSERT_TRUE(SetRowSelected(Control(kTaskList), rows[2], true));
+    ASSERT_TRUE(SetRowSelected(Control(TaskList), rows[2], true));
     {
         const ListViewDump marked = Rows();
         ASSERT_TRUE(marked.rows[rows[2]].selected);
@@ -597,7 +564,7 @@ TEST_F(TaskActionsTest, ClearCountsCheckedRowsAndTheSelectedOne) {
     }
 
     size_t lines = LogLines().size();
-    ASSERT_TRUE(Click(Control(kClearButton)));
+    ASSERT_TRUE(Click(Control(ClearButton)));
     std::vector<std::string> added = WaitLogLine(lines, "Unchecked tasks: ");
     EXPECT_EQ(added, (std::vector<std::string>{"Unchecked tasks: 3"})) << JoinLines(added);
     const ListViewDump dump = Rows();
@@ -607,7 +574,7 @@ TEST_F(TaskActionsTest, ClearCountsCheckedRowsAndTheSelectedOne) {
     }
 
     lines = LogLines().size();
-    ASSERT_TRUE(Click(Control(kClearButton)));
+    ASSERT_TRUE(Click(Control(ClearButton)));
     added = WaitLogLine(lines, "Unchecked tasks: ");
     EXPECT_EQ(added, (std::vector<std::string>{"Unchecked tasks: 0"})) << JoinLines(added);
     for (size_t c : copies)
@@ -633,7 +600,7 @@ TEST_F(TaskActionsTest, ConfirmingItsOwnTaskEndsTheNamesakeAndThenItselfInOrder)
     for (int r : rows)
         if (dump.rows[r].cells[kPidColumn] == std::to_string(app_.Id())) mine = r;
     ASSERT_NO_FATAL_FAILURE(Check(mine));
-    ASSERT_TRUE(PostClick(Control(kTerminateButton)));
+    ASSERT_TRUE(PostClick(Control(TerminateButton)));
 
     EXPECT_TRUE(EndsWithCodeZero(namesake[0])) << "the other Morvane.exe still runs";
     DWORD code = ~0u;
@@ -675,15 +642,12 @@ TEST_F(TaskActionsTest, OwnRowIsKnownInADeepFolderUnderANonLatinName) {
         CopyFileW(Widen(e2e::ExeFolder() + "sleeper.exe").c_str(), lookalikePath.c_str(), TRUE));
     Process lookalike;
     ASSERT_TRUE(lookalike.Start(lookalikePath, Widen(helpers_)));
-    ASSERT_TRUE(WaitUntil([&] {
-        wchar_t name[MAX_PATH];
-        return GetModuleBaseNameW(lookalike.Native(), nullptr, name, MAX_PATH) > 0;
-    }));
+    ASSERT_TRUE(WaitUntil([&] { return !testsupport::ExecutableNameOf(lookalike.Id()).empty(); }));
     ASSERT_NO_FATAL_FAILURE(MoveProgram(DeepSubfolder(300), ownName));
     ASSERT_NO_FATAL_FAILURE(LaunchWith("AskTerminate = 4\r\nEnableTaskFreeze = 1\r\n"));
 
     size_t lines = LogLines().size();
-    ASSERT_TRUE(Click(Control(kDetectButton)));
+    ASSERT_TRUE(Click(Control(DetectButton)));
     WaitLogLine(lines, "Detected unnecessary tasks: ");
     const ListViewDump dump = Rows();
     auto rowOf = [&dump](DWORD pid) {
@@ -698,16 +662,16 @@ TEST_F(TaskActionsTest, OwnRowIsKnownInADeepFolderUnderANonLatinName) {
     EXPECT_TRUE(dump.rows[twin].checked) << dump.rows[twin].cells[kFileColumn];
 
     lines = LogLines().size();
-    ASSERT_TRUE(Click(Control(kClearButton)));
+    ASSERT_TRUE(Click(Control(ClearButton)));
     WaitLogLine(lines, "Unchecked tasks: ");
     ASSERT_NO_FATAL_FAILURE(Check(own));
-    ASSERT_TRUE(PostClick(Control(kTerminateButton)));
+    ASSERT_TRUE(PostClick(Control(TerminateButton)));
     DWORD code = ~0u;
     ASSERT_TRUE(app_.WaitExit(kExitWaitMs, &code)) << "Morvane did not end with its own task";
     EXPECT_EQ(code, 0u);
     EXPECT_TRUE(lookalike.Running());
     const std::string log = ReadFile("Morvane.log");
-    EXPECT_NE(log.find("\r\n  Terminated: " + e2e::AnsiText(ownName) + "\r\n"), std::string::npos)
+    EXPECT_NE(log.find("\r\n  Terminated: " + AnsiText(ownName) + "\r\n"), std::string::npos)
         << log;
     EXPECT_NE(log.find("\r\n[ Session-End: "), std::string::npos) << log;
 }
@@ -724,12 +688,12 @@ TEST_F(TaskActionsTest, ThreeHundredCopiesAreAllListedAndTheLastRowEndsThemAll) 
     const std::vector<int> rows = RowsNamed(dump, name);
     ASSERT_EQ(rows.size(), 300u);
     const std::string count = std::to_string(dump.rows.size());
-    EXPECT_EQ(WindowText(Control(0)), "Active Tasks [ " + count + " ]");
+    EXPECT_EQ(WindowText(Control(TaskFrame)), "Active Tasks [ " + count + " ]");
     EXPECT_EQ(LogLines().back(), "Initialized tasks: " + count);
 
     const size_t before = LogLines().size();
     ASSERT_NO_FATAL_FAILURE(Check(rows.back()));
-    ASSERT_TRUE(PostClick(Control(kTerminateButton)));
+    ASSERT_TRUE(PostClick(Control(TerminateButton)));
     for (size_t c : copies)
         EXPECT_TRUE(EndsWithCodeZero(c)) << "copy " << copies_[c].Id();
     const std::vector<std::string> added = WaitLogLine(before, "Initialized tasks: ");

@@ -21,7 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (ImageLayout layout : {ImageLayout::File, ImageLayout::Mapped}) {
         const std::vector<ExportEntry> entries = WalkExports(data, size, layout);
         Check(entries.empty() || IsPeImage(data, size, layout));
-        Check(entries.size() <= std::min(size / 4, MaxExportNames));
+        Check(entries.size() <= std::min(size / 4, kMaxExportNames));
         std::vector<std::string> names;
         for (const ExportEntry& e : entries) {
             Check(e.valid ? e.rva != 0 : (e.rva == 0 && !e.forwarded));

@@ -43,8 +43,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!Same(first, second) || x != x2 || y != y2) std::abort();
 
     // The lower-level lookups agree with the whole-file reader.
-    if (ReadIniNumber(text, SettingsGroup, "WindowX", 11) != x) std::abort();
-    if (ReadIniText(text, SettingsGroup, "CurrentDir", "C:\\Prog\\") != first.CurrentDir) {
+    if (ReadIniNumber(text, kSettingsGroup, "WindowX", 11) != x) std::abort();
+    if (ReadIniText(text, kSettingsGroup, "CurrentDir", "C:\\Prog\\") != first.CurrentDir) {
         std::abort();
     }
     return 0;

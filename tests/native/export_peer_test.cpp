@@ -6,6 +6,7 @@
 #include <map>
 #include <sstream>
 
+#include "base/format.h"
 #include "exports/export_report.h"
 #include "exports/export_walk.h"
 #include "pe_test_image.h"

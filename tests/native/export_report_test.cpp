@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "base/format.h"
 #include "exports/export_report.h"
 
 TEST(ExportReport, HeaderThenOneNamePerCrLfLine) {

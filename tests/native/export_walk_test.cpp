@@ -259,7 +259,7 @@ TEST_P(ExportFixture, FlippedBitsNeverFault) {
             const auto first = Walk(bytes, layout);
             const auto second = Walk(bytes, layout);
             ExpectSame(first, second);
-            EXPECT_LE(first.size(), std::min(bytes.size() / 4, MaxExportNames));
+            EXPECT_LE(first.size(), std::min(bytes.size() / 4, kMaxExportNames));
             if (at >= codeStart && at < codeEnd) ExpectSame(first, full);
             if (first.size() != full.size() || Names(first) != Names(full)) ++changed;
             bytes[at] ^= mask;
@@ -331,7 +331,7 @@ TEST(ExportWalk, NamesSharingOneHugeTextStayBounded) {
     const Headers h = ParseHeaders(file);
     const size_t dir = Get32(file, h.dataDirectory);
 
-    const size_t count = MaxExportNames;
+    const size_t count = kMaxExportNames;
     const size_t longName = 1u << 20;
     const size_t table = (image.size() + 15) & ~size_t(15);
     const size_t text = table + 4 * count;
@@ -391,7 +391,7 @@ TEST(ExportWalk, SectionsSharingFileBytesCannotStretchTheTable) {
 
     const auto entries = Walk(file, ImageLayout::File);
     ASSERT_GT(entries.size(), 100u);
-    EXPECT_LE(entries.size(), std::min(file.size() / 4, MaxExportNames));
+    EXPECT_LE(entries.size(), std::min(file.size() / 4, kMaxExportNames));
     EXPECT_EQ(entries.front().name, "N");
     EXPECT_EQ(entries[1].name, "N");
 }
@@ -412,8 +412,8 @@ TEST(ExportWalk, AbsurdNameCountOverAZeroFilledImageStopsAtTheOrdinalSpace) {
     for (size_t field : {0x1C, 0x20, 0x24})
         Put32(image, 0x180 + field, 0x1000);
     const auto entries = Walk(image, ImageLayout::Mapped);
-    ASSERT_EQ(entries.size(), MaxExportNames);
-    EXPECT_LE(entries.capacity(), MaxExportNames);
+    ASSERT_EQ(entries.size(), kMaxExportNames);
+    EXPECT_LE(entries.capacity(), kMaxExportNames);
     EXPECT_EQ(entries.front().name, "MZ"); // every pointer is 0: the text at the image's start
 }
 

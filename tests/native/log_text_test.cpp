@@ -27,8 +27,8 @@ TEST(SessionBlock, HeaderEntriesEndAndEmptyLine) {
     const Timestamp end = MakeTimestamp(2005, 3, 6, 14, 9, 41);
     const std::vector<std::string> entries = {
         BuildLogPrefix(16, 0, MakeTimestamp(2005, 3, 6, 14, 7, 10)) + "Initialized tasks: 42"};
-    EXPECT_EQ(FormatSessionBlock(FormatTimestamp(SessionHeaderMask, start), entries,
-                                 FormatTimestamp(SessionEndMask, end)),
+    EXPECT_EQ(FormatSessionBlock(FormatTimestamp(kSessionHeaderMask, start), entries,
+                                 FormatTimestamp(kSessionEndMask, end)),
               "[ Session-Log: 06-03-2005 / 14:07:09 ]\r\n"
               "  [ 14:07:10 ] - Initialized tasks: 42\r\n"
               "[ Session-End: 06-03-2005 / 14:09:41 ]\r\n"

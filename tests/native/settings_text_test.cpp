@@ -157,7 +157,7 @@ TEST(SettingsGroupRule, MissingEmptyOrGarbageKeepsDefaults) {
     for (char& c : garbage)
         c = static_cast<char>(rng());
     // The rules still apply to garbage; with the group spelt out nowhere nothing can change.
-    ASSERT_EQ(FindIniGroup(garbage, SettingsGroup), std::string::npos);
+    ASSERT_EQ(FindIniGroup(garbage, kSettingsGroup), std::string::npos);
     ExpectDefaults(Parse(garbage));
 }
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "proc/name_fold.h"
 #include "tasks/task_rules.h"
 
 namespace {
@@ -25,29 +26,30 @@ TEST(IsCriticalTask, System32FolderOrKernelProcess) {
 }
 
 TEST(IsUnnecessaryTask, SystemFolderAndNamedExceptions) {
-    const std::string own = "MORVANE.EXE";
-    EXPECT_FALSE(
-        IsUnnecessaryTask("c:\\windows\\system32\\svchost.exe", "svchost.exe", own, 1, kNoFolders));
+    EXPECT_FALSE(IsUnnecessaryTask("c:\\windows\\system32\\svchost.exe", "svchost.exe", false, 1,
+                                   kNoFolders));
     EXPECT_TRUE(
-        IsUnnecessaryTask("C:\\Program Files\\Editor\\edit.exe", "edit.exe", own, 1, kNoFolders));
-    EXPECT_TRUE(IsUnnecessaryTask("D:\\Tools\\x.exe", "x.exe", own, 1, kNoFolders));
+        IsUnnecessaryTask("C:\\Program Files\\Editor\\edit.exe", "edit.exe", false, 1, kNoFolders));
+    EXPECT_TRUE(IsUnnecessaryTask("D:\\Tools\\x.exe", "x.exe", false, 1, kNoFolders));
     EXPECT_FALSE(
-        IsUnnecessaryTask("\\SystemRoot\\System32\\smss.exe", "smss.exe", own, 1, kNoFolders));
+        IsUnnecessaryTask("\\SystemRoot\\System32\\smss.exe", "smss.exe", false, 1, kNoFolders));
     EXPECT_FALSE(
-        IsUnnecessaryTask("C:\\WINDOWS\\explorer.exe", "explorer.exe", own, 1, kNoFolders));
-    EXPECT_TRUE(IsUnnecessaryTask("C:\\WINDOWS\\notepad.exe", "notepad.exe", own, 1, kNoFolders));
-    EXPECT_FALSE(IsUnnecessaryTask("D:\\kernel\\ntos.exe", "System", own, 1, kNoFolders));
-    EXPECT_FALSE(IsUnnecessaryTask("D:\\kernel\\ntos.exe", "SYSTEM", own, 1, kNoFolders));
-    EXPECT_FALSE(IsUnnecessaryTask("", "ghost.exe", own, 1, kNoFolders));
+        IsUnnecessaryTask("C:\\WINDOWS\\explorer.exe", "explorer.exe", false, 1, kNoFolders));
+    EXPECT_TRUE(IsUnnecessaryTask("C:\\WINDOWS\\notepad.exe", "notepad.exe", false, 1, kNoFolders));
+    EXPECT_FALSE(IsUnnecessaryTask("D:\\kernel\\ntos.exe", "System", false, 1, kNoFolders));
+    EXPECT_FALSE(IsUnnecessaryTask("D:\\kernel\\ntos.exe", "SYSTEM", false, 1, kNoFolders));
+    EXPECT_FALSE(IsUnnecessaryTask("", "ghost.exe", false, 1, kNoFolders));
 }
 
 TEST(IsUnnecessaryTask, OwnTaskOnlyWhenTheFlagIsExactlyOne) {
-    const std::string own = "MORVANE.EXE";
+    const bool own = true;
     EXPECT_FALSE(IsUnnecessaryTask("D:\\Tools\\Morvane.exe", "Morvane.exe", own, 1, kNoFolders));
     EXPECT_TRUE(IsUnnecessaryTask("D:\\Tools\\Morvane.exe", "morvane.exe", own, 0, kNoFolders));
     EXPECT_TRUE(IsUnnecessaryTask("D:\\Tools\\Morvane.exe", "Morvane.exe", own, 2, kNoFolders));
-    // A program file with two dots is never recognised as the own task.
-    EXPECT_TRUE(IsUnnecessaryTask("D:\\my.tool.exe", "my.tool.exe", "MY.EXE", 1, kNoFolders));
+    // A program file with two dots is never recognised as the own task: Detect knows the own
+    // task by the name up to the first dot, then ".exe".
+    EXPECT_EQ(ProgramNameFromPath(std::string("D:\\my.tool.exe")) + ".exe", "my.exe");
+    EXPECT_TRUE(IsUnnecessaryTask("D:\\my.tool.exe", "my.tool.exe", false, 1, kNoFolders));
     // The own task inside the system folder stays unchecked either way.
     EXPECT_FALSE(
         IsUnnecessaryTask("C:\\windows\\system32\\morvane.exe", "morvane.exe", own, 0, kNoFolders));
@@ -76,8 +78,7 @@ TEST(SystemFolders, DetectAndCriticalWithTheSystemsOwnFolders) {
         {"", "ghost.exe", false, false},
     };
     for (const Row& r : table) {
-        EXPECT_EQ(IsUnnecessaryTask(r.file, r.name, "MORVANE.EXE", 1, folders), r.detected)
-            << r.file;
+        EXPECT_EQ(IsUnnecessaryTask(r.file, r.name, false, 1, folders), r.detected) << r.file;
         EXPECT_EQ(IsCriticalTask(r.file, 9, folders), r.critical) << r.file;
     }
 }

@@ -2,6 +2,7 @@
 
 #include "app/main_window.h"
 #include "settings/settings.h"
+#include "settings/settings_file.h"
 
 #include <commctrl.h>
 

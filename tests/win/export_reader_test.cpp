@@ -7,23 +7,16 @@
 #include <cstring>
 
 #include "exports/export_reader.h"
+#include "win/test_support.h"
 
 namespace {
 
-std::string ExeFolder() {
-    char path[MAX_PATH];
-    const DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string s(path, n);
-    return s.substr(0, s.rfind('\\') + 1);
-}
+using testsupport::ExeFolder;
+using testsupport::Exists;
 
 // The MinGW-built fixtures of the build tree, beside bin\.
 std::string FixturePath(const char* name) {
     return ExeFolder() + "..\\fixtures\\" + name;
-}
-
-bool Exists(const std::string& path) {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 std::vector<std::string> Names(const std::vector<ExportEntry>& entries) {

@@ -16,39 +16,20 @@
 #include "settings/settings_file.h"
 #include "settings/settings_text.h"
 #include "settings/time_format.h"
+#include "win/test_support.h"
 
 namespace {
+
+using testsupport::Exists;
+using testsupport::ReadTextFile;
 
 // The long-path form of a test path, which lies under the ASCII temp folder.
 std::wstring Long(const std::string& path) {
     return L"\\\\?\\" + std::wstring(path.begin(), path.end());
 }
 
-std::string ReadFileBytes(const std::wstring& path) {
-    std::string text;
-    FILE* f = _wfopen(path.c_str(), L"rb");
-    if (f == nullptr) return text;
-    char buf[4096];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0)
-        text.append(buf, n);
-    std::fclose(f);
-    return text;
-}
-
-std::string ReadFileBytes(const std::string& path) {
-    return ReadFileBytes(Long(path));
-}
-
 void WriteFileBytes(const std::string& path, const std::string& bytes) {
-    FILE* f = std::fopen(path.c_str(), "wb");
-    ASSERT_NE(f, nullptr) << path;
-    std::fwrite(bytes.data(), 1, bytes.size(), f);
-    std::fclose(f);
-}
-
-bool Exists(const std::string& path) {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    ASSERT_TRUE(testsupport::WriteTextFile(path, bytes)) << path;
 }
 
 // Names in a folder given in the long-path form, sorted.
@@ -66,20 +47,6 @@ std::vector<std::wstring> Entries(const std::wstring& dir) {
     return names;
 }
 
-void RemoveTree(const std::wstring& dir) {
-    for (const std::wstring& name : Entries(dir)) {
-        const std::wstring path = dir + L"\\" + name;
-        const DWORD attributes = GetFileAttributesW(path.c_str());
-        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-            RemoveTree(path);
-        } else {
-            SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-            DeleteFileW(path.c_str());
-        }
-    }
-    RemoveDirectoryW(dir.c_str());
-}
-
 LRESULT CALLBACK TestWindowProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
     return DefWindowProcA(w, msg, wp, lp);
 }
@@ -92,7 +59,7 @@ class SettingsFileTest : public testing::Test {
         ASSERT_GT(GetTempPathA(MAX_PATH, temp), 0u);
         folder_ = std::string(temp) + "morvane-settings-" + std::to_string(GetCurrentProcessId()) +
                   "-" + std::to_string(counter_++);
-        RemoveTree(Long(folder_));
+        testsupport::RemoveTree(Long(folder_));
         ASSERT_TRUE(CreateDirectoryA(folder_.c_str(), nullptr));
         folder_ += "\\";
         savedBase_ = SettingsBasePath;
@@ -121,7 +88,7 @@ class SettingsFileTest : public testing::Test {
         g_MainWindow = savedWindow_;
         if (window_ != nullptr) DestroyWindow(window_);
         SettingsBasePath = savedBase_;
-        RemoveTree(Long(folder_.substr(0, folder_.size() - 1)));
+        testsupport::RemoveTree(Long(folder_));
     }
 
     HWND savedWindow_ = nullptr;
@@ -179,8 +146,8 @@ TEST(ProgramPathsWin, FolderOfTheRunningExe) {
 
 TEST_F(SettingsFileTest, SaveWritesExactBytesAndLeavesNoTemporaryFile) {
     MoveTo(120, 80);
-    SaveSettings();
-    EXPECT_EQ(ReadFileBytes(IniPath()), ExpectedDefaultFile(folder_, 120, 80));
+    SaveSettings(window_);
+    EXPECT_EQ(ReadTextFile(IniPath()), ExpectedDefaultFile(folder_, 120, 80));
     EXPECT_FALSE(Exists(OwnTemporary()));
 }
 
@@ -190,11 +157,11 @@ TEST_F(SettingsFileTest, SaveReplacesALongerOldFileEntirely) {
     g_Settings.EnableShowInfo = 0;
     g_Settings.CurrentDir = "D:\\Data\\";
     MoveTo(-20, 7);
-    SaveSettings();
+    SaveSettings(window_);
     std::string expected = ExpectedDefaultFile("D:\\Data\\", -20, 7);
     expected.replace(expected.find("AskTerminate = 1"), 16, "AskTerminate = 4");
     expected.replace(expected.find("EnableShowInfo = 1"), 18, "EnableShowInfo = 0");
-    EXPECT_EQ(ReadFileBytes(IniPath()), expected);
+    EXPECT_EQ(ReadTextFile(IniPath()), expected);
 }
 
 TEST_F(SettingsFileTest, FailedSaveLeavesTheOldFileIntact) {
@@ -208,10 +175,10 @@ TEST_F(SettingsFileTest, FailedSaveLeavesTheOldFileIntact) {
             OwnTemporary().insert(OwnTemporary().size() - 4, "-" + std::to_string(i));
         ASSERT_TRUE(CreateDirectoryA(next.c_str(), nullptr));
     }
-    SaveSettings();
-    EXPECT_EQ(ReadFileBytes(IniPath()), old);
+    SaveSettings(window_);
+    EXPECT_EQ(ReadTextFile(IniPath()), old);
     EXPECT_FALSE(ReplaceFileContent(IniPath(), "new"));
-    EXPECT_EQ(ReadFileBytes(IniPath()), old);
+    EXPECT_EQ(ReadTextFile(IniPath()), old);
 }
 
 TEST_F(SettingsFileTest, OldFileThatCannotBeReplacedStaysAndTheTemporaryGoes) {
@@ -221,15 +188,15 @@ TEST_F(SettingsFileTest, OldFileThatCannotBeReplacedStaysAndTheTemporaryGoes) {
     HANDLE holder = CreateFileA(IniPath().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(holder, INVALID_HANDLE_VALUE);
-    SaveSettings();
+    SaveSettings(window_);
     CloseHandle(holder);
-    EXPECT_EQ(ReadFileBytes(IniPath()), old);
+    EXPECT_EQ(ReadTextFile(IniPath()), old);
     EXPECT_FALSE(Exists(OwnTemporary()));
 }
 
 TEST_F(SettingsFileTest, SaveIntoAMissingFolderCreatesNothing) {
     UseBase(folder_ + "missing\\Morvane");
-    SaveSettings();
+    SaveSettings(window_);
     EXPECT_FALSE(Exists(folder_ + "missing"));
     EXPECT_FALSE(Exists(IniPath()));
 }
@@ -246,13 +213,13 @@ TEST_F(SettingsFileTest, BothFilesAreKeptWhateverTheLengthOfTheirPath) {
         ASSERT_TRUE(CreateDirectoryW(Long(folder).c_str(), nullptr)) << length;
         UseBase(folder + "\\Morvane");
         g_Settings.AskTerminate = 4;
-        SaveSettings();
+        SaveSettings(window_);
         g_Settings.AskTerminate = 1;
-        LoadSettings();
+        LoadSettings(window_);
         EXPECT_EQ(g_Settings.AskTerminate, 4) << "settings file of " << length << " characters";
         SessionHeader = "H";
         WriteSessionLog();
-        EXPECT_EQ(ReadFileBytes(LogPath()).substr(0, 3), "H\r\n") << length;
+        EXPECT_EQ(ReadTextFile(LogPath()).substr(0, 3), "H\r\n") << length;
         EXPECT_EQ(Entries(Long(folder)),
                   (std::vector<std::wstring>{L"Morvane.ini", L"Morvane.log"}))
             << "nothing else is left at " << length;
@@ -266,24 +233,24 @@ TEST_F(SettingsFileTest, MinimisedWindowSavesItsRestoredPosition) {
     RECT placeholder{};
     GetWindowRect(window_, &placeholder);
     ASSERT_FALSE(placeholder.left == 210 && placeholder.top == 150); // else this proves nothing
-    SaveSettings();
-    const std::string text = ReadFileBytes(IniPath());
-    EXPECT_EQ(ReadIniNumber(text, SettingsGroup, "WindowX", 12345), 210);
-    EXPECT_EQ(ReadIniNumber(text, SettingsGroup, "WindowY", 12345), 150);
+    SaveSettings(window_);
+    const std::string text = ReadTextFile(IniPath());
+    EXPECT_EQ(ReadIniNumber(text, kSettingsGroup, "WindowX", 12345), 210);
+    EXPECT_EQ(ReadIniNumber(text, kSettingsGroup, "WindowY", 12345), 150);
     ShowWindow(window_, SW_HIDE);
 }
 
 TEST_F(SettingsFileTest, LoadMovesTheWindowOnlyWhenAskedAndOnScreen) {
     MoveTo(100, 100);
     WriteFileBytes(IniPath(), "[Morvane SetUp]\r\nWindowX = 40\r\nWindowY = 30\r\n");
-    LoadSettings();
+    LoadSettings(window_);
     EXPECT_EQ(Position().x, 40);
     EXPECT_EQ(Position().y, 30);
 
     MoveTo(100, 100);
     WriteFileBytes(IniPath(), "[Morvane SetUp]\r\nEnableRestoreWindow = 0\r\nWindowX = 40\r\n"
                               "WindowY = 30\r\nAskTerminate = 2\r\n");
-    LoadSettings();
+    LoadSettings(window_);
     EXPECT_EQ(Position().x, 100);
     EXPECT_EQ(Position().y, 100);
     EXPECT_EQ(g_Settings.AskTerminate, 2);
@@ -298,7 +265,7 @@ TEST_F(SettingsFileTest, PositionOffEveryMonitorIsNotApplied) {
                             "WindowX = -2147483648\r\nWindowY = 10\r\n"}) {
         MoveTo(100, 100);
         WriteFileBytes(IniPath(), std::string("[Morvane SetUp]\r\nLogInfoStyle = 8\r\n") + pos);
-        LoadSettings();
+        LoadSettings(window_);
         EXPECT_EQ(Position().x, 100) << pos;
         EXPECT_EQ(Position().y, 100) << pos;
         EXPECT_EQ(g_Settings.LogInfoStyle, 8) << pos; // the rest of the file still counts
@@ -306,25 +273,25 @@ TEST_F(SettingsFileTest, PositionOffEveryMonitorIsNotApplied) {
     // Partly on screen is still on a monitor.
     MoveTo(100, 100);
     WriteFileBytes(IniPath(), "[Morvane SetUp]\r\nWindowX = -200\r\nWindowY = 5\r\n");
-    LoadSettings();
+    LoadSettings(window_);
     EXPECT_EQ(Position().x, -200);
     // Just past the right edge of the screen lies on none.
     MoveTo(100, 100);
     WriteFileBytes(IniPath(), "[Morvane SetUp]\r\nWindowX = " + std::to_string(screenRight + 5) +
                                   "\r\nWindowY = 5\r\n");
-    LoadSettings();
+    LoadSettings(window_);
     EXPECT_EQ(Position().x, 100);
 }
 
 TEST_F(SettingsFileTest, MissingOrUnreadableFileKeepsDefaultsAndPlace) {
     MoveTo(100, 100);
-    LoadSettings();
+    LoadSettings(window_);
     EXPECT_EQ(Position().x, 100);
     EXPECT_EQ(g_Settings.AskTerminate, 1);
     EXPECT_EQ(g_Settings.CurrentDir, folder_);
     // A folder where the file should be cannot be read as one.
     ASSERT_TRUE(CreateDirectoryA(IniPath().c_str(), nullptr));
-    LoadSettings();
+    LoadSettings(window_);
     EXPECT_EQ(g_Settings.AskTerminate, 1);
     EXPECT_EQ(Position().x, 100);
 }
@@ -332,14 +299,14 @@ TEST_F(SettingsFileTest, MissingOrUnreadableFileKeepsDefaultsAndPlace) {
 TEST_F(SettingsFileTest, LoadWithoutWindowPositionKeepsThePlaceAndRoundTrips) {
     MoveTo(77, 66);
     WriteFileBytes(IniPath(), "[MORVANE SETUP]\nCurrentDir = E:\\x y\\  \nLogInfoStyle=32");
-    LoadSettings();
+    LoadSettings(window_);
     EXPECT_EQ(Position().x, 77);
     EXPECT_EQ(Position().y, 66);
     EXPECT_EQ(g_Settings.CurrentDir, "E:\\x y\\  ");
-    SaveSettings();
+    SaveSettings(window_);
     std::string expected = ExpectedDefaultFile("E:\\x y\\  ", 77, 66);
     expected.replace(expected.find("LogInfoStyle = 16"), 17, "LogInfoStyle = 32");
-    EXPECT_EQ(ReadFileBytes(IniPath()), expected);
+    EXPECT_EQ(ReadTextFile(IniPath()), expected);
 }
 
 // Timing for the record; run with --gtest_also_run_disabled_tests.
@@ -352,7 +319,7 @@ TEST_F(SettingsFileTest, DISABLED_BenchmarkLoadOfAOneMegabyteFile) {
     const int rounds = 10;
     const auto start = std::chrono::steady_clock::now();
     for (int i = 0; i < rounds; ++i)
-        LoadSettings();
+        LoadSettings(window_);
     const double ms =
         std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
     EXPECT_EQ(g_Settings.AskTerminate, 4);
@@ -423,18 +390,18 @@ TEST_F(SettingsFileTest, SessionBlockIsAppendedAfterExistingText) {
     WriteSessionLog();
     const Timestamp after = NowTimestamp();
 
-    const std::string text = ReadFileBytes(LogPath());
+    const std::string text = ReadTextFile(LogPath());
     const std::string head = "older block without line end" + header +
                              "\r\n  Initialized tasks: 3\r\n  Terminated: x.exe\r\n";
     ASSERT_EQ(text.substr(0, head.size()), head);
     const std::string tail = text.substr(head.size());
-    EXPECT_TRUE(tail == FormatTimestamp(SessionEndMask, before) + "\r\n\r\n" ||
-                tail == FormatTimestamp(SessionEndMask, after) + "\r\n\r\n")
+    EXPECT_TRUE(tail == FormatTimestamp(kSessionEndMask, before) + "\r\n\r\n" ||
+                tail == FormatTimestamp(kSessionEndMask, after) + "\r\n\r\n")
         << tail;
 
     // A second run only adds.
     WriteSessionLog();
-    const std::string twice = ReadFileBytes(LogPath());
+    const std::string twice = ReadTextFile(LogPath());
     EXPECT_EQ(twice.substr(0, text.size()), text);
     EXPECT_EQ(twice.substr(text.size(), head.size() - 28), head.substr(28));
 }
@@ -442,7 +409,7 @@ TEST_F(SettingsFileTest, SessionBlockIsAppendedAfterExistingText) {
 TEST_F(SettingsFileTest, EmptyRunStillWritesHeaderEndAndEmptyLine) {
     SessionHeader = "H";
     WriteSessionLog();
-    const std::string text = ReadFileBytes(LogPath());
+    const std::string text = ReadTextFile(LogPath());
     ASSERT_GE(text.size(), 7u);
     EXPECT_EQ(text.substr(0, 3), "H\r\n");
     EXPECT_EQ(text.substr(3, 15), "[ Session-End: ");
@@ -458,7 +425,7 @@ TEST_F(SettingsFileTest, SessionLogSharesReadingWithOthers) {
     SessionHeader = "H";
     WriteSessionLog();
     CloseHandle(reader);
-    EXPECT_EQ(ReadFileBytes(LogPath()).substr(0, 4), "xH\r\n");
+    EXPECT_EQ(ReadTextFile(LogPath()).substr(0, 4), "xH\r\n");
 }
 
 TEST_F(SettingsFileTest, SessionLogThatCannotBeOpenedIsLeftAlone) {
@@ -470,7 +437,7 @@ TEST_F(SettingsFileTest, SessionLogThatCannotBeOpenedIsLeftAlone) {
     SessionHeader = "H";
     WriteSessionLog();
     CloseHandle(locker);
-    EXPECT_EQ(ReadFileBytes(LogPath()), "locked");
+    EXPECT_EQ(ReadTextFile(LogPath()), "locked");
 
     // A folder that does not exist: no file is made anywhere.
     UseBase(folder_ + "missing\\Morvane");

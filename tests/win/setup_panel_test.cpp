@@ -3,32 +3,26 @@
 #include <gtest/gtest.h>
 
 #include "app/main_window.h"
+#include "app/setup_layout.h"
 #include "app/setup_panel.h"
 #include "proc/process_api.h"
 #include "settings/settings.h"
 #include "win/app_fixture.h"
 #include "win/page_driving.h"
+#include "win/test_support.h"
 
 #include <commctrl.h>
 
 #include <cstdio>
+#include <functional>
 #include <thread>
 
 namespace {
 
-const int kPanelIds[] = {14, 15, 16, 17, 18, 19, 20, 21, 22, 23, 24, 25,
-                         26, 27, 28, 29, 33, 34, 35, 30, 31, 32, 36, 37};
+using testsupport::EndsWith;
+using testsupport::ExeFolder;
+
 const int kTaskButtons[] = {SetupButton, RefreshButton, DetectButton, ClearButton, InfoButton};
-
-int PageOf(int id) {
-    if (id <= 28) return 0;
-    return id <= 35 ? 1 : 2;
-}
-
-bool EndsWith(const std::string& text, const std::string& tail) {
-    return text.size() >= tail.size() &&
-           text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
-}
 
 bool IsChecked(int id) {
     return SendMessageA(Control(id), BM_GETCHECK, 0, 0) == BST_CHECKED;
@@ -44,20 +38,61 @@ void PostSelectTab(int index) {
 
 // Only the selected page's controls are shown, and none while the tab control is hidden.
 void ExpectPageShown(int page) {
-    for (int id : kPanelIds)
-        EXPECT_EQ(IsShown(id), PageOf(id) == page) << "control " << id << ", page " << page;
+    for (size_t i = 0; i < kPanelControlCount; ++i) {
+        const PanelControl& c = kPanelControls[i];
+        EXPECT_EQ(IsShown(c.id), c.page == page) << "control " << c.id << ", page " << page;
+    }
 }
 
-std::string ExeFolder() {
-    char path[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string folder = path;
-    return folder.substr(0, folder.rfind('\\') + 1);
+// The area of the tab control that its pages' controls are placed in.
+RECT PageArea() {
+    RECT page = ControlRect(SetupTabs);
+    SendMessageA(Control(SetupTabs), TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&page));
+    return page;
+}
+
+// The window class and the BS_/SS_ type bits (-1: not looked at) of each kind of control.
+struct KindExpected {
+    const char* className;
+    LONG_PTR type;
+};
+KindExpected ExpectedOf(PanelKind kind) {
+    switch (kind) {
+    case PanelKind::GroupBox:
+        return {"Button", BS_GROUPBOX};
+    case PanelKind::FirstOption:
+    case PanelKind::Option:
+        return {"Button", BS_AUTORADIOBUTTON};
+    case PanelKind::CheckBox:
+        return {"Button", BS_AUTOCHECKBOX};
+    case PanelKind::Field:
+        return {"Edit", -1};
+    case PanelKind::Button:
+        return {"Button", BS_PUSHBUTTON};
+    case PanelKind::Text:
+        break;
+    }
+    return {"Static", SS_CENTER};
 }
 
 std::string WithoutTrailingBackslash(std::string folder) {
     if (folder.size() > 3 && folder.back() == '\\') folder.pop_back();
     return folder;
+}
+
+// Waits for a report the probe program writes, then deletes it; empty when none came.
+std::string TakeReport(const std::string& path) {
+    std::string text;
+    for (int waited = 0; waited < 15000 && text.empty(); waited += 50) {
+        Sleep(50);
+        FILE* f = fopen(path.c_str(), "rb");
+        if (!f) continue;
+        char buffer[1024] = {};
+        text.assign(buffer, fread(buffer, 1, sizeof buffer - 1, f));
+        fclose(f);
+    }
+    DeleteFileA(path.c_str());
+    return text;
 }
 
 class SetupPanel : public ::testing::Test {
@@ -73,30 +108,33 @@ class SetupPanel : public ::testing::Test {
         SetSettingsDefaults(g_Settings, ProgramFolder);
         ApplyLogVisibility();
     }
-    // Opens the page once and leaves it, so that its controls exist.
-    static void Visit() {
+    // Opens the page and leaves it (so that its controls exist), running `check` once the page's
+    // loop has started.
+    static void Visit(std::function<void()> check = nullptr) {
+        if (check) PostProbe(std::move(check));
         PostClick(TerminateButton);
         RunSetupPanel();
     }
 };
 
-struct Expected {
-    int id;
-    const char* className;
-    const char* text;
-    LONG_PTR type; // the BS_/SS_ kind bits
-    int x, y, w, h;
-};
-
-TEST_F(SetupPanel, FirstVisitBuildsThePagesOverTheTaskList) {
+// Defined first: only the first visit of the run sees the page as it is built.
+TEST_F(SetupPanel, FirstVisitShowsTheFieldHintsWithStartAndShowOff) {
     const bool firstVisit = Control(SetupTabs) == nullptr;
-    const RECT list = ControlRect(TaskList);
-    const int W = list.right - list.left, H = list.bottom - list.top;
-    const std::string frameCaption = ControlText(TaskFrame);
-    const int logBefore = LogLineCount();
+    Visit([firstVisit] {
+        if (firstVisit) {
+            EXPECT_EQ(ControlText(CommandField), "Create a new task");
+            EXPECT_EQ(ControlText(DllField), "Show functions of a DLL");
+            EXPECT_FALSE(IsEnabled(StartButton));
+            EXPECT_FALSE(IsEnabled(ShowButton));
+            EXPECT_EQ(SelectedTab(), 0);
+        }
+        EXPECT_TRUE(IsEnabled(CommandBrowseButton));
+        EXPECT_TRUE(IsEnabled(DllBrowseButton));
+    });
+}
 
-    PostProbe([&] {
-        // The page convention.
+TEST_F(SetupPanel, EnteringHidesTheTaskListAndLeavesOnlyBackEnabled) {
+    Visit([] {
         EXPECT_FALSE(IsShown(TaskList));
         EXPECT_TRUE(IsShown(SetupTabs));
         EXPECT_EQ(ControlText(TaskFrame), "Setup");
@@ -105,15 +143,19 @@ TEST_F(SetupPanel, FirstVisitBuildsThePagesOverTheTaskList) {
         for (int id : kTaskButtons)
             EXPECT_FALSE(IsEnabled(id)) << id;
         EXPECT_EQ(ControlText(InfoButton), "Info");
+    });
+}
 
-        // The tab control lies exactly where the task list was.
-        HWND tabs = Control(SetupTabs);
+TEST_F(SetupPanel, TheTabControlLiesWhereTheTaskListWasWithThreeTabs) {
+    const RECT list = ControlRect(TaskList);
+    Visit([list] {
         EXPECT_EQ(ClassOf(SetupTabs), "SysTabControl32");
         const RECT r = ControlRect(SetupTabs);
         EXPECT_EQ(r.left, list.left);
         EXPECT_EQ(r.top, list.top);
         EXPECT_EQ(r.right, list.right);
         EXPECT_EQ(r.bottom, list.bottom);
+        HWND tabs = Control(SetupTabs);
         ASSERT_EQ(SendMessageA(tabs, TCM_GETITEMCOUNT, 0, 0), 3);
         const char* titles[] = {"Preferences", "Tools", "About"};
         for (int i = 0; i < 3; ++i) {
@@ -125,77 +167,59 @@ TEST_F(SetupPanel, FirstVisitBuildsThePagesOverTheTaskList) {
             SendMessageA(tabs, TCM_GETITEMA, i, reinterpret_cast<LPARAM>(&item));
             EXPECT_STREQ(text, titles[i]);
         }
+        EXPECT_GT(PageArea().top, r.top + 10); // below the row of tabs
+    });
+}
 
-        // Every control at its place inside the tab's page area.
-        RECT page = r;
-        SendMessageA(tabs, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&page));
-        EXPECT_GT(page.top, r.top + 10); // below the row of tabs
-        const Expected expected[] = {
-            {14, "Button", "Message before terminate", BS_GROUPBOX, 5, 10, 210, 77},
-            {15, "Button", "Every time a task will be terminate", BS_AUTORADIOBUTTON, 13, 26, 180,
-             20},
-            {16, "Button", "Only when terminate critical task", BS_AUTORADIOBUTTON, 13, 44, 180,
-             20},
-            {17, "Button", "Never ever ask (very dangerous)", BS_AUTORADIOBUTTON, 13, 62, 180, 20},
-            {18, "Button", "Style of info", BS_GROUPBOX, 222, 10, 141, 77},
-            {19, "Button", "Number of entry", BS_AUTORADIOBUTTON, 230, 26, 110, 20},
-            {20, "Button", "Time when entry", BS_AUTORADIOBUTTON, 230, 44, 110, 20},
-            {21, "Button", "None (how boring)", BS_AUTORADIOBUTTON, 230, 62, 110, 20},
-            {22, "Button", "Misc", BS_GROUPBOX, 5, 95, 358, 77},
-            {23, "Button", "Enable task terminate (private)", BS_AUTOCHECKBOX, 13, 111, 165, 20},
-            {24, "Button", "Freeze task before terminate", BS_AUTOCHECKBOX, 13, 129, 165, 20},
-            {25, "Button", "Never detect own task (finish)", BS_AUTOCHECKBOX, 13, 147, 165, 20},
-            {26, "Button", "Show log-informations", BS_AUTOCHECKBOX, 215, 111, 135, 20},
-            {27, "Button", "Save log-informations", BS_AUTOCHECKBOX, 215, 129, 135, 20},
-            {28, "Button", "Restore window position", BS_AUTOCHECKBOX, 215, 147, 135, 20},
-            {29, "Button", "", BS_GROUPBOX, 8, 0, W - 20, H - 30},
-            {33, "Edit", nullptr, -1, 18, 17, 237, 18},
-            {34, "Button", "Start", BS_PUSHBUTTON, 262, 16, 55, 20},
-            {35, "Button", "...", BS_PUSHBUTTON, 321, 16, 30, 20},
-            {30, "Edit", nullptr, -1, 18, 49, 237, 18},
-            {31, "Button", "Show", BS_PUSHBUTTON, 262, 48, 55, 20},
-            {32, "Button", "...", BS_PUSHBUTTON, 321, 48, 30, 20},
-            {36, "Button", "", BS_GROUPBOX, 8, 0, W - 20, H - 30},
-            {37, "Static", nullptr, SS_CENTER, W / 2 - 160, 16, 320, 163},
-        };
-        for (const Expected& e : expected) {
+// Every control at its place inside the tab's page area, as the layout table says.
+TEST_F(SetupPanel, EveryControlIsBuiltAsTheLayoutSays) {
+    const RECT list = ControlRect(TaskList);
+    const int W = list.right - list.left, H = list.bottom - list.top;
+    Visit([W, H] {
+        const RECT page = PageArea();
+        ASSERT_EQ(kPanelControlCount, 24u);
+        for (size_t i = 0; i < kPanelControlCount; ++i) {
+            const PanelControl& e = kPanelControls[i];
             SCOPED_TRACE(e.id);
             ASSERT_NE(Control(e.id), nullptr);
             EXPECT_EQ(GetParent(Control(e.id)), g_MainWindow);
-            EXPECT_EQ(ClassOf(e.id), e.className);
-            if (e.text) {
+            const KindExpected kind = ExpectedOf(e.kind);
+            EXPECT_EQ(ClassOf(e.id), kind.className);
+            if (e.kind != PanelKind::Field && e.kind != PanelKind::Text) {
                 EXPECT_EQ(ControlText(e.id), e.text);
             }
-            if (e.type >= 0) {
+            if (kind.type >= 0) {
                 EXPECT_EQ(GetWindowLongPtrA(Control(e.id), GWL_STYLE) & (BS_TYPEMASK | SS_TYPEMASK),
-                          e.type);
+                          kind.type);
             }
+            const PanelPlace at = PlaceOf(e, W, H);
             const RECT c = ControlRect(e.id);
-            EXPECT_EQ(c.left - page.left, e.x);
-            EXPECT_EQ(c.top - page.top, e.y);
-            EXPECT_EQ(c.right - c.left, e.w);
-            EXPECT_EQ(c.bottom - c.top, e.h);
+            EXPECT_EQ(c.left - page.left, at.x);
+            EXPECT_EQ(c.top - page.top, at.y);
+            EXPECT_EQ(c.right - c.left, at.width);
+            EXPECT_EQ(c.bottom - c.top, at.height);
         }
+        // The frames of Tools and About fill the page; the About text is centred on it.
+        for (int frame : {ToolsFrame, AboutFrame}) {
+            const RECT c = ControlRect(frame);
+            EXPECT_EQ(c.right - c.left, W - 20) << frame;
+            EXPECT_EQ(c.bottom - c.top, H - 30) << frame;
+        }
+        EXPECT_EQ(ControlRect(AboutTextLabel).left - page.left, W / 2 - 160);
         // Each option group starts a new group; the fields are sunken and scroll sideways.
-        EXPECT_TRUE(HasStyle(15, WS_GROUP));
-        EXPECT_FALSE(HasStyle(16, WS_GROUP));
-        EXPECT_TRUE(HasStyle(19, WS_GROUP));
-        EXPECT_FALSE(HasStyle(21, WS_GROUP));
-        for (int id : {30, 33}) {
+        EXPECT_TRUE(HasStyle(AskEveryTimeOption, WS_GROUP));
+        EXPECT_FALSE(HasStyle(AskCriticalOption, WS_GROUP));
+        EXPECT_TRUE(HasStyle(StyleNumberOption, WS_GROUP));
+        EXPECT_FALSE(HasStyle(StyleNoneOption, WS_GROUP));
+        for (int id : {DllField, CommandField}) {
             EXPECT_TRUE(HasStyle(id, ES_AUTOHSCROLL));
             EXPECT_NE(GetWindowLongPtrA(Control(id), GWL_EXSTYLE) & WS_EX_CLIENTEDGE, 0);
         }
-        if (firstVisit) {
-            EXPECT_EQ(ControlText(33), "Create a new task");
-            EXPECT_EQ(ControlText(30), "Show functions of a DLL");
-            EXPECT_FALSE(IsEnabled(StartButton));
-            EXPECT_FALSE(IsEnabled(ShowButton));
-            EXPECT_EQ(SelectedTab(), 0);
-        }
-        EXPECT_TRUE(IsEnabled(35));
-        EXPECT_TRUE(IsEnabled(32));
+    });
+}
 
-        // The About text, line by line.
+TEST_F(SetupPanel, AboutTextShowsTheVersionTheBuildAndTheAddress) {
+    Visit([] {
         const std::string about = ControlText(AboutTextLabel);
         std::vector<std::string> lines;
         std::string::size_type start = 0;
@@ -210,21 +234,29 @@ TEST_F(SetupPanel, FirstVisitBuildsThePagesOverTheTaskList) {
         EXPECT_EQ(lines[3], "[ 04-11-2005 / 17:05:39 ]");
         EXPECT_EQ(lines[5], "Thanks to:");
         EXPECT_EQ(lines[11], "http://morvane.quillfen.example");
+    });
+}
 
-        // The pages' controls are drawn above the tab control: it lies beneath all of them in the
-        // z-order and leaves their area alone.
+// The pages' controls are drawn above the tab control: it lies beneath all of them in the z-order
+// and leaves their area alone.
+TEST_F(SetupPanel, PageControlsLieAboveTheTabs) {
+    Visit([] {
         EXPECT_TRUE(HasStyle(SetupTabs, WS_CLIPSIBLINGS));
-        for (HWND above = GetWindow(tabs, GW_HWNDNEXT); above;
+        for (HWND above = GetWindow(Control(SetupTabs), GW_HWNDNEXT); above;
              above = GetWindow(above, GW_HWNDNEXT)) {
             const int id = GetDlgCtrlID(above);
-            EXPECT_TRUE(id < 14 || id > 37) << "control " << id << " lies beneath the tabs";
+            EXPECT_TRUE(id < AskFrame || id > AboutTextLabel)
+                << "control " << id << " lies beneath the tabs";
         }
         ExpectPageShown(SelectedTab());
     });
-    PostClick(TerminateButton);
-    RunSetupPanel();
+}
 
-    // Back: the task page exactly as before.
+// Back: the task page exactly as before, and the confirmation choice in the log.
+TEST_F(SetupPanel, BackPutsTheTaskPageBackAndLogsTheMessage) {
+    const std::string frameCaption = ControlText(TaskFrame);
+    const int logBefore = LogLineCount();
+    Visit();
     EXPECT_TRUE(IsShown(TaskList));
     EXPECT_FALSE(IsShown(SetupTabs));
     ExpectPageShown(-1);
@@ -289,9 +321,11 @@ TEST_F(SetupPanel, OptionsFollowTheLastSetBitAndBackStoresTheCheckedOne) {
         int32_t askAfter, styleAfter;
         const char* message;
     } cases[] = {
-        {1, 16, 15, 20, 1, 16, "Message: Every time a task will be terminate"},
-        {3, 8 | 32, 16, 21, 2, 32, "Message: Only when terminate critical task"},
-        {7, 24, 17, 20, 4, 16, "Message: Never ever ask (very dangerous)"},
+        {1, 16, AskEveryTimeOption, StyleTimeOption, 1, 16,
+         "Message: Every time a task will be terminate"},
+        {3, 8 | 32, AskCriticalOption, StyleNoneOption, 2, 32,
+         "Message: Only when terminate critical task"},
+        {7, 24, AskNeverOption, StyleTimeOption, 4, 16, "Message: Never ever ask (very dangerous)"},
         {0, 64, -1, -1, 0, 64, "Message: "},
     };
     for (const Case& c : cases) {
@@ -302,9 +336,9 @@ TEST_F(SetupPanel, OptionsFollowTheLastSetBitAndBackStoresTheCheckedOne) {
         g_Settings.EnableSaveInfo = 0;
         g_Settings.EnableDetectOwnTask = -1;
         PostProbe([&c] {
-            for (int id = 15; id <= 17; ++id)
+            for (int id = AskEveryTimeOption; id <= AskNeverOption; ++id)
                 EXPECT_EQ(IsChecked(id), id == c.askChecked) << id;
-            for (int id = 19; id <= 21; ++id)
+            for (int id = StyleNumberOption; id <= StyleNoneOption; ++id)
                 EXPECT_EQ(IsChecked(id), id == c.styleChecked) << id;
             EXPECT_TRUE(IsChecked(TaskTerminateCheck));
             EXPECT_TRUE(IsChecked(TaskFreezeCheck));
@@ -469,17 +503,7 @@ TEST_F(SetupPanel, StartRunsTheCommandInItsOwnFolderAndReportsNothing) {
     RunSetupPanel();
     SetControlText(CommandField, commandBefore);
 
-    std::string folder;
-    for (int waited = 0; waited < 15000 && folder.empty(); waited += 50) {
-        Sleep(50);
-        FILE* f = fopen(report.c_str(), "rb");
-        if (!f) continue;
-        char text[1024] = {};
-        size_t n = fread(text, 1, sizeof text - 1, f);
-        fclose(f);
-        folder.assign(text, n);
-    }
-    DeleteFileA(report.c_str());
+    const std::string folder = TakeReport(report);
     EXPECT_EQ(_stricmp(folder.c_str(), WithoutTrailingBackslash(exeFolder).c_str()), 0)
         << "started in \"" << folder << "\"";
     // One window only: the shell's own message on the missing program. Morvane shows nothing.
@@ -524,21 +548,6 @@ TEST_F(SetupPanel, ShowPutsTheExportPageInPlaceOfTheTabsAndComesBack) {
     EXPECT_TRUE(IsEnabled(InfoButton));
     EXPECT_EQ(ControlText(TerminateButton), "Terminate");
     SetControlText(DllField, dllBefore);
-}
-
-// Waits for a report the probe program writes, then deletes it; empty when none came.
-std::string TakeReport(const std::string& path) {
-    std::string text;
-    for (int waited = 0; waited < 15000 && text.empty(); waited += 50) {
-        Sleep(50);
-        FILE* f = fopen(path.c_str(), "rb");
-        if (!f) continue;
-        char buffer[1024] = {};
-        text.assign(buffer, fread(buffer, 1, sizeof buffer - 1, f));
-        fclose(f);
-    }
-    DeleteFileA(path.c_str());
-    return text;
 }
 
 TEST_F(SetupPanel, StartedProgramsDoNotInheritTheDebugPrivilege) {

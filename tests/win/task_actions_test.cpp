@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "app/main_window.h"
+#include "base/ansi_text_win.h"
 #include "proc/process_api.h"
 #include "settings/settings.h"
 #include "tasks/task_actions.h"
@@ -90,7 +91,7 @@ class TaskActions : public testing::Test {
         BindSystemServices();
         g_SystemFolders = SystemFolders(ReadSystemFolders()); // as at start-up
         EnsureMainWindow();
-        SetSettingsDefaults(g_Settings, OwnFolder() + "\\");
+        SetSettingsDefaults(g_Settings, ExeFolder());
         g_Settings.LogInfoStyle = 32; // lines without prefix, so they compare exactly
         g_Settings.AskTerminate = 4;
         path_ = folder_.CopyHelper("sleeper.exe", kHelperName);
@@ -477,12 +478,12 @@ TEST_F(TaskActions, ARowWhosePidPassedToAnotherNameFreezesNothing) {
 }
 
 TEST_F(TaskActions, TwoNonLatinNamesAreTwoTasks) {
-    const std::wstring folder = proc::Widen(folder_.Path());
+    const std::wstring folder = WideText(folder_.Path());
     const std::wstring names[] = {L"\x65E5\x672C.exe", L"\x4E2D\x56FD.exe"}; // 日本, 中国
     Child copies[2];
     for (int i = 0; i < 2; ++i) {
         const std::wstring path = folder + L"\\" + names[i];
-        ASSERT_TRUE(CopyFileW(proc::Widen(HelperPath("sleeper.exe")).c_str(), path.c_str(), FALSE));
+        ASSERT_TRUE(CopyFileW(WideText(HelperPath("sleeper.exe")).c_str(), path.c_str(), FALSE));
         copies[i] = children_.StartWide(path);
         ASSERT_NE(copies[i].id, 0u);
     }

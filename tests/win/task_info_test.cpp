@@ -10,6 +10,7 @@
 #include "tasks/task_table.h"
 #include "win/app_fixture.h"
 #include "win/page_driving.h"
+#include "win/test_support.h"
 
 #include <commctrl.h>
 
@@ -17,12 +18,9 @@
 
 namespace {
 
-const int kPageButtons[] = {SetupButton, RefreshButton, DetectButton, ClearButton};
+using testsupport::EndsWith;
 
-bool EndsWith(const std::string& text, const std::string& tail) {
-    return text.size() >= tail.size() &&
-           text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
-}
+const int kPageButtons[] = {SetupButton, RefreshButton, DetectButton, ClearButton};
 
 int RowCount(int id) {
     return static_cast<int>(SendMessageA(Control(id), LVM_GETITEMCOUNT, 0, 0));

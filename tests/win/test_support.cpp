@@ -1,5 +1,8 @@
 #include "win/test_support.h"
 
+#include "base/ansi_text_win.h"
+#include "base/handle_win.h"
+
 #include <psapi.h>
 #include <tlhelp32.h>
 #include <winternl.h>
@@ -17,51 +20,81 @@ template <typename Fn> Fn BindFrom(const char* library, const char* name) {
     return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
 }
 
-class Handle {
-  public:
-    explicit Handle(HANDLE h) : h_(h) {}
-    ~Handle() {
-        if (Valid()) CloseHandle(h_);
-    }
-    Handle(const Handle&) = delete;
-    Handle& operator=(const Handle&) = delete;
-    bool Valid() const { return h_ != nullptr && h_ != INVALID_HANDLE_VALUE; }
-    HANDLE Get() const { return h_; }
-
-  private:
-    HANDLE h_;
-};
-
-void RemoveTree(const std::string& folder) {
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            const std::string name = found.cFileName;
-            if (name == "." || name == "..") continue;
-            const std::string path = folder + "\\" + name;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveTree(path);
-            else
-                DeleteFileA(path.c_str());
-        } while (FindNextFileA(search, &found));
-        FindClose(search);
-    }
-    RemoveDirectoryA(folder.c_str());
-}
-
 } // namespace
 
-std::string OwnFolder() {
+std::string ExeFolder() {
     char path[MAX_PATH] = {};
     const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string text(path, length);
-    const size_t slash = text.rfind('\\');
-    return slash == std::string::npos ? std::string() : text.substr(0, slash);
+    const std::string text(path, length);
+    return text.substr(0, text.rfind('\\') + 1);
 }
 
 std::string HelperPath(const std::string& exeName) {
-    return OwnFolder() + "\\" + exeName;
+    return ExeFolder() + exeName;
+}
+
+std::wstring LongPath(const std::wstring& path) {
+    return path.compare(0, 4, L"\\\\?\\") == 0 ? path : L"\\\\?\\" + path;
+}
+
+bool Exists(const std::string& path) {
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool RemoveTree(const std::wstring& path) {
+    const std::wstring folder = path.empty() || path.back() == L'\\' ? path : path + L"\\";
+    bool ok = true;
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW(LongPath(folder + L"*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            const std::wstring name = found.cFileName;
+            if (name == L"." || name == L"..") continue;
+            const std::wstring entry = LongPath(folder + name);
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                ok = RemoveTree(entry) && ok;
+            } else {
+                SetFileAttributesW(entry.c_str(), FILE_ATTRIBUTE_NORMAL);
+                ok = DeleteFileW(entry.c_str()) && ok;
+            }
+        } while (FindNextFileW(search, &found));
+        FindClose(search);
+    }
+    return RemoveDirectoryW(LongPath(folder).c_str()) && ok;
+}
+
+bool RemoveTree(const std::string& folder) {
+    return RemoveTree(WideText(folder));
+}
+
+bool WriteTextFile(const std::wstring& path, const std::string& text) {
+    HandleGuard file(CreateFileW(LongPath(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.Valid()) return false;
+    DWORD written = 0;
+    return WriteFile(file.Get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
+           written == text.size();
+}
+
+bool WriteTextFile(const std::string& path, const std::string& text) {
+    return WriteTextFile(WideText(path), text);
+}
+
+std::string ReadTextFile(const std::wstring& path, bool* exists) {
+    HandleGuard file(CreateFileW(LongPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (exists) *exists = file.Valid();
+    std::string text;
+    if (!file.Valid()) return text;
+    char buffer[4096];
+    DWORD read = 0;
+    while (ReadFile(file.Get(), buffer, sizeof buffer, &read, nullptr) && read > 0)
+        text.append(buffer, read);
+    return text;
+}
+
+std::string ReadTextFile(const std::string& path, bool* exists) {
+    return ReadTextFile(WideText(path), exists);
 }
 
 TempFolder::TempFolder() {
@@ -99,23 +132,12 @@ ChildProcesses::~ChildProcesses() {
 }
 
 Child ChildProcesses::Start(const std::string& exePath, const std::string& arguments) {
-    std::string commandLine = "\"" + exePath + "\"";
-    if (!arguments.empty()) commandLine += " " + arguments;
-    STARTUPINFOA startup{};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION info{};
-    if (!CreateProcessA(exePath.c_str(), &commandLine[0], nullptr, nullptr, FALSE, DETACHED_PROCESS,
-                        nullptr, nullptr, &startup, &info))
-        return Child{};
-    CloseHandle(info.hThread);
-    Child child{info.hProcess, info.dwProcessId};
-    children_.push_back(child);
-    WaitFor([&] { return !ExecutableNameOf(child.id).empty(); }, 20000);
-    return child;
+    return StartWide(WideText(exePath), WideText(arguments));
 }
 
-Child ChildProcesses::StartWide(const std::wstring& exePath) {
+Child ChildProcesses::StartWide(const std::wstring& exePath, const std::wstring& arguments) {
     std::wstring commandLine = L"\"" + exePath + L"\"";
+    if (!arguments.empty()) commandLine += L" " + arguments;
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION info{};
@@ -139,7 +161,7 @@ DWORD ChildProcesses::EndAndRelease(const Child& child, UINT exitCode) {
         children_.erase(it);
         // Other holders of the process (the system's own helpers) may keep it for a moment.
         WaitFor([id] {
-            Handle process(OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, id));
+            HandleGuard process(OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, id));
             return !process.Valid();
         });
         return code;
@@ -234,7 +256,7 @@ std::vector<DWORD> AllProcessIds() {
 }
 
 std::string ExecutableNameOf(DWORD processId) {
-    Handle process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId));
+    HandleGuard process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId));
     if (!process.Valid()) return std::string();
     HMODULE first = nullptr;
     DWORD needed = 0;
@@ -246,7 +268,7 @@ std::string ExecutableNameOf(DWORD processId) {
 
 std::vector<DWORD> ThreadIdsOf(DWORD processId) {
     std::vector<DWORD> ids;
-    Handle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
+    HandleGuard snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
     if (!snapshot.Valid()) return ids;
     THREADENTRY32 entry{};
     entry.dwSize = sizeof(entry);
@@ -258,7 +280,7 @@ std::vector<DWORD> ThreadIdsOf(DWORD processId) {
 }
 
 int SuspendCountOf(DWORD threadId) {
-    Handle thread(OpenThread(THREAD_SUSPEND_RESUME, FALSE, threadId));
+    HandleGuard thread(OpenThread(THREAD_SUSPEND_RESUME, FALSE, threadId));
     if (!thread.Valid()) return -1;
     const DWORD previous = SuspendThread(thread.Get());
     if (previous == static_cast<DWORD>(-1)) return -1;
@@ -267,7 +289,7 @@ int SuspendCountOf(DWORD threadId) {
 }
 
 int ModuleSnapshotCount(DWORD processId) {
-    Handle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, processId));
+    HandleGuard snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, processId));
     if (!snapshot.Valid()) return -1;
     MODULEENTRY32 entry{};
     entry.dwSize = sizeof(entry);
@@ -322,6 +344,11 @@ bool SameTextIgnoringCase(const std::string& a, const std::string& b) {
     return AsciiLower(a) == AsciiLower(b);
 }
 
+bool EndsWith(const std::string& text, const std::string& tail) {
+    return text.size() >= tail.size() &&
+           text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+}
+
 bool WriteMinimalDll(const std::string& path, unsigned index) {
     constexpr DWORD kFileAlign = 0x200;
     constexpr DWORD kSectionAlign = 0x1000;
@@ -373,8 +400,8 @@ bool WriteMinimalDll(const std::string& path, unsigned index) {
     section.Characteristics = IMAGE_SCN_CNT_INITIALIZED_DATA | IMAGE_SCN_MEM_READ;
     std::memcpy(image.data() + dos.e_lfanew + sizeof(nt), &section, sizeof(section));
 
-    Handle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL, nullptr));
+    HandleGuard file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.Valid()) return false;
     DWORD written = 0;
     return WriteFile(file.Get(), image.data(), static_cast<DWORD>(image.size()), &written,

@@ -11,10 +11,26 @@
 
 namespace testsupport {
 
-// Folder of the running test program; helper programs are built beside it.
-std::string OwnFolder();
+// Folder of the running test program, with its trailing backslash; Morvane.exe and the helper
+// programs are built beside it.
+std::string ExeFolder();
 // Full path of a helper program built beside the test program ("sleeper.exe").
 std::string HelperPath(const std::string& exeName);
+
+// A full path in the form that the wide calls take at any length ("\\?\" before it).
+std::wstring LongPath(const std::wstring& path);
+// Whether a file or folder of that name exists.
+bool Exists(const std::string& path);
+// Deletes a folder (with or without its closing backslash, of any length) and everything in it;
+// false when something stayed.
+bool RemoveTree(const std::wstring& folder);
+bool RemoveTree(const std::string& folder);
+// Files by ANSI or wide path, the latter of any length.
+bool WriteTextFile(const std::wstring& path, const std::string& text);
+bool WriteTextFile(const std::string& path, const std::string& text);
+// The file's bytes; `exists` tells a missing file from an empty one.
+std::string ReadTextFile(const std::wstring& path, bool* exists = nullptr);
+std::string ReadTextFile(const std::string& path, bool* exists = nullptr);
 
 // A fresh folder under the temp path, removed with everything in it on destruction.
 class TempFolder {
@@ -51,7 +67,7 @@ class ChildProcesses {
     // executable so callers see a fully started process. Returns a Child with id 0 on failure.
     Child Start(const std::string& exePath, const std::string& arguments = std::string());
     // The same for a path that the ANSI code page cannot spell.
-    Child StartWide(const std::wstring& exePath);
+    Child StartWide(const std::wstring& exePath, const std::wstring& arguments = std::wstring());
     // Terminates one child, waits for it, closes its handle and waits until its id no longer
     // names a process that can be opened. Returns the exit code (STILL_ACTIVE when it did not end).
     DWORD EndAndRelease(const Child& child, UINT exitCode = 1);
@@ -122,6 +138,7 @@ std::string AsciiLower(std::string text);
 std::string AsciiUpper(std::string text);
 // Case-insensitive ASCII comparison of two names or paths.
 bool SameTextIgnoringCase(const std::string& a, const std::string& b);
+bool EndsWith(const std::string& text, const std::string& tail);
 
 // Writes a minimal 64- or 32-bit DLL image (no code, no imports) that the loader can map;
 // one per distinct path gives a test as many modules as it needs. Distinct preferred bases

@@ -1,4 +1,4 @@
-#include "app/format.h"
+#include "base/format.h"
 
 std::string Decimal(int64_t value) {
     return std::to_string(value);

@@ -1,4 +1,4 @@
-// Small text helpers shared by the pages.
+// Small text helpers shared by every folder.
 #pragma once
 #include <cstdint>
 #include <string>

@@ -1,0 +1,67 @@
+#include "app/setup_layout.h"
+
+#include "app/control_ids.h"
+
+const PanelControl kPanelControls[] = {
+    {AskFrame, PreferencesPage, PanelKind::GroupBox, "Message before terminate", 5, 10, 210, 77},
+    {AskEveryTimeOption, PreferencesPage, PanelKind::FirstOption,
+     "Every time a task will be terminate", 13, 26, 180, 20},
+    {AskCriticalOption, PreferencesPage, PanelKind::Option, "Only when terminate critical task", 13,
+     44, 180, 20},
+    {AskNeverOption, PreferencesPage, PanelKind::Option, "Never ever ask (very dangerous)", 13, 62,
+     180, 20},
+    {StyleFrame, PreferencesPage, PanelKind::GroupBox, "Style of info", 222, 10, 141, 77},
+    {StyleNumberOption, PreferencesPage, PanelKind::FirstOption, "Number of entry", 230, 26, 110,
+     20},
+    {StyleTimeOption, PreferencesPage, PanelKind::Option, "Time when entry", 230, 44, 110, 20},
+    {StyleNoneOption, PreferencesPage, PanelKind::Option, "None (how boring)", 230, 62, 110, 20},
+    {MiscFrame, PreferencesPage, PanelKind::GroupBox, "Misc", 5, 95, 358, 77},
+    {TaskTerminateCheck, PreferencesPage, PanelKind::CheckBox, "Enable task terminate (private)",
+     13, 111, 165, 20},
+    {TaskFreezeCheck, PreferencesPage, PanelKind::CheckBox, "Freeze task before terminate", 13, 129,
+     165, 20},
+    {DetectOwnTaskCheck, PreferencesPage, PanelKind::CheckBox, "Never detect own task (finish)", 13,
+     147, 165, 20},
+    {ShowInfoCheck, PreferencesPage, PanelKind::CheckBox, "Show log-informations", 215, 111, 135,
+     20},
+    {SaveInfoCheck, PreferencesPage, PanelKind::CheckBox, "Save log-informations", 215, 129, 135,
+     20},
+    {RestoreWindowCheck, PreferencesPage, PanelKind::CheckBox, "Restore window position", 215, 147,
+     135, 20},
+    {ToolsFrame, ToolsPage, PanelKind::GroupBox, "", 8, 0, 0, 0},
+    {CommandField, ToolsPage, PanelKind::Field, "Create a new task", 18, 17, 237, 18},
+    {StartButton, ToolsPage, PanelKind::Button, "Start", 262, 16, 55, 20},
+    {CommandBrowseButton, ToolsPage, PanelKind::Button, "...", 321, 16, 30, 20},
+    {DllField, ToolsPage, PanelKind::Field, "Show functions of a DLL", 18, 49, 237, 18},
+    {ShowButton, ToolsPage, PanelKind::Button, "Show", 262, 48, 55, 20},
+    {DllBrowseButton, ToolsPage, PanelKind::Button, "...", 321, 48, 30, 20},
+    {AboutFrame, AboutPage, PanelKind::GroupBox, "", 8, 0, 0, 0},
+    {AboutTextLabel, AboutPage, PanelKind::Text, "", 0, 16, 320, 163},
+};
+
+const size_t kPanelControlCount = sizeof kPanelControls / sizeof kPanelControls[0];
+
+PanelPlace PlaceOf(const PanelControl& control, int tabsWidth, int tabsHeight) {
+    PanelPlace place = {control.x, control.y, control.width, control.height};
+    if (control.id == ToolsFrame || control.id == AboutFrame) {
+        place.width = tabsWidth - 20;
+        place.height = tabsHeight - 30;
+    }
+    if (control.id == AboutTextLabel) place.x = tabsWidth / 2 - 160;
+    return place;
+}
+
+namespace {
+
+const BrowseRow kBrowseRows[] = {
+    {CommandBrowseButton, CommandField, StartButton},
+    {DllBrowseButton, DllField, ShowButton},
+};
+
+} // namespace
+
+const BrowseRow* BrowseRowOf(int id) {
+    for (const BrowseRow& row : kBrowseRows)
+        if (row.browse == id) return &row;
+    return nullptr;
+}

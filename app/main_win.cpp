@@ -5,6 +5,7 @@
 #include "settings/settings.h"
 #include "settings/settings_file.h"
 #include "tasks/task_actions.h"
+#include "tasks/task_rules.h"
 
 // Ends the program when the window cannot be created.
 [[noreturn]] void EndProgram();
@@ -13,6 +14,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     g_Instance = instance;
     InitCommonControls();
     BindSystemServices();
+    g_SystemFolders = SystemFolders(ReadSystemFolders());
     SetProgramPaths();
     SetSettingsDefaults(g_Settings, ProgramFolder);
     BuildSessionHeader();

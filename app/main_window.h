@@ -31,10 +31,13 @@ extern HFONT g_SmallFont;
 extern HFONT g_TitleFont;
 
 extern const char* const ProgramVersion;
-extern std::string ProgramFolder;    // folder of the exe, with its trailing backslash
-extern std::string SettingsBasePath; // ProgramFolder + "Morvane"
+// Folder of the exe, with its trailing backslash, in ANSI text (what the dialogs start in).
+extern std::string ProgramFolder;
+// The same folder as the system names it, followed by "Morvane": the base of the settings and
+// log file names.
+extern std::wstring SettingsBasePath;
 
-// Fills ProgramFolder and SettingsBasePath from the running exe's path.
+// Fills ProgramFolder and SettingsBasePath from the running exe's full path.
 void SetProgramPaths();
 
 HWND Control(int id);

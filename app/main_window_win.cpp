@@ -3,6 +3,7 @@
 #include "app/layout.h"
 #include "app/setup_panel.h"
 #include "exports/export_viewer.h"
+#include "proc/process_api.h"
 #include "settings/settings.h"
 #include "settings/settings_file.h"
 
@@ -17,7 +18,7 @@ HFONT g_TitleFont;
 HBITMAP g_BannerBitmap;
 const char* const ProgramVersion = MORVANE_VERSION_TEXT;
 std::string ProgramFolder;
-std::string SettingsBasePath;
+std::wstring SettingsBasePath;
 
 namespace {
 
@@ -106,8 +107,9 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
 } // namespace
 
 void SetProgramPaths() {
-    ProgramFolder = ProgramFolderOf(ProgramModuleFileName());
-    SettingsBasePath = SettingsBasePathOf(ProgramFolder);
+    const std::wstring folder = ProgramFolderOf(OwnProgramPath());
+    ProgramFolder = AnsiText(folder);
+    SettingsBasePath = SettingsBasePathOf(folder);
 }
 
 HWND Control(int id) {

@@ -17,6 +17,8 @@ std::string NameFromBuffer(const char* buffer, size_t capacity, size_t reportedL
 // backslash, without a leading double quote and ending at the next double quote, cut before
 // the first "." that is not its first character ("C:\\x\\tool.exe" gives "tool").
 std::string ProgramNameFromPath(const std::string& path);
+// The same on the system's own (wide) text of the path.
+std::wstring ProgramNameFromPath(const std::wstring& path);
 
 // Number of whole slots of `slotSize` bytes in `bytes`, never more than `maxSlots`.
 int SlotCount(uint64_t bytes, size_t slotSize, int maxSlots);

@@ -30,6 +30,11 @@ void BindSystemServices();
 void BindSystemServicesFrom(const char* psapiName, const char* kernelName);
 void ReleaseSystemServices();
 
+// The folders in which the system keeps its own programs, as it names them: the system folder,
+// the 32-bit system folder where the system has one, and the Windows folder's "SystemApps\".
+// A folder the system does not give is left out. Opens nothing.
+std::vector<std::string> ReadSystemFolders();
+
 // Switches a named privilege of the program's token on (token opened with
 // TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY); silent when the token lacks it.
 void EnablePrivilege(const char* name);
@@ -92,7 +97,9 @@ int32_t HasFullAccess(ProcessId id);
 
 // --- Module reading of one process ---------------------------------------------------------
 // Reads every module handle with the read rights (uncapped) and returns the count; 0 when
-// refused or unreadable (then NextModule gives 0 and ModuleBase 0).
+// refused or unreadable (then NextModule gives 0 and ModuleBase 0). Where the system offers
+// EnumProcessModulesEx, the 32-bit modules of a 32-bit process are listed too (LIST_MODULES_ALL),
+// each module once.
 int ExamineModules(ProcessId id);
 // Opens nothing. The 1-based position, 0 past the last module (the cursor stays on the last).
 int NextModule();
@@ -106,8 +113,15 @@ ModuleHandle ModuleBase();
 std::string ModuleName(ProcessId id);
 std::string ModuleFileName(ProcessId id);
 
-// Opens nothing: the program's own file name without folder and extension.
+// --- The program's own process ----------------------------------------------------------------
+// Opens nothing: the full path of the program's own executable as the system gives it (wide),
+// however long; empty when the system gives none. The names below are cut from it.
+std::wstring OwnProgramPath();
+// Opens nothing: the program's own file name without folder and extension, in ANSI text.
 std::string OwnProgramName();
+// Opens nothing: the file name of the program's own executable, as the system names its
+// process ("Morvane.exe").
+std::wstring OwnExeName();
 
 // --- Control ---------------------------------------------------------------------------------
 // Threads suspended by a checked freeze. They stay suspended, and their handles open, until

@@ -15,6 +15,21 @@ template <typename Fn> Fn Bind(HMODULE library, const char* name) {
     return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(GetProcAddress(library, name)));
 }
 
+// The folder a Get...DirectoryA function writes. Such a function returns the folder's length, the
+// size it needs when the buffer is too small, or 0 when there is no such folder.
+template <typename Fn> std::string FolderFrom(Fn read) {
+    std::string folder(MAX_PATH, '\0');
+    UINT length = read(&folder[0], MAX_PATH);
+    if (length >= MAX_PATH) {
+        folder.assign(length, '\0');
+        const UINT needed = length;
+        length = read(&folder[0], needed);
+        if (length >= needed) length = 0;
+    }
+    folder.resize(length);
+    return folder;
+}
+
 } // namespace
 
 std::wstring Widen(const std::string& text) {
@@ -113,6 +128,7 @@ void BindSystemServicesFrom(const char* psapiName, const char* kernelName) {
     if (s.psapi != nullptr) {
         s.enumProcesses = Bind<EnumProcessesFn>(s.psapi, "EnumProcesses");
         s.enumProcessModules = Bind<EnumProcessModulesFn>(s.psapi, "EnumProcessModules");
+        s.enumProcessModulesEx = Bind<EnumProcessModulesExFn>(s.psapi, "EnumProcessModulesEx");
         s.getModuleBaseName = Bind<GetModuleBaseNameAFn>(s.psapi, "GetModuleBaseNameA");
         s.getModuleFileNameEx = Bind<GetModuleFileNameExAFn>(s.psapi, "GetModuleFileNameExA");
         s.getProcessMemoryInfo = Bind<GetProcessMemoryInfoFn>(s.psapi, "GetProcessMemoryInfo");
@@ -132,9 +148,31 @@ void BindSystemServicesFrom(const char* psapiName, const char* kernelName) {
             Bind<QueryFullProcessImageNameAFn>(s.kernel32, "QueryFullProcessImageNameA");
         s.compareStringOrdinal = Bind<CompareStringOrdinalFn>(s.kernel32, "CompareStringOrdinal");
         s.getProcessIdOfThread = Bind<GetProcessIdOfThreadFn>(s.kernel32, "GetProcessIdOfThread");
+        s.getSystemWow64Directory =
+            Bind<GetSystemWow64DirectoryAFn>(s.kernel32, "GetSystemWow64DirectoryA");
+        // The module listing belongs with psapi: without it there is none.
+        if (s.psapi != nullptr && s.enumProcessModulesEx == nullptr)
+            s.enumProcessModulesEx =
+                Bind<EnumProcessModulesExFn>(s.kernel32, "K32EnumProcessModulesEx");
     }
     s.processCursor.Reset(0);
     s.moduleCursor.Reset(0);
+}
+
+std::vector<std::string> ReadSystemFolders() {
+    std::vector<std::string> folders;
+    const std::string system = FolderFrom(GetSystemDirectoryA);
+    if (!system.empty()) folders.push_back(system);
+    if (g_Services.getSystemWow64Directory != nullptr) {
+        const std::string wow64 = FolderFrom(g_Services.getSystemWow64Directory);
+        if (!wow64.empty()) folders.push_back(wow64);
+    }
+    // The shared Windows folder: on a terminal server, GetWindowsDirectoryA gives a program not
+    // marked as aware of it the user's private one.
+    const std::string windows = FolderFrom(GetSystemWindowsDirectoryA);
+    if (!windows.empty())
+        folders.push_back(windows + (windows.back() == '\\' ? "" : "\\") + "SystemApps\\");
+    return folders;
 }
 
 void ReleaseSystemServices() {

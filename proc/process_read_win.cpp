@@ -5,8 +5,10 @@
 #include "proc/name_fold.h"
 #include "proc/system_services_win.h"
 
+#include <algorithm>
 #include <cwchar>
 #include <unordered_map>
+#include <unordered_set>
 
 namespace proc {
 
@@ -138,7 +140,7 @@ std::vector<ProcessListEntry> ReadList(bool withDetails) {
 HANDLE ModuleSnapshot(ProcessId id) {
     HANDLE snapshot = INVALID_HANDLE_VALUE;
     for (int attempt = 0; attempt < 5; ++attempt) {
-        snapshot = g_Services.createSnapshot(TH32CS_SNAPMODULE, id);
+        snapshot = g_Services.createSnapshot(kModuleSnapshotFlags, id);
         if (snapshot != INVALID_HANDLE_VALUE || GetLastError() != ERROR_BAD_LENGTH) break;
         Sleep(1);
     }
@@ -203,22 +205,33 @@ std::string ReadModuleText(ProcessId id, ModuleText which) {
 } // namespace
 
 std::vector<HMODULE> ReadModuleHandles(HANDLE process) {
+    const SystemServices& s = g_Services;
     std::vector<HMODULE> modules;
-    if (g_Services.enumProcessModules == nullptr) return modules;
+    if (s.enumProcessModulesEx == nullptr && s.enumProcessModules == nullptr) return modules;
+    // The plain listing shows a 64-bit program only the 64-bit layer of a 32-bit process.
+    auto list = [&s, process](HMODULE* buffer, DWORD offered, DWORD* needed) {
+        return s.enumProcessModulesEx != nullptr
+                   ? s.enumProcessModulesEx(process, buffer, offered, needed, kListModulesAll)
+                   : s.enumProcessModules(process, buffer, offered, needed);
+    };
     DWORD slots = kFirstModuleSlots;
     // Modules may load between two calls; a few rounds settle any real process.
     for (int round = 0; round < 4; ++round) {
         modules.resize(slots);
         const DWORD offered = slots * sizeof(HMODULE);
         DWORD needed = 0;
-        if (!g_Services.enumProcessModules(process, modules.data(), offered, &needed))
-            return std::vector<HMODULE>();
+        if (!list(modules.data(), offered, &needed)) return std::vector<HMODULE>();
         if (needed <= offered || round == 3) {
             modules.resize(SlotCount(needed, sizeof(HMODULE), static_cast<int>(slots)));
-            return modules;
+            break;
         }
         slots = needed / sizeof(HMODULE) + 64;
     }
+    // A module both layers know (the executable) is one module: keep its first place.
+    std::unordered_set<HMODULE> seen;
+    modules.erase(std::remove_if(modules.begin(), modules.end(),
+                                 [&seen](HMODULE m) { return !seen.insert(m).second; }),
+                  modules.end());
     return modules;
 }
 
@@ -336,12 +349,6 @@ std::string ModuleName(ProcessId id) {
 
 std::string ModuleFileName(ProcessId id) {
     return ReadModuleText(id, ModuleText::FullPath);
-}
-
-std::string OwnProgramName() {
-    char path[256] = {};
-    const DWORD written = GetModuleFileNameA(nullptr, path, sizeof(path));
-    return ProgramNameFromPath(NameFromBuffer(path, sizeof(path), written));
 }
 
 std::vector<ProcessListEntry> ReadProcessList() {

@@ -30,6 +30,7 @@ namespace proc {
 
 using EnumProcessesFn = BOOL(WINAPI*)(DWORD*, DWORD, DWORD*);
 using EnumProcessModulesFn = BOOL(WINAPI*)(HANDLE, HMODULE*, DWORD, DWORD*);
+using EnumProcessModulesExFn = BOOL(WINAPI*)(HANDLE, HMODULE*, DWORD, DWORD*, DWORD);
 using GetModuleBaseNameAFn = DWORD(WINAPI*)(HANDLE, HMODULE, LPSTR, DWORD);
 using GetModuleFileNameExAFn = DWORD(WINAPI*)(HANDLE, HMODULE, LPSTR, DWORD);
 using GetProcessMemoryInfoFn = BOOL(WINAPI*)(HANDLE, PROCESS_MEMORY_COUNTERS*, DWORD);
@@ -44,6 +45,7 @@ using Module32NextWFn = BOOL(WINAPI*)(HANDLE, MODULEENTRY32W*);
 using QueryFullProcessImageNameAFn = BOOL(WINAPI*)(HANDLE, DWORD, LPSTR, PDWORD);
 using CompareStringOrdinalFn = int(WINAPI*)(LPCWCH, int, LPCWCH, int, BOOL);
 using GetProcessIdOfThreadFn = DWORD(WINAPI*)(HANDLE);
+using GetSystemWow64DirectoryAFn = UINT(WINAPI*)(LPSTR, UINT);
 
 // The id table starts at 256 ids and doubles while the system fills it to the brim.
 constexpr DWORD kFirstProcessIdSlots = 256;
@@ -57,6 +59,14 @@ constexpr DWORD kFullAccess = 0x1F0FFF;
 constexpr DWORD kLimitedQueryAccess = 0x1000; // PROCESS_QUERY_LIMITED_INFORMATION
 constexpr DWORD kProcessNameChars = 255;
 constexpr DWORD kModuleNameChars = 1024;
+// Both the 32-bit and the 64-bit modules of a process (LIST_MODULES_ALL).
+constexpr DWORD kListModulesAll = 0x03;
+// A 64-bit program sees the 32-bit modules of a 32-bit process only when it asks for them.
+#if defined(_WIN64)
+constexpr DWORD kModuleSnapshotFlags = TH32CS_SNAPMODULE | TH32CS_SNAPMODULE32;
+#else
+constexpr DWORD kModuleSnapshotFlags = TH32CS_SNAPMODULE;
+#endif
 
 // A process opened with exactly the rights asked for, closed on scope exit.
 class ProcessHandle : public HandleGuard {
@@ -68,6 +78,8 @@ struct SystemServices {
     HMODULE psapi = nullptr;
     EnumProcessesFn enumProcesses = nullptr;
     EnumProcessModulesFn enumProcessModules = nullptr;
+    // Vista and later (psapi, or kernel32 as K32EnumProcessModulesEx); preferred when bound.
+    EnumProcessModulesExFn enumProcessModulesEx = nullptr;
     GetModuleBaseNameAFn getModuleBaseName = nullptr;
     GetModuleFileNameExAFn getModuleFileNameEx = nullptr;
     GetProcessMemoryInfoFn getProcessMemoryInfo = nullptr;
@@ -84,6 +96,8 @@ struct SystemServices {
     QueryFullProcessImageNameAFn queryFullProcessImageName = nullptr;
     CompareStringOrdinalFn compareStringOrdinal = nullptr;
     GetProcessIdOfThreadFn getProcessIdOfThread = nullptr;
+    // Fails, or is missing, where the system has no 32-bit layer.
+    GetSystemWow64DirectoryAFn getSystemWow64Directory = nullptr;
 
     // The process reading: ids in the system's order and the system's names of them.
     std::vector<DWORD> processIds;
@@ -106,7 +120,8 @@ extern SystemServices g_Services;
 std::vector<DWORD> ReadProcessIds();
 // The system's process list: id to executable name. Empty when it cannot be taken.
 std::unordered_map<DWORD, std::wstring> ReadListedNames();
-// Every module handle of a process opened for reading; empty when the system gives no list.
+// Every module handle of a process opened for reading, each once, the 32-bit modules of a 32-bit
+// process included where the system can list them; empty when the system gives no list.
 std::vector<HMODULE> ReadModuleHandles(HANDLE process);
 
 // Base name of the main module of a process opened for reading; empty when the system writes

@@ -6,6 +6,7 @@
 #include "app/handle_win.h"
 #include "settings/log_text.h"
 #include "settings/settings.h"
+#include "settings/settings_file.h"
 #include "settings/time_format.h"
 
 std::string SessionHeader;
@@ -64,8 +65,8 @@ const DWORD LogRetryStepMs = 50;
 
 // Opens a file for appending, creating it when missing. Others may read and write it meanwhile:
 // a second instance appends its own block the same way.
-HANDLE OpenForAppend(const std::string& path) {
-    return CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+HANDLE OpenForAppend(const std::wstring& path) {
+    return CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                        OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
@@ -78,7 +79,7 @@ bool HeldByAnother(DWORD error) {
 void WriteSessionLog() {
     const std::string block = FormatSessionBlock(SessionHeader, LogListLines(),
                                                  FormatTimestamp(SessionEndMask, NowTimestamp()));
-    const std::string path = SettingsBasePath + ".log";
+    const std::wstring path = ProgramFilePath(L".log");
     const DWORD start = GetTickCount();
     HANDLE handle = OpenForAppend(path);
     while (handle == INVALID_HANDLE_VALUE && HeldByAnother(GetLastError()) &&

@@ -7,11 +7,51 @@ void SetSettingsDefaults(Settings& s, const std::string& programFolder) {
     s.CurrentDir = programFolder;
 }
 
+namespace {
+
+template <typename Text> Text FolderOf(const Text& moduleFileName) {
+    const size_t slash = moduleFileName.rfind(typename Text::value_type('\\'));
+    return slash == Text::npos ? Text() : moduleFileName.substr(0, slash + 1);
+}
+
+bool IsSlash(wchar_t c) {
+    return c == L'\\' || c == L'/';
+}
+
+bool IsDriveLetter(wchar_t c) {
+    return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z');
+}
+
+} // namespace
+
 std::string ProgramFolderOf(const std::string& moduleFileName) {
-    const size_t slash = moduleFileName.rfind('\\');
-    return slash == std::string::npos ? std::string() : moduleFileName.substr(0, slash + 1);
+    return FolderOf(moduleFileName);
+}
+
+std::wstring ProgramFolderOf(const std::wstring& moduleFileName) {
+    return FolderOf(moduleFileName);
 }
 
 std::string SettingsBasePathOf(const std::string& programFolder) {
     return programFolder + "Morvane";
+}
+
+std::wstring SettingsBasePathOf(const std::wstring& programFolder) {
+    return programFolder + L"Morvane";
+}
+
+std::wstring LongPathForm(const std::wstring& path) {
+    if (path.size() < kLongPathFrom) return path;
+    if (path.compare(0, 4, L"\\\\?\\") == 0 || path.compare(0, 4, L"\\\\.\\") == 0) return path;
+    std::wstring prefixed;
+    if (IsDriveLetter(path[0]) && path[1] == L':' && IsSlash(path[2])) {
+        prefixed = L"\\\\?\\" + path;
+    } else if (IsSlash(path[0]) && IsSlash(path[1])) {
+        prefixed = L"\\\\?\\UNC\\" + path.substr(2);
+    } else {
+        return path;
+    }
+    for (wchar_t& c : prefixed)
+        if (c == L'/') c = L'\\';
+    return prefixed;
 }

@@ -1,5 +1,6 @@
 // The user's preferences for one run.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -21,8 +22,21 @@ extern Settings g_Settings;
 void SetSettingsDefaults(Settings& s, const std::string& programFolder);
 
 // The folder part of the program's own file name, up to and with its last backslash
-// ("C:\Tools\Morvane.exe" gives "C:\Tools\"); empty when there is no backslash.
+// ("C:\Tools\Morvane.exe" gives "C:\Tools\"); empty when there is no backslash. The wide form
+// is the path as the system gives it, the narrow one its ANSI text.
 std::string ProgramFolderOf(const std::string& moduleFileName);
+std::wstring ProgramFolderOf(const std::wstring& moduleFileName);
 // Base of the settings and log file names: the folder followed by "Morvane", whatever the
 // executable itself is called.
 std::string SettingsBasePathOf(const std::string& programFolder);
+std::wstring SettingsBasePathOf(const std::wstring& programFolder);
+
+// Paths from this length on take the long-path form: the lowest of the system's path limits,
+// a folder's, lies there.
+constexpr size_t kLongPathFrom = 248;
+// The path as the wide file calls take it at any length: from kLongPathFrom characters on, a
+// drive path gets "\\?\" before it and a share path ("\\server\share\...") is written
+// "\\?\UNC\server\share\...", with every "/" turned into "\" since that form takes the
+// path literally. Shorter paths, paths already in a prefixed form and relative paths stay as
+// they are.
+std::wstring LongPathForm(const std::wstring& path);

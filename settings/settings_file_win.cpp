@@ -13,8 +13,8 @@
 
 namespace {
 
-std::string SettingsFilePath() {
-    return SettingsBasePath + ".ini";
+std::wstring SettingsFilePath() {
+    return ProgramFilePath(L".ini");
 }
 
 LONG ClampToLong(int64_t v) {
@@ -66,27 +66,40 @@ void RestorePosition(HWND window, int32_t x, int32_t y) {
 const int TemporaryNameTries = 8;
 
 // Creates or empties a file for writing; others may read it meanwhile.
-HANDLE CreateForWriting(const std::string& path) {
-    return CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                       FILE_ATTRIBUTE_NORMAL, nullptr);
+HANDLE CreateForWriting(const std::wstring& path) {
+    return CreateFileW(LongPathForm(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                       CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+std::wstring WideText(const std::string& text) {
+    if (text.empty()) return std::wstring();
+    const int length = static_cast<int>(text.size());
+    const int chars = MultiByteToWideChar(CP_ACP, 0, text.data(), length, nullptr, 0);
+    if (chars <= 0) return std::wstring();
+    std::wstring wide(static_cast<size_t>(chars), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.data(), length, &wide[0], chars);
+    return wide;
 }
 
 } // namespace
 
-std::string ProgramModuleFileName() {
-    std::vector<char> buffer(MAX_PATH);
-    for (;;) {
-        const DWORD n =
-            GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-        if (n == 0) return std::string();
-        if (n < buffer.size()) return std::string(buffer.data(), n);
-        if (buffer.size() >= 0x10000) return std::string(); // no path is that long
-        buffer.resize(buffer.size() * 2);
-    }
+std::wstring ProgramFilePath(const std::wstring& extension) {
+    return LongPathForm(SettingsBasePath + extension);
 }
 
-bool ReadWholeFile(const std::string& path, std::string& text) {
-    HandleGuard file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+std::string AnsiText(const std::wstring& text) {
+    if (text.empty()) return std::string();
+    const int length = static_cast<int>(text.size());
+    const int bytes =
+        WideCharToMultiByte(CP_ACP, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
+    if (bytes <= 0) return std::string();
+    std::string ansi(static_cast<size_t>(bytes), '\0');
+    WideCharToMultiByte(CP_ACP, 0, text.data(), length, &ansi[0], bytes, nullptr, nullptr);
+    return ansi;
+}
+
+bool ReadWholeFile(const std::wstring& path, std::string& text) {
+    HandleGuard file(CreateFileW(LongPathForm(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.Valid()) return false;
     text.clear();
@@ -114,28 +127,35 @@ bool ReadWholeFile(const std::string& path, std::string& text) {
     return true;
 }
 
-bool ReplaceFileContent(const std::string& path, const std::string& content) {
+bool ReplaceFileContent(const std::wstring& path, const std::string& content) {
     // The temporary name carries this process's id, so that a second instance saving at the
     // same moment never shares it. A name taken by a leftover that cannot be replaced (a folder,
-    // a read-only file) is passed over for the next one.
-    const std::string stem = path + "." + std::to_string(GetCurrentProcessId());
-    std::string temp;
+    // a read-only file) is passed over for the next one. It is longer than the file's own name,
+    // so it is put in the long-path form by itself.
+    const std::wstring stem = path + L"." + std::to_wstring(GetCurrentProcessId());
+    std::wstring temp;
     HANDLE handle = INVALID_HANDLE_VALUE;
     for (int attempt = 0; attempt < TemporaryNameTries && handle == INVALID_HANDLE_VALUE;
          ++attempt) {
-        temp = stem + (attempt ? "-" + std::to_string(attempt) : std::string()) + ".tmp";
+        temp = LongPathForm(stem + (attempt ? L"-" + std::to_wstring(attempt) : std::wstring()) +
+                            L".tmp");
         handle = CreateForWriting(temp);
     }
     HandleGuard file(handle);
     if (!file.Valid()) return false;
     const bool written = WriteAll(file.Get(), content) && FlushFileBuffers(file.Get());
     file.Close();
-    if (!written || !MoveFileExA(temp.c_str(), path.c_str(),
+    if (!written || !MoveFileExW(temp.c_str(), LongPathForm(path).c_str(),
                                  MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        DeleteFileA(temp.c_str());
+        DeleteFileW(temp.c_str());
         return false;
     }
     return true;
+}
+
+bool ReplaceFileContent(const std::string& path, const std::string& content) {
+    const std::wstring wide = WideText(path);
+    return !wide.empty() && ReplaceFileContent(wide, content);
 }
 
 void LoadSettings() {

@@ -11,21 +11,12 @@
 
 namespace {
 
-// The file name of the running program as the system names its process ("Morvane.exe").
-std::wstring OwnExeSystemName() {
-    wchar_t path[MAX_PATH] = {};
-    const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH - 1);
-    const std::wstring full(path, length);
-    const size_t slash = full.rfind(L'\\');
-    return slash == std::wstring::npos ? full : full.substr(slash + 1);
-}
-
 int AskForRow(const TaskRecord& r, int previousAnswer) {
     switch (g_Settings.AskTerminate) {
     case 4:
         return IDYES;
     case 2:
-        if (!IsCriticalTask(r.FileName, r.Pid)) return IDYES;
+        if (!IsCriticalTask(r.FileName, r.Pid, g_SystemFolders)) return IDYES;
         return MessageBoxA(g_MainWindow,
                            ("Critical process detected!\n\nName: " + r.Name +
                             "\n\nFile: " + r.FileName + "\n\nReally kill process structure?")
@@ -44,7 +35,7 @@ int AskForRow(const TaskRecord& r, int previousAnswer) {
 
 int TerminateCheckedTasks() {
     HWND list = Control(TaskList);
-    const std::wstring ownName = OwnExeSystemName();
+    const std::wstring ownName = OwnExeName();
     const DWORD ownPid = GetCurrentProcessId();
     int answer = 0;
     bool terminated = false;

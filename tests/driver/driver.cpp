@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 #include <psapi.h>
+#include <winternl.h>
 
 #include <algorithm>
 #include <cstring>
@@ -188,31 +189,130 @@ Process::~Process() {
     if (owned_ && Running()) Kill();
 }
 
+namespace {
+
+// The head of the system's process parameters block, as far as it is set here; the rest stays
+// as RtlCreateProcessParametersEx made it.
+struct ProcessParametersHead {
+    ULONG maximumLength;
+    ULONG length;
+    ULONG flags;
+    ULONG debugFlags;
+    HANDLE console;
+    ULONG consoleFlags;
+    HANDLE standardInput;
+    HANDLE standardOutput;
+    HANDLE standardError;
+};
+
+struct NativeProcessInfo {
+    ULONG length;
+    HANDLE process;
+    HANDLE thread;
+    CLIENT_ID clientId;
+    BYTE image[256]; // the image information, larger than any system writes
+};
+
+using CreateParametersFn = NTSTATUS(NTAPI*)(void**, UNICODE_STRING*, UNICODE_STRING*,
+                                            UNICODE_STRING*, UNICODE_STRING*, void*,
+                                            UNICODE_STRING*, UNICODE_STRING*, UNICODE_STRING*,
+                                            UNICODE_STRING*, ULONG);
+using DestroyParametersFn = NTSTATUS(NTAPI*)(void*);
+using CreateUserProcessFn = NTSTATUS(NTAPI*)(UNICODE_STRING*, ULONG, void*, void*, void*, HANDLE,
+                                             BOOLEAN, HANDLE, HANDLE, NativeProcessInfo*);
+
+UNICODE_STRING Counted(std::wstring& text) {
+    UNICODE_STRING u;
+    u.Buffer = &text[0];
+    u.Length = u.MaximumLength = static_cast<USHORT>(text.size() * sizeof(wchar_t));
+    return u;
+}
+
+// Creates the process through ntdll with the NT form of its path, which has no length limit,
+// and lets it run. `stdHandles` (inheritable) become its standard handles.
+bool StartByNtPath(std::wstring image, std::wstring commandLine, std::wstring workDir,
+                   HANDLE stdHandles, PROCESS_INFORMATION* info) {
+    if (image.compare(0, 4, L"\\\\?\\") == 0) image.erase(0, 4);
+    if (image.size() < 3 || image[1] != L':' || workDir.empty() || image.size() > 32000)
+        return false;
+    HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    auto createParameters = reinterpret_cast<CreateParametersFn>(
+        reinterpret_cast<void (*)()>(GetProcAddress(ntdll, "RtlCreateProcessParametersEx")));
+    auto destroyParameters = reinterpret_cast<DestroyParametersFn>(
+        reinterpret_cast<void (*)()>(GetProcAddress(ntdll, "RtlDestroyProcessParameters")));
+    auto createProcess = reinterpret_cast<CreateUserProcessFn>(
+        reinterpret_cast<void (*)()>(GetProcAddress(ntdll, "RtlCreateUserProcess")));
+    if (!createParameters || !destroyParameters || !createProcess) return false;
+    std::wstring ntPath = L"\\??\\" + image;
+    UNICODE_STRING ntName = Counted(ntPath), imageName = Counted(image),
+                   command = Counted(commandLine), folder = Counted(workDir);
+    void* parameters = nullptr;
+    const ULONG normalised = 1;
+    if (createParameters(&parameters, &imageName, nullptr, &folder, &command, nullptr, nullptr,
+                         nullptr, nullptr, nullptr, normalised) != 0)
+        return false;
+    auto* head = static_cast<ProcessParametersHead*>(parameters);
+    head->standardInput = head->standardOutput = head->standardError = stdHandles;
+    NativeProcessInfo created = {};
+    created.length = sizeof created;
+    const NTSTATUS status =
+        createProcess(&ntName, OBJ_CASE_INSENSITIVE, parameters, nullptr, nullptr, nullptr,
+                      stdHandles != nullptr, nullptr, nullptr, &created);
+    destroyParameters(parameters);
+    if (status != 0) return false;
+    ResumeThread(created.thread);
+    info->hProcess = created.process;
+    info->hThread = created.thread;
+    info->dwProcessId =
+        static_cast<DWORD>(reinterpret_cast<ULONG_PTR>(created.clientId.UniqueProcess));
+    return true;
+}
+
+} // namespace
+
+std::wstring Widen(const std::string& text) {
+    const int size = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
+    if (size <= 1) return {};
+    std::wstring wide(static_cast<size_t>(size), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, &wide[0], size);
+    wide.resize(static_cast<size_t>(size) - 1);
+    return wide;
+}
+
 bool Process::Start(const std::string& exe, const std::string& workDir, const std::string& args) {
+    return Start(Widen(exe), Widen(workDir), Widen(args));
+}
+
+bool Process::Start(const std::wstring& exe, const std::wstring& workDir,
+                    const std::wstring& args) {
     if (owned_ && Running()) Kill();
     handle_.Reset();
     pid_ = 0;
     owned_ = false;
-    std::string commandLine = "\"" + exe + "\"";
-    if (!args.empty()) commandLine += " " + args;
-    std::vector<char> buffer(commandLine.begin(), commandLine.end());
-    buffer.push_back('\0');
+    std::wstring commandLine = L"\"" + exe + L"\"";
+    if (!args.empty()) commandLine += L" " + args;
     // The program gets the null device as its standard handles rather than ours: under Wine it
     // would otherwise hold our output pipe open, and whoever reads that pipe (a script, ctest)
     // would wait for the program to end.
     SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
     Handle nul(CreateFileA("NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                            &inherit, OPEN_EXISTING, 0, nullptr));
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    if (nul) {
-        startup.dwFlags = STARTF_USESTDHANDLES;
-        startup.hStdInput = startup.hStdOutput = startup.hStdError = nul.Get();
-    }
     PROCESS_INFORMATION info = {};
-    if (!CreateProcessA(exe.c_str(), buffer.data(), nullptr, nullptr, nul ? TRUE : FALSE, 0,
-                        nullptr, workDir.empty() ? nullptr : workDir.c_str(), &startup, &info))
-        return false;
+    if (exe.size() >= MAX_PATH) {
+        // CreateProcessW takes no longer path in any form; a shell starts such a program the
+        // same way.
+        if (!StartByNtPath(exe, commandLine, workDir, nul.Get(), &info)) return false;
+    } else {
+        STARTUPINFOW startup = {};
+        startup.cb = sizeof startup;
+        if (nul) {
+            startup.dwFlags = STARTF_USESTDHANDLES;
+            startup.hStdInput = startup.hStdOutput = startup.hStdError = nul.Get();
+        }
+        if (!CreateProcessW(exe.c_str(), &commandLine[0], nullptr, nullptr, nul ? TRUE : FALSE, 0,
+                            nullptr, workDir.empty() ? nullptr : workDir.c_str(), &startup, &info))
+            return false;
+    }
     CloseHandle(info.hThread);
     handle_.Reset(info.hProcess);
     pid_ = info.dwProcessId;

@@ -44,8 +44,13 @@ class Process {
     ~Process();
 
     // Starts `exe` with `workDir` as its current folder (empty: the caller's). `args` is appended
-    // to the quoted program path on the command line. False when the start failed.
+    // to the quoted program path on the command line. False when the start failed. The narrow
+    // form takes ANSI texts.
     bool Start(const std::string& exe, const std::string& workDir, const std::string& args = {});
+    // A path of MAX_PATH characters or more is started through ntdll with its NT path, since
+    // CreateProcessW refuses it in every form; that start needs a `workDir` (of fewer
+    // characters).
+    bool Start(const std::wstring& exe, const std::wstring& workDir, const std::wstring& args = {});
     // Opens an existing process by id; it is not terminated when this object goes away.
     bool Attach(DWORD pid);
     // Gives up ownership: the program keeps running after this object goes away.
@@ -65,6 +70,9 @@ class Process {
     DWORD pid_ = 0;
     bool owned_ = false;
 };
+
+// The wide text of an ANSI text, as the system's narrow calls read it.
+std::wstring Widen(const std::string& text);
 
 // Polls `done` every 10 ms until it holds (true) or the time is up (false).
 bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs = kWaitTimeoutMs);

@@ -19,9 +19,14 @@ std::string ExeFolder();
 std::string MakeTempFolder(const std::string& prefix);
 // Deletes a folder and everything in it; false when something stayed.
 bool RemoveFolder(const std::string& folder);
+// Files by ANSI or wide path, the latter of any length.
 bool WriteTextFile(const std::string& path, const std::string& text);
+bool WriteTextFile(const std::wstring& path, const std::string& text);
 // The file's bytes; `exists` tells a missing file from an empty one.
 std::string ReadTextFile(const std::string& path, bool* exists = nullptr);
+std::string ReadTextFile(const std::wstring& path, bool* exists = nullptr);
+// The ANSI text of a wide text, as the program's narrow calls see it.
+std::string AnsiText(const std::wstring& text);
 
 // Copies Morvane.exe into a new temp folder. A test may put files (Morvane.ini) there before it
 // calls Launch, and read what the program left (Morvane.ini, Morvane.log) after CloseApp.
@@ -31,7 +36,15 @@ class MorvaneTest : public ::testing::Test {
     void SetUp() override;
     void TearDown() override;
 
+    // Moves the program into `subfolder` (one or more names joined by backslashes, of any
+    // script) of the temp folder, as `exeName`; WriteFile, ReadFile and Launch work there from
+    // then on (use with ASSERT_NO_FATAL_FAILURE). PathOf keeps naming the temp folder.
+    void MoveProgram(const std::wstring& subfolder, const std::wstring& exeName = L"Morvane.exe");
+    // Nested folder names that take the temp folder to at least `depth` characters.
+    std::wstring DeepSubfolder(size_t depth) const;
+
     std::string PathOf(const std::string& name) const { return folder_ + name; }
+    // Files in the program's folder.
     void WriteFile(const std::string& name, const std::string& text);
     std::string ReadFile(const std::string& name, bool* exists = nullptr) const;
 
@@ -47,6 +60,8 @@ class MorvaneTest : public ::testing::Test {
     int LogLineCount() const;
 
     std::string folder_;
+    std::wstring home_; // the program's folder, with its trailing backslash
+    std::wstring exe_ = L"Morvane.exe";
     driver::Process app_;
     HWND window_ = nullptr;
     DWORD launchMs_ = 0; // from the start to the visible window

@@ -501,6 +501,42 @@ TEST_F(SettingsLogTest, SaveInfoOffNeitherCreatesNorTouchesTheLog) {
     EXPECT_EQ(ReadFile("Morvane.log"), earlier);
 }
 
+// --- Any folder ---------------------------------------------------------------------------------
+
+// Morvane in a folder named in Cyrillic and Chinese letters, then in one about 300 characters
+// deep: each time a hand-edited settings file is read and written back with the window's place,
+// and the session block is appended to the log already there.
+TEST_F(SettingsLogTest, BothFilesFollowTheProgramIntoAnyFolder) {
+    const std::wstring mixed = L"\x0416\x0443\x0440\x043D\x0430\x043B \x5F20\x4F1F";
+    const std::string earlier = "[ Session-Log: 01-02-2003 / 04:05:06 ]\r\n";
+    for (const std::wstring& folder : {mixed, DeepSubfolder(300)}) {
+        SCOPED_TRACE("folder of " + std::to_string(folder_.size() + folder.size()) + " characters");
+        ASSERT_NO_FATAL_FAILURE(MoveProgram(folder));
+        WriteFile("Morvane.ini", "[Morvane SetUp]\r\nAskTerminate = 2\r\nLogInfoStyle = 8\r\n");
+        WriteFile("Morvane.log", earlier);
+        ASSERT_NO_FATAL_FAILURE(Start());
+        const std::vector<std::string> lines = LogLines();
+        ASSERT_EQ(lines.size(), 1u);
+        EXPECT_TRUE(IsTaskCountLine(lines[0].substr(std::min<size_t>(8, lines[0].size()))) &&
+                    lines[0].rfind("[ 1 ] - ", 0) == 0)
+            << lines[0];
+        ASSERT_NO_FATAL_FAILURE(MoveWindowTo(150, 110));
+        ASSERT_EQ(Stop(), 0u);
+
+        auto expected = Defaults(e2e::AnsiText(home_)); // the dialogs' ANSI text of the folder
+        expected["AskTerminate"] = "2";
+        expected["LogInfoStyle"] = "8";
+        expected["WindowX"] = "150";
+        expected["WindowY"] = "110";
+        ExpectValues(ParseWrittenIni(ReadFile("Morvane.ini")), expected);
+        const std::string log = ReadFile("Morvane.log");
+        ASSERT_EQ(log.compare(0, earlier.size(), earlier), 0) << log;
+        const std::vector<LogBlock> blocks = ParseLogFile(log.substr(earlier.size()));
+        ASSERT_EQ(blocks.size(), 1u);
+        EXPECT_EQ(blocks[0].entries, lines);
+    }
+}
+
 // --- Files that cannot be written ---------------------------------------------------------------
 
 // Both files held open without sharing while the program ends, as a read-only folder or another

@@ -48,11 +48,28 @@ bool Contains(const std::string& text, const char* pattern) {
     return text.find(pattern) != std::string::npos;
 }
 
+// Whether an upper-cased path lies in a folder of the system's own programs, as this test reads
+// them.
+bool InSystemFolder(const std::string& upperFile) {
+    static const std::vector<std::string> folders = [] {
+        std::vector<std::string> found;
+        char buffer[MAX_PATH] = {};
+        if (GetSystemDirectoryA(buffer, MAX_PATH)) found.push_back(Upper(buffer) + "\\");
+        if (GetSystemWow64DirectoryA(buffer, MAX_PATH)) found.push_back(Upper(buffer) + "\\");
+        if (GetSystemWindowsDirectoryA(buffer, MAX_PATH))
+            found.push_back(Upper(buffer) + "\\SYSTEMAPPS\\");
+        return found;
+    }();
+    return std::any_of(folders.begin(), folders.end(), [&](const std::string& f) {
+        return upperFile.compare(0, f.size(), f) == 0;
+    });
+}
+
 // Whether Detect should check a row: the rule read off the task's file and name.
 bool ShouldDetect(const std::string& file, const std::string& name, bool skipOwnTask) {
     const std::string f = Upper(file);
     const std::string n = Upper(name);
-    return !f.empty() && !Contains(f, "C:\\WINDOWS\\SYSTEM32") &&
+    return !f.empty() && !Contains(f, "C:\\WINDOWS\\SYSTEM32") && !InSystemFolder(f) &&
            !Contains(f, "SYSTEM32\\SMSS.EXE") && !Contains(f, "WINDOWS\\EXPLORER.EXE") &&
            n != "SYSTEM" && !(skipOwnTask && n == "MORVANE.EXE");
 }
@@ -94,6 +111,18 @@ class TaskActionsTest : public e2e::MorvaneTest {
         MorvaneTest::TearDown();
         copies_.clear();
         EXPECT_TRUE(e2e::RemoveFolder(helpers_)) << "left behind: " << helpers_;
+        for (auto it = madeFolders_.rbegin(); it != madeFolders_.rend(); ++it)
+            EXPECT_TRUE(e2e::RemoveFolder(*it)) << "left behind: " << *it;
+    }
+
+    // Makes `folder` (with its closing backslash) where it is missing; tear-down removes what
+    // was made, after the copies have ended.
+    bool MakeFolder(const std::string& folder) {
+        if (CreateDirectoryA(folder.c_str(), nullptr)) {
+            madeFolders_.push_back(folder);
+            return true;
+        }
+        return GetLastError() == ERROR_ALREADY_EXISTS;
     }
 
     // Starts `count` copies of the sleeper under `name` in the helper folder (or in `folder`)
@@ -231,6 +260,7 @@ class TaskActionsTest : public e2e::MorvaneTest {
     }
 
     std::string helpers_;
+    std::vector<std::string> madeFolders_;
     std::vector<Process> copies_;
 };
 
@@ -511,6 +541,45 @@ TEST_F(TaskActionsTest, DetectChecksItsOwnTaskWhenAllowedTo) {
     EXPECT_TRUE(dump.rows[own[0]].checked) << dump.rows[own[0]].cells[kFileColumn];
 }
 
+// A program among Windows' own app hosts: Detect leaves it alone and Terminate asks first.
+TEST_F(TaskActionsTest, ATaskInSystemAppsIsNotDetectedAndIsAskedAboutAsCritical) {
+    char windows[MAX_PATH] = {};
+    ASSERT_GT(GetSystemWindowsDirectoryA(windows, MAX_PATH), 0u);
+    const std::string apps = std::string(windows) + "\\SystemApps\\";
+    const std::string package = apps + "Morvane.AppHost_e2e\\";
+    ASSERT_TRUE(MakeFolder(apps) && MakeFolder(package)) << package;
+    const std::string name = "tma-apphost.exe";
+    const std::vector<size_t> copies = StartCopies(name, 1, package);
+    ASSERT_EQ(copies.size(), 1u);
+    ASSERT_NO_FATAL_FAILURE(LaunchWith("AskTerminate = 2\r\n"));
+
+    ListViewDump dump = Refresh();
+    std::vector<int> rows = RowsNamed(dump, name);
+    ASSERT_EQ(rows.size(), 1u);
+    const std::string file = dump.rows[rows[0]].cells[kFileColumn];
+    ASSERT_EQ(Upper(file), Upper(package + name));
+
+    size_t before = LogLines().size();
+    ASSERT_NO_FATAL_FAILURE(Check(rows[0]));
+    ASSERT_TRUE(PostClick(Control(kTerminateButton)));
+    HWND box = ExpectQuestion("Terminate Critical Process",
+                              "Critical process detected!\n\nName: " + name + "\n\nFile: " + file +
+                                  "\n\nReally kill process structure?");
+    ASSERT_NO_FATAL_FAILURE(Answer(box, IDNO));
+    ASSERT_NO_FATAL_FAILURE(ExpectNothingLoggedSince(before));
+    EXPECT_FALSE(copies_[copies[0]].WaitExit(1000)) << name << " ended after No";
+
+    // Detect sets every mark afresh: this row's goes.
+    before = LogLines().size();
+    ASSERT_TRUE(Click(Control(kDetectButton)));
+    const std::vector<std::string> added = WaitLogLine(before, "Detected unnecessary tasks: ");
+    dump = Rows();
+    ASSERT_NO_FATAL_FAILURE(ExpectDetected(dump, added, true));
+    rows = RowsNamed(dump, name);
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_FALSE(dump.rows[rows[0]].checked) << file;
+}
+
 TEST_F(TaskActionsTest, ClearCountsCheckedRowsAndTheSelectedOne) {
     const std::vector<size_t> copies = StartCopies("tma-clear.exe", 3);
     ASSERT_EQ(copies.size(), 3u);
@@ -593,6 +662,54 @@ TEST_F(TaskActionsTest, ConfirmingItsOwnTaskEndsTheNamesakeAndThenItselfInOrder)
     EXPECT_TRUE(exists);
     EXPECT_NE(ini.find("\r\nWindowX = "), std::string::npos) << ini;
     EXPECT_NE(ini.find("\r\nAskTerminate = 4\r\n"), std::string::npos) << ini;
+}
+
+// Morvane about 300 characters deep, under a name outside the code page, beside a task whose
+// name reads the same in ANSI ("??????.exe" both): Detect spares its own row alone, and
+// confirming that row ends the program in order, with its log kept in that folder.
+TEST_F(TaskActionsTest, OwnRowIsKnownInADeepFolderUnderANonLatinName) {
+    const std::wstring ownName = L"\x0416\x0443\x0440\x043D\x0430\x043B.exe";
+    const std::wstring lookalikePath =
+        Widen(helpers_) + L"\x041B\x0435\x0441\x043D\x0438\x043A.exe";
+    ASSERT_TRUE(
+        CopyFileW(Widen(e2e::ExeFolder() + "sleeper.exe").c_str(), lookalikePath.c_str(), TRUE));
+    Process lookalike;
+    ASSERT_TRUE(lookalike.Start(lookalikePath, Widen(helpers_)));
+    ASSERT_TRUE(WaitUntil([&] {
+        wchar_t name[MAX_PATH];
+        return GetModuleBaseNameW(lookalike.Native(), nullptr, name, MAX_PATH) > 0;
+    }));
+    ASSERT_NO_FATAL_FAILURE(MoveProgram(DeepSubfolder(300), ownName));
+    ASSERT_NO_FATAL_FAILURE(LaunchWith("AskTerminate = 4\r\nEnableTaskFreeze = 1\r\n"));
+
+    size_t lines = LogLines().size();
+    ASSERT_TRUE(Click(Control(kDetectButton)));
+    WaitLogLine(lines, "Detected unnecessary tasks: ");
+    const ListViewDump dump = Rows();
+    auto rowOf = [&dump](DWORD pid) {
+        for (size_t i = 0; i < dump.rows.size(); ++i)
+            if (dump.rows[i].cells[kPidColumn] == std::to_string(pid)) return static_cast<int>(i);
+        return -1;
+    };
+    const int own = rowOf(app_.Id()), twin = rowOf(lookalike.Id());
+    ASSERT_TRUE(own >= 0 && twin >= 0);
+    EXPECT_EQ(dump.rows[own].cells[kTaskColumn], dump.rows[twin].cells[kTaskColumn]);
+    EXPECT_FALSE(dump.rows[own].checked) << dump.rows[own].cells[kFileColumn];
+    EXPECT_TRUE(dump.rows[twin].checked) << dump.rows[twin].cells[kFileColumn];
+
+    lines = LogLines().size();
+    ASSERT_TRUE(Click(Control(kClearButton)));
+    WaitLogLine(lines, "Unchecked tasks: ");
+    ASSERT_NO_FATAL_FAILURE(Check(own));
+    ASSERT_TRUE(PostClick(Control(kTerminateButton)));
+    DWORD code = ~0u;
+    ASSERT_TRUE(app_.WaitExit(kExitWaitMs, &code)) << "Morvane did not end with its own task";
+    EXPECT_EQ(code, 0u);
+    EXPECT_TRUE(lookalike.Running());
+    const std::string log = ReadFile("Morvane.log");
+    EXPECT_NE(log.find("\r\n  Terminated: " + e2e::AnsiText(ownName) + "\r\n"), std::string::npos)
+        << log;
+    EXPECT_NE(log.find("\r\n[ Session-End: "), std::string::npos) << log;
 }
 
 // Beyond 256 processes: every copy is listed, the counts say so, and the last row's

@@ -31,6 +31,10 @@ TEST(ProgramNameFromPath, KeepsTheFileNameUpToItsFirstDot) {
     EXPECT_EQ(ProgramNameFromPath("\"tool.exe\""), "tool");
     EXPECT_EQ(ProgramNameFromPath("C:\\Tools\\"), "");
     EXPECT_EQ(ProgramNameFromPath(""), "");
+    // The wide form follows the same rule on names outside any code page.
+    EXPECT_EQ(ProgramNameFromPath(L"C:\\\x5F20\x4F1F.x\\\x0416\x0443\x0440.v2.exe"),
+              L"\x0416\x0443\x0440");
+    EXPECT_EQ(ProgramNameFromPath(L"\"C:\\a b\\tool.exe\" -x"), L"tool");
 }
 
 TEST(SlotCount, NeverExceedsTheTable) {

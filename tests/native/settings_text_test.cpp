@@ -77,6 +77,22 @@ TEST(ProgramPaths, FolderKeepsItsBackslashAndTheBaseIgnoresTheExeName) {
     EXPECT_EQ(ProgramFolderOf("C:\\a.b\\c"), "C:\\a.b\\");
     EXPECT_EQ(ProgramFolderOf("noslash.exe"), "");
     EXPECT_EQ(SettingsBasePathOf(ProgramFolderOf("C:\\Tools\\other.exe")), "C:\\Tools\\Morvane");
+    const std::wstring wide = L"C:\\\x0416\x0443\x0440\x043D\x0430\x043B \x5F20\x4F1F\\m.exe";
+    EXPECT_EQ(SettingsBasePathOf(ProgramFolderOf(wide)),
+              L"C:\\\x0416\x0443\x0440\x043D\x0430\x043B \x5F20\x4F1F\\Morvane");
+}
+
+TEST(ProgramPaths, LongPathsTakeThePrefixedFormAndShortOnesStay) {
+    const std::wstring deep(kLongPathFrom - 3, L'd');
+    const std::wstring shorter(kLongPathFrom - 4, L'd');
+    EXPECT_EQ(LongPathForm(L"C:\\" + shorter), L"C:\\" + shorter);
+    EXPECT_EQ(LongPathForm(L"C:\\" + deep), L"\\\\?\\C:\\" + deep);
+    EXPECT_EQ(LongPathForm(L"z:/" + deep + L"/x.ini"), L"\\\\?\\z:\\" + deep + L"\\x.ini");
+    EXPECT_EQ(LongPathForm(L"\\\\srv\\share\\" + deep), L"\\\\?\\UNC\\srv\\share\\" + deep);
+    // Already prefixed, a device path, or relative: left to the system as it is.
+    for (const std::wstring& same :
+         {L"\\\\?\\C:\\" + deep, L"\\\\.\\pipe\\" + deep, deep, L"\\" + deep, L"C:" + deep})
+        EXPECT_EQ(LongPathForm(same), same);
 }
 
 TEST(SettingsWriter, DefaultsGiveExactlyTwelveCrLfLines) {

@@ -8,6 +8,7 @@
 
 #include "proc/name_fold.h"
 #include "proc/process_api.h"
+#include "proc/system_services_win.h"
 #include "win/test_support.h"
 
 using namespace testsupport;
@@ -71,7 +72,77 @@ DWORD WINAPI WaitForRelease(LPVOID event) {
     return WaitForSingleObject(static_cast<HANDLE>(event), 10000);
 }
 
+// Stand-ins for the 32-bit system folder: none, and one longer than a path buffer.
+UINT WINAPI NoWow64Folder(LPSTR, UINT) {
+    SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
+    return 0;
+}
+const std::string kLongFolder = "D:\\" + std::string(300, 'w');
+UINT WINAPI LongWow64Folder(LPSTR buffer, UINT size) {
+    if (size <= kLongFolder.size()) return static_cast<UINT>(kLongFolder.size() + 1);
+    std::memcpy(buffer, kLongFolder.c_str(), kLongFolder.size() + 1);
+    return static_cast<UINT>(kLongFolder.size());
+}
+
+// Stands in for EnumProcessModulesEx: notes the filter and lists the executable twice (as both
+// layers of a 32-bit process know it) and then the process's second module.
+DWORD g_ModuleFilter = ~0u;
+BOOL WINAPI ListBothLayers(HANDLE process, HMODULE* modules, DWORD bytes, DWORD* needed,
+                           DWORD filter) {
+    g_ModuleFilter = filter;
+    HMODULE two[2] = {};
+    if (bytes < 3 * sizeof(HMODULE) || !EnumProcessModules(process, two, sizeof(two), needed))
+        return FALSE;
+    modules[0] = modules[1] = two[0];
+    modules[2] = two[1];
+    *needed = 3 * sizeof(HMODULE);
+    return TRUE;
+}
+DWORD g_ModuleSnapshotFlags = 0;
+HANDLE WINAPI NoteModuleSnapshot(DWORD flags, DWORD id) {
+    if (flags & TH32CS_SNAPMODULE) g_ModuleSnapshotFlags = flags;
+    return CreateToolhelp32Snapshot(flags, id);
+}
+
 } // namespace
+
+TEST_F(ProcessApiTest, SystemFoldersComeFromTheSystem) {
+    char buffer[MAX_PATH] = {};
+    ASSERT_GT(GetSystemDirectoryA(buffer, MAX_PATH), 0u);
+    const std::string system = buffer;
+    ASSERT_GT(GetSystemWindowsDirectoryA(buffer, MAX_PATH), 0u);
+    const std::string apps = std::string(buffer) + "\\SystemApps\\";
+    EXPECT_NE(proc::g_Services.getSystemWow64Directory, nullptr) << "bound from kernel32";
+
+    proc::g_Services.getSystemWow64Directory = NoWow64Folder;
+    EXPECT_EQ(ReadSystemFolders(), (std::vector<std::string>{system, apps}));
+    proc::g_Services.getSystemWow64Directory = LongWow64Folder;
+    EXPECT_EQ(ReadSystemFolders(), (std::vector<std::string>{system, kLongFolder, apps}));
+}
+
+TEST_F(ProcessApiTest, ModulesOfBothLayersWhereTheListingOffersThem) {
+    Child child = StartCopy("sleeper.exe", "both_layers.exe");
+    EXPECT_NE(proc::g_Services.enumProcessModulesEx, nullptr) << "bound from psapi";
+    proc::g_Services.enumProcessModulesEx = ListBothLayers;
+    proc::g_Services.createSnapshot = NoteModuleSnapshot;
+
+    ASSERT_EQ(ExamineModules(child.id), 2) << "the executable once, then the second module";
+    EXPECT_EQ(g_ModuleFilter, static_cast<DWORD>(LIST_MODULES_ALL));
+    ASSERT_EQ(NextModule(), 1);
+    EXPECT_EQ(ModuleBase(), ImageBaseOf(child.process));
+    EXPECT_EQ(ModuleName(child.id), "both_layers.exe");
+    ASSERT_EQ(NextModule(), 2);
+    EXPECT_EQ(AsciiLower(ModuleName(child.id)), "ntdll.dll");
+    // Names are matched by load address, so the snapshot must hold the 32-bit modules too.
+#if defined(_WIN64)
+    EXPECT_EQ(g_ModuleSnapshotFlags, static_cast<DWORD>(TH32CS_SNAPMODULE | TH32CS_SNAPMODULE32));
+#else
+    EXPECT_EQ(g_ModuleSnapshotFlags, static_cast<DWORD>(TH32CS_SNAPMODULE));
+#endif
+
+    proc::g_Services.enumProcessModulesEx = nullptr;
+    EXPECT_EQ(ExamineModules(child.id), ModuleSnapshotCount(child.id)) << "the plain listing";
+}
 
 TEST_F(ProcessApiTest, ProcessReadingListsEveryIdWithItsNameAndKeepsTheCursorAtTheEnd) {
     Child alpha = StartCopy("sleeper.exe", "alpha_read.exe");

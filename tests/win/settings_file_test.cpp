@@ -2,12 +2,14 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "app/main_window.h"
+#include "proc/process_api.h"
 #include "settings/log_text.h"
 #include "settings/session_log.h"
 #include "settings/settings.h"
@@ -17,9 +19,14 @@
 
 namespace {
 
-std::string ReadFileBytes(const std::string& path) {
+// The long-path form of a test path, which lies under the ASCII temp folder.
+std::wstring Long(const std::string& path) {
+    return L"\\\\?\\" + std::wstring(path.begin(), path.end());
+}
+
+std::string ReadFileBytes(const std::wstring& path) {
     std::string text;
-    FILE* f = std::fopen(path.c_str(), "rb");
+    FILE* f = _wfopen(path.c_str(), L"rb");
     if (f == nullptr) return text;
     char buf[4096];
     size_t n;
@@ -27,6 +34,10 @@ std::string ReadFileBytes(const std::string& path) {
         text.append(buf, n);
     std::fclose(f);
     return text;
+}
+
+std::string ReadFileBytes(const std::string& path) {
+    return ReadFileBytes(Long(path));
 }
 
 void WriteFileBytes(const std::string& path, const std::string& bytes) {
@@ -40,24 +51,33 @@ bool Exists(const std::string& path) {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-void RemoveTree(const std::string& dir) {
-    WIN32_FIND_DATAA fd;
-    HANDLE h = FindFirstFileA((dir + "\\*").c_str(), &fd);
-    if (h != INVALID_HANDLE_VALUE) {
-        do {
-            const std::string name = fd.cFileName;
-            if (name == "." || name == "..") continue;
-            const std::string path = dir + "\\" + name;
-            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                RemoveTree(path);
-            } else {
-                SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-                DeleteFileA(path.c_str());
-            }
-        } while (FindNextFileA(h, &fd));
-        FindClose(h);
+// Names in a folder given in the long-path form, sorted.
+std::vector<std::wstring> Entries(const std::wstring& dir) {
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW fd;
+    HANDLE h = FindFirstFileW((dir + L"\\*").c_str(), &fd);
+    if (h == INVALID_HANDLE_VALUE) return names;
+    do {
+        const std::wstring name = fd.cFileName;
+        if (name != L"." && name != L"..") names.push_back(name);
+    } while (FindNextFileW(h, &fd));
+    FindClose(h);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+void RemoveTree(const std::wstring& dir) {
+    for (const std::wstring& name : Entries(dir)) {
+        const std::wstring path = dir + L"\\" + name;
+        const DWORD attributes = GetFileAttributesW(path.c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+            RemoveTree(path);
+        } else {
+            SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+            DeleteFileW(path.c_str());
+        }
     }
-    RemoveDirectoryA(dir.c_str());
+    RemoveDirectoryW(dir.c_str());
 }
 
 LRESULT CALLBACK TestWindowProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
@@ -72,11 +92,11 @@ class SettingsFileTest : public testing::Test {
         ASSERT_GT(GetTempPathA(MAX_PATH, temp), 0u);
         folder_ = std::string(temp) + "morvane-settings-" + std::to_string(GetCurrentProcessId()) +
                   "-" + std::to_string(counter_++);
-        RemoveTree(folder_);
+        RemoveTree(Long(folder_));
         ASSERT_TRUE(CreateDirectoryA(folder_.c_str(), nullptr));
         folder_ += "\\";
         savedBase_ = SettingsBasePath;
-        SettingsBasePath = SettingsBasePathOf(folder_);
+        UseBase(folder_ + "Morvane");
         SetSettingsDefaults(g_Settings, folder_);
 
         WNDCLASSA wc{};
@@ -101,17 +121,22 @@ class SettingsFileTest : public testing::Test {
         g_MainWindow = savedWindow_;
         if (window_ != nullptr) DestroyWindow(window_);
         SettingsBasePath = savedBase_;
-        RemoveTree(folder_.substr(0, folder_.size() - 1));
+        RemoveTree(Long(folder_.substr(0, folder_.size() - 1)));
     }
 
     HWND savedWindow_ = nullptr;
 
-    std::string IniPath() const { return SettingsBasePath + ".ini"; }
+    // Makes an ANSI path the base of both files.
+    void UseBase(const std::string& base) {
+        base_ = base;
+        SettingsBasePath = std::wstring(base.begin(), base.end()); // the temp path is ASCII
+    }
+    std::string IniPath() const { return base_ + ".ini"; }
     // This process's temporary copy of the settings file.
     std::string OwnTemporary() const {
         return IniPath() + "." + std::to_string(GetCurrentProcessId()) + ".tmp";
     }
-    std::string LogPath() const { return SettingsBasePath + ".log"; }
+    std::string LogPath() const { return base_ + ".log"; }
 
     void MoveTo(int x, int y) {
         SetWindowPos(window_, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -124,7 +149,8 @@ class SettingsFileTest : public testing::Test {
     std::vector<std::string> ListLines() const { return LogListLines(); }
 
     std::string folder_;
-    std::string savedBase_;
+    std::string base_;
+    std::wstring savedBase_;
     HWND window_ = nullptr;
     static int counter_;
 };
@@ -142,12 +168,13 @@ std::string ExpectedDefaultFile(const std::string& dir, int x, int y) {
 } // namespace
 
 TEST(ProgramPathsWin, FolderOfTheRunningExe) {
-    const std::string exe = ProgramModuleFileName();
+    const std::wstring exe = OwnProgramPath();
     ASSERT_GT(exe.size(), 14u);
-    EXPECT_EQ(exe.substr(exe.size() - 13), "win_tests.exe");
-    const std::string folder = ProgramFolderOf(exe);
-    EXPECT_EQ(folder + "win_tests.exe", exe);
-    EXPECT_EQ(SettingsBasePathOf(folder), folder + "Morvane");
+    EXPECT_EQ(exe.substr(exe.size() - 13), L"win_tests.exe");
+    EXPECT_EQ(OwnExeName(), L"win_tests.exe");
+    const std::wstring folder = ProgramFolderOf(exe);
+    EXPECT_EQ(folder + L"win_tests.exe", exe);
+    EXPECT_EQ(SettingsBasePathOf(folder), folder + L"Morvane");
 }
 
 TEST_F(SettingsFileTest, SaveWritesExactBytesAndLeavesNoTemporaryFile) {
@@ -201,10 +228,35 @@ TEST_F(SettingsFileTest, OldFileThatCannotBeReplacedStaysAndTheTemporaryGoes) {
 }
 
 TEST_F(SettingsFileTest, SaveIntoAMissingFolderCreatesNothing) {
-    SettingsBasePath = folder_ + "missing\\Morvane";
+    UseBase(folder_ + "missing\\Morvane");
     SaveSettings();
     EXPECT_FALSE(Exists(folder_ + "missing"));
     EXPECT_FALSE(Exists(IniPath()));
+}
+
+// Both files in folders at every path length around the system's limits. The settings file's
+// temporary name is a few characters longer than the file's own, so the two cross the limits
+// at different lengths.
+TEST_F(SettingsFileTest, BothFilesAreKeptWhateverTheLengthOfTheirPath) {
+    const std::string tail = "\\Morvane.ini";
+    for (size_t length = kLongPathFrom - 16; length <= MAX_PATH + 16; ++length) {
+        const std::string folder =
+            folder_ + std::string(length - folder_.size() - tail.size(), 'd');
+        ASSERT_EQ((folder + tail).size(), length);
+        ASSERT_TRUE(CreateDirectoryW(Long(folder).c_str(), nullptr)) << length;
+        UseBase(folder + "\\Morvane");
+        g_Settings.AskTerminate = 4;
+        SaveSettings();
+        g_Settings.AskTerminate = 1;
+        LoadSettings();
+        EXPECT_EQ(g_Settings.AskTerminate, 4) << "settings file of " << length << " characters";
+        SessionHeader = "H";
+        WriteSessionLog();
+        EXPECT_EQ(ReadFileBytes(LogPath()).substr(0, 3), "H\r\n") << length;
+        EXPECT_EQ(Entries(Long(folder)),
+                  (std::vector<std::wstring>{L"Morvane.ini", L"Morvane.log"}))
+            << "nothing else is left at " << length;
+    }
 }
 
 TEST_F(SettingsFileTest, MinimisedWindowSavesItsRestoredPosition) {
@@ -421,7 +473,7 @@ TEST_F(SettingsFileTest, SessionLogThatCannotBeOpenedIsLeftAlone) {
     EXPECT_EQ(ReadFileBytes(LogPath()), "locked");
 
     // A folder that does not exist: no file is made anywhere.
-    SettingsBasePath = folder_ + "missing\\Morvane";
+    UseBase(folder_ + "missing\\Morvane");
     WriteSessionLog();
     EXPECT_FALSE(Exists(folder_ + "missing"));
 }

@@ -88,6 +88,7 @@ class TaskActions : public testing::Test {
   protected:
     void SetUp() override {
         BindSystemServices();
+        g_SystemFolders = SystemFolders(ReadSystemFolders()); // as at start-up
         EnsureMainWindow();
         SetSettingsDefaults(g_Settings, OwnFolder() + "\\");
         g_Settings.LogInfoStyle = 32; // lines without prefix, so they compare exactly
@@ -237,7 +238,8 @@ TEST_F(TaskActions, CriticalQuestionOnlyForSystem32Rows) {
     g_Settings.EnableTaskTerminate = 0; // keep Wine's own processes alive
     int critical = -1;
     for (int i = 0; i <= TaskTable.LastIndex() && critical < 0; ++i)
-        if (IsCriticalTask(TaskTable[i].FileName, TaskTable[i].Pid) && !TaskTable[i].Name.empty())
+        if (IsCriticalTask(TaskTable[i].FileName, TaskTable[i].Pid, g_SystemFolders) &&
+            !TaskTable[i].Name.empty())
             critical = i;
     ASSERT_GE(critical, 0) << "Wine runs its services from system32";
     std::vector<int> rows = RowsNamed(kHelperName);

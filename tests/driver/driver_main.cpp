@@ -6,6 +6,8 @@
 //   listview PID ID         the column titles and widths, then one line per row
 //   listbox PID ID          one line per list box line
 //   click PID ID            clicks the button with this ID
+//   select PID ID ROW       selects a row of the list view with this ID
+//   capture PID FILE        saves the window, frame included, as it is on screen (24-bit BMP)
 //   close PID SECONDS       closes the window, waits for the end and prints the exit code
 //   close-all SECONDS       the same for every window titled "Morvane": one "PID CODE" line each
 //
@@ -22,7 +24,8 @@ namespace {
 
 int Usage() {
     std::fputs("usage: morvane-driver start EXE [FOLDER] | wait-window PID SECONDS | controls PID"
-               " | listview PID ID | listbox PID ID | click PID ID | close PID SECONDS"
+               " | listview PID ID | listbox PID ID | click PID ID | select PID ID ROW"
+               " | capture PID FILE | close PID SECONDS"
                " | close-all SECONDS\n",
                stderr);
     return 2;
@@ -63,6 +66,38 @@ BOOL CALLBACK CollectMorvane(HWND w, LPARAM param) {
     if (std::strcmp(title, "Morvane") == 0)
         reinterpret_cast<std::vector<HWND>*>(param)->push_back(w);
     return TRUE;
+}
+
+// Writes pixels as a bottom-up 24-bit BMP file.
+bool WriteBmp(const char* path, const driver::Capture& image) {
+    const int rowBytes = (image.width * 3 + 3) & ~3;
+    BITMAPFILEHEADER file = {};
+    BITMAPINFOHEADER info = {};
+    info.biSize = sizeof info;
+    info.biWidth = image.width;
+    info.biHeight = image.height;
+    info.biPlanes = 1;
+    info.biBitCount = 24;
+    info.biSizeImage = static_cast<DWORD>(rowBytes) * image.height;
+    file.bfType = 0x4D42; // "BM"
+    file.bfOffBits = sizeof file + sizeof info;
+    file.bfSize = file.bfOffBits + info.biSizeImage;
+    std::vector<BYTE> pixels(info.biSizeImage);
+    for (int y = 0; y < image.height; ++y) {
+        BYTE* row = &pixels[static_cast<size_t>(image.height - 1 - y) * rowBytes];
+        for (int x = 0; x < image.width; ++x) {
+            const COLORREF c = image.At(x, y);
+            row[3 * x] = GetBValue(c);
+            row[3 * x + 1] = GetGValue(c);
+            row[3 * x + 2] = GetRValue(c);
+        }
+    }
+    FILE* out = std::fopen(path, "wb");
+    if (!out) return false;
+    const bool written = std::fwrite(&file, sizeof file, 1, out) == 1 &&
+                         std::fwrite(&info, sizeof info, 1, out) == 1 &&
+                         std::fwrite(pixels.data(), 1, pixels.size(), out) == pixels.size();
+    return std::fclose(out) == 0 && written;
 }
 
 int Fail(const char* what) {
@@ -172,6 +207,22 @@ int main(int argc, char** argv) {
         return driver::Click(driver::ControlHandle(top, static_cast<int>(arg)))
                    ? 0
                    : Fail("cannot click");
+    }
+    if (verb == "select") {
+        unsigned long row = 0;
+        if (!hasArg || argc < 5 || !ParseNumber(argv[4], &row)) return Usage();
+        return driver::SetRowSelected(driver::ControlHandle(top, static_cast<int>(arg)),
+                                      static_cast<int>(row), true)
+                   ? 0
+                   : Fail("cannot select the row");
+    }
+    if (verb == "capture") {
+        RECT r = {};
+        driver::Capture image;
+        if (argc < 4 || !GetWindowRect(top, &r)) return Usage();
+        if (!driver::Sync(top) || !driver::CaptureScreen(r, &image) || !WriteBmp(argv[3], image))
+            return Fail("cannot capture the window");
+        return 0;
     }
     if (verb == "close") {
         if (!hasArg) return Usage();

@@ -115,6 +115,21 @@ class PagesTest : public e2e::MorvaneTest {
         return WaitUntil([&] { return Shown(id); }, kWaitMs);
     }
 
+    // Clicks the button that opens the export page of `library`; once the page shows, checks the
+    // log line that reports it and gives the count in its caption (-1 when it never showed).
+    int OpenExportPage(int button, const std::string& library) {
+        const size_t lines = LogLines().size();
+        if (!Click(Control(button)) || !WaitShown(ExportList) ||
+            !WaitUntil([&] { return CaptionCount(Text(TaskFrame), library) >= 0; }, kWaitMs)) {
+            ADD_FAILURE() << "no export page of " << library << ": " << Text(TaskFrame);
+            return -1;
+        }
+        const int count = CaptionCount(Text(TaskFrame), library);
+        EXPECT_EQ(LogLineAt(lines),
+                  "Traced functions of " + library + ": " + std::to_string(count));
+        return count;
+    }
+
     // The log line at `index` once it has been added.
     std::string LogLineAt(size_t index) const {
         std::string line = kNoLine;
@@ -321,13 +336,8 @@ TEST_F(PagesTest, ExportsOfADllOnTheModulePageAreListedAndSavedAsAReport) {
     const std::string libraryPath = modules.rows[static_cast<size_t>(dllRow)].cells[3];
     ASSERT_TRUE(SetRowSelected(Control(ModuleList), dllRow, true));
 
-    size_t lines = LogLines().size();
-    ASSERT_TRUE(Click(Control(InfoButton)));
-    ASSERT_TRUE(WaitShown(ExportList));
-    ASSERT_TRUE(WaitUntil([&] { return CaptionCount(Text(TaskFrame), library) >= 0; }, kWaitMs))
-        << Text(TaskFrame);
-    const int count = CaptionCount(Text(TaskFrame), library);
-    EXPECT_EQ(LogLineAt(lines), "Traced functions of " + library + ": " + std::to_string(count));
+    const int count = OpenExportPage(InfoButton, library);
+    ASSERT_GE(count, 0);
     EXPECT_FALSE(Shown(ModuleList));
     EXPECT_EQ(Text(InfoButton), "Export");
     EXPECT_TRUE(Enabled(InfoButton));
@@ -361,7 +371,7 @@ TEST_F(PagesTest, ExportsOfADllOnTheModulePageAreListedAndSavedAsAReport) {
 
     // Export, accepting the proposed file: named after the library, in the program's folder.
     const std::string proposed = "DLL_" + library.substr(0, library.size() - 4) + "_Functions.txt";
-    lines = LogLines().size();
+    size_t lines = LogLines().size();
     ASSERT_TRUE(PostClick(Control(InfoButton)));
     HWND dialog = WaitDialog(app_.Id(), kWaitMs);
     ASSERT_NE(dialog, nullptr) << "no save dialog";
@@ -439,13 +449,8 @@ TEST_F(PagesTest, SetupShowListsTheExportsOfAChosenOrTypedDll) {
     // Another DLL typed over the chosen one.
     const std::string library = "lz32.dll";
     ASSERT_TRUE(TypeText(Control(DllField), system + library));
-    size_t lines = LogLines().size();
-    ASSERT_TRUE(Click(Control(ShowButton)));
-    ASSERT_TRUE(WaitShown(ExportList));
-    ASSERT_TRUE(WaitUntil([&] { return CaptionCount(Text(TaskFrame), library) >= 0; }, kWaitMs))
-        << Text(TaskFrame);
-    const int count = CaptionCount(Text(TaskFrame), library);
-    EXPECT_EQ(LogLineAt(lines), "Traced functions of " + library + ": " + std::to_string(count));
+    const int count = OpenExportPage(ShowButton, library);
+    ASSERT_GE(count, 0);
     EXPECT_FALSE(Shown(SetupTabs));
     EXPECT_FALSE(Shown(DllField)) << "the Tools controls go with their tabs";
     EXPECT_EQ(Text(InfoButton), "Export");
@@ -480,7 +485,7 @@ TEST_F(PagesTest, SetupShowListsTheExportsOfAChosenOrTypedDll) {
 
     // A path that cannot be loaded: a log line, and the panel stays.
     ASSERT_TRUE(TypeText(Control(DllField), folder_ + "missing.dll"));
-    lines = LogLines().size();
+    size_t lines = LogLines().size();
     ASSERT_TRUE(Click(Control(ShowButton)));
     EXPECT_EQ(LogLineAt(lines), "Can't initialize: missing.dll");
     ASSERT_TRUE(Sync(window_));

@@ -127,6 +127,12 @@ class TaskActions : public testing::Test {
         return NoneEndsWithin(copies);
     }
     void CheckRow(int row) { SetRowState(Control(TaskList), row, true, false); }
+    // Runs Terminate over the checked rows, expecting `result`; gives the log lines it wrote.
+    std::vector<std::string> Terminate(int result) {
+        const int mark = LogLineCount();
+        EXPECT_EQ(TerminateCheckedTasks(), result);
+        return LogLinesFrom(mark);
+    }
 
     TempFolder folder_;
     ChildProcesses children_;
@@ -185,10 +191,8 @@ TEST_F(TaskActions, TerminateOneCheckedRowEndsEveryCopy) {
     ASSERT_EQ(rows.size(), 3u);
     const int64_t size = TaskTable[rows[1]].MemorySize;
     CheckRow(rows[1]);
-    const int mark = LogLineCount();
-    EXPECT_EQ(TerminateCheckedTasks(), 1);
+    const std::vector<std::string> lines = Terminate(1);
     EXPECT_TRUE(AllCopiesEnded());
-    std::vector<std::string> lines = LogLinesFrom(mark);
     ASSERT_EQ(lines.size(), 3u);
     EXPECT_EQ(lines[0], std::string("Terminated: ") + kHelperName);
     EXPECT_EQ(lines[1], "Restored memory: " + std::to_string(size / 1024) + " KB");
@@ -267,17 +271,13 @@ TEST_F(TaskActions, CriticalQuestionOnlyForSystem32Rows) {
 TEST_F(TaskActions, UnknownAskValueDoesNothing) {
     g_Settings.AskTerminate = 3;
     CheckRow(RowsNamed(kHelperName)[0]);
-    const int mark = LogLineCount();
-    EXPECT_EQ(TerminateCheckedTasks(), 0);
-    EXPECT_TRUE(LogLinesFrom(mark).empty());
+    EXPECT_TRUE(Terminate(0).empty());
     EXPECT_TRUE(AllCopiesStayRunning());
 }
 
 TEST_F(TaskActions, NoCheckedRowDoesNothing) {
     SetRowState(Control(TaskList), RowsNamed(kHelperName)[0], false, true); // selected only
-    const int mark = LogLineCount();
-    EXPECT_EQ(TerminateCheckedTasks(), 0);
-    EXPECT_TRUE(LogLinesFrom(mark).empty());
+    EXPECT_TRUE(Terminate(0).empty());
     EXPECT_TRUE(AllCopiesStayRunning());
 }
 
@@ -342,9 +342,7 @@ TEST_F(TaskActions, TerminatingSwitchedOffLeavesEveryCopyRunning) {
     std::vector<int> rows = RowsNamed(kHelperName);
     CheckRow(rows[0]);
     CheckRow(rows[2]);
-    const int mark = LogLineCount();
-    EXPECT_EQ(TerminateCheckedTasks(), 1);
-    std::vector<std::string> lines = LogLinesFrom(mark);
+    const std::vector<std::string> lines = Terminate(1);
     ASSERT_EQ(lines.size(), 4u);
     EXPECT_EQ(lines[0], std::string("Terminated: ") + kHelperName);
     EXPECT_EQ(lines[1], std::string("Terminated: ") + kHelperName);
@@ -415,10 +413,8 @@ TEST_F(TaskActions, ARefusingProcessShowsItsNamePidAndPathAndEnds) {
               (std::vector<std::string>{"mvguard.exe", "0", pid, "0", "0", "0", "0", r->FileName}));
 
     CheckRow(RowsNamed("mvguard.exe")[0]);
-    const int mark = LogLineCount();
-    EXPECT_EQ(TerminateCheckedTasks(), 1);
+    const std::vector<std::string> lines = Terminate(1);
     EXPECT_EQ(WaitForExit(guard.process), 0u);
-    const std::vector<std::string> lines = LogLinesFrom(mark);
     ASSERT_FALSE(lines.empty());
     EXPECT_EQ(lines[0], "Terminated: mvguard.exe");
 }
@@ -437,9 +433,7 @@ TEST_F(TaskActions, ARefusedTerminationIsLoggedAndLeavesNothingFrozen) {
     RefreshTaskList();
     ASSERT_NE(RowOf("mvstays.exe"), nullptr);
     CheckRow(RowsNamed("mvstays.exe")[0]);
-    const int mark = LogLineCount();
-    EXPECT_EQ(TerminateCheckedTasks(), 1);
-    const std::vector<std::string> lines = LogLinesFrom(mark);
+    const std::vector<std::string> lines = Terminate(1);
     ASSERT_EQ(lines.size(), 3u);
     EXPECT_EQ(lines[0], "Not terminated: mvstays.exe");
     EXPECT_EQ(lines[1], "Restored memory: 0 KB");
@@ -466,9 +460,7 @@ TEST_F(TaskActions, ARowWhosePidPassedToAnotherNameFreezesNothing) {
     rows[row].MemorySize = 4 << 20;
     TaskTable.Replace(rows);
     CheckRow(row);
-    const int mark = LogLineCount();
-    EXPECT_EQ(TerminateCheckedTasks(), 1);
-    const std::vector<std::string> lines = LogLinesFrom(mark);
+    const std::vector<std::string> lines = Terminate(1);
     ASSERT_EQ(lines.size(), 3u);
     EXPECT_EQ(lines[0], "Not terminated: mvgone.exe");
     EXPECT_EQ(lines[1], "Restored memory: 0 KB") << "nothing ended, nothing restored";
@@ -544,10 +536,8 @@ TEST_F(TaskActions, ThreeHundredProcessesAreAllListedAndTheLastOneEnds) {
     EXPECT_EQ(static_cast<DWORD>(TaskTable[299].Pid), last.id);
 
     CheckRow(299);
-    const int mark = LogLineCount();
-    EXPECT_EQ(TerminateCheckedTasks(), 1);
+    const std::vector<std::string> lines = Terminate(1);
     EXPECT_EQ(WaitForExit(last.process), 0u);
-    const std::vector<std::string> lines = LogLinesFrom(mark);
     ASSERT_FALSE(lines.empty());
     EXPECT_EQ(lines[0], "Terminated: mvlast.exe");
 }

@@ -14,8 +14,23 @@ const DWORD kIdlePauseMs = 10;
 std::deque<Event> g_Events;
 std::vector<HWND> g_CreationOrder; // every control, in the order it was created
 
-// Tab and Shift+Tab walk the visible, enabled tab stops in creation order; no other key has a
-// meaning of its own.
+// Mouse presses on one control dropped until a moment has passed (see IgnoreClicksFor).
+struct IgnoredClicks {
+    int id = -1;
+    DWORD since = 0;
+    DWORD span = 0;
+    bool Cover(const MSG& msg) const {
+        return (msg.message == WM_LBUTTONDOWN || msg.message == WM_LBUTTONDBLCLK) &&
+               msg.hwnd != nullptr && msg.hwnd == Control(id) && GetTickCount() - since < span;
+    }
+};
+IgnoredClicks g_Ignored;
+
+bool CanTakeFocus(HWND hwnd) {
+    return IsWindowVisible(hwnd) && IsWindowEnabled(hwnd);
+}
+
+// Tab and Shift+Tab walk the visible, enabled tab stops in creation order.
 bool HandleTabKey(const MSG& msg) {
     if (msg.message != WM_KEYDOWN || msg.wParam != VK_TAB) return false;
     if (msg.hwnd != g_MainWindow && !IsChild(g_MainWindow, msg.hwnd)) return false;
@@ -27,8 +42,7 @@ bool HandleTabKey(const MSG& msg) {
     for (size_t i = 0; i < g_CreationOrder.size(); ++i) {
         HWND hwnd = g_CreationOrder[i];
         LONG_PTR style = GetWindowLongPtrA(hwnd, GWL_STYLE);
-        eligible.push_back(IsWindowVisible(hwnd) && IsWindowEnabled(hwnd) &&
-                           (style & WS_TABSTOP) != 0);
+        eligible.push_back(CanTakeFocus(hwnd) && (style & WS_TABSTOP) != 0);
         if (hwnd == focus || IsChild(hwnd, focus)) current = static_cast<int>(i);
     }
     int next = NextTabStop(eligible, current, backwards);
@@ -36,7 +50,47 @@ bool HandleTabKey(const MSG& msg) {
     return true;
 }
 
-// The action of a TaskPage button, in the order of the dispatch table.
+bool IsAutoRadio(HWND hwnd) {
+    const LONG_PTR type = GetWindowLongPtrA(hwnd, GWL_STYLE) & BS_TYPEMASK;
+    char className[16] = {};
+    GetClassNameA(hwnd, className, sizeof className);
+    return lstrcmpiA(className, "Button") == 0 && type == BS_AUTORADIOBUTTON;
+}
+
+// The arrow keys move the choice within an option group, as in any dialog: the next or previous
+// option of the group (which runs from a WS_GROUP control to the next one, in creation order)
+// takes the focus and is chosen. Only on an option button; elsewhere the keys keep their own
+// meaning (the lists and the tab strip handle them themselves).
+bool HandleArrowKey(const MSG& msg) {
+    if (msg.message != WM_KEYDOWN) return false;
+    const bool forward = msg.wParam == VK_DOWN || msg.wParam == VK_RIGHT;
+    if (!forward && msg.wParam != VK_UP && msg.wParam != VK_LEFT) return false;
+    const HWND focus = GetFocus();
+    if (focus != msg.hwnd || GetParent(focus) != g_MainWindow || !IsAutoRadio(focus)) return false;
+    std::vector<bool> eligible;
+    int current = -1;
+    for (size_t i = 0; i < g_CreationOrder.size(); ++i)
+        if (g_CreationOrder[i] == focus) current = static_cast<int>(i);
+    if (current < 0) return false;
+    size_t first = static_cast<size_t>(current);
+    while (first > 0 && (GetWindowLongPtrA(g_CreationOrder[first], GWL_STYLE) & WS_GROUP) == 0)
+        --first;
+    size_t end = static_cast<size_t>(current) + 1;
+    while (end < g_CreationOrder.size() &&
+           (GetWindowLongPtrA(g_CreationOrder[end], GWL_STYLE) & WS_GROUP) == 0)
+        ++end;
+    for (size_t i = first; i < end; ++i)
+        eligible.push_back(CanTakeFocus(g_CreationOrder[i]) && IsAutoRadio(g_CreationOrder[i]));
+    const int next = NextTabStop(eligible, current - static_cast<int>(first), !forward);
+    if (next < 0) return true;
+    HWND option = g_CreationOrder[first + static_cast<size_t>(next)];
+    SetFocus(option);
+    SendMessageA(option, BM_CLICK, 0, 0);
+    return true;
+}
+
+// The action of a TaskPage button. The buttons are tested in the order Terminate, Info, Setup,
+// Refresh, Detect, Clear; only one can match.
 void Dispatch(int id) {
     switch (id) {
     case TerminateButton:
@@ -72,6 +126,14 @@ void PushEvent(const Event& event) {
     }
 }
 
+void IgnoreClicksFor(int id) {
+    g_Ignored.id = id;
+    g_Ignored.since = GetTickCount();
+    g_Ignored.span = GetDoubleClickTime();
+    for (auto it = g_Events.begin(); it != g_Events.end();)
+        it = it->kind == EventKind::Command && it->id == id ? g_Events.erase(it) : it + 1;
+}
+
 HWND CreateControl(DWORD exStyle, const char* className, const char* text, DWORD style, int x,
                    int y, int width, int height, int id, HFONT font) {
     HWND hwnd =
@@ -104,7 +166,9 @@ Event WaitEvent(bool pauseWhenIdle) {
             return {EventKind::Close, -1};
         }
         if (msg.message == WM_QUIT) return {EventKind::Close, -1};
-        if (HandleTabKey(msg)) continue;
+        // A press that the button never sees makes no click; its release then does nothing.
+        if (g_Ignored.Cover(msg)) continue;
+        if (HandleTabKey(msg) || HandleArrowKey(msg)) continue;
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }

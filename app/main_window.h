@@ -59,18 +59,40 @@ void PushEvent(const Event& event);
 // action runs inside the caller.
 void PauseAnswering(DWORD milliseconds);
 
-// The page convention: a page hides the control it replaces, keeps the captions it changes and
-// disables the buttons that do not apply; leaving puts all of that back exactly.
-struct PageState {
-    int replaced = -1;
-    std::string frameCaption;
-    std::vector<std::pair<int, std::string>> keptCaptions;
-    std::vector<int> disabled;
+// Drops the clicks of control `id` already waiting as events, and the mouse presses on it that
+// arrive within the system's double-click time from now. A page's Back shares its button with
+// the page beneath it (Terminate on the task page, Back on the module page): the second click of
+// a double-click on Back must not reach that page.
+void IgnoreClicksFor(int id);
+
+// One visit of a page, by the page convention: entering hides the control the page replaces and
+// keeps the frame's caption and the captions the page changes; Disable moves the focus off what
+// it disables (to the page's own control) and then disables it. Leaving hides the page's control
+// (emptying it when it is a list view), shows the replaced one, puts back every kept caption,
+// enables what was disabled, gives the focus back to the control that opened the page and drops
+// the second click of a double-click on Back. The destructor leaves a page not yet left, so that
+// a page that fails on its way (out of memory) still gives the page beneath back whole.
+class PageVisit {
+  public:
+    PageVisit(int replaced, int pageControl, std::initializer_list<int> keepCaptions);
+    ~PageVisit();
+    PageVisit(const PageVisit&) = delete;
+    PageVisit& operator=(const PageVisit&) = delete;
+
+    // Call once the page's control is shown.
+    void Disable(std::initializer_list<int> ids);
+    void Leave();
+
+  private:
+    int replaced_;
+    int pageControl_;
+    HWND opener_;
+    std::string frameCaption_;
+    std::vector<std::pair<int, std::string>> keptCaptions_;
+    std::vector<int> disabled_;
+    bool left_ = false;
 };
-PageState EnterPage(int replaced, std::initializer_list<int> keepCaptions,
-                    std::initializer_list<int> disable);
-// Hides the page's control (emptying it when it is a list view) and restores the caller's page.
-void LeavePage(const PageState& state, int pageControl);
+
 // Creates a child control of the main window in the default GUI font (or the given one). The
 // creation order is also the order in which Tab moves the focus.
 HWND CreateControl(DWORD exStyle, const char* className, const char* text, DWORD style, int x,

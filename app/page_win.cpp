@@ -1,32 +1,59 @@
 #include "app/main_window.h"
 
-PageState EnterPage(int replaced, std::initializer_list<int> keepCaptions,
-                    std::initializer_list<int> disable) {
-    PageState state;
-    state.replaced = replaced;
-    state.frameCaption = ControlText(TaskFrame);
-    for (int id : keepCaptions)
-        state.keptCaptions.emplace_back(id, ControlText(id));
-    if (replaced >= 0) ShowControl(replaced, false);
-    for (int id : disable) {
-        EnableControl(id, false);
-        state.disabled.push_back(id);
-    }
-    return state;
+namespace {
+
+// Whether the keyboard can reach the window: shown and enabled, and so are its parents.
+bool CanTakeFocus(HWND hwnd) {
+    return hwnd != nullptr && IsWindowVisible(hwnd) && IsWindowEnabled(hwnd);
 }
 
-void LeavePage(const PageState& state, int pageControl) {
-    HWND page = Control(pageControl);
-    ShowWindow(page, SW_HIDE);
-    char className[32] = {};
-    GetClassNameA(page, className, sizeof className);
-    if (lstrcmpiA(className, WC_LISTVIEWA) == 0) SendMessageA(page, LVM_DELETEALLITEMS, 0, 0);
-    if (state.replaced >= 0) ShowControl(state.replaced, true);
-    for (int id : state.disabled)
+} // namespace
+
+PageVisit::PageVisit(int replaced, int pageControl, std::initializer_list<int> keepCaptions)
+    : replaced_(replaced), pageControl_(pageControl), opener_(GetFocus()),
+      frameCaption_(ControlText(TaskFrame)) {
+    if (opener_ != nullptr && !IsChild(g_MainWindow, opener_)) opener_ = nullptr;
+    for (int id : keepCaptions)
+        keptCaptions_.emplace_back(id, ControlText(id));
+    if (replaced_ >= 0) ShowControl(replaced_, false);
+}
+
+PageVisit::~PageVisit() {
+    // Leaving touches only windows; nothing here throws.
+    Leave();
+}
+
+void PageVisit::Disable(std::initializer_list<int> ids) {
+    // A disabled or hidden control that keeps the focus would leave Tab with nowhere to start.
+    HWND focus = GetFocus();
+    bool moveFocus = focus == nullptr || !CanTakeFocus(focus);
+    for (int id : ids)
+        if (Control(id) == focus) moveFocus = true;
+    if (moveFocus && Control(pageControl_) != nullptr) SetFocus(Control(pageControl_));
+    for (int id : ids) {
+        EnableControl(id, false);
+        disabled_.push_back(id);
+    }
+}
+
+void PageVisit::Leave() {
+    if (left_) return;
+    left_ = true;
+    HWND page = Control(pageControl_);
+    if (page != nullptr) {
+        ShowWindow(page, SW_HIDE);
+        char className[32] = {};
+        GetClassNameA(page, className, sizeof className);
+        if (lstrcmpiA(className, WC_LISTVIEWA) == 0) SendMessageA(page, LVM_DELETEALLITEMS, 0, 0);
+    }
+    if (replaced_ >= 0) ShowControl(replaced_, true);
+    for (int id : disabled_)
         EnableControl(id, true);
-    SetControlText(TaskFrame, state.frameCaption);
-    for (const auto& kept : state.keptCaptions)
+    SetControlText(TaskFrame, frameCaption_);
+    for (const auto& kept : keptCaptions_)
         SetControlText(kept.first, kept.second);
+    if (CanTakeFocus(opener_)) SetFocus(opener_);
+    IgnoreClicksFor(TerminateButton);
 }
 
 HWND CreateListView(int id, const RECT& r, DWORD extraStyle, DWORD extendedStyle) {

@@ -222,14 +222,13 @@ void ShowSelectedSetupTab() noexcept {
 
 void RunSetupPanel() {
     const RECT listRect = ControlRect(TaskList);
-    const PageState page =
-        EnterPage(TaskList, {TerminateButton},
-                  {SetupButton, RefreshButton, DetectButton, ClearButton, InfoButton});
+    PageVisit page(TaskList, SetupTabs, {TerminateButton});
     SetControlText(TerminateButton, "Back");
     if (!Control(SetupTabs))
         BuildSetupPanel(listRect);
     else
         ShowControl(SetupTabs, true);
+    page.Disable({SetupButton, RefreshButton, DetectButton, ClearButton, InfoButton});
     // The record changes only on Back; until then the page's state lives in its controls.
     ShowChoices(ChoicesFromSettings(g_Settings));
     SetControlText(TaskFrame, "Setup");
@@ -249,6 +248,6 @@ void RunSetupPanel() {
     std::string askCaption;
     StorePreferences(g_Settings, ReadChoices(askCaption));
     AddLogLine("Message: " + askCaption);
-    LeavePage(page, SetupTabs);
+    page.Leave();
     ApplyLogVisibility();
 }

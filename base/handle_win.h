@@ -19,6 +19,11 @@ class HandleGuard {
         if (Valid()) CloseHandle(handle_);
         handle_ = nullptr;
     }
+    // Closes the handle held and takes another.
+    void Reset(HANDLE handle) {
+        Close();
+        handle_ = handle;
+    }
     // Gives the handle up to the caller, who closes it from then on.
     HANDLE Release() {
         HANDLE handle = handle_;

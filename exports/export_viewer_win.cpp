@@ -85,7 +85,7 @@ void SaveReport(const std::string& libraryName) {
 // library, also when the page is left by an exception.
 class ExportPage {
   public:
-    ExportPage(int host, const RECT& hostRect) : state_(EnterPage(host, {InfoButton}, {})) {
+    ExportPage(int host, const RECT& hostRect) : visit_(host, ExportList, {InfoButton}) {
         SetControlText(InfoButton, "Export");
         list_ = Control(ExportList);
         if (!list_) {
@@ -97,11 +97,13 @@ class ExportPage {
         } else {
             ShowWindow(list_, SW_SHOW);
         }
+        // Nothing is disabled; this only takes the focus off a button the host page hid.
+        visit_.Disable({});
         SendMessageA(list_, LVM_SETITEMCOUNT, g_Exports.size(), 0);
         InvalidateRect(list_, nullptr, TRUE);
     }
     ~ExportPage() {
-        LeavePage(state_, ExportList);
+        visit_.Leave();
         SendMessageA(list_, LVM_SETITEMCOUNT, 0, 0);
         ForgetExports();
         g_Library.Close();
@@ -110,7 +112,7 @@ class ExportPage {
     ExportPage& operator=(const ExportPage&) = delete;
 
   private:
-    PageState state_;
+    PageVisit visit_;
     HWND list_ = nullptr;
 };
 

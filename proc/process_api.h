@@ -101,6 +101,11 @@ int32_t HasFullAccess(ProcessId id);
 // EnumProcessModulesEx, the 32-bit modules of a 32-bit process are listed too (LIST_MODULES_ALL),
 // each module once.
 int ExamineModules(ProcessId id);
+// The same reading, only while `id` still belongs to a process of the system name `name`: the
+// image name is confirmed on the handle the modules are read through. When the id has passed to
+// a program of another name, the reading is empty and `otherProgram` is set; a process that
+// cannot be opened gives an empty reading with `otherProgram` clear.
+int ExamineModules(ProcessId id, const std::wstring& name, bool* otherProgram);
 // Opens nothing. The 1-based position, 0 past the last module (the cursor stays on the last).
 int NextModule();
 // Opens nothing. The load address of the module under the cursor; 0 when it stands on none.
@@ -125,7 +130,9 @@ std::wstring OwnExeName();
 
 // --- Control ---------------------------------------------------------------------------------
 // Threads suspended by a checked freeze. They stay suspended, and their handles open, until
-// Resume or until the owner goes away (which lets them go without resuming them).
+// Resume or until the owner goes away, which resumes them too: whatever way a termination ends
+// (an exception, an early return), it leaves nothing frozen. Resuming the threads of a process
+// that has ended since is harmless.
 class FrozenThreads {
   public:
     FrozenThreads() = default;
@@ -149,13 +156,15 @@ class FrozenThreads {
 };
 
 // Suspends every thread of the process once; returns how many. The threads come from a thread
-// snapshot and are opened with THREAD_SUSPEND_RESUME, plus THREAD_QUERY_INFORMATION where the
-// system can tell a thread's process, so that a thread id that passed to another process since
-// the snapshot is left alone. Nothing for the program's own id or without the snapshot entry
-// points; a thread that refuses is passed over.
+// snapshot and are opened with THREAD_SUSPEND_RESUME and a query right (THREAD_QUERY_INFORMATION,
+// or the limited one), through which the system confirms the thread's process: a thread id that
+// passed to another process since the snapshot, or a thread whose process cannot be confirmed, is
+// left alone. Nothing for the program's own id or without the snapshot entry points; a thread
+// that refuses is passed over.
 int FreezeProcess(ProcessId id);
-// The same, only when `id` still belongs to a process named `name` (checked while the process
-// is held open with SYNCHRONIZE, so the id cannot change hands in between); suspends nothing
+// The same, only when `id` still belongs to a process named `name` (its image name, confirmed
+// while the process is held open with SYNCHRONIZE and the limited query right, so the id cannot
+// change hands in between); suspends nothing
 // when it does not, or when the process cannot be held. The suspended threads are kept in
 // `frozen` for Resume. Returns how many were suspended.
 int FreezeProcess(ProcessId id, const std::wstring& name, FrozenThreads* frozen);
@@ -163,9 +172,12 @@ int FreezeProcess(ProcessId id, const std::wstring& name, FrozenThreads* frozen)
 // result, 0 when refused.
 int SetProcessPriority(ProcessId id, uint32_t priorityClass);
 // Switches the debug privilege on, then terminates every process whose system name equals
-// `name` ignoring case (PROCESS_TERMINATE each; names as FindProcessByName learns them). Returns
-// how many the system accepted to end, 0 for an empty name; their ids go to `ended` when given.
-// A process that refuses or has gone is passed over. The ANSI form is widened first.
+// `name` ignoring case (names as FindProcessByName learns them). Each is opened with
+// PROCESS_TERMINATE and the limited query right (the query right before Vista), and its image
+// name is confirmed through that same handle before it is ended, so an id that passed to another
+// program since the list was read is left alone. Returns how many the system accepted to end, 0
+// for an empty name; their ids go to `ended` when given. A process that refuses, has gone or
+// cannot be confirmed is passed over. The ANSI form is widened first.
 int TerminateByName(const std::wstring& name, uint32_t exitCode,
                     std::vector<ProcessId>* ended = nullptr);
 int TerminateByName(const std::string& name, uint32_t exitCode);

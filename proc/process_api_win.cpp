@@ -78,6 +78,23 @@ std::unordered_map<DWORD, std::wstring> ReadListedNames() {
     return names;
 }
 
+std::wstring ImageNameOf(HANDLE process) {
+    const SystemServices& s = g_Services;
+    // The longest path the system knows; the image path is rarely anywhere near it.
+    std::wstring path(0x8000, L'\0');
+    const DWORD room = static_cast<DWORD>(path.size());
+    DWORD chars = room;
+    if (s.queryFullProcessImageNameW != nullptr &&
+        s.queryFullProcessImageNameW(process, 0, &path[0], &chars)) {
+        path.resize(chars);
+    } else if (s.getProcessImageFileName != nullptr) {
+        path.resize(s.getProcessImageFileName(process, &path[0], room));
+    } else {
+        path.clear();
+    }
+    return path.substr(path.rfind(L'\\') + 1);
+}
+
 std::wstring SystemNameOf(DWORD id, const std::unordered_map<DWORD, std::wstring>& listed) {
     if (id == 0) return std::wstring();
     auto it = listed.find(id);
@@ -111,6 +128,8 @@ void BindSystemServicesFrom(const char* psapiName, const char* kernelName) {
         s.getModuleBaseName = Bind<GetModuleBaseNameAFn>(s.psapi, "GetModuleBaseNameA");
         s.getModuleFileNameEx = Bind<GetModuleFileNameExAFn>(s.psapi, "GetModuleFileNameExA");
         s.getProcessMemoryInfo = Bind<GetProcessMemoryInfoFn>(s.psapi, "GetProcessMemoryInfo");
+        s.getProcessImageFileName =
+            Bind<GetProcessImageFileNameWFn>(s.psapi, "GetProcessImageFileNameW");
     }
 
     s.kernel32 = LoadLibraryA(kernelName);
@@ -125,8 +144,13 @@ void BindSystemServicesFrom(const char* psapiName, const char* kernelName) {
         s.module32Next = Bind<Module32NextWFn>(s.kernel32, "Module32NextW");
         s.queryFullProcessImageName =
             Bind<QueryFullProcessImageNameAFn>(s.kernel32, "QueryFullProcessImageNameA");
+        s.queryFullProcessImageNameW =
+            Bind<QueryFullProcessImageNameWFn>(s.kernel32, "QueryFullProcessImageNameW");
         s.compareStringOrdinal = Bind<CompareStringOrdinalFn>(s.kernel32, "CompareStringOrdinal");
         s.getProcessIdOfThread = Bind<GetProcessIdOfThreadFn>(s.kernel32, "GetProcessIdOfThread");
+        if (const HMODULE ntdll = GetModuleHandleA("ntdll.dll"))
+            s.ntQueryInformationThread =
+                Bind<NtQueryInformationThreadFn>(ntdll, "NtQueryInformationThread");
         s.getSystemWow64Directory =
             Bind<GetSystemWow64DirectoryAFn>(s.kernel32, "GetSystemWow64DirectoryA");
         // The module listing belongs with psapi: without it there is none.

@@ -15,17 +15,49 @@ bool SnapshotsBound() {
            s.openThread != nullptr;
 }
 
-// Opens the thread for suspending; where the system can tell a thread's process, one that has
-// passed to another process since the snapshot is left alone.
+// THREAD_BASIC_INFORMATION of ntdll's thread query: the thread's process is its client id.
+struct ThreadBasics {
+    LONG exitStatus;
+    void* tebBase;
+    ULONG_PTR clientProcess;
+    ULONG_PTR clientThread;
+    ULONG_PTR affinity;
+    LONG priority;
+    LONG basePriority;
+};
+
+// The process a thread opened with a query right belongs to; 0 when the system does not tell.
+DWORD OwnerOf(HANDLE thread) {
+    const SystemServices& s = g_Services;
+    if (s.getProcessIdOfThread != nullptr) return s.getProcessIdOfThread(thread);
+    ThreadBasics basics{};
+    if (s.ntQueryInformationThread != nullptr &&
+        s.ntQueryInformationThread(thread, 0, &basics, sizeof basics, nullptr) >= 0)
+        return static_cast<DWORD>(basics.clientProcess);
+    return 0;
+}
+
+// Opens the thread for suspending only when it still belongs to `owner`: a thread id may have
+// passed to another process since the snapshot, and a thread whose process cannot be told is
+// left alone.
 HANDLE OpenOwnedThread(DWORD threadId, ProcessId owner) {
     const SystemServices& s = g_Services;
-    if (s.getProcessIdOfThread != nullptr) {
-        HandleGuard thread(
-            s.openThread(THREAD_SUSPEND_RESUME | THREAD_QUERY_INFORMATION, FALSE, threadId));
-        if (thread.Valid())
-            return s.getProcessIdOfThread(thread.Get()) == owner ? thread.Release() : nullptr;
+    for (DWORD query : {static_cast<DWORD>(THREAD_QUERY_INFORMATION), kLimitedThreadQueryAccess}) {
+        HandleGuard thread(s.openThread(THREAD_SUSPEND_RESUME | query, FALSE, threadId));
+        if (thread.Valid()) return OwnerOf(thread.Get()) == owner ? thread.Release() : nullptr;
     }
-    return s.openThread(THREAD_SUSPEND_RESUME, FALSE, threadId);
+    return nullptr;
+}
+
+// Opens the process with `access` and a right to read its image name (the limited query right,
+// or the query right where the system lacks it), and keeps it open only when that image is named
+// `name`. While the handle is open the id cannot pass to another program, so the name confirmed
+// is the name of the process acted on.
+HANDLE OpenConfirmed(ProcessId id, DWORD access, const std::wstring& name) {
+    HandleGuard process(OpenProcess(access | kLimitedQueryAccess, FALSE, id));
+    if (!process.Valid()) process.Reset(OpenProcess(access | PROCESS_QUERY_INFORMATION, FALSE, id));
+    if (!process.Valid() || !SameSystemName(ImageNameOf(process.Get()), name)) return nullptr;
+    return process.Release();
 }
 
 // Suspends every thread of `id` found in one thread snapshot. Threads are kept in `kept` when
@@ -51,7 +83,9 @@ int SuspendThreadsOf(ProcessId id, std::vector<void*>* kept) {
 } // namespace
 
 FrozenThreads::~FrozenThreads() {
-    Release();
+    // Whatever way the owner goes, nothing it froze stays frozen; resuming a thread of a process
+    // that has ended since does nothing.
+    Resume();
 }
 
 FrozenThreads::FrozenThreads(FrozenThreads&& other) noexcept
@@ -63,7 +97,7 @@ FrozenThreads::FrozenThreads(FrozenThreads&& other) noexcept
 
 FrozenThreads& FrozenThreads::operator=(FrozenThreads&& other) noexcept {
     if (this != &other) {
-        Release();
+        Resume();
         process_ = other.process_;
         pin_ = other.pin_;
         threads_ = std::move(other.threads_);
@@ -100,11 +134,8 @@ int FreezeProcess(ProcessId id) {
 int FreezeProcess(ProcessId id, const std::wstring& name, FrozenThreads* frozen) {
     if (frozen == nullptr || !SnapshotsBound() || id == 0 || id == GetCurrentProcessId()) return 0;
     *frozen = FrozenThreads();
-    // While this handle is open the id stays with this process, so the name checked below is
-    // the name of the process whose threads are suspended.
-    HandleGuard pin(OpenProcess(SYNCHRONIZE, FALSE, id));
+    HandleGuard pin(OpenConfirmed(id, SYNCHRONIZE, name));
     if (!pin.Valid() || WaitForSingleObject(pin.Get(), 0) == WAIT_OBJECT_0) return 0;
-    if (!SameSystemName(SystemNameOf(id, ReadListedNames()), name)) return 0;
 
     frozen->process_ = id;
     frozen->pin_ = pin.Release();
@@ -131,7 +162,9 @@ int TerminateByName(const std::wstring& name, uint32_t exitCode, std::vector<Pro
         // The program never ends itself here; its own shutdown is orderly.
         if (id == 0 || id == self) continue;
         if (!SameSystemName(SystemNameOf(id, listed), name)) continue;
-        ProcessHandle victim(id, PROCESS_TERMINATE);
+        // The name is confirmed again on the very handle that ends the process: its id may have
+        // passed to another program since the list was read.
+        HandleGuard victim(OpenConfirmed(id, PROCESS_TERMINATE, name));
         if (!victim.Valid() || !TerminateProcess(victim.Get(), exitCode)) continue;
         ++count;
         if (ended != nullptr) ended->push_back(id);

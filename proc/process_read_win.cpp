@@ -151,48 +151,51 @@ HANDLE ModuleSnapshot(ProcessId id) {
 }
 
 // Names and paths of every module of the current module reading, read once: from one module
-// snapshot where it can be taken, else module by module through one open.
+// snapshot where it can be taken, else module by module through one open. The reading counts as
+// read only once both tables are whole, so running out of memory half-way leaves it unread.
 void ReadModuleTexts() {
     SystemServices& s = g_Services;
-    s.moduleTextsRead = true;
-    s.moduleNames.assign(s.modules.size(), std::string());
-    s.modulePaths.assign(s.modules.size(), std::string());
-    if (s.modules.empty()) return;
+    std::vector<std::string> names(s.modules.size());
+    std::vector<std::string> paths(s.modules.size());
     ProcessHandle process(s.moduleProcess, kReadAccess);
-    if (!process.Valid()) return;
-
-    std::unordered_map<ModuleHandle, size_t> slotOf;
-    for (size_t i = 0; i < s.modules.size(); ++i)
-        slotOf.emplace(reinterpret_cast<ModuleHandle>(s.modules[i]), i);
-    std::vector<bool> found(s.modules.size(), false);
-    if (s.createSnapshot != nullptr && s.module32First != nullptr && s.module32Next != nullptr) {
-        HandleGuard snapshot(ModuleSnapshot(s.moduleProcess));
-        MODULEENTRY32W entry{};
-        entry.dwSize = sizeof(entry);
-        for (BOOL more = snapshot.Valid() && s.module32First(snapshot.Get(), &entry); more;
-             more = s.module32Next(snapshot.Get(), &entry)) {
-            auto slot = slotOf.find(reinterpret_cast<ModuleHandle>(entry.hModule));
-            if (slot == slotOf.end() || found[slot->second]) continue;
-            entry.szModule[MAX_MODULE_NAME32] = L'\0';
-            // A path that fills the entry may have been cut: it is read by itself below.
-            entry.szExePath[MAX_PATH - 1] = L'\0';
-            if (std::wcslen(entry.szExePath) >= MAX_PATH - 1) continue;
-            std::string name = AnsiText(entry.szModule);
-            std::string path = AnsiText(entry.szExePath);
-            // As long as the system would have written into a buffer of the usual size.
-            if (name.size() > kModuleNameChars - 1) name.resize(kModuleNameChars - 1);
-            if (path.size() > kModuleNameChars - 1) path.resize(kModuleNameChars - 1);
-            s.moduleNames[slot->second] = std::move(name);
-            s.modulePaths[slot->second] = std::move(path);
-            found[slot->second] = true;
+    if (!s.modules.empty() && process.Valid()) {
+        std::unordered_map<ModuleHandle, size_t> slotOf;
+        for (size_t i = 0; i < s.modules.size(); ++i)
+            slotOf.emplace(reinterpret_cast<ModuleHandle>(s.modules[i]), i);
+        std::vector<bool> found(s.modules.size(), false);
+        if (s.createSnapshot != nullptr && s.module32First != nullptr &&
+            s.module32Next != nullptr) {
+            HandleGuard snapshot(ModuleSnapshot(s.moduleProcess));
+            MODULEENTRY32W entry{};
+            entry.dwSize = sizeof(entry);
+            for (BOOL more = snapshot.Valid() && s.module32First(snapshot.Get(), &entry); more;
+                 more = s.module32Next(snapshot.Get(), &entry)) {
+                auto slot = slotOf.find(reinterpret_cast<ModuleHandle>(entry.hModule));
+                if (slot == slotOf.end() || found[slot->second]) continue;
+                entry.szModule[MAX_MODULE_NAME32] = L'\0';
+                // A path that fills the entry may have been cut: it is read by itself below.
+                entry.szExePath[MAX_PATH - 1] = L'\0';
+                if (std::wcslen(entry.szExePath) >= MAX_PATH - 1) continue;
+                std::string name = AnsiText(entry.szModule);
+                std::string path = AnsiText(entry.szExePath);
+                // As long as the system would have written into a buffer of the usual size.
+                if (name.size() > kModuleNameChars - 1) name.resize(kModuleNameChars - 1);
+                if (path.size() > kModuleNameChars - 1) path.resize(kModuleNameChars - 1);
+                names[slot->second] = std::move(name);
+                paths[slot->second] = std::move(path);
+                found[slot->second] = true;
+            }
+        }
+        // Modules the snapshot did not show (none taken, or loaded since the listing).
+        for (size_t i = 0; i < s.modules.size(); ++i) {
+            if (found[i]) continue;
+            names[i] = ModuleBaseName(process.Get(), s.modules[i], kModuleNameChars);
+            paths[i] = ModulePath(process.Get(), s.modules[i], kModuleNameChars);
         }
     }
-    // Modules the snapshot did not show (none taken, or loaded since the listing).
-    for (size_t i = 0; i < s.modules.size(); ++i) {
-        if (found[i]) continue;
-        s.moduleNames[i] = ModuleBaseName(process.Get(), s.modules[i], kModuleNameChars);
-        s.modulePaths[i] = ModulePath(process.Get(), s.modules[i], kModuleNameChars);
-    }
+    s.moduleNames.swap(names);
+    s.modulePaths.swap(paths);
+    s.moduleTextsRead = true;
 }
 
 enum class ModuleText { BaseName, FullPath };
@@ -321,19 +324,44 @@ int32_t HasFullAccess(ProcessId id) {
     return process.Valid() ? 1 : 0;
 }
 
-int ExamineModules(ProcessId id) {
+namespace {
+
+// A new module reading of `id` through `process` (null: refused). The cursor stands on nothing
+// until the table is whole, so no read can reach into a half-filled one.
+int ExamineModulesThrough(ProcessId id, HANDLE process) {
     SystemServices& s = g_Services;
-    s.moduleProcess = id;
-    s.modules.clear();
+    s.moduleCursor.Reset(0);
     s.moduleTextsRead = false;
     s.moduleNames.clear();
     s.modulePaths.clear();
-    {
-        ProcessHandle process(id, kReadAccess);
-        if (process.Valid()) s.modules = ReadModuleHandles(process.Get());
-    }
+    s.modules.clear();
+    s.moduleProcess = id;
+    if (process != nullptr) s.modules = ReadModuleHandles(process);
     s.moduleCursor.Reset(static_cast<int>(s.modules.size()));
     return s.moduleCursor.Count();
+}
+
+} // namespace
+
+int ExamineModules(ProcessId id) {
+    ProcessHandle process(id, kReadAccess);
+    return ExamineModulesThrough(id, process.Valid() ? process.Get() : nullptr);
+}
+
+int ExamineModules(ProcessId id, const std::wstring& name, bool* otherProgram) {
+    if (otherProgram != nullptr) *otherProgram = false;
+    ProcessHandle process(id, kReadAccess);
+    if (!process.Valid()) return ExamineModulesThrough(id, nullptr);
+    // The name is confirmed on the handle the modules are read through: while it is open the
+    // id cannot pass to another program. A name that cannot be read confirms nothing.
+    std::wstring actual = ImageNameOf(process.Get());
+    if (actual.empty()) actual = WideText(MainModuleName(process.Get()));
+    if (actual.empty()) return ExamineModulesThrough(id, nullptr);
+    if (!SameSystemName(actual, name)) {
+        if (otherProgram != nullptr) *otherProgram = true;
+        return ExamineModulesThrough(id, nullptr);
+    }
+    return ExamineModulesThrough(id, process.Get());
 }
 
 int NextModule() {

@@ -44,6 +44,9 @@ using Process32NextWFn = BOOL(WINAPI*)(HANDLE, PROCESSENTRY32W*);
 using Module32FirstWFn = BOOL(WINAPI*)(HANDLE, MODULEENTRY32W*);
 using Module32NextWFn = BOOL(WINAPI*)(HANDLE, MODULEENTRY32W*);
 using QueryFullProcessImageNameAFn = BOOL(WINAPI*)(HANDLE, DWORD, LPSTR, PDWORD);
+using QueryFullProcessImageNameWFn = BOOL(WINAPI*)(HANDLE, DWORD, LPWSTR, PDWORD);
+using GetProcessImageFileNameWFn = DWORD(WINAPI*)(HANDLE, LPWSTR, DWORD);
+using NtQueryInformationThreadFn = LONG(WINAPI*)(HANDLE, int, void*, ULONG, ULONG*);
 using CompareStringOrdinalFn = int(WINAPI*)(LPCWCH, int, LPCWCH, int, BOOL);
 using GetProcessIdOfThreadFn = DWORD(WINAPI*)(HANDLE);
 using GetSystemWow64DirectoryAFn = UINT(WINAPI*)(LPSTR, UINT);
@@ -57,7 +60,8 @@ constexpr DWORD kReadAccess = PROCESS_QUERY_INFORMATION | PROCESS_VM_READ; // 0x
 // All process rights as defined before Vista; later headers define a larger mask.
 constexpr DWORD kFullAccess = 0x1F0FFF;
 // Named here so that the build for older systems knows it; Vista and later grant it.
-constexpr DWORD kLimitedQueryAccess = 0x1000; // PROCESS_QUERY_LIMITED_INFORMATION
+constexpr DWORD kLimitedQueryAccess = 0x1000;       // PROCESS_QUERY_LIMITED_INFORMATION
+constexpr DWORD kLimitedThreadQueryAccess = 0x0800; // THREAD_QUERY_LIMITED_INFORMATION
 constexpr DWORD kProcessNameChars = 255;
 constexpr DWORD kModuleNameChars = 1024;
 // Both the 32-bit and the 64-bit modules of a process (LIST_MODULES_ALL).
@@ -84,6 +88,8 @@ struct SystemServices {
     GetModuleBaseNameAFn getModuleBaseName = nullptr;
     GetModuleFileNameExAFn getModuleFileNameEx = nullptr;
     GetProcessMemoryInfoFn getProcessMemoryInfo = nullptr;
+    // XP's way to a process's image name through the query right alone.
+    GetProcessImageFileNameWFn getProcessImageFileName = nullptr;
 
     HMODULE kernel32 = nullptr;
     CreateToolhelp32SnapshotFn createSnapshot = nullptr;
@@ -95,8 +101,11 @@ struct SystemServices {
     Module32FirstWFn module32First = nullptr;
     Module32NextWFn module32Next = nullptr;
     QueryFullProcessImageNameAFn queryFullProcessImageName = nullptr;
+    QueryFullProcessImageNameWFn queryFullProcessImageNameW = nullptr;
     CompareStringOrdinalFn compareStringOrdinal = nullptr;
     GetProcessIdOfThreadFn getProcessIdOfThread = nullptr;
+    // ntdll's thread query, which tells a thread's process where GetProcessIdOfThread is missing.
+    NtQueryInformationThreadFn ntQueryInformationThread = nullptr;
     // Fails, or is missing, where the system has no 32-bit layer.
     GetSystemWow64DirectoryAFn getSystemWow64Directory = nullptr;
 
@@ -134,5 +143,9 @@ std::wstring SystemNameOf(DWORD id, const std::unordered_map<DWORD, std::wstring
 
 // Equal names ignoring case, as the system compares them; an empty name equals nothing.
 bool SameSystemName(const std::wstring& a, const std::wstring& b);
+
+// The file name of a process's image, read through `process`, which needs the limited query
+// right (the query right before Vista); empty when the system gives none.
+std::wstring ImageNameOf(HANDLE process);
 
 } // namespace proc

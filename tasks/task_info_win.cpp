@@ -45,23 +45,25 @@ void ShowTaskModules() {
         return;
     }
     const ProcessId pid = static_cast<ProcessId>(task.Pid);
-    // One reading of the module list; the names and paths come with the first ModuleName.
-    const int count = ExamineModules(pid);
+    // One reading of the module list, of the row's own program only: an id that has passed to
+    // another program since the refresh shows an empty page rather than that program's DLLs.
+    bool otherProgram = false;
+    const int count = ExamineModules(pid, task.SystemName, &otherProgram);
     NextModule(); // the program file itself is not listed
-    const int last = count - 2;
-    if (last < 0) {
+    const int last = otherProgram ? -1 : count - 2;
+    if (last < 0 && !otherProgram) {
         AddLogLine("No info available...");
         return;
     }
 
     const RECT taskListRect = ControlRect(TaskList);
-    const PageState page = EnterPage(TaskList, {TerminateButton},
-                                     {SetupButton, RefreshButton, DetectButton, ClearButton});
+    PageVisit page(TaskList, ModuleList, {TerminateButton});
     HWND list = Control(ModuleList);
     if (!list)
         list = CreateModuleList(taskListRect);
     else
         ShowWindow(list, SW_SHOW);
+    page.Disable({SetupButton, RefreshButton, DetectButton, ClearButton});
     SetControlText(TaskFrame, task.Name + " [ " + Decimal(last + 1) + " ]");
     SetControlText(TerminateButton, "Back");
     AddLogLine("Traced dll's of " + task.Name + ": " + Decimal(last + 1));
@@ -85,5 +87,4 @@ void ShowTaskModules() {
         if (event.id == TerminateButton) break;
         if (event.id == InfoButton) ShowExports(std::string());
     }
-    LeavePage(page, ModuleList);
 }

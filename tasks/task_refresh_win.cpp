@@ -85,13 +85,20 @@ int32_t FillTaskTableByLookup() {
 }
 
 void RefreshTaskList() {
-    const int32_t count = FillTaskTable() + 1;
+    FillTaskTable();
     HWND list = Control(TaskList);
     SendMessageA(list, WM_SETREDRAW, FALSE, 0);
     SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
+    // Row i must always be record i: a row that cannot be added (out of memory) ends the list,
+    // and the table keeps exactly the records shown.
+    try {
+        for (int32_t i = 0; i < TaskTable.Count(); ++i)
+            if (AddListRow(list, TaskCells(TaskTable[i])) != i) break;
+    } catch (...) {
+    }
+    TaskTable.Truncate(static_cast<int32_t>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0)));
+    const int32_t count = TaskTable.Count();
     SetControlText(TaskFrame, "Active Tasks [ " + Decimal(count) + " ]");
-    for (int32_t i = 0; i < count; ++i)
-        AddListRow(list, TaskCells(TaskTable[i]));
     SendMessageA(list, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(list, nullptr, TRUE);
     AddLogLine("Initialized tasks: " + Decimal(count));

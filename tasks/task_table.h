@@ -28,6 +28,10 @@ class TaskRows {
     // Count() - 1: -1 for an empty table.
     int32_t LastIndex() const { return Count() - 1; }
     void Replace(std::vector<TaskRecord> rows) { rows_ = std::move(rows); }
+    // Keeps the first `count` records only (all of them when there are fewer).
+    void Truncate(int32_t count) {
+        if (count >= 0 && count < Count()) rows_.resize(static_cast<size_t>(count));
+    }
 
   private:
     std::vector<TaskRecord> rows_;

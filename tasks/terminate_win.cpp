@@ -7,8 +7,6 @@
 #include "tasks/task_list.h"
 #include "tasks/task_rules.h"
 
-#include <algorithm>
-
 namespace {
 
 // After freezing: time for the suspended threads to come to a stop before the process is ended.
@@ -65,8 +63,7 @@ int TerminateCheckedTasks() {
             std::vector<ProcessId> ended;
             TerminateByName(r.SystemName, 0, &ended);
             // A frozen process that did not end runs on: nothing is left frozen by us.
-            if (std::find(ended.begin(), ended.end(), frozen.Process()) == ended.end())
-                frozen.Resume();
+            frozen.Resume();
             // The program's own task ends too, through the orderly shutdown below.
             const bool ownTask = SameProcessName(r.SystemName, ownName);
             if (ownTask) endOwnProgram = true;

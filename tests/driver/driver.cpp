@@ -628,7 +628,7 @@ static bool SendInputs(INPUT* inputs, UINT count) {
     return SendInput(count, inputs, sizeof(INPUT)) == count;
 }
 
-bool MouseClick(HWND window, int x, int y) {
+bool MouseClick(HWND window, int x, int y, int clicks) {
     if (!IsWindowVisible(window)) return false;
     POINT p = ClientOrigin(window);
     p.x += x;
@@ -639,11 +639,12 @@ bool MouseClick(HWND window, int x, int y) {
     HWND hit = WindowFromPoint(p);
     if (!hit || GetAncestor(hit, GA_ROOT) != GetAncestor(window, GA_ROOT)) return false;
     if (!SetCursorPos(p.x, p.y)) return false;
-    INPUT inputs[2] = {};
-    inputs[0].type = inputs[1].type = INPUT_MOUSE;
-    inputs[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-    if (!SendInputs(inputs, 2)) return false;
+    std::vector<INPUT> inputs(2 * static_cast<size_t>(clicks < 1 ? 1 : clicks));
+    for (size_t i = 0; i < inputs.size(); ++i) {
+        inputs[i].type = INPUT_MOUSE;
+        inputs[i].mi.dwFlags = i % 2 == 0 ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
+    }
+    if (!SendInputs(inputs.data(), static_cast<UINT>(inputs.size()))) return false;
     Settle(window);
     return true;
 }

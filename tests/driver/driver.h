@@ -170,7 +170,8 @@ bool TypeText(HWND edit, const std::string& text);
 // the system's input queue. The window must be visible on screen at that point. Like Click it
 // lets the target catch up for a moment, but input from that queue can arrive later still: wait
 // for the click's effect with WaitUntil before checking it.
-bool MouseClick(HWND window, int x, int y);
+// `clicks` presses in a row make a double-click (2), as the system counts them.
+bool MouseClick(HWND window, int x, int y, int clicks = 1);
 // Brings `top` to the foreground and presses a key (with Shift held when asked) through the
 // system's input queue, then lets the target catch up for a moment; wait for the key's effect
 // with WaitUntil, as after MouseClick.

@@ -550,6 +550,40 @@ TEST_F(PagesTest, SetupChangesAppliedWithBackAreWrittenAtExit) {
     EXPECT_FALSE(logged) << "saving the log was switched off";
 }
 
+// The Setup page worked with real keystrokes only: each step leaves the focus where the next
+// key can act, and an option of a group is chosen with the arrow keys.
+TEST_F(PagesTest, SetupIsWorkedWithTheKeyboardAlone) {
+    ASSERT_NO_FATAL_FAILURE(LaunchWith("AskTerminate = 1\r\n"));
+    auto focused = [&] { return FocusedWindow(window_); };
+    // Tab to `id`, each stop on a control the keyboard can use.
+    auto tabTo = [&](int id) {
+        for (int presses = 0; presses < 40; ++presses) {
+            if (focused() == Control(id)) return true;
+            if (!PressKey(window_, VK_TAB)) return false;
+            WaitUntil([&] { return focused() != nullptr; }, kWaitMs);
+            HWND at = focused();
+            EXPECT_TRUE(at && IsWindowVisible(at) && IsWindowEnabled(at)) << "stuck on " << at;
+        }
+        return focused() == Control(id);
+    };
+    ASSERT_TRUE(tabTo(SetupButton));
+    ASSERT_TRUE(PressKey(window_, VK_SPACE));
+    ASSERT_TRUE(WaitUntil([&] { return Text(TaskFrame) == "Setup"; }, kWaitMs));
+    EXPECT_EQ(focused(), Control(SetupTabs));
+    ASSERT_TRUE(tabTo(AskEveryTimeOption));
+    ASSERT_TRUE(PressKey(window_, VK_DOWN));
+    ASSERT_TRUE(WaitUntil([&] { return Checked(AskCriticalOption); }, kWaitMs));
+    EXPECT_FALSE(Checked(AskEveryTimeOption));
+    EXPECT_EQ(focused(), Control(AskCriticalOption));
+    ASSERT_TRUE(tabTo(TerminateButton));
+    ASSERT_TRUE(PressKey(window_, VK_SPACE));
+    ASSERT_TRUE(WaitShown(TaskList));
+    EXPECT_TRUE(WaitUntil([&] { return focused() == Control(SetupButton); }, kWaitMs));
+
+    EXPECT_EQ(CloseApp(), 0u);
+    EXPECT_EQ(IniValues(ReadFile("Morvane.ini"))["AskTerminate"], "2");
+}
+
 TEST_F(PagesTest, BackWithoutChangesLogsTheMessageAndTheLogCheckBoxSizesTheWindow) {
     ASSERT_NO_FATAL_FAILURE(LaunchWith());
     const auto clientHeight = [&] { return ClientRect(window_).bottom; };

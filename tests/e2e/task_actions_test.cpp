@@ -410,6 +410,34 @@ TEST_F(TaskActionsTest, NeverAskEndsTheCheckedTasksWithoutAQuestion) {
     EXPECT_EQ(FindDialog(app_.Id()), nullptr);
 }
 
+// Back shares its button with Terminate: a double-click on Back leaves the page with its first
+// click, and its second must not end every checked task without a question.
+TEST_F(TaskActionsTest, ADoubleClickOnBackNeverRunsTerminate) {
+    const std::string name = "tma-double.exe";
+    const std::vector<size_t> copies = StartCopies(name, 1);
+    ASSERT_EQ(copies.size(), 1u);
+    ASSERT_NO_FATAL_FAILURE(LaunchWith("AskTerminate = 4\r\n"));
+    const std::vector<int> rows = RowsNamed(Refresh(), name);
+    ASSERT_EQ(rows.size(), 1u);
+    ASSERT_NO_FATAL_FAILURE(Check(rows[0]));
+    ASSERT_TRUE(SetRowSelected(Control(TaskList), rows[0], true));
+    const size_t before = LogLines().size();
+    auto backReads = [&](const char* caption) {
+        return WaitUntil([&] { return WindowText(Control(TerminateButton)) == caption; }, kWaitMs);
+    };
+    for (int opener : {InfoButton, SetupButton}) {
+        SCOPED_TRACE(opener);
+        ASSERT_TRUE(Click(Control(opener)));
+        ASSERT_TRUE(backReads("Back"));
+        const RECT back = ClientRect(Control(TerminateButton));
+        ASSERT_TRUE(MouseClick(Control(TerminateButton), back.right / 2, back.bottom / 2, 2));
+        ASSERT_TRUE(backReads("Terminate"));
+        EXPECT_FALSE(copies_[copies[0]].WaitExit(1000)) << "the second click ended the task";
+    }
+    for (const std::string& line : LogSince(before))
+        EXPECT_NE(line.rfind("Terminated: ", 0), 0u) << line;
+}
+
 TEST_F(TaskActionsTest, UnknownAskValueFromTheFileAsksLogsAndEndsNothing) {
     const std::string name = "tma-three.exe";
     const std::vector<size_t> copies = StartCopies(name, 1);

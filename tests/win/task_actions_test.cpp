@@ -10,10 +10,14 @@
 #include "tasks/task_refresh.h"
 #include "tasks/task_rules.h"
 #include "win/app_fixture.h"
+#include "win/page_driving.h"
 #include "win/test_support.h"
 #include "proc/system_services_win.h"
 
+#include <commctrl.h>
+
 #include <atomic>
+#include <stdexcept>
 #include <chrono>
 #include <thread>
 
@@ -424,11 +428,17 @@ TEST_F(TaskActions, ARefusedTerminationIsLoggedAndLeavesNothingFrozen) {
     ASSERT_NE(guard.id, 0u);
     const std::vector<DWORD> threads = ThreadIdsOf(guard.id);
     ASSERT_FALSE(threads.empty());
-    // Its threads can be frozen, so only a resume brings their counts back to 0.
-    FrozenThreads frozen;
-    ASSERT_EQ(FreezeProcess(guard.id, L"MVSTAYS.EXE", &frozen), static_cast<int>(threads.size()));
-    EXPECT_EQ(SuspendCountOf(threads[0]), 1);
-    EXPECT_EQ(frozen.Resume(), static_cast<int>(threads.size()));
+    // Its threads can be frozen, and a holder that goes by an exception resumes them.
+    try {
+        FrozenThreads frozen;
+        ASSERT_EQ(FreezeProcess(guard.id, L"MVSTAYS.EXE", &frozen),
+                  static_cast<int>(threads.size()));
+        EXPECT_EQ(SuspendCountOf(threads[0]), 1);
+        throw std::runtime_error("the walk failed");
+    } catch (const std::runtime_error&) {
+    }
+    for (DWORD t : threads)
+        ASSERT_EQ(SuspendCountOf(t), 0) << "thread " << t;
 
     RefreshTaskList();
     ASSERT_NE(RowOf("mvstays.exe"), nullptr);
@@ -467,6 +477,87 @@ TEST_F(TaskActions, ARowWhosePidPassedToAnotherNameFreezesNothing) {
     for (DWORD t : ThreadIdsOf(other.id))
         EXPECT_EQ(SuspendCountOf(t), 0) << "thread " << t;
     EXPECT_TRUE(AllCopiesStayRunning()) << "mvother.exe and the copies";
+}
+
+// The system's process list, with one id named as another program: the moment between reading
+// the list and opening a process whose id has passed to another program.
+DWORD g_RenamedId = 0;
+const wchar_t* g_RenamedTo = L"";
+proc::Process32FirstWFn g_RealProcessFirst = nullptr;
+proc::Process32NextWFn g_RealProcessNext = nullptr;
+BOOL Renamed(BOOL more, PROCESSENTRY32W* entry) {
+    if (more && entry->th32ProcessID == g_RenamedId)
+        lstrcpynW(entry->szExeFile, g_RenamedTo, MAX_PATH);
+    return more;
+}
+BOOL WINAPI RenamingFirst(HANDLE snapshot, PROCESSENTRY32W* entry) {
+    return Renamed(g_RealProcessFirst(snapshot, entry), entry);
+}
+BOOL WINAPI RenamingNext(HANDLE snapshot, PROCESSENTRY32W* entry) {
+    return Renamed(g_RealProcessNext(snapshot, entry), entry);
+}
+
+// A row whose id has passed to another program since the refresh: Info shows none of that
+// program's DLLs, and Terminate neither freezes nor ends it, even where the system's list still
+// gives the id the row's name.
+TEST_F(TaskActions, AnIdReusedByAnotherProgramIsNeitherShownNorEnded) {
+    Child other = children_.Start(folder_.CopyHelper("many_threads.exe", "mvother.exe"), "2");
+    ASSERT_TRUE(WaitFor([&] { return ThreadIdsOf(other.id).size() >= 3; }));
+    const int row = RowsNamed(kHelperName)[0];
+    std::vector<TaskRecord> rows;
+    for (int i = 0; i < TaskTable.Count(); ++i)
+        rows.push_back(TaskTable[i]);
+    rows[row].Pid = static_cast<int32_t>(other.id);
+    TaskTable.Replace(rows);
+
+    PrepareProbes();
+    SetRowState(Control(TaskList), row, false, true);
+    PostProbe([] {
+        EXPECT_TRUE(IsShown(ModuleList));
+        EXPECT_EQ(SendMessageA(Control(ModuleList), LVM_GETITEMCOUNT, 0, 0), 0);
+        EXPECT_EQ(ControlText(TaskFrame), std::string(kHelperName) + " [ 0 ]");
+        EXPECT_EQ(LastLogLine(), std::string("Traced dll's of ") + kHelperName + ": 0");
+    });
+    PostClick(TerminateButton);
+    ShowTaskModules();
+    EXPECT_EQ(ProbesNotRun(), 0);
+
+    g_RenamedId = other.id;
+    g_RenamedTo = L"mvtask.exe";
+    g_RealProcessFirst = proc::g_Services.process32First;
+    g_RealProcessNext = proc::g_Services.process32Next;
+    proc::g_Services.process32First = RenamingFirst; // until TearDown releases the binding
+    proc::g_Services.process32Next = RenamingNext;
+    CheckRow(row);
+    const std::vector<std::string> lines = Terminate(1);
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines[0], std::string("Terminated: ") + kHelperName);
+    for (const Child& c : children_.All())
+        if (c.id != other.id) EXPECT_EQ(WaitForExit(c.process), 0u) << "a copy of the row's task";
+    EXPECT_TRUE(NoneEndsWithin({other.process})) << "mvother.exe was ended";
+    for (DWORD t : ThreadIdsOf(other.id))
+        EXPECT_EQ(SuspendCountOf(t), 0) << "thread " << t;
+}
+
+// Refuses every row insertion after the first two, as a list out of memory would.
+LRESULT CALLBACK TwoRowsOnly(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                             DWORD_PTR) {
+    if ((message == LVM_INSERTITEMA || message == LVM_INSERTITEMW) &&
+        SendMessageA(hwnd, LVM_GETITEMCOUNT, 0, 0) >= 2)
+        return -1;
+    return DefSubclassProc(hwnd, message, wParam, lParam);
+}
+
+// Row i is record i: a refresh whose rows cannot all be added keeps only the records shown.
+TEST_F(TaskActions, ARefreshThatCannotAddEveryRowKeepsOnlyTheRowsShown) {
+    ASSERT_GT(TaskTable.Count(), 2);
+    ASSERT_TRUE(SetWindowSubclass(Control(TaskList), TwoRowsOnly, 1, 0));
+    RefreshTaskList();
+    RemoveWindowSubclass(Control(TaskList), TwoRowsOnly, 1);
+    EXPECT_EQ(TaskTable.Count(), 2);
+    EXPECT_EQ(SendMessageA(Control(TaskList), LVM_GETITEMCOUNT, 0, 0), 2);
+    EXPECT_EQ(ControlText(TaskFrame), "Active Tasks [ 2 ]");
+    EXPECT_EQ(LastLogLine(), "Initialized tasks: 2");
 }
 
 TEST_F(TaskActions, TwoNonLatinNamesAreTwoTasks) {

@@ -3,6 +3,7 @@
 
 #include "app/main_window.h"
 #include "proc/process_api.h"
+#include "proc/system_services_win.h"
 #include "tasks/task_actions.h"
 #include "tasks/task_info.h"
 #include "tasks/task_list.h"
@@ -15,6 +16,7 @@
 #include <commctrl.h>
 
 #include <cstdint>
+#include <new>
 
 namespace {
 
@@ -49,6 +51,7 @@ class ModulePage : public ::testing::Test {
         TaskRecord own;
         own.Pid = static_cast<int32_t>(GetCurrentProcessId());
         own.Name = "win_tests.exe";
+        own.SystemName = L"win_tests.exe";
         TaskRecord idle;
         idle.Name = "IDLE";
         TaskTable.Replace({own, idle, own});
@@ -92,6 +95,31 @@ TEST_F(ModulePage, RowsWithoutModulesLeaveThePageAlone) {
     Select(2);
     TaskTable.Replace({TaskTable[0], TaskTable[1]});
     ExpectOnlyLogLine("No info available...");
+}
+
+BOOL WINAPI FirstModuleOutOfMemory(HANDLE, MODULEENTRY32W*) {
+    throw std::bad_alloc();
+}
+
+// Running out of memory while the list fills: the page is left as Back leaves it, and the
+// module names count as unread, so a later reading still gives them.
+TEST_F(ModulePage, AFailureWhileTheListFillsGivesTheTaskPageBack) {
+    Select(0);
+    const auto realFirst = proc::g_Services.module32First;
+    proc::g_Services.module32First = FirstModuleOutOfMemory;
+    EXPECT_THROW(ShowTaskModules(), std::bad_alloc);
+    EXPECT_TRUE(IsShown(TaskList));
+    ASSERT_NE(Control(ModuleList), nullptr);
+    EXPECT_FALSE(IsShown(ModuleList));
+    EXPECT_EQ(RowCount(ModuleList), 0);
+    EXPECT_EQ(ControlText(TaskFrame), "Active Tasks [ 3 ]");
+    EXPECT_EQ(ControlText(TerminateButton), "Terminate");
+    for (int id : kPageButtons)
+        EXPECT_TRUE(IsEnabled(id)) << id;
+
+    proc::g_Services.module32First = realFirst;
+    NextModule();
+    EXPECT_FALSE(ModuleName(GetCurrentProcessId()).empty());
 }
 
 TEST_F(ModulePage, ListsTheDllsOfTheSelectedTaskUntilBack) {

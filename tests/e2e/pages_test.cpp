@@ -570,6 +570,11 @@ TEST_F(PagesTest, SetupIsWorkedWithTheKeyboardAlone) {
     ASSERT_TRUE(PressKey(window_, VK_SPACE));
     ASSERT_TRUE(WaitUntil([&] { return Text(TaskFrame) == "Setup"; }, kWaitMs));
     EXPECT_EQ(focused(), Control(SetupTabs));
+    // The tab strip's own arrow keys switch its pages.
+    ASSERT_TRUE(PressKey(window_, VK_RIGHT));
+    EXPECT_TRUE(WaitShown(CommandField));
+    ASSERT_TRUE(PressKey(window_, VK_LEFT));
+    ASSERT_TRUE(WaitShown(AskEveryTimeOption));
     ASSERT_TRUE(tabTo(AskEveryTimeOption));
     ASSERT_TRUE(PressKey(window_, VK_DOWN));
     ASSERT_TRUE(WaitUntil([&] { return Checked(AskCriticalOption); }, kWaitMs));

@@ -41,7 +41,7 @@ bool HandleTabKey(const MSG& msg) {
     HWND focus = GetFocus();
     for (size_t i = 0; i < g_CreationOrder.size(); ++i) {
         HWND hwnd = g_CreationOrder[i];
-        LONG_PTR style = GetWindowLongPtrA(hwnd, GWL_STYLE);
+        LONG_PTR style = GetWindowLongPtrW(hwnd, GWL_STYLE);
         eligible.push_back(CanTakeFocus(hwnd) && (style & WS_TABSTOP) != 0);
         if (hwnd == focus || IsChild(hwnd, focus)) current = static_cast<int>(i);
     }
@@ -51,10 +51,10 @@ bool HandleTabKey(const MSG& msg) {
 }
 
 bool IsAutoRadio(HWND hwnd) {
-    const LONG_PTR type = GetWindowLongPtrA(hwnd, GWL_STYLE) & BS_TYPEMASK;
-    char className[16] = {};
-    GetClassNameA(hwnd, className, sizeof className);
-    return lstrcmpiA(className, "Button") == 0 && type == BS_AUTORADIOBUTTON;
+    const LONG_PTR type = GetWindowLongPtrW(hwnd, GWL_STYLE) & BS_TYPEMASK;
+    wchar_t className[16] = {};
+    GetClassNameW(hwnd, className, 16);
+    return lstrcmpiW(className, L"Button") == 0 && type == BS_AUTORADIOBUTTON;
 }
 
 // The arrow keys move the choice within an option group, as in any dialog: the next or previous
@@ -73,11 +73,11 @@ bool HandleArrowKey(const MSG& msg) {
         if (g_CreationOrder[i] == focus) current = static_cast<int>(i);
     if (current < 0) return false;
     size_t first = static_cast<size_t>(current);
-    while (first > 0 && (GetWindowLongPtrA(g_CreationOrder[first], GWL_STYLE) & WS_GROUP) == 0)
+    while (first > 0 && (GetWindowLongPtrW(g_CreationOrder[first], GWL_STYLE) & WS_GROUP) == 0)
         --first;
     size_t end = static_cast<size_t>(current) + 1;
     while (end < g_CreationOrder.size() &&
-           (GetWindowLongPtrA(g_CreationOrder[end], GWL_STYLE) & WS_GROUP) == 0)
+           (GetWindowLongPtrW(g_CreationOrder[end], GWL_STYLE) & WS_GROUP) == 0)
         ++end;
     for (size_t i = first; i < end; ++i)
         eligible.push_back(CanTakeFocus(g_CreationOrder[i]) && IsAutoRadio(g_CreationOrder[i]));
@@ -85,7 +85,7 @@ bool HandleArrowKey(const MSG& msg) {
     if (next < 0) return true;
     HWND option = g_CreationOrder[first + static_cast<size_t>(next)];
     SetFocus(option);
-    SendMessageA(option, BM_CLICK, 0, 0);
+    SendMessageW(option, BM_CLICK, 0, 0);
     return true;
 }
 
@@ -134,14 +134,14 @@ void IgnoreClicksFor(int id) {
         it = it->kind == EventKind::Command && it->id == id ? g_Events.erase(it) : it + 1;
 }
 
-HWND CreateControl(DWORD exStyle, const char* className, const char* text, DWORD style, int x,
+HWND CreateControl(DWORD exStyle, const wchar_t* className, const wchar_t* text, DWORD style, int x,
                    int y, int width, int height, int id, HFONT font) {
     HWND hwnd =
-        CreateWindowExA(exStyle, className, text, style, x, y, width, height, g_MainWindow,
+        CreateWindowExW(exStyle, className, text, style, x, y, width, height, g_MainWindow,
                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), g_Instance, nullptr);
     if (!hwnd) return nullptr;
     HGDIOBJ useFont = font ? static_cast<HGDIOBJ>(font) : GetStockObject(DEFAULT_GUI_FONT);
-    SendMessageA(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(useFont), FALSE);
+    SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(useFont), FALSE);
     g_CreationOrder.push_back(hwnd);
     return hwnd;
 }
@@ -155,14 +155,14 @@ Event WaitEvent(bool pauseWhenIdle) {
         }
         MSG msg;
         if (pauseWhenIdle) {
-            if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (!PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
                 // Any message, posted or sent by another program reading a list, ends the pause
                 // at once.
                 MsgWaitForMultipleObjectsEx(0, nullptr, kIdlePauseMs, QS_ALLINPUT,
                                             MWMO_INPUTAVAILABLE);
                 continue;
             }
-        } else if (GetMessageA(&msg, nullptr, 0, 0) <= 0) {
+        } else if (GetMessageW(&msg, nullptr, 0, 0) <= 0) {
             return {EventKind::Close, -1};
         }
         if (msg.message == WM_QUIT) return {EventKind::Close, -1};
@@ -170,7 +170,7 @@ Event WaitEvent(bool pauseWhenIdle) {
         if (g_Ignored.Cover(msg)) continue;
         if (HandleTabKey(msg) || HandleArrowKey(msg)) continue;
         TranslateMessage(&msg);
-        DispatchMessageA(&msg);
+        DispatchMessageW(&msg);
     }
 }
 
@@ -183,12 +183,12 @@ void PauseAnswering(DWORD milliseconds) {
     const DWORD start = GetTickCount();
     for (;;) {
         MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE | pass)) {
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE | pass)) {
             if (msg.message == WM_QUIT) {
                 PushEvent({EventKind::Close, -1});
                 continue;
             }
-            DispatchMessageA(&msg);
+            DispatchMessageW(&msg);
         }
         const DWORD used = GetTickCount() - start;
         if (used >= milliseconds) return;

@@ -7,13 +7,30 @@
 #include "tasks/task_actions.h"
 #include "tasks/task_rules.h"
 
+namespace {
+
+// The characters of the code page's bytes 0xC0-0xFF, which the task tests upper-case.
+std::wstring CodePageUpperHalf() {
+    std::wstring half;
+    for (int byte = 0xC0; byte <= 0xFF; ++byte) {
+        const char b = static_cast<char>(byte);
+        wchar_t c = 0;
+        if (MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, &b, 1, &c, 1) != 1) c = 0;
+        half += c;
+    }
+    return half;
+}
+
+} // namespace
+
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     g_Instance = instance;
     InitCommonControls();
     BindSystemServices();
+    SetAnsiUpperHalf(CodePageUpperHalf());
     g_SystemFolders = SystemFolders(ReadSystemFolders());
     SetProgramPaths();
-    SetSettingsDefaults(g_Settings, ProgramFolder);
+    SetDefaultSettings();
     BuildSessionHeader();
     if (!CreateMainWindow()) EndProgram();
     LoadSettings(g_MainWindow);

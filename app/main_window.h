@@ -18,9 +18,10 @@ extern HBITMAP g_BannerBitmap;
 
 extern const char* const ProgramVersion;
 
+// The window shows wide text, as the system writes names and paths.
 HWND Control(int id);
-std::string ControlText(int id);
-void SetControlText(int id, const std::string& text);
+std::wstring ControlText(int id);
+void SetControlText(int id, const std::wstring& text);
 void EnableControl(int id, bool enable);
 void ShowControl(int id, bool show);
 // Rectangle of a control in the main window's client coordinates.
@@ -87,17 +88,17 @@ class PageVisit {
     int replaced_;
     int pageControl_;
     HWND opener_;
-    std::string frameCaption_;
-    std::vector<std::pair<int, std::string>> keptCaptions_;
+    std::wstring frameCaption_;
+    std::vector<std::pair<int, std::wstring>> keptCaptions_;
     std::vector<int> disabled_;
     bool left_ = false;
 };
 
 // Creates a child control of the main window in the default GUI font (or the given one). The
 // creation order is also the order in which Tab moves the focus.
-HWND CreateControl(DWORD exStyle, const char* className, const char* text, DWORD style, int x,
+HWND CreateControl(DWORD exStyle, const wchar_t* className, const wchar_t* text, DWORD style, int x,
                    int y, int width, int height, int id, HFONT font = nullptr);
 // A report-view list with a sunken edge, one selectable row, the selection always shown.
 HWND CreateListView(int id, const RECT& r, DWORD extraStyle, DWORD extendedStyle);
-void AddListColumn(HWND list, int index, const char* title, int width, int format = LVCFMT_LEFT);
-int AddListRow(HWND list, const std::vector<std::string>& cells);
+void AddListColumn(HWND list, int index, const wchar_t* title, int width, int format = LVCFMT_LEFT);
+int AddListRow(HWND list, const std::vector<std::wstring>& cells);

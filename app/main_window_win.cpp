@@ -2,12 +2,13 @@
 
 #include "app/layout.h"
 #include "app/setup_panel.h"
+#include "base/wide_text.h"
 #include "exports/export_viewer.h"
 #include "settings/settings.h"
 
 #include "morvane_version.h"
 
-#include <cstring>
+#include <cwchar>
 
 HINSTANCE g_Instance;
 HWND g_MainWindow;
@@ -18,21 +19,21 @@ const char* const ProgramVersion = MORVANE_VERSION_TEXT;
 
 namespace {
 
-const char kWindowClass[] = "MorvaneMainWindow";
+const wchar_t kWindowClass[] = L"MorvaneMainWindow";
 const DWORD kWindowStyle = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 const int kClientWidth = 410;
 const int kClientHeight = 400;
 const int kClientHeightWithoutLog = 324;
-const char kHomepageLine[] = "-= Homepage: http://morvane.quillfen.example =-";
-const char kBannerSubtitle[] = "Small, fast and trustworthy task manager";
+const wchar_t kHomepageLine[] = L"-= Homepage: http://morvane.quillfen.example =-";
+const wchar_t kBannerSubtitle[] = L"Small, fast and trustworthy task manager";
 
 // The task frame from which the task page's geometry follows.
 const RECT kFrame = {10, 55, 10 + 390, 55 + 237};
 
 SIZE OuterSize(int clientWidth, int clientHeight) {
     RECT r = {0, 0, clientWidth, clientHeight};
-    DWORD style = g_MainWindow ? (DWORD)GetWindowLongPtrA(g_MainWindow, GWL_STYLE) : kWindowStyle;
-    DWORD exStyle = g_MainWindow ? (DWORD)GetWindowLongPtrA(g_MainWindow, GWL_EXSTYLE) : 0;
+    DWORD style = g_MainWindow ? (DWORD)GetWindowLongPtrW(g_MainWindow, GWL_STYLE) : kWindowStyle;
+    DWORD exStyle = g_MainWindow ? (DWORD)GetWindowLongPtrW(g_MainWindow, GWL_EXSTYLE) : 0;
     AdjustWindowRectEx(&r, style, FALSE, exStyle);
     return {r.right - r.left, r.bottom - r.top};
 }
@@ -41,9 +42,9 @@ HFONT CreateArialFont(int points, int weight) {
     HDC screen = GetDC(nullptr);
     int height = -MulDiv(points, GetDeviceCaps(screen, LOGPIXELSY), 72);
     ReleaseDC(nullptr, screen);
-    return CreateFontA(height, 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+    return CreateFontW(height, 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                        OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, PROOF_QUALITY,
-                       DEFAULT_PITCH | FF_DONTCARE, "Arial");
+                       DEFAULT_PITCH | FF_DONTCARE, L"Arial");
 }
 
 LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -55,23 +56,13 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
     case WM_NOTIFY: {
         const NMHDR* header = reinterpret_cast<const NMHDR*>(lParam);
         if (header && header->idFrom == ExportList) {
-            // The export list keeps no rows of its own; it asks for each cell it shows.
-            if (header->code == LVN_GETDISPINFOA) {
-                LVITEMA& item = reinterpret_cast<NMLVDISPINFOA*>(lParam)->item;
+            // The export list keeps no rows of its own; it asks for each cell it shows. A list of
+            // a Unicode window asks for wide text.
+            if (header->code == LVN_GETDISPINFOW) {
+                LVITEMW& item = reinterpret_cast<NMLVDISPINFOW*>(lParam)->item;
                 if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0)
                     ExportCellText(item.iItem, item.iSubItem, item.pszText,
                                    static_cast<size_t>(item.cchTextMax));
-            } else if (header->code == LVN_GETDISPINFOW) {
-                LVITEMW& item = reinterpret_cast<NMLVDISPINFOW*>(lParam)->item;
-                char text[1024];
-                if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0) {
-                    const size_t room = static_cast<size_t>(item.cchTextMax);
-                    ExportCellText(item.iItem, item.iSubItem, text,
-                                   room < sizeof text ? room : sizeof text);
-                    if (!MultiByteToWideChar(CP_ACP, 0, text, -1, item.pszText, item.cchTextMax))
-                        item.pszText[0] = L'\0';
-                    item.pszText[item.cchTextMax - 1] = L'\0';
-                }
             }
             return 0;
         }
@@ -82,7 +73,7 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
             } catch (...) {
             }
         }
-        return DefWindowProcA(hwnd, message, wParam, lParam);
+        return DefWindowProcW(hwnd, message, wParam, lParam);
     }
     case WM_CLOSE:
         // The loops run Shutdown; the window must stay until then.
@@ -96,7 +87,7 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
         if (wParam) SaveSession();
         return 0;
     default:
-        return DefWindowProcA(hwnd, message, wParam, lParam);
+        return DefWindowProcW(hwnd, message, wParam, lParam);
     }
 }
 
@@ -106,17 +97,17 @@ HWND Control(int id) {
     return GetDlgItem(g_MainWindow, id);
 }
 
-std::string ControlText(int id) {
+std::wstring ControlText(int id) {
     HWND hwnd = Control(id);
-    int length = GetWindowTextLengthA(hwnd);
-    std::string text(static_cast<size_t>(length) + 1, '\0');
-    int got = GetWindowTextA(hwnd, &text[0], length + 1);
+    int length = GetWindowTextLengthW(hwnd);
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    int got = GetWindowTextW(hwnd, &text[0], length + 1);
     text.resize(got > 0 ? static_cast<size_t>(got) : 0);
     return text;
 }
 
-void SetControlText(int id, const std::string& text) {
-    SetWindowTextA(Control(id), text.c_str());
+void SetControlText(int id, const std::wstring& text) {
+    SetWindowTextW(Control(id), text.c_str());
 }
 
 void EnableControl(int id, bool enable) {
@@ -137,20 +128,20 @@ RECT ControlRect(int id) {
 }
 
 bool CreateMainWindow() {
-    WNDCLASSA wc = {};
+    WNDCLASSW wc = {};
     wc.style = CS_DBLCLKS;
     wc.lpfnWndProc = MainWindowProc;
     wc.hInstance = g_Instance;
-    wc.hIcon = LoadIconA(g_Instance, MAKEINTRESOURCEA(1));
-    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    wc.hIcon = LoadIconW(g_Instance, MAKEINTRESOURCEW(1));
+    wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512)); // IDC_ARROW
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     wc.lpszClassName = kWindowClass;
-    RegisterClassA(&wc);
+    RegisterClassW(&wc);
 
     SIZE outer = OuterSize(kClientWidth, kClientHeight);
     Point origin = CenteredOrigin(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
                                   outer.cx, outer.cy);
-    g_MainWindow = CreateWindowExA(0, kWindowClass, "Morvane", kWindowStyle, origin.x, origin.y,
+    g_MainWindow = CreateWindowExW(0, kWindowClass, L"Morvane", kWindowStyle, origin.x, origin.y,
                                    outer.cx, outer.cy, nullptr, nullptr, g_Instance, nullptr);
     return g_MainWindow != nullptr;
 }
@@ -186,21 +177,22 @@ void DrawBanner() {
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, RGB(255, 255, 255));
     HGDIOBJ oldFont = SelectObject(dc, g_TitleFont);
-    TextOutA(dc, 8, 4, "Morvane", 7);
+    TextOutW(dc, 8, 4, L"Morvane", 7);
     SelectObject(dc, g_SmallFont);
-    TextOutA(dc, 8, 25, kBannerSubtitle, (int)(sizeof kBannerSubtitle - 1));
+    TextOutW(dc, 8, 25, kBannerSubtitle, static_cast<int>(wcslen(kBannerSubtitle)));
     SIZE versionSize = {};
-    int versionLength = (int)strlen(ProgramVersion);
-    GetTextExtentPoint32A(dc, ProgramVersion, versionLength, &versionSize);
-    TextOutA(dc, width - versionSize.cx - 10, 25, ProgramVersion, versionLength);
+    const std::wstring version = AsciiWide(ProgramVersion);
+    const int versionLength = static_cast<int>(version.size());
+    GetTextExtentPoint32W(dc, version.c_str(), versionLength, &versionSize);
+    TextOutW(dc, width - versionSize.cx - 10, 25, version.c_str(), versionLength);
     SelectObject(dc, oldFont);
     SelectObject(dc, oldBitmap);
     DeleteDC(dc);
 
-    HWND banner =
-        CreateControl(WS_EX_CLIENTEDGE, "STATIC", "", WS_CHILD | WS_VISIBLE | SS_NOTIFY | SS_BITMAP,
-                      10, 5, width + 4, height + 4, BannerImage, nullptr);
-    SendMessageA(banner, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(g_BannerBitmap));
+    HWND banner = CreateControl(WS_EX_CLIENTEDGE, L"STATIC", L"",
+                                WS_CHILD | WS_VISIBLE | SS_NOTIFY | SS_BITMAP, 10, 5, width + 4,
+                                height + 4, BannerImage, nullptr);
+    SendMessageW(banner, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(g_BannerBitmap));
     // The static resizes itself to the bitmap; pin it to the bitmap plus its sunken edge.
     SetWindowPos(banner, nullptr, 10, 5, width + 4, height + 4, SWP_NOZORDER | SWP_NOACTIVATE);
 }
@@ -212,40 +204,40 @@ void BuildTaskPage() {
 
     const int fx = kFrame.left, fy = kFrame.top;
     const int fw = kFrame.right - kFrame.left, fh = kFrame.bottom - kFrame.top;
-    CreateControl(0, "BUTTON", "", WS_CHILD | WS_VISIBLE | BS_GROUPBOX | WS_GROUP, fx, fy, fw, fh,
+    CreateControl(0, L"BUTTON", L"", WS_CHILD | WS_VISIBLE | BS_GROUPBOX | WS_GROUP, fx, fy, fw, fh,
                   TaskFrame);
 
     RECT listRect = {fx + 8, fy + 16, fx + fw - 8, fy + fh - 10};
     HWND list = CreateListView(TaskList, listRect, LVS_SHAREIMAGELISTS,
                                LVS_EX_GRIDLINES | LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
     const struct {
-        const char* title;
+        const wchar_t* title;
         int width;
-    } columns[] = {{"Task", 133},     {"Rights", 50}, {"PID", 50},   {"Priority", 50},
-                   {"Size (KB)", 70}, {"Base", 80},   {"DLL's", 45}, {"Filename", fw - 40}};
+    } columns[] = {{L"Task", 133},     {L"Rights", 50}, {L"PID", 50},   {L"Priority", 50},
+                   {L"Size (KB)", 70}, {L"Base", 80},   {L"DLL's", 45}, {L"Filename", fw - 40}};
     for (int i = 0; i < 8; ++i)
         AddListColumn(list, i, columns[i].title, columns[i].width);
 
     const struct {
         int id;
-        const char* text;
-    } buttons[] = {{DetectButton, "Detect"},   {ClearButton, "Clear"},
-                   {RefreshButton, "Refresh"}, {SetupButton, "Setup"},
-                   {InfoButton, "Info"},       {TerminateButton, "Terminate"}};
+        const wchar_t* text;
+    } buttons[] = {{DetectButton, L"Detect"},   {ClearButton, L"Clear"},
+                   {RefreshButton, L"Refresh"}, {SetupButton, L"Setup"},
+                   {InfoButton, L"Info"},       {TerminateButton, L"Terminate"}};
     const int step = fw / 6;
     for (int i = 0; i < 6; ++i) {
         int width = i < 5 ? step - 3 : step;
-        CreateControl(0, "BUTTON", buttons[i].text,
+        CreateControl(0, L"BUTTON", buttons[i].text,
                       WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON | WS_TABSTOP | WS_GROUP, fx + i * step,
                       fy + fh + 6, width, 20, buttons[i].id);
     }
 
-    CreateControl(WS_EX_CLIENTEDGE, "LISTBOX", "",
+    CreateControl(WS_EX_CLIENTEDGE, L"LISTBOX", L"",
                   WS_CHILD | WS_VISIBLE | LBS_NOTIFY | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT |
                       WS_VSCROLL | WS_HSCROLL | WS_TABSTOP | WS_GROUP,
                   fx, fy + fh + 32, fw, 56, LogList);
 
-    CreateControl(0, "STATIC", kHomepageLine, WS_CHILD | WS_VISIBLE | SS_CENTER | WS_GROUP, 0, 384,
+    CreateControl(0, L"STATIC", kHomepageLine, WS_CHILD | WS_VISIBLE | SS_CENTER | WS_GROUP, 0, 384,
                   kClientWidth, 12, HomepageLine, g_SmallFont);
     EnableControl(HomepageLine, false);
 }

@@ -42,9 +42,9 @@ void PageVisit::Leave() {
     HWND page = Control(pageControl_);
     if (page != nullptr) {
         ShowWindow(page, SW_HIDE);
-        char className[32] = {};
-        GetClassNameA(page, className, sizeof className);
-        if (lstrcmpiA(className, WC_LISTVIEWA) == 0) SendMessageA(page, LVM_DELETEALLITEMS, 0, 0);
+        wchar_t className[32] = {};
+        GetClassNameW(page, className, 32);
+        if (lstrcmpiW(className, WC_LISTVIEWW) == 0) SendMessageW(page, LVM_DELETEALLITEMS, 0, 0);
     }
     if (replaced_ >= 0) ShowControl(replaced_, true);
     for (int id : disabled_)
@@ -57,37 +57,37 @@ void PageVisit::Leave() {
 }
 
 HWND CreateListView(int id, const RECT& r, DWORD extraStyle, DWORD extendedStyle) {
-    HWND list = CreateControl(WS_EX_CLIENTEDGE, WC_LISTVIEWA, "",
+    HWND list = CreateControl(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
                               WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL |
                                   LVS_SHOWSELALWAYS | extraStyle,
                               r.left, r.top, r.right - r.left, r.bottom - r.top, id);
-    SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, extendedStyle, extendedStyle);
+    SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, extendedStyle, extendedStyle);
     return list;
 }
 
-void AddListColumn(HWND list, int index, const char* title, int width, int format) {
-    LVCOLUMNA column = {};
+void AddListColumn(HWND list, int index, const wchar_t* title, int width, int format) {
+    LVCOLUMNW column = {};
     column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
     column.fmt = format;
     column.cx = width;
-    column.pszText = const_cast<char*>(title);
+    column.pszText = const_cast<wchar_t*>(title);
     column.iSubItem = index;
-    SendMessageA(list, LVM_INSERTCOLUMNA, index, reinterpret_cast<LPARAM>(&column));
+    SendMessageW(list, LVM_INSERTCOLUMNW, index, reinterpret_cast<LPARAM>(&column));
 }
 
-int AddListRow(HWND list, const std::vector<std::string>& cells) {
-    LVITEMA item = {};
+int AddListRow(HWND list, const std::vector<std::wstring>& cells) {
+    LVITEMW item = {};
     item.mask = LVIF_TEXT;
-    item.iItem = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
-    item.pszText = const_cast<char*>(cells.empty() ? "" : cells[0].c_str());
+    item.iItem = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+    item.pszText = const_cast<wchar_t*>(cells.empty() ? L"" : cells[0].c_str());
     int row =
-        static_cast<int>(SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+        static_cast<int>(SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
     if (row < 0) return row;
     for (size_t i = 1; i < cells.size(); ++i) {
-        LVITEMA sub = {};
+        LVITEMW sub = {};
         sub.iSubItem = static_cast<int>(i);
-        sub.pszText = const_cast<char*>(cells[i].c_str());
-        SendMessageA(list, LVM_SETITEMTEXTA, row, reinterpret_cast<LPARAM>(&sub));
+        sub.pszText = const_cast<wchar_t*>(cells[i].c_str());
+        SendMessageW(list, LVM_SETITEMTEXTW, row, reinterpret_cast<LPARAM>(&sub));
     }
     return row;
 }

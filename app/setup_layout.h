@@ -10,7 +10,7 @@ struct PanelControl {
     int id;
     int page;
     PanelKind kind;
-    const char* text;
+    const wchar_t* text;
     int x, y, width, height;
 };
 

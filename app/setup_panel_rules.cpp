@@ -35,15 +35,15 @@ void StorePreferences(Settings& settings, const PreferenceChoices& choices) {
         settings.*kFlagFields[i] = choices.flags[i] ? 1 : 0;
 }
 
-std::string WorkingFolder(const std::string& command) {
-    std::string::size_type slash = command.rfind('\\');
-    if (slash == std::string::npos || slash == 0) return std::string();
+std::wstring WorkingFolder(const std::wstring& command) {
+    std::wstring::size_type slash = command.rfind(L'\\');
+    if (slash == std::wstring::npos || slash == 0) return std::wstring();
     return command.substr(0, slash + 1);
 }
 
-std::string FolderOf(const std::string& path) {
-    std::string::size_type slash = path.rfind('\\');
-    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+std::wstring FolderOf(const std::wstring& path) {
+    std::wstring::size_type slash = path.rfind(L'\\');
+    return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash + 1);
 }
 
 std::vector<std::string> AboutLines(const std::string& version, const std::string& buildStamp) {
@@ -73,11 +73,11 @@ std::string AboutText(const std::string& version, const std::string& buildStamp)
     return text;
 }
 
-std::string DialogFilter(const std::string& barSeparated) {
-    std::string filter = barSeparated;
-    for (char& c : filter)
-        if (c == '|') c = '\0';
-    filter += '\0';
-    filter += '\0';
+std::wstring DialogFilter(const std::wstring& barSeparated) {
+    std::wstring filter = barSeparated;
+    for (wchar_t& c : filter)
+        if (c == L'|') c = L'\0';
+    filter += L'\0';
+    filter += L'\0';
     return filter;
 }

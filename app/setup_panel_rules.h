@@ -33,9 +33,9 @@ void StorePreferences(Settings& settings, const PreferenceChoices& choices);
 
 // The folder a started program runs in: the command up to and including its last backslash, or
 // nothing when there is no backslash after the first character.
-std::string WorkingFolder(const std::string& command);
+std::wstring WorkingFolder(const std::wstring& command);
 // The folder part of a chosen file, with its trailing backslash (empty without one).
-std::string FolderOf(const std::string& path);
+std::wstring FolderOf(const std::wstring& path);
 
 // The lines of the About text around the build stamp, and the text as the page shows it (lines
 // joined by line feeds).
@@ -44,4 +44,4 @@ std::string AboutText(const std::string& version, const std::string& buildStamp)
 
 // A filter of "description|pattern|..." entries in the form the file dialogs take: each part
 // ended by a NUL, the whole list by a second NUL.
-std::string DialogFilter(const std::string& barSeparated);
+std::wstring DialogFilter(const std::wstring& barSeparated);

@@ -6,19 +6,24 @@
 #include "exports/export_viewer.h"
 #include "proc/process_api.h"
 #include "settings/session_log.h"
+#include "base/wide_text.h"
 #include "settings/settings.h"
+#include "settings/settings_file.h"
 #include "settings/time_format.h"
 
 #include <commdlg.h>
 #include <shellapi.h>
 
+#include <vector>
+
 namespace {
 
-// When this version was built; the About tab shows it.
+// The build stamp the About tab shows: a fixed moment (04-11-2005 / 17:05:39), not the time of
+// any actual build.
 const Timestamp kBuildTimestamp = 1131123939;
 
 struct KindLook {
-    const char* className;
+    const wchar_t* className;
     DWORD exStyle;
     DWORD style;
 };
@@ -28,24 +33,24 @@ KindLook LookOf(PanelKind kind) {
     const DWORD tabStop = WS_CHILD | WS_TABSTOP;
     switch (kind) {
     case PanelKind::GroupBox:
-        return {"BUTTON", 0, WS_CHILD | BS_GROUPBOX | WS_GROUP};
+        return {L"BUTTON", 0, WS_CHILD | BS_GROUPBOX | WS_GROUP};
     case PanelKind::FirstOption:
-        return {"BUTTON", 0, tabStop | BS_AUTORADIOBUTTON | WS_GROUP};
+        return {L"BUTTON", 0, tabStop | BS_AUTORADIOBUTTON | WS_GROUP};
     case PanelKind::Option:
-        return {"BUTTON", 0, WS_CHILD | BS_AUTORADIOBUTTON};
+        return {L"BUTTON", 0, WS_CHILD | BS_AUTORADIOBUTTON};
     case PanelKind::CheckBox:
-        return {"BUTTON", 0, tabStop | BS_AUTOCHECKBOX};
+        return {L"BUTTON", 0, tabStop | BS_AUTOCHECKBOX};
     case PanelKind::Field:
-        return {"EDIT", WS_EX_CLIENTEDGE, tabStop | ES_AUTOHSCROLL};
+        return {L"EDIT", WS_EX_CLIENTEDGE, tabStop | ES_AUTOHSCROLL};
     case PanelKind::Button:
-        return {"BUTTON", 0, tabStop | BS_PUSHBUTTON};
+        return {L"BUTTON", 0, tabStop | BS_PUSHBUTTON};
     case PanelKind::Text:
         break;
     }
-    return {"STATIC", 0, WS_CHILD | SS_CENTER};
+    return {L"STATIC", 0, WS_CHILD | SS_CENTER};
 }
 
-const char* const kPageTitles[] = {"Preferences", "Tools", "About"};
+const wchar_t* const kPageTitles[] = {L"Preferences", L"Tools", L"About"};
 
 const int kCheckBoxIds[6] = {TaskTerminateCheck, TaskFreezeCheck, DetectOwnTaskCheck,
                              ShowInfoCheck,      SaveInfoCheck,   RestoreWindowCheck};
@@ -59,11 +64,11 @@ LRESULT CALLBACK SetupTabsProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
     // Without TCS_BUTTONS, focusing a tab selects it. Done as a plain selection, because some
     // tab controls leave the old tab marked by it and then ignore the next click on a tab.
     if (message == TCM_SETCURFOCUS) {
-        CallWindowProcA(g_TabsProc, hwnd, TCM_SETCURSEL, wParam, 0);
+        CallWindowProcW(g_TabsProc, hwnd, TCM_SETCURSEL, wParam, 0);
         ShowSelectedSetupTab();
         return 0;
     }
-    LRESULT result = CallWindowProcA(g_TabsProc, hwnd, message, wParam, lParam);
+    LRESULT result = CallWindowProcW(g_TabsProc, hwnd, message, wParam, lParam);
     switch (message) {
     case TCM_SETCURSEL:
         ShowSelectedSetupTab();
@@ -83,24 +88,24 @@ void BuildSetupPanel(const RECT& listRect) {
     const int width = listRect.right - listRect.left;
     const int height = listRect.bottom - listRect.top;
     HWND tabs =
-        CreateControl(0, WC_TABCONTROLA, "", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS,
+        CreateControl(0, WC_TABCONTROLW, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS,
                       listRect.left, listRect.top, width, height, SetupTabs);
     for (int i = 0; i < 3; ++i) {
-        TCITEMA item = {};
+        TCITEMW item = {};
         item.mask = TCIF_TEXT;
-        item.pszText = const_cast<char*>(kPageTitles[i]);
-        SendMessageA(tabs, TCM_INSERTITEMA, i, reinterpret_cast<LPARAM>(&item));
+        item.pszText = const_cast<wchar_t*>(kPageTitles[i]);
+        SendMessageW(tabs, TCM_INSERTITEMW, i, reinterpret_cast<LPARAM>(&item));
     }
     RECT page = listRect;
-    SendMessageA(tabs, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&page));
+    SendMessageW(tabs, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&page));
 
-    const std::string about = AboutText(
-        ProgramVersion, FormatTimestamp("[ %dd-%mm-%yyyy / %hh:%ii:%ss ]", kBuildTimestamp));
+    const std::wstring about = AsciiWide(AboutText(
+        ProgramVersion, FormatTimestamp("[ %dd-%mm-%yyyy / %hh:%ii:%ss ]", kBuildTimestamp)));
     for (size_t i = 0; i < kPanelControlCount; ++i) {
         const PanelControl& c = kPanelControls[i];
         const PanelPlace at = PlaceOf(c, width, height);
         const KindLook look = LookOf(c.kind);
-        const char* text = c.id == AboutTextLabel ? about.c_str() : c.text;
+        const wchar_t* text = c.id == AboutTextLabel ? about.c_str() : c.text;
         CreateControl(look.exStyle, look.className, text, look.style, page.left + at.x,
                       page.top + at.y, at.width, at.height, c.id);
     }
@@ -114,16 +119,16 @@ void BuildSetupPanel(const RECT& listRect) {
     SetWindowPos(tabs, HWND_BOTTOM, 0, 0, 0, 0, keep);
     SetWindowPos(Control(TaskFrame), HWND_BOTTOM, 0, 0, 0, 0, keep);
     g_TabsProc = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrA(tabs, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(SetupTabsProc)));
+        SetWindowLongPtrW(tabs, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(SetupTabsProc)));
     ShowSelectedSetupTab();
 }
 
 bool IsChecked(int id) {
-    return SendMessageA(Control(id), BM_GETCHECK, 0, 0) == BST_CHECKED;
+    return SendMessageW(Control(id), BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
 void SetChecked(int id, bool checked) {
-    SendMessageA(Control(id), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+    SendMessageW(Control(id), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
 void ShowChoices(const PreferenceChoices& choices) {
@@ -137,7 +142,7 @@ void ShowChoices(const PreferenceChoices& choices) {
 
 // Reads the Preferences tab in the order of its controls; of two checked options in a group
 // (only possible when driven from outside) the later one counts.
-PreferenceChoices ReadChoices(std::string& askCaption) {
+PreferenceChoices ReadChoices(std::wstring& askCaption) {
     PreferenceChoices choices;
     for (int i = 0; i < 3; ++i) {
         if (IsChecked(AskEveryTimeOption + i)) {
@@ -153,10 +158,10 @@ PreferenceChoices ReadChoices(std::string& askCaption) {
 }
 
 void ShowExportsOfField() {
-    const std::string file = ControlText(DllField);
+    const std::wstring file = ControlText(DllField);
     // An empty name would ask for the module page's selected row, which this page does not show.
     if (file.empty()) {
-        AddLogLine("Please select a dll first...");
+        AddLogLine(L"Please select a dll first...");
         return;
     }
     ShowExports(file);
@@ -164,46 +169,47 @@ void ShowExportsOfField() {
 }
 
 void StartCommand() {
-    const std::string command = ControlText(CommandField);
+    const std::wstring command = ControlText(CommandField);
     if (command.empty()) return;
-    const std::string folder = WorkingFolder(command);
+    const std::wstring folder = WorkingFolder(command);
     // The debug privilege that terminating switched on must not pass to the started program;
     // it comes back on once the program has been started.
     const PrivilegeOff debugOff("SeDebugPrivilege");
-    SHELLEXECUTEINFOA info = {};
+    SHELLEXECUTEINFOW info = {};
     info.cbSize = sizeof info;
     // Morvane reports nothing itself; the shell's own message (a file it cannot find) is the
     // user's only word on a failed start.
     info.fMask = 0;
     info.hwnd = g_MainWindow;
-    info.lpVerb = "Open";
+    info.lpVerb = L"Open";
     info.lpFile = command.c_str();
     info.lpDirectory = folder.empty() ? nullptr : folder.c_str();
     info.nShow = SW_SHOWNORMAL;
     // Started before the call returns, while the privilege is still off.
     info.fMask |= SEE_MASK_NOASYNC;
-    ShellExecuteExA(&info);
+    ShellExecuteExW(&info);
 }
 
 // Puts the chosen file into the row's field and enables the row's action.
 void ChooseFile(const BrowseRow& row) {
-    const std::string filter =
-        DialogFilter("EXE/DLL - Executables|*.exe;*.dll|All Files (*.*)|*.*");
-    const std::string folder = g_Settings.CurrentDir;
-    char file[1024] = {};
-    OPENFILENAMEA dialog = {};
+    const std::wstring filter =
+        DialogFilter(L"EXE/DLL - Executables|*.exe;*.dll|All Files (*.*)|*.*");
+    const std::wstring folder = g_Settings.CurrentDir;
+    // Room for the longest path the system knows.
+    std::vector<wchar_t> file(0x8000, L'\0');
+    OPENFILENAMEW dialog = {};
     dialog.lStructSize = sizeof dialog;
     dialog.hwndOwner = g_MainWindow;
     dialog.lpstrFilter = filter.c_str();
     dialog.nFilterIndex = 1;
-    dialog.lpstrFile = file;
-    dialog.nMaxFile = sizeof file;
+    dialog.lpstrFile = file.data();
+    dialog.nMaxFile = static_cast<DWORD>(file.size());
     dialog.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
-    dialog.lpstrTitle = "Select file";
+    dialog.lpstrTitle = L"Select file";
     dialog.Flags = OFN_EXPLORER | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR | OFN_HIDEREADONLY;
-    if (!GetOpenFileNameA(&dialog) || file[0] == '\0') return;
-    const std::string path = file;
-    g_Settings.CurrentDir = FolderOf(path);
+    if (!GetOpenFileNameW(&dialog) || file[0] == L'\0') return;
+    const std::wstring path = file.data();
+    SetCurrentDir(g_Settings, FolderOf(path));
     SetControlText(row.field, path);
     EnableControl(row.action, true);
 }
@@ -213,8 +219,8 @@ void ChooseFile(const BrowseRow& row) {
 void ShowSelectedSetupTab() noexcept {
     HWND tabs = Control(SetupTabs);
     if (!tabs) return;
-    const bool shown = (GetWindowLongPtrA(tabs, GWL_STYLE) & WS_VISIBLE) != 0;
-    const int selected = static_cast<int>(SendMessageA(tabs, TCM_GETCURSEL, 0, 0));
+    const bool shown = (GetWindowLongPtrW(tabs, GWL_STYLE) & WS_VISIBLE) != 0;
+    const int selected = static_cast<int>(SendMessageW(tabs, TCM_GETCURSEL, 0, 0));
     for (size_t i = 0; i < kPanelControlCount; ++i)
         ShowWindow(Control(kPanelControls[i].id),
                    shown && kPanelControls[i].page == selected ? SW_SHOWNA : SW_HIDE);
@@ -223,7 +229,7 @@ void ShowSelectedSetupTab() noexcept {
 void RunSetupPanel() {
     const RECT listRect = ControlRect(TaskList);
     PageVisit page(TaskList, SetupTabs, {TerminateButton});
-    SetControlText(TerminateButton, "Back");
+    SetControlText(TerminateButton, L"Back");
     if (!Control(SetupTabs))
         BuildSetupPanel(listRect);
     else
@@ -231,7 +237,7 @@ void RunSetupPanel() {
     page.Disable({SetupButton, RefreshButton, DetectButton, ClearButton, InfoButton});
     // The record changes only on Back; until then the page's state lives in its controls.
     ShowChoices(ChoicesFromSettings(g_Settings));
-    SetControlText(TaskFrame, "Setup");
+    SetControlText(TaskFrame, L"Setup");
 
     for (;;) {
         const Event event = WaitEvent(false);
@@ -245,9 +251,9 @@ void RunSetupPanel() {
             ChooseFile(*row);
     }
 
-    std::string askCaption;
+    std::wstring askCaption;
     StorePreferences(g_Settings, ReadChoices(askCaption));
-    AddLogLine("Message: " + askCaption);
+    AddLogLine(L"Message: " + askCaption);
     page.Leave();
     ApplyLogVisibility();
 }

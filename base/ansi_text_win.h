@@ -1,9 +1,12 @@
-// Conversions between the system's wide text and the ANSI code page's single-byte text.
+// Conversions between the system's wide text and the ANSI code page's single-byte text, which the
+// files keep.
 #pragma once
 #include <string>
 
 // The wide text of an ANSI text, as the system's narrow calls read it; empty when it has none.
 std::wstring WideText(const std::string& text);
-// The ANSI text of a wide text, as the narrow calls and the files' contents show it; characters
-// the code page lacks become "?".
+// The ANSI text of a wide text, as the files hold it: a character the code page does not hold
+// exactly becomes "?", never a look-alike ("ｓ" is not written "s").
 std::string AnsiText(const std::wstring& text);
+// Whether the code page holds every character of the text exactly.
+bool AnsiHolds(const std::wstring& text);

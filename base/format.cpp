@@ -1,10 +1,10 @@
 #include "base/format.h"
 
-std::string Decimal(int64_t value) {
-    return std::to_string(value);
+std::wstring Decimal(int64_t value) {
+    return std::to_wstring(value);
 }
 
-std::string FilePart(const std::string& path) {
-    std::string::size_type slash = path.rfind('\\');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
+std::wstring FilePart(const std::wstring& path) {
+    const std::wstring::size_type slash = path.rfind(L'\\');
+    return slash == std::wstring::npos ? path : path.substr(slash + 1);
 }

@@ -1,9 +1,10 @@
-// Small text helpers shared by every folder.
+// Small text helpers shared by every folder. Texts the window shows are wide, as the system
+// writes them.
 #pragma once
 #include <cstdint>
 #include <string>
 
 // Signed decimal without leading zeros, blanks or grouping.
-std::string Decimal(int64_t value);
+std::wstring Decimal(int64_t value);
 // The text after the last backslash (the whole text when there is none).
-std::string FilePart(const std::string& path);
+std::wstring FilePart(const std::wstring& path);

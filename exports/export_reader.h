@@ -17,7 +17,7 @@ class ExportLibrary {
     // A library already loaded in this process (matched by full path when the argument holds a
     // folder, by name otherwise) is read where it lies; any other file is mapped as an image
     // for reading only. False when the file cannot be mapped. Closes what was open before.
-    bool Open(const std::string& path);
+    bool Open(const std::wstring& path);
     void Close();
 
     bool isOpen() const { return base_ != 0; }

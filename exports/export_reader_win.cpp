@@ -8,32 +8,41 @@
 
 namespace {
 
-bool HasFolder(const std::string& path) {
-    return path.find_first_of("\\/:") != std::string::npos;
+bool HasFolder(const std::wstring& path) {
+    return path.find_first_of(L"\\/:") != std::wstring::npos;
 }
 
-std::string FullPath(const std::string& path) {
-    char buffer[MAX_PATH];
-    const DWORD n = GetFullPathNameA(path.c_str(), MAX_PATH, buffer, nullptr);
-    return n > 0 && n < MAX_PATH ? std::string(buffer, n) : std::string();
+// Paths of any length: the buffer grows to what the system asks for.
+std::wstring FullPath(const std::wstring& path) {
+    std::wstring buffer(MAX_PATH, L'\0');
+    DWORD n = GetFullPathNameW(path.c_str(), MAX_PATH, &buffer[0], nullptr);
+    if (n >= MAX_PATH) {
+        buffer.assign(n, L'\0');
+        const DWORD room = n;
+        n = GetFullPathNameW(path.c_str(), room, &buffer[0], nullptr);
+        if (n >= room) n = 0;
+    }
+    buffer.resize(n);
+    return buffer;
 }
 
-std::string ModulePath(HMODULE module) {
-    char buffer[MAX_PATH];
-    const DWORD n = GetModuleFileNameA(module, buffer, MAX_PATH);
-    return n > 0 && n < MAX_PATH ? std::string(buffer, n) : std::string();
+std::wstring ModulePath(HMODULE module) {
+    std::wstring buffer(0x8000, L'\0');
+    const DWORD n = GetModuleFileNameW(module, &buffer[0], static_cast<DWORD>(buffer.size()));
+    buffer.resize(n < buffer.size() ? n : 0);
+    return buffer;
 }
 
 // A module already in this process that stands for path, with a reference added; null when there
 // is none. A bare name takes whichever module the loader would hand out for it; a path must name
 // the very file, so that a same-named DLL from another folder is not read in its place.
-HMODULE FindLoaded(const std::string& path) {
+HMODULE FindLoaded(const std::wstring& path) {
     HMODULE module = nullptr;
-    if (!GetModuleHandleExA(0, path.c_str(), &module)) return nullptr;
+    if (!GetModuleHandleExW(0, path.c_str(), &module)) return nullptr;
     if (!HasFolder(path)) return module;
-    const std::string wanted = FullPath(path);
-    const std::string loaded = ModulePath(module);
-    if (!wanted.empty() && lstrcmpiA(wanted.c_str(), loaded.c_str()) == 0) return module;
+    const std::wstring wanted = FullPath(path);
+    const std::wstring loaded = ModulePath(module);
+    if (!wanted.empty() && lstrcmpiW(wanted.c_str(), loaded.c_str()) == 0) return module;
     FreeLibrary(module); // drops only the reference taken above
     return nullptr;
 }
@@ -58,7 +67,7 @@ size_t ReadableSpan(uintptr_t base) {
 
 } // namespace
 
-bool ExportLibrary::Open(const std::string& path) {
+bool ExportLibrary::Open(const std::wstring& path) {
     Close();
     if (path.empty()) return false;
 
@@ -68,10 +77,10 @@ bool ExportLibrary::Open(const std::string& path) {
     if (!module) {
         // Mapped like an image, sections at their relative addresses, but nothing of it runs:
         // no DllMain, no imports resolved.
-        module = LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+        module = LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_IMAGE_RESOURCE);
         if (!module && GetLastError() == ERROR_INVALID_PARAMETER) {
             // Systems before Vista do not know the flag: map the plain file instead.
-            module = LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+            module = LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
             layout = ImageLayout::File;
         }
     }

@@ -1,5 +1,7 @@
 #include "exports/export_report.h"
 
+#include "base/wide_text.h"
+
 namespace {
 const char* const kLineEnd = "\r\n";
 }
@@ -19,8 +21,7 @@ std::string FormatExportReport(const std::string& libraryName,
     return text;
 }
 
-std::string DefaultReportFileName(const std::string& currentDir, const std::string& libraryName) {
-    const std::string stem =
-        libraryName.size() > 4 ? libraryName.substr(0, libraryName.size() - 4) : std::string();
-    return currentDir + "DLL_" + stem + "_Functions.txt";
+std::wstring DefaultReportFileName(const std::wstring& currentDir,
+                                   const std::wstring& libraryName) {
+    return currentDir + L"DLL_" + WithoutLastCharacters(libraryName, 4) + L"_Functions.txt";
 }

@@ -1,7 +1,9 @@
 #include "exports/export_viewer.h"
 
-#include "base/format.h"
 #include "app/main_window.h"
+#include "base/ansi_text_win.h"
+#include "base/format.h"
+#include "base/wide_text.h"
 #include "exports/export_reader.h"
 #include "exports/export_report.h"
 #include "settings/session_log.h"
@@ -29,56 +31,62 @@ void ForgetExports() {
 }
 
 // Writes value in decimal; false when it does not fit.
-bool WriteDecimal(int64_t value, char* buffer, size_t size) {
-    const std::to_chars_result r = std::to_chars(buffer, buffer + size - 1, value);
-    if (r.ec != std::errc()) return false;
-    *r.ptr = '\0';
+bool WriteDecimal(int64_t value, wchar_t* buffer, size_t size) {
+    char digits[24];
+    const std::to_chars_result r = std::to_chars(digits, digits + sizeof digits, value);
+    const size_t length = static_cast<size_t>(r.ptr - digits);
+    if (r.ec != std::errc() || length + 1 > size) return false;
+    for (size_t i = 0; i < length; ++i)
+        buffer[i] = static_cast<wchar_t>(digits[i]);
+    buffer[length] = L'\0';
     return true;
 }
 
-std::string ListCell(HWND list, int row, int column) {
-    char text[1024] = {};
-    LVITEMA item = {};
+std::wstring ListCell(HWND list, int row, int column) {
+    std::vector<wchar_t> text(0x8000, L'\0');
+    LVITEMW item = {};
     item.iSubItem = column;
-    item.pszText = text;
-    item.cchTextMax = sizeof text;
-    SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
-    return text;
+    item.pszText = text.data();
+    item.cchTextMax = static_cast<int>(text.size());
+    SendMessageW(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
+    return text.data();
 }
 
 // The report of the listed names in the chosen file. The existing file is replaced only by a
 // complete new one, and the log says saved only when it was.
-void SaveReport(const std::string& libraryName) {
-    char file[MAX_PATH] = {};
-    const std::string proposed = DefaultReportFileName(g_Settings.CurrentDir, libraryName);
-    lstrcpynA(file, proposed.c_str(), MAX_PATH);
-    const std::string title = "Export functions of " + libraryName;
+void SaveReport(const std::wstring& libraryName) {
+    // Room for the longest path the system knows.
+    std::vector<wchar_t> file(0x8000, L'\0');
+    const std::wstring proposed =
+        CutText(DefaultReportFileName(g_Settings.CurrentDir, libraryName), file.size() - 1);
+    proposed.copy(file.data(), proposed.size());
+    const std::wstring title = L"Export functions of " + libraryName;
 
-    OPENFILENAMEA ofn = {};
+    OPENFILENAMEW ofn = {};
     ofn.lStructSize = sizeof ofn;
     ofn.hwndOwner = g_MainWindow;
-    ofn.lpstrFilter = "Text (*.txt)\0*.txt\0";
+    ofn.lpstrFilter = L"Text (*.txt)\0*.txt\0";
     ofn.nFilterIndex = 1;
-    ofn.lpstrFile = file;
-    ofn.nMaxFile = MAX_PATH;
+    ofn.lpstrFile = file.data();
+    ofn.nMaxFile = static_cast<DWORD>(file.size());
     ofn.lpstrTitle = title.c_str();
     // No overwrite prompt and no default extension: the name is taken as typed.
     ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
-    if (!GetSaveFileNameA(&ofn) || file[0] == '\0') return;
+    if (!GetSaveFileNameW(&ofn) || file[0] == L'\0') return;
+    const std::wstring path = file.data();
 
     bool saved = false;
     try {
-        HWND list = Control(ExportList);
-        const int rows = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+        // The names as the DLL holds them, byte for byte.
         std::vector<std::string> names;
-        names.reserve(static_cast<size_t>(rows));
-        for (int row = 0; row < rows; ++row)
-            names.push_back(ListCell(list, row, 1));
-        saved = ReplaceFileContent(file, FormatExportReport(libraryName, names));
+        names.reserve(g_Exports.size());
+        for (const ExportEntry& entry : g_Exports)
+            names.push_back(entry.name);
+        saved = ReplaceFileContent(path, FormatExportReport(AnsiText(libraryName), names));
     } catch (const std::bad_alloc&) {
         // A report too large for memory is not saved; the page stays.
     }
-    AddLogLine((saved ? "Export functions: " : "Can't save: ") + FilePart(file));
+    AddLogLine((saved ? L"Export functions: " : L"Can't save: ") + FilePart(path));
 }
 
 // While it lives the export page is shown; its end puts the caller's page back and releases the
@@ -86,25 +94,25 @@ void SaveReport(const std::string& libraryName) {
 class ExportPage {
   public:
     ExportPage(int host, const RECT& hostRect) : visit_(host, ExportList, {InfoButton}) {
-        SetControlText(InfoButton, "Export");
+        SetControlText(InfoButton, L"Export");
         list_ = Control(ExportList);
         if (!list_) {
             list_ = CreateListView(ExportList, hostRect, LVS_OWNERDATA,
                                    LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
-            AddListColumn(list_, 0, "Entry", 40);
-            AddListColumn(list_, 1, "Function", (hostRect.right - hostRect.left) - 60);
-            AddListColumn(list_, 2, "Base", 90);
+            AddListColumn(list_, 0, L"Entry", 40);
+            AddListColumn(list_, 1, L"Function", (hostRect.right - hostRect.left) - 60);
+            AddListColumn(list_, 2, L"Base", 90);
         } else {
             ShowWindow(list_, SW_SHOW);
         }
         // Nothing is disabled; this only takes the focus off a button the host page hid.
         visit_.Disable({});
-        SendMessageA(list_, LVM_SETITEMCOUNT, g_Exports.size(), 0);
+        SendMessageW(list_, LVM_SETITEMCOUNT, g_Exports.size(), 0);
         InvalidateRect(list_, nullptr, TRUE);
     }
     ~ExportPage() {
         visit_.Leave();
-        SendMessageA(list_, LVM_SETITEMCOUNT, 0, 0);
+        SendMessageW(list_, LVM_SETITEMCOUNT, 0, 0);
         ForgetExports();
         g_Library.Close();
     }
@@ -116,19 +124,19 @@ class ExportPage {
     HWND list_ = nullptr;
 };
 
-void RunExportPage(const std::string& fileName) {
-    std::string libraryName;
-    std::string path;
+void RunExportPage(const std::wstring& fileName) {
+    std::wstring libraryName;
+    std::wstring path;
     int host;
     if (fileName.empty()) {
         // The module page's selected DLL; there may be no module list at all yet.
         HWND modules = Control(ModuleList);
-        int row = modules && (GetWindowLongPtrA(modules, GWL_STYLE) & WS_VISIBLE)
+        int row = modules && (GetWindowLongPtrW(modules, GWL_STYLE) & WS_VISIBLE)
                       ? static_cast<int>(
-                            SendMessageA(modules, LVM_GETNEXTITEM, (WPARAM)-1, LVNI_SELECTED))
+                            SendMessageW(modules, LVM_GETNEXTITEM, (WPARAM)-1, LVNI_SELECTED))
                       : -1;
         if (row < 0) {
-            AddLogLine("Please select a dll first...");
+            AddLogLine(L"Please select a dll first...");
             return;
         }
         libraryName = ListCell(modules, row, 1);
@@ -155,14 +163,14 @@ void RunExportPage(const std::string& fileName) {
         }
     }
     if (!read) {
-        AddLogLine("Can't initialize: " + FilePart(path));
+        AddLogLine(L"Can't initialize: " + FilePart(path));
         return;
     }
 
     const ExportPage page(host, ControlRect(host));
-    const std::string count = Decimal(static_cast<int64_t>(g_Exports.size()));
-    SetControlText(TaskFrame, libraryName + " [ " + count + " ]");
-    AddLogLine("Traced functions of " + libraryName + ": " + count);
+    const std::wstring count = Decimal(static_cast<int64_t>(g_Exports.size()));
+    SetControlText(TaskFrame, libraryName + L" [ " + count + L" ]");
+    AddLogLine(L"Traced functions of " + libraryName + L": " + count);
 
     for (;;) {
         Event event = WaitEvent(true);
@@ -180,16 +188,16 @@ void ReleaseExportLibrary() {
     g_Library.Close();
 }
 
-void ExportCellText(int row, int column, char* buffer, size_t size) {
+void ExportCellText(int row, int column, wchar_t* buffer, size_t size) {
     if (!buffer || size == 0) return;
-    buffer[0] = '\0';
+    buffer[0] = L'\0';
     if (row < 0 || static_cast<size_t>(row) >= g_Exports.size()) return;
     const ExportEntry& entry = g_Exports[static_cast<size_t>(row)];
     if (column == 0) {
         WriteDecimal(static_cast<int64_t>(row) + 1, buffer, size);
     } else if (column == 1) {
-        const size_t length = entry.name.copy(buffer, size - 1);
-        buffer[length] = '\0';
+        const std::wstring name = CutText(WideText(entry.name), size - 1);
+        buffer[name.copy(buffer, size - 1)] = L'\0';
     } else if (column == 2) {
         // Pointer width, so the 32-bit build shows addresses above 2 GB as negative numbers.
         const uintptr_t address = entry.valid ? g_ExportBase + entry.rva : 0;
@@ -197,7 +205,7 @@ void ExportCellText(int row, int column, char* buffer, size_t size) {
     }
 }
 
-void ShowExports(const std::string& fileName) {
+void ShowExports(const std::wstring& fileName) {
     try {
         RunExportPage(fileName);
     } catch (...) {

@@ -2,13 +2,13 @@
 
 #include <algorithm>
 
-std::string NameFromBuffer(const char* buffer, size_t capacity, size_t reportedLength) {
-    if (buffer == nullptr || reportedLength == 0) return std::string();
+std::wstring NameFromBuffer(const wchar_t* buffer, size_t capacity, size_t reportedLength) {
+    if (buffer == nullptr || reportedLength == 0) return std::wstring();
     const size_t limit = std::min(capacity, reportedLength);
     size_t length = 0;
-    while (length < limit && buffer[length] != '\0')
+    while (length < limit && buffer[length] != L'\0')
         ++length;
-    return std::string(buffer, length);
+    return std::wstring(buffer, length);
 }
 
 namespace {
@@ -43,8 +43,8 @@ int SlotCount(uint64_t bytes, size_t slotSize, int maxSlots) {
     return slots > static_cast<uint64_t>(maxSlots) ? maxSlots : static_cast<int>(slots);
 }
 
-std::string DisplayName(const ProcessNameEntry& entry) {
-    if (entry.id == 0) return "IDLE";
-    if (entry.rawName == "?") return "System";
+std::wstring DisplayName(const ProcessNameEntry& entry) {
+    if (entry.id == 0) return L"IDLE";
+    if (entry.rawName == L"?") return L"System";
     return entry.rawName.empty() ? entry.listedName : entry.rawName;
 }

@@ -7,11 +7,11 @@
 
 #include "proc/process_api.h"
 
-// The text that a system call left in a name buffer of `capacity` bytes, given the length it
-// reported. A call that reported 0 wrote nothing usable, so the result is empty; otherwise
-// the text ends at the first zero byte, the reported length or the buffer's end, whichever
-// comes first.
-std::string NameFromBuffer(const char* buffer, size_t capacity, size_t reportedLength);
+// The text that a system call left in a name buffer of `capacity` characters, given the length
+// it reported. A call that reported 0 wrote nothing usable, so the result is empty; otherwise
+// the text ends at the first zero, the reported length or the buffer's end, whichever comes
+// first.
+std::wstring NameFromBuffer(const wchar_t* buffer, size_t capacity, size_t reportedLength);
 
 // The program's name from the full path of its executable: the part after the last
 // backslash, without a leading double quote and ending at the next double quote, cut before
@@ -26,4 +26,4 @@ int SlotCount(uint64_t bytes, size_t slotSize, int maxSlots);
 // The name a task row shows for one process of a reading: "IDLE" for id 0, "System" for a main
 // module read as "?", else the name read from the process, and where none could be read the
 // name in the system's process list (empty when that is unknown too).
-std::string DisplayName(const ProcessNameEntry& entry);
+std::wstring DisplayName(const ProcessNameEntry& entry);

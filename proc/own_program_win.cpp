@@ -22,8 +22,8 @@ std::wstring OwnProgramPath() {
     }
 }
 
-std::string OwnProgramName() {
-    return AnsiText(ProgramNameFromPath(OwnProgramPath()));
+std::wstring OwnProgramName() {
+    return ProgramNameFromPath(OwnProgramPath());
 }
 
 std::wstring OwnExeName() {

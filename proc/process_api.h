@@ -5,13 +5,12 @@
 // holds for the few steps of one termination. Failure shows as 0, as an empty text or as
 // nothing happening; nothing is reported.
 //
-// Names. The cells show ANSI text, but a process is matched by the system's own (wide) name of
-// its executable, compared without case: two names that look alike in the ANSI code page ("??"
-// for any two non-Latin names) never stand for one another. The system's name comes from its
-// process list, which needs no rights on the process; where that list is not available the
-// ANSI name read from the process is widened instead. An empty name stands for no process:
-// nothing ever matches it. The program's own process is never frozen and never terminated by
-// name (other processes of the same name still end).
+// Names and paths are wide, as the system writes them. A process is matched by the system's own
+// name of its executable, compared without case. That name comes from its process list, which
+// needs no rights on the process; where that list is not available the name read from the
+// process is taken instead. An empty name stands for no process: nothing ever matches it. The
+// program's own process is never frozen and never terminated by name (other processes of the
+// same name still end).
 //
 // Listings are uncapped: the id and module tables grow until the system's answer fits.
 #pragma once
@@ -33,7 +32,7 @@ void ReleaseSystemServices();
 // The folders in which the system keeps its own programs, as it names them: the system folder,
 // the 32-bit system folder where the system has one, and the Windows folder's "SystemApps\".
 // A folder the system does not give is left out. Opens nothing.
-std::vector<std::string> ReadSystemFolders();
+std::vector<std::wstring> ReadSystemFolders();
 
 // Switches a named privilege of the program's token on (token opened with
 // TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY); silent when the token lacks it.
@@ -72,22 +71,20 @@ int NextProcess();
 // Name of the process under the cursor: "IDLE" for id 0; else the base name of its main module,
 // read with PROCESS_QUERY_INFORMATION | PROCESS_VM_READ ("System" when that reads "?"); where
 // that open is refused or the name cannot be read, the name in the system's process list.
-std::string ProcessName();
+std::wstring ProcessName();
 // The system's own name of the process under the cursor, from the process list taken by
-// ExamineProcesses; for a process not in it, the ANSI name read with the read rights, widened.
+// ExamineProcesses; for a process not in it, the name read with the read rights.
 // Empty for id 0, before the first NextProcess, and when neither gives a name.
 std::wstring ProcessSystemName();
 // First process in the system's order whose system name equals `name` ignoring case; 0 when
 // there is none or the name is empty. Opens nothing while the system's process list can be
-// read; otherwise each process once with the read rights. The ANSI form is widened through the
-// code page first, so a name holding "?" for lost characters finds nothing.
+// read; otherwise each process once with the read rights.
 ProcessId FindProcessByName(const std::wstring& name);
-ProcessId FindProcessByName(const std::string& name);
 
 // Path of the main module, read with the read rights; where the path cannot be read through that
 // open, the image path through the same handle, and where the open is refused, the image path
 // through an open with PROCESS_QUERY_LIMITED_INFORMATION. Empty when none gives one.
-std::string ProcessFileName(ProcessId id);
+std::wstring ProcessFileName(ProcessId id);
 // Priority class read with the read rights; 0 when refused.
 int32_t ProcessPriority(ProcessId id);
 // Working set in bytes read with the read rights; 0 when refused.
@@ -115,15 +112,15 @@ ModuleHandle ModuleBase();
 // open with the read rights and one module snapshot; a module the snapshot lacks is read by
 // itself through that open); later calls use what it read. Empty when `id` is not the process
 // examined, when refused, or when the cursor stands on no module.
-std::string ModuleName(ProcessId id);
-std::string ModuleFileName(ProcessId id);
+std::wstring ModuleName(ProcessId id);
+std::wstring ModuleFileName(ProcessId id);
 
 // --- The program's own process ----------------------------------------------------------------
 // Opens nothing: the full path of the program's own executable as the system gives it (wide),
 // however long; empty when the system gives none. The names below are cut from it.
 std::wstring OwnProgramPath();
-// Opens nothing: the program's own file name without folder and extension, in ANSI text.
-std::string OwnProgramName();
+// Opens nothing: the program's own file name without folder and extension.
+std::wstring OwnProgramName();
 // Opens nothing: the file name of the program's own executable, as the system names its
 // process ("Morvane.exe").
 std::wstring OwnExeName();
@@ -177,24 +174,23 @@ int SetProcessPriority(ProcessId id, uint32_t priorityClass);
 // name is confirmed through that same handle before it is ended, so an id that passed to another
 // program since the list was read is left alone. Returns how many the system accepted to end, 0
 // for an empty name; their ids go to `ended` when given. A process that refuses, has gone or
-// cannot be confirmed is passed over. The ANSI form is widened first.
+// cannot be confirmed is passed over.
 int TerminateByName(const std::wstring& name, uint32_t exitCode,
                     std::vector<ProcessId>* ended = nullptr);
-int TerminateByName(const std::string& name, uint32_t exitCode);
 
 // --- One reading of the whole list, for the task list ---------------------------------------
 // One process of a reading, in the system's order.
 struct ProcessNameEntry {
     ProcessId id;
     bool opened;             // opened with the read rights
-    std::string rawName;     // main module's base name as read; empty when it could not be
-    std::string listedName;  // its name in the system's process list, in ANSI
+    std::wstring rawName;    // main module's base name as read; empty when it could not be
+    std::wstring listedName; // its name in the system's process list
     std::wstring systemName; // the name it is matched by; empty for id 0 and unknown processes
 };
 
 // What a task row shows of a process besides its name.
 struct ProcessDetails {
-    std::string fileName;
+    std::wstring fileName;
     int32_t priority = 0;
     uint64_t memory = 0;
     int32_t rights = 0;

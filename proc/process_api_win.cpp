@@ -15,13 +15,13 @@ template <typename Fn> Fn Bind(HMODULE library, const char* name) {
     return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(GetProcAddress(library, name)));
 }
 
-// The folder a Get...DirectoryA function writes. Such a function returns the folder's length, the
+// The folder a Get...DirectoryW function writes. Such a function returns the folder's length, the
 // size it needs when the buffer is too small, or 0 when there is no such folder.
-template <typename Fn> std::string FolderFrom(Fn read) {
-    std::string folder(MAX_PATH, '\0');
+template <typename Fn> std::wstring FolderFrom(Fn read) {
+    std::wstring folder(MAX_PATH, L'\0');
     UINT length = read(&folder[0], MAX_PATH);
     if (length >= MAX_PATH) {
-        folder.assign(length, '\0');
+        folder.assign(length, L'\0');
         const UINT needed = length;
         length = read(&folder[0], needed);
         if (length >= needed) length = 0;
@@ -84,8 +84,8 @@ std::wstring ImageNameOf(HANDLE process) {
     std::wstring path(0x8000, L'\0');
     const DWORD room = static_cast<DWORD>(path.size());
     DWORD chars = room;
-    if (s.queryFullProcessImageNameW != nullptr &&
-        s.queryFullProcessImageNameW(process, 0, &path[0], &chars)) {
+    if (s.queryFullProcessImageName != nullptr &&
+        s.queryFullProcessImageName(process, 0, &path[0], &chars)) {
         path.resize(chars);
     } else if (s.getProcessImageFileName != nullptr) {
         path.resize(s.getProcessImageFileName(process, &path[0], room));
@@ -101,7 +101,7 @@ std::wstring SystemNameOf(DWORD id, const std::unordered_map<DWORD, std::wstring
     if (it != listed.end()) return it->second;
     ProcessHandle process(id, kReadAccess);
     if (!process.Valid()) return std::wstring();
-    return WideText(MainModuleName(process.Get()));
+    return MainModuleName(process.Get());
 }
 
 } // namespace proc
@@ -125,8 +125,8 @@ void BindSystemServicesFrom(const char* psapiName, const char* kernelName) {
         s.enumProcesses = Bind<EnumProcessesFn>(s.psapi, "EnumProcesses");
         s.enumProcessModules = Bind<EnumProcessModulesFn>(s.psapi, "EnumProcessModules");
         s.enumProcessModulesEx = Bind<EnumProcessModulesExFn>(s.psapi, "EnumProcessModulesEx");
-        s.getModuleBaseName = Bind<GetModuleBaseNameAFn>(s.psapi, "GetModuleBaseNameA");
-        s.getModuleFileNameEx = Bind<GetModuleFileNameExAFn>(s.psapi, "GetModuleFileNameExA");
+        s.getModuleBaseName = Bind<GetModuleBaseNameWFn>(s.psapi, "GetModuleBaseNameW");
+        s.getModuleFileNameEx = Bind<GetModuleFileNameExWFn>(s.psapi, "GetModuleFileNameExW");
         s.getProcessMemoryInfo = Bind<GetProcessMemoryInfoFn>(s.psapi, "GetProcessMemoryInfo");
         s.getProcessImageFileName =
             Bind<GetProcessImageFileNameWFn>(s.psapi, "GetProcessImageFileNameW");
@@ -143,8 +143,6 @@ void BindSystemServicesFrom(const char* psapiName, const char* kernelName) {
         s.module32First = Bind<Module32FirstWFn>(s.kernel32, "Module32FirstW");
         s.module32Next = Bind<Module32NextWFn>(s.kernel32, "Module32NextW");
         s.queryFullProcessImageName =
-            Bind<QueryFullProcessImageNameAFn>(s.kernel32, "QueryFullProcessImageNameA");
-        s.queryFullProcessImageNameW =
             Bind<QueryFullProcessImageNameWFn>(s.kernel32, "QueryFullProcessImageNameW");
         s.compareStringOrdinal = Bind<CompareStringOrdinalFn>(s.kernel32, "CompareStringOrdinal");
         s.getProcessIdOfThread = Bind<GetProcessIdOfThreadFn>(s.kernel32, "GetProcessIdOfThread");
@@ -152,7 +150,7 @@ void BindSystemServicesFrom(const char* psapiName, const char* kernelName) {
             s.ntQueryInformationThread =
                 Bind<NtQueryInformationThreadFn>(ntdll, "NtQueryInformationThread");
         s.getSystemWow64Directory =
-            Bind<GetSystemWow64DirectoryAFn>(s.kernel32, "GetSystemWow64DirectoryA");
+            Bind<GetSystemWow64DirectoryWFn>(s.kernel32, "GetSystemWow64DirectoryW");
         // The module listing belongs with psapi: without it there is none.
         if (s.psapi != nullptr && s.enumProcessModulesEx == nullptr)
             s.enumProcessModulesEx =
@@ -162,19 +160,19 @@ void BindSystemServicesFrom(const char* psapiName, const char* kernelName) {
     s.moduleCursor.Reset(0);
 }
 
-std::vector<std::string> ReadSystemFolders() {
-    std::vector<std::string> folders;
-    const std::string system = FolderFrom(GetSystemDirectoryA);
+std::vector<std::wstring> ReadSystemFolders() {
+    std::vector<std::wstring> folders;
+    const std::wstring system = FolderFrom(GetSystemDirectoryW);
     if (!system.empty()) folders.push_back(system);
     if (g_Services.getSystemWow64Directory != nullptr) {
-        const std::string wow64 = FolderFrom(g_Services.getSystemWow64Directory);
+        const std::wstring wow64 = FolderFrom(g_Services.getSystemWow64Directory);
         if (!wow64.empty()) folders.push_back(wow64);
     }
-    // The shared Windows folder: on a terminal server, GetWindowsDirectoryA gives a program not
+    // The shared Windows folder: on a terminal server, GetWindowsDirectoryW gives a program not
     // marked as aware of it the user's private one.
-    const std::string windows = FolderFrom(GetSystemWindowsDirectoryA);
+    const std::wstring windows = FolderFrom(GetSystemWindowsDirectoryW);
     if (!windows.empty())
-        folders.push_back(windows + (windows.back() == '\\' ? "" : "\\") + "SystemApps\\");
+        folders.push_back(windows + (windows.back() == L'\\' ? L"" : L"\\") + L"SystemApps\\");
     return folders;
 }
 

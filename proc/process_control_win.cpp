@@ -171,7 +171,3 @@ int TerminateByName(const std::wstring& name, uint32_t exitCode, std::vector<Pro
     }
     return count;
 }
-
-int TerminateByName(const std::string& name, uint32_t exitCode) {
-    return TerminateByName(WideText(name), exitCode);
-}

@@ -2,6 +2,7 @@
 // one reading of every process that the task list is built from.
 #include "proc/process_api.h"
 
+#include "base/wide_text.h"
 #include "proc/name_fold.h"
 #include "proc/system_services_win.h"
 
@@ -14,43 +15,42 @@ namespace proc {
 
 namespace {
 
-std::string ModuleBaseName(HANDLE process, HMODULE module, DWORD chars) {
-    if (g_Services.getModuleBaseName == nullptr) return std::string();
-    std::string buffer(chars, '\0');
+std::wstring ModuleBaseName(HANDLE process, HMODULE module, DWORD chars) {
+    if (g_Services.getModuleBaseName == nullptr) return std::wstring();
+    std::wstring buffer(chars, L'\0');
     const DWORD written = g_Services.getModuleBaseName(process, module, &buffer[0], chars);
     return NameFromBuffer(buffer.data(), chars, written);
 }
 
-std::string ModulePath(HANDLE process, HMODULE module, DWORD chars) {
-    if (g_Services.getModuleFileNameEx == nullptr) return std::string();
-    std::string buffer(chars, '\0');
+std::wstring ModulePath(HANDLE process, HMODULE module, DWORD chars) {
+    if (g_Services.getModuleFileNameEx == nullptr) return std::wstring();
+    std::wstring buffer(chars, L'\0');
     const DWORD written = g_Services.getModuleFileNameEx(process, module, &buffer[0], chars);
     return NameFromBuffer(buffer.data(), chars, written);
 }
 
 // The image path through the limited query right (or any handle that includes it), cut like
 // the paths read from the modules.
-std::string ImagePath(HANDLE process) {
-    if (g_Services.queryFullProcessImageName == nullptr) return std::string();
-    std::string buffer(MAX_PATH * 4, '\0');
+std::wstring ImagePath(HANDLE process) {
+    if (g_Services.queryFullProcessImageName == nullptr) return std::wstring();
+    std::wstring buffer(MAX_PATH * 4, L'\0');
     DWORD chars = static_cast<DWORD>(buffer.size());
-    if (!g_Services.queryFullProcessImageName(process, 0, &buffer[0], &chars)) return std::string();
-    std::string path = NameFromBuffer(buffer.data(), buffer.size(), chars);
-    if (path.size() > kProcessNameChars - 1) path.resize(kProcessNameChars - 1);
-    return path;
+    if (!g_Services.queryFullProcessImageName(process, 0, &buffer[0], &chars))
+        return std::wstring();
+    return CutText(NameFromBuffer(buffer.data(), buffer.size(), chars), kProcessNameChars - 1);
 }
 
 // Path of a process opened for reading (null when refused): from its main module, else from
 // the image name, through a limited open when the read open was refused.
-std::string PathOf(ProcessId id, HANDLE process, HMODULE first) {
+std::wstring PathOf(ProcessId id, HANDLE process, HMODULE first) {
     if (process != nullptr) {
-        std::string path = ModulePath(process, first, kProcessNameChars);
+        std::wstring path = ModulePath(process, first, kProcessNameChars);
         if (!path.empty()) return path;
         return ImagePath(process);
     }
-    if (id == 0 || g_Services.queryFullProcessImageName == nullptr) return std::string();
+    if (id == 0 || g_Services.queryFullProcessImageName == nullptr) return std::wstring();
     ProcessHandle limited(id, kLimitedQueryAccess);
-    return limited.Valid() ? ImagePath(limited.Get()) : std::string();
+    return limited.Valid() ? ImagePath(limited.Get()) : std::wstring();
 }
 
 int32_t PriorityOf(HANDLE process) {
@@ -90,13 +90,13 @@ void ReadListEntry(ProcessListEntry& entry, FirstOfName& firsts,
     auto it = listed.find(id);
     if (it != listed.end()) {
         entry.systemName = it->second;
-        entry.listedName = AnsiText(it->second);
+        entry.listedName = it->second;
     }
     ProcessHandle process(id, kReadAccess);
     entry.opened = process.Valid();
     if (entry.systemName.empty() && entry.opened) {
         entry.rawName = MainModuleName(process.Get());
-        entry.systemName = WideText(entry.rawName);
+        entry.systemName = entry.rawName;
     }
     entry.firstOfName = firsts.Take(entry.systemName, id);
     const bool details = withDetails && entry.firstOfName == id;
@@ -155,8 +155,8 @@ HANDLE ModuleSnapshot(ProcessId id) {
 // read only once both tables are whole, so running out of memory half-way leaves it unread.
 void ReadModuleTexts() {
     SystemServices& s = g_Services;
-    std::vector<std::string> names(s.modules.size());
-    std::vector<std::string> paths(s.modules.size());
+    std::vector<std::wstring> names(s.modules.size());
+    std::vector<std::wstring> paths(s.modules.size());
     ProcessHandle process(s.moduleProcess, kReadAccess);
     if (!s.modules.empty() && process.Valid()) {
         std::unordered_map<ModuleHandle, size_t> slotOf;
@@ -176,13 +176,9 @@ void ReadModuleTexts() {
                 // A path that fills the entry may have been cut: it is read by itself below.
                 entry.szExePath[MAX_PATH - 1] = L'\0';
                 if (std::wcslen(entry.szExePath) >= MAX_PATH - 1) continue;
-                std::string name = AnsiText(entry.szModule);
-                std::string path = AnsiText(entry.szExePath);
                 // As long as the system would have written into a buffer of the usual size.
-                if (name.size() > kModuleNameChars - 1) name.resize(kModuleNameChars - 1);
-                if (path.size() > kModuleNameChars - 1) path.resize(kModuleNameChars - 1);
-                names[slot->second] = std::move(name);
-                paths[slot->second] = std::move(path);
+                names[slot->second] = CutText(entry.szModule, kModuleNameChars - 1);
+                paths[slot->second] = CutText(entry.szExePath, kModuleNameChars - 1);
                 found[slot->second] = true;
             }
         }
@@ -200,10 +196,10 @@ void ReadModuleTexts() {
 
 enum class ModuleText { BaseName, FullPath };
 
-std::string ReadModuleText(ProcessId id, ModuleText which) {
+std::wstring ReadModuleText(ProcessId id, ModuleText which) {
     SystemServices& s = g_Services;
     const int slot = s.moduleCursor.Slot();
-    if (slot < 0 || id != s.moduleProcess) return std::string();
+    if (slot < 0 || id != s.moduleProcess) return std::wstring();
     if (!s.moduleTextsRead) ReadModuleTexts();
     return which == ModuleText::BaseName ? s.moduleNames[slot] : s.modulePaths[slot];
 }
@@ -241,7 +237,7 @@ std::vector<HMODULE> ReadModuleHandles(HANDLE process) {
     return modules;
 }
 
-std::string MainModuleName(HANDLE process) {
+std::wstring MainModuleName(HANDLE process) {
     // The null module is the executable. Asking for the first handle instead would make the
     // system walk the whole module list just to report its size.
     return ModuleBaseName(process, nullptr, kProcessNameChars);
@@ -264,17 +260,18 @@ int NextProcess() {
     return g_Services.processCursor.Next();
 }
 
-std::string ProcessName() {
+std::wstring ProcessName() {
     const SystemServices& s = g_Services;
     const int slot = s.processCursor.Slot();
-    if (slot < 0) return std::string();
-    ProcessNameEntry entry{s.processIds[slot], false, std::string(), std::string(), std::wstring()};
+    if (slot < 0) return std::wstring();
+    ProcessNameEntry entry{s.processIds[slot], false, std::wstring(), std::wstring(),
+                           std::wstring()};
     if (entry.id != 0) {
         ProcessHandle process(entry.id, kReadAccess);
         entry.opened = process.Valid();
         if (entry.opened) entry.rawName = MainModuleName(process.Get());
         auto it = s.listedNames.find(entry.id);
-        if (it != s.listedNames.end()) entry.listedName = AnsiText(it->second);
+        if (it != s.listedNames.end()) entry.listedName = it->second;
     }
     return DisplayName(entry);
 }
@@ -296,11 +293,7 @@ ProcessId FindProcessByName(const std::wstring& name) {
     return 0;
 }
 
-ProcessId FindProcessByName(const std::string& name) {
-    return FindProcessByName(WideText(name));
-}
-
-std::string ProcessFileName(ProcessId id) {
+std::wstring ProcessFileName(ProcessId id) {
     ProcessHandle process(id, kReadAccess);
     if (!process.Valid()) return PathOf(id, nullptr, nullptr);
     return PathOf(id, process.Get(), nullptr);
@@ -355,7 +348,7 @@ int ExamineModules(ProcessId id, const std::wstring& name, bool* otherProgram) {
     // The name is confirmed on the handle the modules are read through: while it is open the
     // id cannot pass to another program. A name that cannot be read confirms nothing.
     std::wstring actual = ImageNameOf(process.Get());
-    if (actual.empty()) actual = WideText(MainModuleName(process.Get()));
+    if (actual.empty()) actual = MainModuleName(process.Get());
     if (actual.empty()) return ExamineModulesThrough(id, nullptr);
     if (!SameSystemName(actual, name)) {
         if (otherProgram != nullptr) *otherProgram = true;
@@ -374,11 +367,11 @@ ModuleHandle ModuleBase() {
     return reinterpret_cast<ModuleHandle>(g_Services.modules[slot]);
 }
 
-std::string ModuleName(ProcessId id) {
+std::wstring ModuleName(ProcessId id) {
     return ReadModuleText(id, ModuleText::BaseName);
 }
 
-std::string ModuleFileName(ProcessId id) {
+std::wstring ModuleFileName(ProcessId id) {
     return ReadModuleText(id, ModuleText::FullPath);
 }
 

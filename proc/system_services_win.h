@@ -32,8 +32,8 @@ namespace proc {
 using EnumProcessesFn = BOOL(WINAPI*)(DWORD*, DWORD, DWORD*);
 using EnumProcessModulesFn = BOOL(WINAPI*)(HANDLE, HMODULE*, DWORD, DWORD*);
 using EnumProcessModulesExFn = BOOL(WINAPI*)(HANDLE, HMODULE*, DWORD, DWORD*, DWORD);
-using GetModuleBaseNameAFn = DWORD(WINAPI*)(HANDLE, HMODULE, LPSTR, DWORD);
-using GetModuleFileNameExAFn = DWORD(WINAPI*)(HANDLE, HMODULE, LPSTR, DWORD);
+using GetModuleBaseNameWFn = DWORD(WINAPI*)(HANDLE, HMODULE, LPWSTR, DWORD);
+using GetModuleFileNameExWFn = DWORD(WINAPI*)(HANDLE, HMODULE, LPWSTR, DWORD);
 using GetProcessMemoryInfoFn = BOOL(WINAPI*)(HANDLE, PROCESS_MEMORY_COUNTERS*, DWORD);
 using CreateToolhelp32SnapshotFn = HANDLE(WINAPI*)(DWORD, DWORD);
 using Thread32FirstFn = BOOL(WINAPI*)(HANDLE, THREADENTRY32*);
@@ -43,13 +43,12 @@ using Process32FirstWFn = BOOL(WINAPI*)(HANDLE, PROCESSENTRY32W*);
 using Process32NextWFn = BOOL(WINAPI*)(HANDLE, PROCESSENTRY32W*);
 using Module32FirstWFn = BOOL(WINAPI*)(HANDLE, MODULEENTRY32W*);
 using Module32NextWFn = BOOL(WINAPI*)(HANDLE, MODULEENTRY32W*);
-using QueryFullProcessImageNameAFn = BOOL(WINAPI*)(HANDLE, DWORD, LPSTR, PDWORD);
 using QueryFullProcessImageNameWFn = BOOL(WINAPI*)(HANDLE, DWORD, LPWSTR, PDWORD);
 using GetProcessImageFileNameWFn = DWORD(WINAPI*)(HANDLE, LPWSTR, DWORD);
 using NtQueryInformationThreadFn = LONG(WINAPI*)(HANDLE, int, void*, ULONG, ULONG*);
 using CompareStringOrdinalFn = int(WINAPI*)(LPCWCH, int, LPCWCH, int, BOOL);
 using GetProcessIdOfThreadFn = DWORD(WINAPI*)(HANDLE);
-using GetSystemWow64DirectoryAFn = UINT(WINAPI*)(LPSTR, UINT);
+using GetSystemWow64DirectoryWFn = UINT(WINAPI*)(LPWSTR, UINT);
 
 // The id table starts at 256 ids and doubles while the system fills it to the brim.
 constexpr DWORD kFirstProcessIdSlots = 256;
@@ -85,8 +84,8 @@ struct SystemServices {
     EnumProcessModulesFn enumProcessModules = nullptr;
     // Vista and later (psapi, or kernel32 as K32EnumProcessModulesEx); preferred when bound.
     EnumProcessModulesExFn enumProcessModulesEx = nullptr;
-    GetModuleBaseNameAFn getModuleBaseName = nullptr;
-    GetModuleFileNameExAFn getModuleFileNameEx = nullptr;
+    GetModuleBaseNameWFn getModuleBaseName = nullptr;
+    GetModuleFileNameExWFn getModuleFileNameEx = nullptr;
     GetProcessMemoryInfoFn getProcessMemoryInfo = nullptr;
     // XP's way to a process's image name through the query right alone.
     GetProcessImageFileNameWFn getProcessImageFileName = nullptr;
@@ -100,14 +99,13 @@ struct SystemServices {
     Process32NextWFn process32Next = nullptr;
     Module32FirstWFn module32First = nullptr;
     Module32NextWFn module32Next = nullptr;
-    QueryFullProcessImageNameAFn queryFullProcessImageName = nullptr;
-    QueryFullProcessImageNameWFn queryFullProcessImageNameW = nullptr;
+    QueryFullProcessImageNameWFn queryFullProcessImageName = nullptr;
     CompareStringOrdinalFn compareStringOrdinal = nullptr;
     GetProcessIdOfThreadFn getProcessIdOfThread = nullptr;
     // ntdll's thread query, which tells a thread's process where GetProcessIdOfThread is missing.
     NtQueryInformationThreadFn ntQueryInformationThread = nullptr;
     // Fails, or is missing, where the system has no 32-bit layer.
-    GetSystemWow64DirectoryAFn getSystemWow64Directory = nullptr;
+    GetSystemWow64DirectoryWFn getSystemWow64Directory = nullptr;
 
     // The process reading: ids in the system's order and the system's names of them.
     std::vector<DWORD> processIds;
@@ -118,8 +116,8 @@ struct SystemServices {
     ProcessId moduleProcess = 0;
     std::vector<HMODULE> modules;
     bool moduleTextsRead = false;
-    std::vector<std::string> moduleNames;
-    std::vector<std::string> modulePaths;
+    std::vector<std::wstring> moduleNames;
+    std::vector<std::wstring> modulePaths;
     ListCursor moduleCursor;
 };
 
@@ -136,9 +134,9 @@ std::vector<HMODULE> ReadModuleHandles(HANDLE process);
 
 // Base name of the main module of a process opened for reading; empty when the system writes
 // no name.
-std::string MainModuleName(HANDLE process);
-// The system's name of one process: from `listed`, or else widened from the name read through
-// a read open; empty when neither gives one.
+std::wstring MainModuleName(HANDLE process);
+// The system's name of one process: from `listed`, or else the name read through a read open;
+// empty when neither gives one.
 std::wstring SystemNameOf(DWORD id, const std::unordered_map<DWORD, std::wstring>& listed);
 
 // Equal names ignoring case, as the system compares them; an empty name equals nothing.

@@ -16,8 +16,8 @@ Timestamp NowTimestamp();
 // Builds the header line of this run's block; called once at start-up.
 void BuildSessionHeader();
 // Appends one line, with the prefix chosen by LogInfoStyle, and selects it.
-void AddLogLine(const std::string& message);
+void AddLogLine(const std::wstring& message);
 // The log list's lines, first to last, exactly as shown.
-std::vector<std::string> LogListLines();
+std::vector<std::wstring> LogListLines();
 // Appends this run's block to Morvane.log (called by Shutdown when EnableSaveInfo is on).
 void WriteSessionLog();

@@ -3,7 +3,9 @@
 #include <vector>
 
 #include "app/main_window.h"
+#include "base/ansi_text_win.h"
 #include "base/handle_win.h"
+#include "base/wide_text.h"
 #include "settings/log_text.h"
 #include "settings/settings.h"
 #include "settings/settings_file.h"
@@ -22,35 +24,36 @@ void BuildSessionHeader() {
     SessionHeader = FormatTimestamp(kSessionHeaderMask, NowTimestamp());
 }
 
-void AddLogLine(const std::string& message) {
+void AddLogLine(const std::wstring& message) {
     const HWND list = Control(LogList);
     if (list == nullptr) return; // before the controls exist there is nowhere to show it
-    const std::string line =
-        BuildLogPrefix(g_Settings.LogInfoStyle, g_LogLineCount, NowTimestamp()) + message;
+    const std::wstring line =
+        AsciiWide(BuildLogPrefix(g_Settings.LogInfoStyle, g_LogLineCount, NowTimestamp())) +
+        message;
     const LRESULT index =
-        SendMessageA(list, LB_INSERTSTRING, static_cast<WPARAM>(-1), (LPARAM)line.c_str());
+        SendMessageW(list, LB_INSERTSTRING, static_cast<WPARAM>(-1), (LPARAM)line.c_str());
     // A refused insert (no list, out of memory) must not reset the numbering.
     if (index < 0) return;
-    SendMessageA(list, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
     g_LogLineCount = static_cast<int32_t>(index + 1);
 }
 
-std::vector<std::string> LogListLines() {
-    std::vector<std::string> lines;
+std::vector<std::wstring> LogListLines() {
+    std::vector<std::wstring> lines;
     const HWND list = Control(LogList);
-    const LRESULT count = SendMessageA(list, LB_GETCOUNT, 0, 0);
+    const LRESULT count = SendMessageW(list, LB_GETCOUNT, 0, 0);
     if (count <= 0) return lines;
     lines.reserve(static_cast<size_t>(count));
-    std::vector<char> buffer;
+    std::vector<wchar_t> buffer;
     for (LRESULT i = 0; i < count; ++i) {
-        const LRESULT length = SendMessageA(list, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0);
+        const LRESULT length = SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0);
         if (length < 0) {
             lines.emplace_back();
             continue;
         }
-        buffer.assign(static_cast<size_t>(length) + 1, '\0');
+        buffer.assign(static_cast<size_t>(length) + 1, L'\0');
         const LRESULT got =
-            SendMessageA(list, LB_GETTEXT, static_cast<WPARAM>(i), (LPARAM)buffer.data());
+            SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(i), (LPARAM)buffer.data());
         lines.emplace_back(buffer.data(), got > 0 && got <= length ? static_cast<size_t>(got) : 0);
     }
     return lines;
@@ -77,7 +80,11 @@ bool HeldByAnother(DWORD error) {
 } // namespace
 
 void WriteSessionLog() {
-    const std::string block = FormatSessionBlock(SessionHeader, LogListLines(),
+    // The file is ANSI text: a character the code page lacks is written "?".
+    std::vector<std::string> entries;
+    for (const std::wstring& line : LogListLines())
+        entries.push_back(AnsiText(line));
+    const std::string block = FormatSessionBlock(SessionHeader, entries,
                                                  FormatTimestamp(kSessionEndMask, NowTimestamp()));
     const std::wstring path = ProgramFilePath(L".log");
     const DWORD start = GetTickCount();

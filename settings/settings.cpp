@@ -1,12 +1,14 @@
 #include "settings/settings.h"
 
 Settings g_Settings;
-std::string ProgramFolder;
+std::wstring ProgramFolder;
 std::wstring SettingsBasePath;
 
-void SetSettingsDefaults(Settings& s, const std::string& programFolder) {
+void SetSettingsDefaults(Settings& s, const std::wstring& programFolder,
+                         const std::string& programFolderText) {
     s = Settings();
     s.CurrentDir = programFolder;
+    s.CurrentDirText = programFolderText;
 }
 
 namespace {

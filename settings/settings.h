@@ -29,16 +29,22 @@ struct Settings {
     int32_t EnableRestoreWindow = 1;
     int32_t EnableDetectOwnTask = 1;
     int32_t EnableSaveInfo = 1;
-    std::string CurrentDir;
+    // Where the file dialogs start: the folder last chosen in the run, as the system names it.
+    std::wstring CurrentDir;
+    // What Morvane.ini keeps of it: the ANSI text of the last such folder that the code page
+    // could hold.
+    std::string CurrentDirText;
 };
 
 extern Settings g_Settings;
 
-// The defaults of a fresh run; CurrentDir starts at the program's folder.
-void SetSettingsDefaults(Settings& s, const std::string& programFolder);
+// The defaults of a fresh run; CurrentDir starts at the program's folder, whose text for the file
+// is `programFolderText` (empty when the code page cannot hold the folder).
+void SetSettingsDefaults(Settings& s, const std::wstring& programFolder,
+                         const std::string& programFolderText);
 
-// Folder of the exe, with its trailing backslash, in ANSI text (what the dialogs start in).
-extern std::string ProgramFolder;
+// Folder of the exe, with its trailing backslash, as the system names it.
+extern std::wstring ProgramFolder;
 // The same folder as the system names it, followed by "Morvane": the base of the settings and
 // log file names.
 extern std::wstring SettingsBasePath;

@@ -4,8 +4,15 @@
 
 #include <string>
 
+#include "settings/settings.h"
+
 // Fills ProgramFolder and SettingsBasePath from the running exe's full path.
 void SetProgramPaths();
+// The defaults of a fresh run, for the program's folder.
+void SetDefaultSettings();
+// Moves CurrentDir to a folder; the file keeps it too when the code page can hold it, and else
+// the last folder it could.
+void SetCurrentDir(Settings& s, const std::wstring& folder);
 
 // Reads the settings file over g_Settings; may move the (still hidden) window to the saved
 // place. The window is the main window: its position is the only part of it that is kept.
@@ -24,7 +31,5 @@ std::wstring ProgramFilePath(const std::wstring& extension);
 bool ReadWholeFile(const std::wstring& path, std::string& text);
 // Replaces the file with content through a temporary file beside it, named after this process,
 // so that the old file stays whole unless the new one was written completely. Leftover temporary
-// files do not stand in the way. False (old file untouched) on any failure. The narrow form
-// takes an ANSI path.
+// files do not stand in the way. False (old file untouched) on any failure.
 bool ReplaceFileContent(const std::wstring& path, const std::string& content);
-bool ReplaceFileContent(const std::string& path, const std::string& content);

@@ -36,7 +36,7 @@ void PositionToSave(HWND window, int32_t& x, int32_t& y) {
             MONITORINFO mi{};
             mi.cbSize = sizeof(mi);
             const HMONITOR monitor = MonitorFromRect(&normal, MONITOR_DEFAULTTOPRIMARY);
-            if (monitor != nullptr && GetMonitorInfoA(monitor, &mi)) {
+            if (monitor != nullptr && GetMonitorInfoW(monitor, &mi)) {
                 OffsetRect(&normal, mi.rcWork.left - mi.rcMonitor.left,
                            mi.rcWork.top - mi.rcMonitor.top);
             }
@@ -75,9 +75,18 @@ HANDLE CreateForWriting(const std::wstring& path) {
 } // namespace
 
 void SetProgramPaths() {
-    const std::wstring folder = ProgramFolderOf(OwnProgramPath());
-    ProgramFolder = AnsiText(folder);
-    SettingsBasePath = SettingsBasePathOf(folder);
+    ProgramFolder = ProgramFolderOf(OwnProgramPath());
+    SettingsBasePath = SettingsBasePathOf(ProgramFolder);
+}
+
+void SetDefaultSettings() {
+    SetSettingsDefaults(g_Settings, ProgramFolder, std::string());
+    SetCurrentDir(g_Settings, ProgramFolder);
+}
+
+void SetCurrentDir(Settings& s, const std::wstring& folder) {
+    s.CurrentDir = folder;
+    if (AnsiHolds(folder)) s.CurrentDirText = AnsiText(folder);
 }
 
 std::wstring ProgramFilePath(const std::wstring& extension) {
@@ -139,11 +148,6 @@ bool ReplaceFileContent(const std::wstring& path, const std::string& content) {
     return true;
 }
 
-bool ReplaceFileContent(const std::string& path, const std::string& content) {
-    const std::wstring wide = WideText(path);
-    return !wide.empty() && ReplaceFileContent(wide, content);
-}
-
 void LoadSettings(HWND window) {
     std::string text;
     if (!ReadWholeFile(SettingsFilePath(), text)) return;
@@ -151,7 +155,11 @@ void LoadSettings(HWND window) {
     GetWindowRect(window, &r);
     int32_t x = r.left;
     int32_t y = r.top;
+    const std::string folderBefore = g_Settings.CurrentDirText;
     ApplySettingsText(text, g_Settings, x, y);
+    // The folder the file names, as the code page reads it.
+    if (g_Settings.CurrentDirText != folderBefore)
+        g_Settings.CurrentDir = WideText(g_Settings.CurrentDirText);
     if (g_Settings.EnableRestoreWindow != 0 && window != nullptr) RestorePosition(window, x, y);
 }
 

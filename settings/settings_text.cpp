@@ -170,12 +170,12 @@ void ApplySettingsText(const std::string& text, Settings& s, int32_t& windowX, i
     number("WindowX", windowX);
     number("WindowY", windowY);
     size_t value = 0;
-    if (FindIniKey(text, body, "CurrentDir", value)) s.CurrentDir = ParseIniText(text, value);
+    if (FindIniKey(text, body, "CurrentDir", value)) s.CurrentDirText = ParseIniText(text, value);
 }
 
 std::string FormatSettingsText(const Settings& s, int32_t windowX, int32_t windowY) {
     std::string out;
-    out.reserve(320 + s.CurrentDir.size());
+    out.reserve(320 + s.CurrentDirText.size());
     out += "[";
     out += kSettingsGroup;
     out += "]\r\n";
@@ -189,6 +189,6 @@ std::string FormatSettingsText(const Settings& s, int32_t windowX, int32_t windo
     AppendLine(out, "EnableRestoreWindow", std::to_string(s.EnableRestoreWindow));
     AppendLine(out, "WindowX", std::to_string(windowX));
     AppendLine(out, "WindowY", std::to_string(windowY));
-    AppendLine(out, "CurrentDir", s.CurrentDir);
+    AppendLine(out, "CurrentDir", s.CurrentDirText);
     return out;
 }

@@ -1,6 +1,5 @@
 #include "base/format.h"
 #include "app/main_window.h"
-#include "proc/name_fold.h"
 #include "proc/process_api.h"
 #include "settings/session_log.h"
 #include "settings/settings.h"
@@ -11,22 +10,18 @@
 namespace {
 
 // The program's own task by the name Detect gives it: its file name up to the first dot, then
-// ".exe". A row is told by the system's own name where it has one, so that a name outside the
-// code page is neither missed nor taken for another that reads the same in ANSI; else by its
-// ANSI name.
+// ".exe". A row is told by the system's own name where it has one, else by the name it shows.
 class OwnTask {
   public:
-    OwnTask()
-        : name_(ProgramNameFromPath(OwnProgramPath()) + L".exe"),
-          ansiUpper_(UpperAnsi(OwnProgramName() + ".exe")) {}
+    OwnTask() : name_(OwnProgramName() + L".exe"), upper_(UpperAnsi(name_)) {}
     bool Is(const TaskRecord& r) const {
-        return r.SystemName.empty() ? UpperAnsi(r.Name) == ansiUpper_
+        return r.SystemName.empty() ? UpperAnsi(r.Name) == upper_
                                     : SameProcessName(r.SystemName, name_);
     }
 
   private:
     std::wstring name_;
-    std::string ansiUpper_;
+    std::wstring upper_;
 };
 
 } // namespace
@@ -42,7 +37,7 @@ void DetectUnnecessaryTasks() {
         SetRowState(list, i, checked, false);
         if (checked) ++count;
     }
-    AddLogLine("Detected unnecessary tasks: " + Decimal(count));
+    AddLogLine(L"Detected unnecessary tasks: " + Decimal(count));
 }
 
 void ClearTaskChecks() {
@@ -54,5 +49,5 @@ void ClearTaskChecks() {
             SetRowState(list, i, false, false);
         }
     }
-    AddLogLine("Unchecked tasks: " + Decimal(count));
+    AddLogLine(L"Unchecked tasks: " + Decimal(count));
 }

@@ -1,7 +1,7 @@
 #include "tasks/task_info.h"
 
-std::string EntryCell(int32_t number) {
-    std::string digits = std::to_string(number);
+std::wstring EntryCell(int32_t number) {
+    std::wstring digits = std::to_wstring(number);
     if (digits.size() > 3) digits.resize(3);
-    return std::string(3 - digits.size(), ' ') + digits;
+    return std::wstring(3 - digits.size(), L' ') + digits;
 }

@@ -5,4 +5,4 @@
 
 // A row number right-aligned in three characters ("  1", " 12", "123"); longer numbers keep
 // their first three digits.
-std::string EntryCell(int32_t number);
+std::wstring EntryCell(int32_t number);

@@ -20,10 +20,10 @@ HWND CreateModuleList(const RECT& taskListRect) {
     RECT r = taskListRect;
     r.bottom -= 2;
     HWND list = CreateListView(ModuleList, r, 0, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
-    AddListColumn(list, 0, "Entry", 39);
-    AddListColumn(list, 1, "DLL", 225);
-    AddListColumn(list, 2, "Base", 90);
-    AddListColumn(list, 3, "Filename", (taskListRect.right - taskListRect.left) - 21);
+    AddListColumn(list, 0, L"Entry", 39);
+    AddListColumn(list, 1, L"DLL", 225);
+    AddListColumn(list, 2, L"Base", 90);
+    AddListColumn(list, 3, L"Filename", (taskListRect.right - taskListRect.left) - 21);
     return list;
 }
 
@@ -31,9 +31,9 @@ HWND CreateModuleList(const RECT& taskListRect) {
 
 void ShowTaskModules() {
     const int selected = static_cast<int>(
-        SendMessageA(Control(TaskList), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+        SendMessageW(Control(TaskList), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
     if (selected < 0) {
-        AddLogLine("Please select a task first...");
+        AddLogLine(L"Please select a task first...");
         return;
     }
     // A task without a process id (the idle row, a row the last refresh did not record, or a
@@ -41,7 +41,7 @@ void ShowTaskModules() {
     // stand on another process's entries.
     const TaskRecord task = TaskTable[selected];
     if (task.Pid == 0) {
-        AddLogLine("No info available...");
+        AddLogLine(L"No info available...");
         return;
     }
     const ProcessId pid = static_cast<ProcessId>(task.Pid);
@@ -52,7 +52,7 @@ void ShowTaskModules() {
     NextModule(); // the program file itself is not listed
     const int last = otherProgram ? -1 : count - 2;
     if (last < 0 && !otherProgram) {
-        AddLogLine("No info available...");
+        AddLogLine(L"No info available...");
         return;
     }
 
@@ -64,27 +64,27 @@ void ShowTaskModules() {
     else
         ShowWindow(list, SW_SHOW);
     page.Disable({SetupButton, RefreshButton, DetectButton, ClearButton});
-    SetControlText(TaskFrame, task.Name + " [ " + Decimal(last + 1) + " ]");
-    SetControlText(TerminateButton, "Back");
-    AddLogLine("Traced dll's of " + task.Name + ": " + Decimal(last + 1));
+    SetControlText(TaskFrame, task.Name + L" [ " + Decimal(last + 1) + L" ]");
+    SetControlText(TerminateButton, L"Back");
+    AddLogLine(L"Traced dll's of " + task.Name + L": " + Decimal(last + 1));
 
-    SendMessageA(list, WM_SETREDRAW, FALSE, 0);
+    SendMessageW(list, WM_SETREDRAW, FALSE, 0);
     for (int k = 0; k <= last; ++k) {
         NextModule();
-        const std::string name = ModuleName(pid);
+        const std::wstring name = ModuleName(pid);
         // Pointer width, so the 32-bit build shows addresses above 2 GB as negative numbers.
-        const std::string base = Decimal(static_cast<intptr_t>(ModuleBase()));
-        const std::string file = ModuleFileName(pid);
+        const std::wstring base = Decimal(static_cast<intptr_t>(ModuleBase()));
+        const std::wstring file = ModuleFileName(pid);
         AddListRow(list, {EntryCell(k + 1), name, base, file});
         if ((k + 1) % kRowsBetweenMessages == 0) PauseAnswering(0);
     }
-    SendMessageA(list, WM_SETREDRAW, TRUE, 0);
+    SendMessageW(list, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(list, nullptr, TRUE);
 
     for (;;) {
         const Event event = WaitEvent(true);
         if (event.kind == EventKind::Close) Shutdown();
         if (event.id == TerminateButton) break;
-        if (event.id == InfoButton) ShowExports(std::string());
+        if (event.id == InfoButton) ShowExports(std::wstring());
     }
 }

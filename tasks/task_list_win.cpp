@@ -3,17 +3,17 @@
 #include <commctrl.h>
 
 bool RowChecked(HWND list, int row) {
-    LRESULT state = SendMessageA(list, LVM_GETITEMSTATE, row, LVIS_STATEIMAGEMASK);
+    LRESULT state = SendMessageW(list, LVM_GETITEMSTATE, row, LVIS_STATEIMAGEMASK);
     return ((state & LVIS_STATEIMAGEMASK) >> 12) == 2;
 }
 
 bool RowSelected(HWND list, int row) {
-    return (SendMessageA(list, LVM_GETITEMSTATE, row, LVIS_SELECTED) & LVIS_SELECTED) != 0;
+    return (SendMessageW(list, LVM_GETITEMSTATE, row, LVIS_SELECTED) & LVIS_SELECTED) != 0;
 }
 
 void SetRowState(HWND list, int row, bool checked, bool selected) {
-    LVITEMA item = {};
+    LVITEMW item = {};
     item.stateMask = LVIS_STATEIMAGEMASK | LVIS_SELECTED;
     item.state = INDEXTOSTATEIMAGEMASK(checked ? 2 : 1) | (selected ? LVIS_SELECTED : 0);
-    SendMessageA(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
+    SendMessageW(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
 }

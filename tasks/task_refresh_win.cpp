@@ -14,7 +14,7 @@ namespace {
 // Only the first record whose id is 4 in a pass is called "SYSTEM".
 void NameSystemTask(TaskRecord& r, bool& systemNamed) {
     if (r.Pid == 4 && !systemNamed) {
-        r.Name = "SYSTEM";
+        r.Name = L"SYSTEM";
         systemNamed = true;
     }
 }
@@ -87,8 +87,8 @@ int32_t FillTaskTableByLookup() {
 void RefreshTaskList() {
     FillTaskTable();
     HWND list = Control(TaskList);
-    SendMessageA(list, WM_SETREDRAW, FALSE, 0);
-    SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
+    SendMessageW(list, WM_SETREDRAW, FALSE, 0);
+    SendMessageW(list, LVM_DELETEALLITEMS, 0, 0);
     // Row i must always be record i: a row that cannot be added (out of memory) ends the list,
     // and the table keeps exactly the records shown.
     try {
@@ -96,10 +96,10 @@ void RefreshTaskList() {
             if (AddListRow(list, TaskCells(TaskTable[i])) != i) break;
     } catch (...) {
     }
-    TaskTable.Truncate(static_cast<int32_t>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0)));
+    TaskTable.Truncate(static_cast<int32_t>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0)));
     const int32_t count = TaskTable.Count();
-    SetControlText(TaskFrame, "Active Tasks [ " + Decimal(count) + " ]");
-    SendMessageA(list, WM_SETREDRAW, TRUE, 0);
+    SetControlText(TaskFrame, L"Active Tasks [ " + Decimal(count) + L" ]");
+    SendMessageW(list, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(list, nullptr, TRUE);
-    AddLogLine("Initialized tasks: " + Decimal(count));
+    AddLogLine(L"Initialized tasks: " + Decimal(count));
 }

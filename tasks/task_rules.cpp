@@ -1,58 +1,84 @@
 #include "tasks/task_rules.h"
 
+#include <algorithm>
+
 #include "base/format.h"
 
-std::string UpperAnsi(std::string text) {
-    for (char& c : text) {
-        unsigned char b = static_cast<unsigned char>(c);
-        if ((b >= 0x61 && b <= 0x7A) || b >= 0xE0) c = static_cast<char>(b - 0x20);
+namespace {
+
+// Characters of the bytes 0xC0-0xFF of the code page the rules follow.
+std::wstring WesternUpperHalf() {
+    std::wstring half;
+    for (wchar_t c = 0xC0; c <= 0xFF; ++c)
+        half += c;
+    return half;
+}
+
+std::wstring g_UpperHalf = WesternUpperHalf();
+
+} // namespace
+
+void SetAnsiUpperHalf(const std::wstring& bytesC0ToFF) {
+    if (bytesC0ToFF.size() == 64) g_UpperHalf = bytesC0ToFF;
+}
+
+std::wstring UpperAnsi(std::wstring text) {
+    for (wchar_t& c : text) {
+        if (c >= L'a' && c <= L'z') {
+            c = static_cast<wchar_t>(c - 0x20);
+            continue;
+        }
+        if (c < 0x80) continue;
+        // The byte 0x20 below the one that writes c; only when the code page has both.
+        const size_t at = g_UpperHalf.find(c, 32);
+        if (at != std::wstring::npos && g_UpperHalf[at - 32] != 0) c = g_UpperHalf[at - 32];
     }
     return text;
 }
 
 SystemFolders g_SystemFolders;
 
-SystemFolders::SystemFolders(const std::vector<std::string>& folders) {
-    for (const std::string& folder : folders) {
-        std::string upper = UpperAnsi(folder);
-        while (!upper.empty() && upper.back() == '\\')
+SystemFolders::SystemFolders(const std::vector<std::wstring>& folders) {
+    for (const std::wstring& folder : folders) {
+        std::wstring upper = UpperAnsi(folder);
+        while (!upper.empty() && upper.back() == L'\\')
             upper.pop_back();
         // A bare backslash would stand for every path that starts with one.
         if (upper.empty()) continue;
-        folders_.push_back(upper + "\\");
+        folders_.push_back(upper + L"\\");
     }
 }
 
-bool SystemFolders::Hold(const std::string& upperPath) const {
-    for (const std::string& folder : folders_)
-        if (upperPath.compare(0, folder.size(), folder) == 0) return true;
-    return false;
+bool SystemFolders::Hold(const std::wstring& upperPath) const {
+    return std::any_of(folders_.begin(), folders_.end(), [&](const std::wstring& folder) {
+        return upperPath.compare(0, folder.size(), folder) == 0;
+    });
 }
 
-bool IsCriticalTask(const std::string& fileName, int32_t pid, const SystemFolders& system) {
-    const std::string f = UpperAnsi(fileName);
-    return pid == 4 || f.find("\\SYSTEM32\\") != std::string::npos || system.Hold(f);
+bool IsCriticalTask(const std::wstring& fileName, int32_t pid, const SystemFolders& system) {
+    const std::wstring f = UpperAnsi(fileName);
+    return pid == 4 || f.find(L"\\SYSTEM32\\") != std::wstring::npos || system.Hold(f);
 }
 
-bool IsUnnecessaryTask(const std::string& fileName, const std::string& name, bool ownTask,
+bool IsUnnecessaryTask(const std::wstring& fileName, const std::wstring& name, bool ownTask,
                        int32_t enableDetectOwnTask, const SystemFolders& system) {
-    const std::string f = UpperAnsi(fileName);
-    const std::string n = UpperAnsi(name);
+    const std::wstring f = UpperAnsi(fileName);
+    const std::wstring n = UpperAnsi(name);
     if (f.empty()) return false;
-    auto contains = [&f](const char* pattern) { return f.find(pattern) != std::string::npos; };
+    auto contains = [&f](const wchar_t* pattern) { return f.find(pattern) != std::wstring::npos; };
     bool checked = false;
-    if (!contains("C:\\")) checked = true;
-    if (!contains("C:\\WINDOWS\\SYSTEM32")) checked = true;
+    if (!contains(L"C:\\")) checked = true;
+    if (!contains(L"C:\\WINDOWS\\SYSTEM32")) checked = true;
     // Where Windows lives elsewhere, and its 32-bit and app-host folders.
     if (system.Hold(f)) checked = false;
-    if (contains("SYSTEM32\\SMSS.EXE")) checked = false;
-    if (contains("WINDOWS\\EXPLORER.EXE")) checked = false;
-    if (n == "SYSTEM") checked = false;
+    if (contains(L"SYSTEM32\\SMSS.EXE")) checked = false;
+    if (contains(L"WINDOWS\\EXPLORER.EXE")) checked = false;
+    if (n == L"SYSTEM") checked = false;
     if (ownTask && enableDetectOwnTask == 1) checked = false;
     return checked;
 }
 
-std::vector<std::string> TaskCells(const TaskRecord& r) {
+std::vector<std::wstring> TaskCells(const TaskRecord& r) {
     return {r.Name,
             Decimal(r.Rights),
             Decimal(r.Pid),

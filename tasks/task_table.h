@@ -6,15 +6,15 @@
 
 struct TaskRecord {
     int32_t Pid = 0;
-    std::string Name;
-    std::string FileName;
+    std::wstring Name;
+    std::wstring FileName;
     int32_t Priority = 0;
     int64_t MemorySize = 0; // bytes; 64-bit so that working sets over 2 GiB stay positive
     int64_t Base = 0;       // load address of the main module (pointer width in the 64-bit build)
     int32_t Rights = 0;
     int32_t DllCount = 0;
     // The system's own name of the task, by which Freeze and Terminate find its processes; the
-    // Name cell is its ANSI text (or "IDLE", "System", "SYSTEM").
+    // Name cell shows the name read from the process ("IDLE", "System", "SYSTEM" aside).
     std::wstring SystemName;
 };
 

@@ -21,14 +21,14 @@ int AskForRow(const TaskRecord& r, int previousAnswer) {
         return IDYES;
     case AskCriticalOnly:
         if (!IsCriticalTask(r.FileName, r.Pid, g_SystemFolders)) return IDYES;
-        return MessageBoxA(g_MainWindow,
-                           ("Critical process detected!\n\nName: " + r.Name +
-                            "\n\nFile: " + r.FileName + "\n\nReally kill process structure?")
+        return MessageBoxW(g_MainWindow,
+                           (L"Critical process detected!\n\nName: " + r.Name + L"\n\nFile: " +
+                            r.FileName + L"\n\nReally kill process structure?")
                                .c_str(),
-                           "Terminate Critical Process", MB_YESNOCANCEL);
+                           L"Terminate Critical Process", MB_YESNOCANCEL);
     case AskEveryTime:
-        return MessageBoxA(g_MainWindow, (r.Name + "\n\nKill process structure?").c_str(),
-                           "Terminate Process", MB_YESNOCANCEL);
+        return MessageBoxW(g_MainWindow, (r.Name + L"\n\nKill process structure?").c_str(),
+                           L"Terminate Process", MB_YESNOCANCEL);
     default:
         // A value the Setup page never stores asks nothing and confirms nothing.
         return previousAnswer;
@@ -68,21 +68,21 @@ int TerminateCheckedTasks() {
             const bool ownTask = SameProcessName(r.SystemName, ownName);
             if (ownTask) endOwnProgram = true;
             if (!ended.empty() || ownTask) {
-                AddLogLine("Terminated: " + r.Name);
+                AddLogLine(L"Terminated: " + r.Name);
                 sum += r.MemorySize;
             } else {
-                AddLogLine("Not terminated: " + r.Name);
+                AddLogLine(L"Not terminated: " + r.Name);
             }
         } else {
             // Switched off, the walk reports what it would have done.
-            AddLogLine("Terminated: " + r.Name);
+            AddLogLine(L"Terminated: " + r.Name);
             sum += r.MemorySize;
         }
         PauseAnswering(kAfterTerminateMs);
     }
 
     if (terminated) {
-        AddLogLine("Restored memory: " + Decimal(sum / 1024) + " KB");
+        AddLogLine(L"Restored memory: " + Decimal(sum / 1024) + L" KB");
         RefreshTaskList();
     }
     // The other processes of our name have ended; this one leaves in order, keeping its log

@@ -17,7 +17,7 @@ constexpr int kTextMax = 1024;
 bool Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result = nullptr,
           DWORD timeoutMs = kMessageTimeoutMs) {
     DWORD_PTR r = 0;
-    if (!SendMessageTimeoutA(window, message, wParam, lParam, SMTO_NORMAL, timeoutMs, &r))
+    if (!SendMessageTimeoutW(window, message, wParam, lParam, SMTO_NORMAL, timeoutMs, &r))
         return false;
     if (result) *result = static_cast<LRESULT>(r);
     return true;
@@ -78,12 +78,12 @@ class RemoteMemory {
         return base_ && offset + size <= size_ &&
                ReadProcessMemory(process_.Get(), base_ + offset, data, size, &done) && done == size;
     }
-    // A zero-terminated text at `offset`, at most `max` bytes long.
+    // A zero-terminated wide text at `offset`, at most `max` characters long, in UTF-8.
     std::string ReadText(size_t offset, size_t max) const {
-        std::string text(max, '\0');
-        if (!Read(offset, &text[0], max)) return {};
-        text.resize(strnlen(text.c_str(), max));
-        return text;
+        std::wstring text(max, L'\0');
+        if (!Read(offset, &text[0], max * sizeof(wchar_t))) return {};
+        text.resize(wcsnlen(text.c_str(), max));
+        return Utf8(text);
     }
 
   private:
@@ -95,15 +95,15 @@ class RemoteMemory {
 // Where the structure and the text buffer lie in a RemoteMemory block.
 constexpr size_t kStructOffset = 0;
 constexpr size_t kTextOffset = 256;
-constexpr size_t kBlockSize = kTextOffset + kTextMax;
-static_assert(sizeof(LVITEMA) <= kTextOffset && sizeof(LVCOLUMNA) <= kTextOffset &&
-                  sizeof(TCITEMA) <= kTextOffset,
+constexpr size_t kBlockSize = kTextOffset + kTextMax * sizeof(wchar_t);
+static_assert(sizeof(LVITEMW) <= kTextOffset && sizeof(LVCOLUMNW) <= kTextOffset &&
+                  sizeof(TCITEMW) <= kTextOffset,
               "structures must fit before the text buffer");
 
 bool SetRowState(HWND list, int row, UINT state, UINT mask) {
     RemoteMemory memory(list, kBlockSize);
     if (!memory.Valid()) return false;
-    LVITEMA item = {};
+    LVITEMW item = {};
     item.stateMask = mask;
     item.state = state;
     LRESULT ok = 0;
@@ -132,9 +132,9 @@ BOOL CALLBACK FindTopProc(HWND window, LPARAM param) {
     if (!data->className->empty() && ClassName(window) != *data->className) return TRUE;
     if (!data->title->empty()) {
         // Top-level titles are read without a message, so a busy target cannot stall this.
-        char title[512] = {};
-        GetWindowTextA(window, title, sizeof title);
-        if (*data->title != title) return TRUE;
+        wchar_t title[512] = {};
+        GetWindowTextW(window, title, 512);
+        if (*data->title != Utf8(title)) return TRUE;
     }
     data->found = window;
     return FALSE;
@@ -279,6 +279,26 @@ std::wstring Widen(const std::string& text) {
     return wide;
 }
 
+std::string Utf8(const std::wstring& text) {
+    if (text.empty()) return {};
+    const int length = static_cast<int>(text.size());
+    const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), length, nullptr, 0, nullptr,
+                                         nullptr);
+    std::string utf8(static_cast<size_t>(size > 0 ? size : 0), '\0');
+    if (size > 0)
+        WideCharToMultiByte(CP_UTF8, 0, text.data(), length, &utf8[0], size, nullptr, nullptr);
+    return utf8;
+}
+
+std::wstring FromUtf8(const std::string& text) {
+    if (text.empty()) return {};
+    const int length = static_cast<int>(text.size());
+    const int size = MultiByteToWideChar(CP_UTF8, 0, text.data(), length, nullptr, 0);
+    std::wstring wide(static_cast<size_t>(size > 0 ? size : 0), L'\0');
+    if (size > 0) MultiByteToWideChar(CP_UTF8, 0, text.data(), length, &wide[0], size);
+    return wide;
+}
+
 bool Process::Start(const std::string& exe, const std::string& workDir, const std::string& args) {
     return Start(Widen(exe), Widen(workDir), Widen(args));
 }
@@ -383,17 +403,17 @@ DWORD WindowThread(HWND window) {
 std::string WindowText(HWND window) {
     LRESULT length = 0;
     if (!Send(window, WM_GETTEXTLENGTH, 0, 0, &length) || length < 0) return {};
-    std::vector<char> buffer(static_cast<size_t>(length) + 2, '\0');
+    std::vector<wchar_t> buffer(static_cast<size_t>(length) + 2, L'\0');
     LRESULT copied = 0;
     if (!Send(window, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()), &copied))
         return {};
-    return std::string(buffer.data(), strnlen(buffer.data(), buffer.size()));
+    return Utf8(std::wstring(buffer.data(), wcsnlen(buffer.data(), buffer.size())));
 }
 
 std::string ClassName(HWND window) {
-    char name[256] = {};
-    GetClassNameA(window, name, sizeof name);
-    return name;
+    wchar_t name[256] = {};
+    GetClassNameW(window, name, 256);
+    return Utf8(name);
 }
 
 RECT ClientRect(HWND window) {
@@ -416,8 +436,8 @@ static ControlInfo Describe(HWND parent, HWND child) {
     info.text = WindowText(child);
     GetWindowRect(child, &info.rect);
     MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&info.rect), 2);
-    info.style = static_cast<DWORD>(GetWindowLongPtrA(child, GWL_STYLE));
-    info.exStyle = static_cast<DWORD>(GetWindowLongPtrA(child, GWL_EXSTYLE));
+    info.style = static_cast<DWORD>(GetWindowLongPtrW(child, GWL_STYLE));
+    info.exStyle = static_cast<DWORD>(GetWindowLongPtrW(child, GWL_EXSTYLE));
     info.visible = IsWindowVisible(child) != FALSE;
     info.enabled = IsWindowEnabled(child) != FALSE;
     return info;
@@ -454,15 +474,15 @@ bool DumpListView(HWND list, ListViewDump* out) {
 
     // Columns: read until the list refuses one (also covers a list without a header).
     for (int c = 0; c < 256; ++c) {
-        LVCOLUMNA column = {};
+        LVCOLUMNW column = {};
         column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
-        column.pszText = memory.At(kTextOffset);
+        column.pszText = reinterpret_cast<wchar_t*>(memory.At(kTextOffset));
         column.cchTextMax = kTextMax;
-        const char zero = 0;
+        const wchar_t zero = 0;
         LRESULT ok = 0;
         if (!memory.Write(kStructOffset, &column, sizeof column) ||
-            !memory.Write(kTextOffset, &zero, 1) ||
-            !Send(list, LVM_GETCOLUMNA, static_cast<WPARAM>(c),
+            !memory.Write(kTextOffset, &zero, sizeof zero) ||
+            !Send(list, LVM_GETCOLUMNW, static_cast<WPARAM>(c),
                   reinterpret_cast<LPARAM>(memory.At(kStructOffset)), &ok))
             return false;
         if (!ok) break;
@@ -480,17 +500,17 @@ bool DumpListView(HWND list, ListViewDump* out) {
     for (int row = 0; row < count; ++row) {
         ListRow read;
         for (int cell = 0; cell < cellCount; ++cell) {
-            LVITEMA item = {};
+            LVITEMW item = {};
             item.mask = LVIF_TEXT;
             item.iItem = row;
             item.iSubItem = cell;
-            item.pszText = memory.At(kTextOffset);
+            item.pszText = reinterpret_cast<wchar_t*>(memory.At(kTextOffset));
             item.cchTextMax = kTextMax;
-            const char zero = 0;
+            const wchar_t zero = 0;
             LRESULT length = 0;
             if (!memory.Write(kStructOffset, &item, sizeof item) ||
-                !memory.Write(kTextOffset, &zero, 1) ||
-                !Send(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row),
+                !memory.Write(kTextOffset, &zero, sizeof zero) ||
+                !Send(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row),
                       reinterpret_cast<LPARAM>(memory.At(kStructOffset)), &length))
                 return false;
             read.cells.push_back(memory.ReadText(kTextOffset, kTextMax));
@@ -517,18 +537,6 @@ bool SetRowSelected(HWND list, int row, bool selected) {
                        selected ? LVIS_SELECTED | LVIS_FOCUSED : LVIS_SELECTED);
 }
 
-// Wine hands the reply of a cross-process LB_GETTEXTA back unconverted (wide characters in the
-// narrow buffer), so list box lines are read wide and converted here, to the ANSI code page as
-// the target's own narrow calls would.
-static std::string Narrow(const wchar_t* text) {
-    const int size = WideCharToMultiByte(CP_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
-    if (size <= 1) return {};
-    std::string narrow(static_cast<size_t>(size), '\0');
-    WideCharToMultiByte(CP_ACP, 0, text, -1, &narrow[0], size, nullptr, nullptr);
-    narrow.resize(static_cast<size_t>(size) - 1);
-    return narrow;
-}
-
 bool DumpListBox(HWND listBox, ListBoxDump* out) {
     *out = ListBoxDump();
     LRESULT count = 0;
@@ -544,7 +552,7 @@ bool DumpListBox(HWND listBox, ListBoxDump* out) {
                                  kMessageTimeoutMs, &copied) ||
             static_cast<LRESULT>(copied) < 0)
             return false;
-        out->lines.push_back(Narrow(buffer.data()));
+        out->lines.push_back(Utf8(buffer.data()));
     }
     LRESULT selected = LB_ERR;
     if (!Send(listBox, LB_GETCURSEL, 0, 0, &selected)) return false;
@@ -559,15 +567,15 @@ bool DumpTabs(HWND tabs, TabDump* out) {
     LRESULT count = 0;
     if (!Send(tabs, TCM_GETITEMCOUNT, 0, 0, &count)) return false;
     for (int i = 0; i < count; ++i) {
-        TCITEMA item = {};
+        TCITEMW item = {};
         item.mask = TCIF_TEXT;
-        item.pszText = memory.At(kTextOffset);
+        item.pszText = reinterpret_cast<wchar_t*>(memory.At(kTextOffset));
         item.cchTextMax = kTextMax;
-        const char zero = 0;
+        const wchar_t zero = 0;
         LRESULT ok = 0;
         if (!memory.Write(kStructOffset, &item, sizeof item) ||
-            !memory.Write(kTextOffset, &zero, 1) ||
-            !Send(tabs, TCM_GETITEMA, static_cast<WPARAM>(i),
+            !memory.Write(kTextOffset, &zero, sizeof zero) ||
+            !Send(tabs, TCM_GETITEMW, static_cast<WPARAM>(i),
                   reinterpret_cast<LPARAM>(memory.At(kStructOffset)), &ok) ||
             !ok)
             return false;
@@ -621,7 +629,8 @@ bool Click(HWND button, DWORD timeoutMs) {
 
 bool TypeText(HWND edit, const std::string& text) {
     LRESULT ok = 0;
-    return Send(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), &ok) && ok;
+    const std::wstring wide = FromUtf8(text);
+    return Send(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide.c_str()), &ok) && ok;
 }
 
 static bool SendInputs(INPUT* inputs, UINT count) {
@@ -696,9 +705,10 @@ bool ReadDialog(HWND dialog, DialogInfo* out) {
     *out = DialogInfo();
     if (!IsWindow(dialog)) return false;
     out->hwnd = dialog;
-    char title[512] = {};
-    GetWindowTextA(dialog, title, sizeof title);
-    out->title = title;
+    // Read without a message, like the titles FindTop compares.
+    wchar_t title[512] = {};
+    GetWindowTextW(dialog, title, 512);
+    out->title = Utf8(title);
     // The message text is the static control whose ID is 0xFFFF.
     if (HWND text = GetDlgItem(dialog, 0xFFFF)) out->text = WindowText(text);
     for (const ControlInfo& c : ListControls(dialog)) {

@@ -1,7 +1,8 @@
 // Works Morvane's window from another process, as a user or an accessibility tool would.
 //
 // Everything here acts on windows of a different process: messages are sent with a time-out so
-// that a hung or busy target can never hang the caller, and every wait is bounded.
+// that a hung or busy target can never hang the caller, and every wait is bounded. Texts read
+// from and typed into the target are UTF-8, so that every name arrives as the window shows it.
 #pragma once
 #include <windows.h>
 #include <functional>
@@ -73,6 +74,9 @@ class Process {
 
 // The wide text of an ANSI text, as the system's narrow calls read it.
 std::wstring Widen(const std::string& text);
+// Wide text and the driver's UTF-8 texts.
+std::string Utf8(const std::wstring& text);
+std::wstring FromUtf8(const std::string& text);
 
 // Polls `done` every 10 ms until it holds (true) or the time is up (false).
 bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs = kWaitTimeoutMs);

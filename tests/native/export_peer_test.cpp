@@ -6,7 +6,6 @@
 #include <map>
 #include <sstream>
 
-#include "base/format.h"
 #include "exports/export_report.h"
 #include "exports/export_walk.h"
 #include "pe_test_image.h"
@@ -120,7 +119,7 @@ TEST(ExportPeerCheck, FileWalkMatchesObjdumpOnRealLibraries) {
         }
 
         // The report built from the walk is the one built by hand from objdump's names.
-        const std::string library = FilePart(path.substr(path.rfind('/') + 1));
+        const std::string library = path.substr(path.rfind('/') + 1);
         std::string expected =
             "Library: " + library + "\r\nEntries: " + std::to_string(peerNames.size()) + "\r\n\r\n";
         for (const std::string& n : peerNames)

@@ -18,17 +18,22 @@ TEST(ExportReport, LineBreaksInsideANameDoNotAddLines) {
 }
 
 TEST(ExportReport, DefaultFileNameDropsTheLastFourCharacters) {
-    EXPECT_EQ(DefaultReportFileName("C:\\Reports\\", "kernel32.dll"),
-              "C:\\Reports\\DLL_kernel32_Functions.txt");
-    EXPECT_EQ(DefaultReportFileName("C:\\Reports\\", "abcde"), "C:\\Reports\\DLL_a_Functions.txt");
-    for (const char* shortName : {"", "a", "a.dl", "abcd"})
-        EXPECT_EQ(DefaultReportFileName("D:\\", shortName), "D:\\DLL__Functions.txt") << shortName;
-    EXPECT_EQ(DefaultReportFileName("", "user32.dll"), "DLL_user32_Functions.txt");
+    EXPECT_EQ(DefaultReportFileName(L"C:\\Reports\\", L"kernel32.dll"),
+              L"C:\\Reports\\DLL_kernel32_Functions.txt");
+    EXPECT_EQ(DefaultReportFileName(L"C:\\Reports\\", L"abcde"),
+              L"C:\\Reports\\DLL_a_Functions.txt");
+    for (const wchar_t* shortName : {L"", L"a", L"a.dl", L"abcd"})
+        EXPECT_EQ(DefaultReportFileName(L"D:\\", shortName), L"D:\\DLL__Functions.txt");
+    EXPECT_EQ(DefaultReportFileName(L"", L"user32.dll"), L"DLL_user32_Functions.txt");
+    // Names outside the code page, and a character of two units counted once.
+    EXPECT_EQ(DefaultReportFileName(L"", L"\x7248\x672C.dll"), L"DLL_\x7248\x672C_Functions.txt");
+    EXPECT_EQ(DefaultReportFileName(L"", std::wstring(L"xa.d") + L"\xD835\xDD38"),
+              L"DLL_x_Functions.txt");
 }
 
 TEST(ExportReport, FilePartIsTheTextAfterTheLastBackslash) {
-    EXPECT_EQ(FilePart("C:\\Windows\\System32\\kernel32.dll"), "kernel32.dll");
-    EXPECT_EQ(FilePart("kernel32.dll"), "kernel32.dll");
-    EXPECT_EQ(FilePart("C:\\Windows\\"), "");
-    EXPECT_EQ(FilePart(""), "");
+    EXPECT_EQ(FilePart(L"C:\\Windows\\System32\\kernel32.dll"), L"kernel32.dll");
+    EXPECT_EQ(FilePart(L"kernel32.dll"), L"kernel32.dll");
+    EXPECT_EQ(FilePart(L"C:\\Windows\\"), L"");
+    EXPECT_EQ(FilePart(L""), L"");
 }

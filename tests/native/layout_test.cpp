@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "base/format.h"
+#include "base/wide_text.h"
 #include "app/layout.h"
 
 TEST(CenteredOrigin, CentresAndRoundsHalvesDown) {
@@ -39,7 +40,59 @@ TEST(NextTabStop, SkipsIneligibleAndWrapsBothWays) {
 }
 
 TEST(TextHelpers, Decimal) {
-    EXPECT_EQ(Decimal(0), "0");
-    EXPECT_EQ(Decimal(-2147483647 - 1), "-2147483648");
-    EXPECT_EQ(Decimal(3000000000LL), "3000000000");
+    EXPECT_EQ(Decimal(0), L"0");
+    EXPECT_EQ(Decimal(-2147483647 - 1), L"-2147483648");
+    EXPECT_EQ(Decimal(3000000000LL), L"3000000000");
+}
+
+// A code page that writes look-alikes for what it lacks, as the system does without
+// WC_NO_BEST_FIT_CHARS: full-width letters and "Ł" become plain Latin letters. Only characters
+// it holds exactly may pass; every other one is one "?", a pair of units included.
+TEST(TextHelpers, NarrowTextNeverWritesALookAlike) {
+    const CharacterEncoder bestFit = [](const std::wstring& c, std::string& bytes) {
+        if (c.size() != 1) return false;
+        const wchar_t u = c[0];
+        if (u < 0x80)
+            bytes = std::string(1, static_cast<char>(u));
+        else if (u >= 0xFF41 && u <= 0xFF5A)
+            return false; // would be best-fitted to "a".."z"
+        else if (u == 0x0141)
+            return false; // would be best-fitted to "L"
+        else if (u >= 0xA0 && u <= 0xFF)
+            bytes = std::string(1, static_cast<char>(u));
+        else
+            return false;
+        return true;
+    };
+    const struct {
+        std::wstring wide;
+        std::string narrow;
+    } cases[] = {
+        {L"svchost.exe", "svchost.exe"},
+        {L"\xFF53\xFF56\xFF43\xFF48\xFF4F\xFF53\xFF54.exe", "???????.exe"},
+        {L"\x0141\xF3"
+         L"d\x17A-sync.exe",
+         "?\xF3"
+         "d?-sync.exe"},
+        {L"\x4E2D\x6587\x8FDB\x7A0B.exe", "????.exe"},
+        {std::wstring(L"a\xD835\xDD38"
+                      L"b"),
+         "a?b"},
+        {std::wstring(1, L'\xDC00') + L"x", "?x"}, // half a pair alone is one character
+        {L"", ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(NarrowText(c.wide, bestFit), c.narrow);
+}
+
+TEST(TextHelpers, CutsNeverSplitACharacter) {
+    const std::wstring pair = L"\xD835\xDD38";
+    EXPECT_EQ(CutText(L"abcdef", 4), L"abcd");
+    EXPECT_EQ(CutText(L"ab" + pair, 3), L"ab");
+    EXPECT_EQ(CutText(L"ab" + pair, 4), L"ab" + pair);
+    EXPECT_EQ(CutText(L"ab", 9), L"ab");
+    EXPECT_EQ(WithoutLastCharacters(L"kernel32.dll", 4), L"kernel32");
+    EXPECT_EQ(WithoutLastCharacters(L"xa.d" + pair, 4), L"x");
+    EXPECT_EQ(WithoutLastCharacters(pair + pair, 1), pair);
+    EXPECT_EQ(WithoutLastCharacters(L"abc", 4), L"");
 }

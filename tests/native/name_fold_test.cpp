@@ -6,17 +6,17 @@
 #include "proc/name_fold.h"
 
 TEST(NameFromBuffer, TakesWhatTheSystemWroteAndNothingElse) {
-    char buffer[8] = {'a', 'b', 'c', '\0', 'x', 'x', 'x', 'x'};
-    EXPECT_EQ(NameFromBuffer(buffer, sizeof(buffer), 3), "abc");
-    EXPECT_EQ(NameFromBuffer(buffer, sizeof(buffer), 2), "ab");
+    wchar_t buffer[8] = {L'a', L'b', L'c', L'\0', L'x', L'x', L'x', L'x'};
+    EXPECT_EQ(NameFromBuffer(buffer, 8, 3), L"abc");
+    EXPECT_EQ(NameFromBuffer(buffer, 8, 2), L"ab");
     // A call that reports nothing leaves no name, whatever the buffer held before.
-    char blanks[8] = {' ', ' ', ' ', ' ', ' ', ' ', ' ', ' '};
-    EXPECT_EQ(NameFromBuffer(blanks, sizeof(blanks), 0), "");
-    EXPECT_EQ(NameFromBuffer(nullptr, 0, 5), "");
+    wchar_t blanks[8] = {L' ', L' ', L' ', L' ', L' ', L' ', L' ', L' '};
+    EXPECT_EQ(NameFromBuffer(blanks, 8, 0), L"");
+    EXPECT_EQ(NameFromBuffer(nullptr, 0, 5), L"");
     // A length beyond the buffer never reads past it; the first zero ends the text.
-    char full[4] = {'a', 'b', 'c', 'd'};
-    EXPECT_EQ(NameFromBuffer(full, sizeof(full), 100), "abcd");
-    EXPECT_EQ(NameFromBuffer(buffer, sizeof(buffer), 100), "abc");
+    wchar_t full[4] = {L'a', L'b', L'c', L'd'};
+    EXPECT_EQ(NameFromBuffer(full, 4, 100), L"abcd");
+    EXPECT_EQ(NameFromBuffer(buffer, 8, 100), L"abc");
 }
 
 TEST(ProgramNameFromPath, KeepsTheFileNameUpToItsFirstDot) {
@@ -75,12 +75,13 @@ TEST(ListCursor, WalksEveryEntryOnceAndStopsOnTheLast) {
 }
 
 TEST(DisplayName, SpecialCasesOfTheReading) {
-    EXPECT_EQ(DisplayName({0, false, "", "", L""}), "IDLE");
-    EXPECT_EQ(DisplayName({0, true, "x.exe", "x.exe", L"x.exe"}), "IDLE");
-    EXPECT_EQ(DisplayName({8, false, "", "", L""}), "");
-    EXPECT_EQ(DisplayName({8, true, "?", "", L""}), "System");
-    EXPECT_EQ(DisplayName({8, true, "svc.exe", "SVC.EXE", L"SVC.EXE"}), "svc.exe");
+    EXPECT_EQ(DisplayName({0, false, L"", L"", L""}), L"IDLE");
+    EXPECT_EQ(DisplayName({0, true, L"x.exe", L"x.exe", L"x.exe"}), L"IDLE");
+    EXPECT_EQ(DisplayName({8, false, L"", L"", L""}), L"");
+    EXPECT_EQ(DisplayName({8, true, L"?", L"", L""}), L"System");
+    EXPECT_EQ(DisplayName({8, true, L"svc.exe", L"SVC.EXE", L"SVC.EXE"}), L"svc.exe");
     // Refused or unreadable: the name in the system's process list, never a blank row.
-    EXPECT_EQ(DisplayName({8, false, "", "guard.exe", L"guard.exe"}), "guard.exe");
-    EXPECT_EQ(DisplayName({8, true, "", "??.exe", L"\x65e5\x672c.exe"}), "??.exe");
+    EXPECT_EQ(DisplayName({8, false, L"", L"guard.exe", L"guard.exe"}), L"guard.exe");
+    EXPECT_EQ(DisplayName({8, true, L"", L"\x65e5\x672c.exe", L"\x65e5\x672c.exe"}),
+              L"\x65e5\x672c.exe");
 }

@@ -19,14 +19,14 @@ struct Parsed {
 
 Parsed Parse(const std::string& text) {
     Parsed p;
-    SetSettingsDefaults(p.s, "C:\\Prog\\");
+    SetSettingsDefaults(p.s, L"C:\\Prog\\", "C:\\Prog\\");
     ApplySettingsText(text, p.s, p.x, p.y);
     return p;
 }
 
 void ExpectDefaults(const Parsed& p) {
     Settings d;
-    SetSettingsDefaults(d, "C:\\Prog\\");
+    SetSettingsDefaults(d, L"C:\\Prog\\", "C:\\Prog\\");
     EXPECT_EQ(p.s.AskTerminate, d.AskTerminate);
     EXPECT_EQ(p.s.LogInfoStyle, d.LogInfoStyle);
     EXPECT_EQ(p.s.EnableShowInfo, d.EnableShowInfo);
@@ -35,7 +35,7 @@ void ExpectDefaults(const Parsed& p) {
     EXPECT_EQ(p.s.EnableRestoreWindow, d.EnableRestoreWindow);
     EXPECT_EQ(p.s.EnableDetectOwnTask, d.EnableDetectOwnTask);
     EXPECT_EQ(p.s.EnableSaveInfo, d.EnableSaveInfo);
-    EXPECT_EQ(p.s.CurrentDir, d.CurrentDir);
+    EXPECT_EQ(p.s.CurrentDirText, d.CurrentDirText);
     EXPECT_EQ(p.x, 300);
     EXPECT_EQ(p.y, 200);
 }
@@ -58,8 +58,8 @@ const char* const kDefaultFile = "[Morvane SetUp]\r\n"
 TEST(SettingsDefaults, FollowTheStartUpTableAndProgramFolder) {
     Settings s;
     s.EnableSaveInfo = 0;
-    s.CurrentDir = "x";
-    SetSettingsDefaults(s, "D:\\Apps\\Morvane\\");
+    s.CurrentDirText = "x";
+    SetSettingsDefaults(s, L"D:\\Apps\\Morvane\\", "D:\\Apps\\Morvane\\");
     EXPECT_EQ(s.AskTerminate, 1);
     EXPECT_EQ(s.LogInfoStyle, 16);
     EXPECT_EQ(s.EnableShowInfo, 1);
@@ -68,7 +68,7 @@ TEST(SettingsDefaults, FollowTheStartUpTableAndProgramFolder) {
     EXPECT_EQ(s.EnableRestoreWindow, 1);
     EXPECT_EQ(s.EnableDetectOwnTask, 1);
     EXPECT_EQ(s.EnableSaveInfo, 1);
-    EXPECT_EQ(s.CurrentDir, "D:\\Apps\\Morvane\\");
+    EXPECT_EQ(s.CurrentDirText, "D:\\Apps\\Morvane\\");
 }
 
 TEST(ProgramPaths, FolderKeepsItsBackslashAndTheBaseIgnoresTheExeName) {
@@ -97,7 +97,7 @@ TEST(ProgramPaths, LongPathsTakeThePrefixedFormAndShortOnesStay) {
 
 TEST(SettingsWriter, DefaultsGiveExactlyTwelveCrLfLines) {
     Settings s;
-    SetSettingsDefaults(s, "C:\\Prog\\");
+    SetSettingsDefaults(s, L"C:\\Prog\\", "C:\\Prog\\");
     const std::string text = FormatSettingsText(s, 120, 80);
     EXPECT_EQ(text, kDefaultFile);
     size_t crlf = 0;
@@ -112,7 +112,7 @@ TEST(SettingsWriter, SignedDecimalAndTextUnchanged) {
     s.LogInfoStyle = 2147483647;
     s.EnableTaskTerminate = 0;
     s.EnableTaskFreeze = -2147483647 - 1;
-    s.CurrentDir = "  \tD:\\odd dir ;=[x]  ";
+    s.CurrentDirText = "  \tD:\\odd dir ;=[x]  ";
     const std::string text = FormatSettingsText(s, -32000, -5);
     EXPECT_NE(text.find("\r\nAskTerminate = -7\r\n"), std::string::npos);
     EXPECT_NE(text.find("\r\nLogInfoStyle = 2147483647\r\n"), std::string::npos);
@@ -134,7 +134,7 @@ TEST(SettingsWriter, WhatIsWrittenReadsBackTheSame) {
     s.EnableRestoreWindow = 0;
     s.EnableDetectOwnTask = 2;
     s.EnableSaveInfo = 0;
-    s.CurrentDir = "E:\\a\tb c  ";
+    s.CurrentDirText = "E:\\a\tb c  ";
     const Parsed p = Parse(FormatSettingsText(s, -12, 34567));
     EXPECT_EQ(p.s.AskTerminate, 4);
     EXPECT_EQ(p.s.LogInfoStyle, 32);
@@ -144,7 +144,7 @@ TEST(SettingsWriter, WhatIsWrittenReadsBackTheSame) {
     EXPECT_EQ(p.s.EnableRestoreWindow, 0);
     EXPECT_EQ(p.s.EnableDetectOwnTask, 2);
     EXPECT_EQ(p.s.EnableSaveInfo, 0);
-    EXPECT_EQ(p.s.CurrentDir, "E:\\a\tb c  ");
+    EXPECT_EQ(p.s.CurrentDirText, "E:\\a\tb c  ");
     EXPECT_EQ(p.x, -12);
     EXPECT_EQ(p.y, 34567);
 }
@@ -233,7 +233,7 @@ TEST(SettingsKeyRule, LfOnlyAndNoFinalLineEnd) {
     const Parsed p = Parse("[Morvane SetUp]\nAskTerminate = 2\nWindowX = 15\nCurrentDir = D:\\x\\");
     EXPECT_EQ(p.s.AskTerminate, 2);
     EXPECT_EQ(p.x, 15);
-    EXPECT_EQ(p.s.CurrentDir, "D:\\x\\");
+    EXPECT_EQ(p.s.CurrentDirText, "D:\\x\\");
     EXPECT_EQ(Parse("[Morvane SetUp]\r\nWindowY = -44").y, -44);
     EXPECT_EQ(Parse("[Morvane SetUp]").s.AskTerminate, 1);
 }
@@ -274,13 +274,14 @@ TEST(SettingsNumbers, BeyondThirtyTwoBitsIsClamped) {
 
 TEST(SettingsText, CurrentDirValueRules) {
     const std::string g = "[Morvane SetUp]\r\nCurrentDir";
-    EXPECT_EQ(Parse(g + " = \r\n").s.CurrentDir, "");
-    EXPECT_EQ(Parse(g + " =").s.CurrentDir, "");
-    EXPECT_EQ(Parse(g + " =    C:\\a b\\  \r\n").s.CurrentDir, "C:\\a b\\  ");
-    EXPECT_EQ(Parse(g + " = \tC:\\x\t\r\n").s.CurrentDir, "\tC:\\x\t");
-    EXPECT_EQ(Parse(g + "=C:\\x\rjunk\r\n").s.CurrentDir, "C:\\x");
-    EXPECT_EQ(Parse(g + " = \"C:\\q\" ;not a comment\n").s.CurrentDir, "\"C:\\q\" ;not a comment");
-    EXPECT_EQ(Parse(g + " = a=b\r\n").s.CurrentDir, "a=b");
+    EXPECT_EQ(Parse(g + " = \r\n").s.CurrentDirText, "");
+    EXPECT_EQ(Parse(g + " =").s.CurrentDirText, "");
+    EXPECT_EQ(Parse(g + " =    C:\\a b\\  \r\n").s.CurrentDirText, "C:\\a b\\  ");
+    EXPECT_EQ(Parse(g + " = \tC:\\x\t\r\n").s.CurrentDirText, "\tC:\\x\t");
+    EXPECT_EQ(Parse(g + "=C:\\x\rjunk\r\n").s.CurrentDirText, "C:\\x");
+    EXPECT_EQ(Parse(g + " = \"C:\\q\" ;not a comment\n").s.CurrentDirText,
+              "\"C:\\q\" ;not a comment");
+    EXPECT_EQ(Parse(g + " = a=b\r\n").s.CurrentDirText, "a=b");
 }
 
 TEST(SettingsText, LowLevelLookupsUseTheirDefaults) {
@@ -317,7 +318,7 @@ TEST(SettingsText, AllKeysOfAHandWrittenFile) {
     EXPECT_EQ(p.s.EnableRestoreWindow, 0);
     EXPECT_EQ(p.x, 8);
     EXPECT_EQ(p.y, 9);
-    EXPECT_EQ(p.s.CurrentDir, "D:\\Work\\");
+    EXPECT_EQ(p.s.CurrentDirText, "D:\\Work\\");
 }
 
 TEST(SettingsText, TenMegabytesAreReadInOnePassOfWork) {
@@ -333,7 +334,7 @@ TEST(SettingsText, TenMegabytesAreReadInOnePassOfWork) {
     const double ms =
         std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
     EXPECT_EQ(p.s.AskTerminate, 2);
-    EXPECT_EQ(p.s.CurrentDir, "Z:\\");
+    EXPECT_EQ(p.s.CurrentDirText, "Z:\\");
     EXPECT_EQ(p.s.LogInfoStyle, 16);
     // One pass takes well under a second even with the sanitizers; the bound leaves room for a
     // slow, shared machine and still fails long before quadratic work would end.

@@ -53,18 +53,18 @@ TEST(Preferences, ShownFromTheRecordAndStoredBackNormalised) {
 }
 
 TEST(WorkingFolder, UpToTheLastBackslashAfterTheFirstCharacter) {
-    EXPECT_EQ(WorkingFolder("C:\\Tools\\edit.exe"), "C:\\Tools\\");
-    EXPECT_EQ(WorkingFolder("\\\\server\\share\\run.exe"), "\\\\server\\share\\");
-    EXPECT_EQ(WorkingFolder("C:\\Tools\\"), "C:\\Tools\\");
-    EXPECT_EQ(WorkingFolder("notepad.exe"), "");
-    EXPECT_EQ(WorkingFolder("\\edit.exe"), "");
-    EXPECT_EQ(WorkingFolder(""), "");
+    EXPECT_EQ(WorkingFolder(L"C:\\Tools\\edit.exe"), L"C:\\Tools\\");
+    EXPECT_EQ(WorkingFolder(L"\\\\server\\share\\run.exe"), L"\\\\server\\share\\");
+    EXPECT_EQ(WorkingFolder(L"C:\\Tools\\"), L"C:\\Tools\\");
+    EXPECT_EQ(WorkingFolder(L"notepad.exe"), L"");
+    EXPECT_EQ(WorkingFolder(L"\\edit.exe"), L"");
+    EXPECT_EQ(WorkingFolder(L""), L"");
 }
 
 TEST(FolderOf, ChosenFileGivesItsFolderWithBackslash) {
-    EXPECT_EQ(FolderOf("C:\\Windows\\system32\\kernel32.dll"), "C:\\Windows\\system32\\");
-    EXPECT_EQ(FolderOf("C:\\a.exe"), "C:\\");
-    EXPECT_EQ(FolderOf("a.exe"), "");
+    EXPECT_EQ(FolderOf(L"C:\\Windows\\system32\\kernel32.dll"), L"C:\\Windows\\system32\\");
+    EXPECT_EQ(FolderOf(L"C:\\a.exe"), L"C:\\");
+    EXPECT_EQ(FolderOf(L"a.exe"), L"");
 }
 
 TEST(AboutText, TwelveLinesAroundTheStamp) {
@@ -90,9 +90,9 @@ TEST(AboutText, TwelveLinesAroundTheStamp) {
 }
 
 TEST(DialogFilter, BarsBecomeNulsAndTheListEndsTwice) {
-    const std::string f = DialogFilter("Text (*.txt)|*.txt");
-    EXPECT_EQ(f, std::string("Text (*.txt)\0*.txt\0\0", 20));
-    const std::string two = DialogFilter("EXE/DLL - Executables|*.exe;*.dll|All Files (*.*)|*.*");
-    EXPECT_EQ(std::count(two.begin(), two.end(), '\0'), 5);
-    EXPECT_EQ(two.substr(two.size() - 5), std::string("*.*\0\0", 5));
+    const std::wstring f = DialogFilter(L"Text (*.txt)|*.txt");
+    EXPECT_EQ(f, std::wstring(L"Text (*.txt)\0*.txt\0\0", 20));
+    const std::wstring two = DialogFilter(L"EXE/DLL - Executables|*.exe;*.dll|All Files (*.*)|*.*");
+    EXPECT_EQ(std::count(two.begin(), two.end(), L'\0'), 5);
+    EXPECT_EQ(two.substr(two.size() - 5), std::wstring(L"*.*\0\0", 5));
 }

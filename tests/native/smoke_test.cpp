@@ -5,8 +5,8 @@
 TEST(SettingsDefaults, CurrentDirStartsAtTheProgramFolder) {
     Settings s;
     s.AskTerminate = 4;
-    SetSettingsDefaults(s, "C:\\Tools\\");
+    SetSettingsDefaults(s, L"C:\\Tools\\", "C:\\Tools\\");
     EXPECT_EQ(s.AskTerminate, 1);
     EXPECT_EQ(s.LogInfoStyle, 16);
-    EXPECT_EQ(s.CurrentDir, "C:\\Tools\\");
+    EXPECT_EQ(s.CurrentDirText, "C:\\Tools\\");
 }

@@ -9,73 +9,93 @@ const SystemFolders kNoFolders;
 } // namespace
 
 TEST(UpperAnsi, LowersOnlyTheLetterRanges) {
-    EXPECT_EQ(UpperAnsi("c:\\windows\\system32\\svchost.exe"),
-              "C:\\WINDOWS\\SYSTEM32\\SVCHOST.EXE");
+    EXPECT_EQ(UpperAnsi(L"c:\\windows\\system32\\svchost.exe"),
+              L"C:\\WINDOWS\\SYSTEM32\\SVCHOST.EXE");
     // 0xE0-0xFF move down by 0x20; 0xC0-0xDF, digits and punctuation stay.
-    EXPECT_EQ(UpperAnsi("\xE4\xFF\xC4z{`9"), "\xC4\xDF\xC4Z{`9");
+    EXPECT_EQ(UpperAnsi(L"\xE4\xFF\xC4z{`9"), L"\xC4\xDF\xC4Z{`9");
+    // Nothing outside the code page passes for a letter of a pattern: not the long s, not the
+    // dotless i, not a full-width letter.
+    EXPECT_EQ(UpperAnsi(L"\x017F\x0131\xFF53"), L"\x017F\x0131\xFF53");
+
+    // Under the Cyrillic code page its own letters move, as its bytes would.
+    std::wstring cyrillic;
+    for (wchar_t c = 0x0410; c <= 0x044F; ++c)
+        cyrillic += c;
+    SetAnsiUpperHalf(cyrillic);
+    EXPECT_EQ(UpperAnsi(L"\x0436\x0443\x0440\x043D\x0430\x043B.log"),
+              L"\x0416\x0423\x0420\x041D\x0410\x041B.LOG");
+    EXPECT_EQ(UpperAnsi(L"\xE4"), L"\xE4") << "no Western letter in that code page";
+    SetAnsiUpperHalf(std::wstring(5, L'x')); // not a code page's half: ignored
+    EXPECT_EQ(UpperAnsi(L"\x0436"), L"\x0416");
+    std::wstring western;
+    for (wchar_t c = 0xC0; c <= 0xFF; ++c)
+        western += c;
+    SetAnsiUpperHalf(western);
 }
 
 TEST(IsCriticalTask, System32FolderOrKernelProcess) {
-    EXPECT_TRUE(IsCriticalTask("C:\\Windows\\System32\\services.exe", 600, kNoFolders));
-    EXPECT_TRUE(IsCriticalTask("d:\\old\\system32\\x.exe", 7, kNoFolders));
-    EXPECT_TRUE(IsCriticalTask("", 4, kNoFolders));
-    EXPECT_FALSE(IsCriticalTask("C:\\Windows\\explorer.exe", 5, kNoFolders));
+    EXPECT_TRUE(IsCriticalTask(L"C:\\Windows\\System32\\services.exe", 600, kNoFolders));
+    EXPECT_TRUE(IsCriticalTask(L"d:\\old\\system32\\x.exe", 7, kNoFolders));
+    EXPECT_TRUE(IsCriticalTask(L"", 4, kNoFolders));
+    EXPECT_FALSE(IsCriticalTask(L"C:\\Windows\\explorer.exe", 5, kNoFolders));
     // The folder name must stand between backslashes.
-    EXPECT_FALSE(IsCriticalTask("C:\\system32x\\a.exe", 8, kNoFolders));
-    EXPECT_FALSE(IsCriticalTask("C:\\Windows\\System32", 8, kNoFolders));
+    EXPECT_FALSE(IsCriticalTask(L"C:\\system32x\\a.exe", 8, kNoFolders));
+    EXPECT_FALSE(IsCriticalTask(L"C:\\Windows\\System32", 8, kNoFolders));
 }
 
 TEST(IsUnnecessaryTask, SystemFolderAndNamedExceptions) {
-    EXPECT_FALSE(IsUnnecessaryTask("c:\\windows\\system32\\svchost.exe", "svchost.exe", false, 1,
+    EXPECT_FALSE(IsUnnecessaryTask(L"c:\\windows\\system32\\svchost.exe", L"svchost.exe", false, 1,
                                    kNoFolders));
+    EXPECT_TRUE(IsUnnecessaryTask(L"C:\\Program Files\\Editor\\edit.exe", L"edit.exe", false, 1,
+                                  kNoFolders));
+    EXPECT_TRUE(IsUnnecessaryTask(L"D:\\Tools\\x.exe", L"x.exe", false, 1, kNoFolders));
+    EXPECT_FALSE(
+        IsUnnecessaryTask(L"\\SystemRoot\\System32\\smss.exe", L"smss.exe", false, 1, kNoFolders));
+    EXPECT_FALSE(
+        IsUnnecessaryTask(L"C:\\WINDOWS\\explorer.exe", L"explorer.exe", false, 1, kNoFolders));
     EXPECT_TRUE(
-        IsUnnecessaryTask("C:\\Program Files\\Editor\\edit.exe", "edit.exe", false, 1, kNoFolders));
-    EXPECT_TRUE(IsUnnecessaryTask("D:\\Tools\\x.exe", "x.exe", false, 1, kNoFolders));
-    EXPECT_FALSE(
-        IsUnnecessaryTask("\\SystemRoot\\System32\\smss.exe", "smss.exe", false, 1, kNoFolders));
-    EXPECT_FALSE(
-        IsUnnecessaryTask("C:\\WINDOWS\\explorer.exe", "explorer.exe", false, 1, kNoFolders));
-    EXPECT_TRUE(IsUnnecessaryTask("C:\\WINDOWS\\notepad.exe", "notepad.exe", false, 1, kNoFolders));
-    EXPECT_FALSE(IsUnnecessaryTask("D:\\kernel\\ntos.exe", "System", false, 1, kNoFolders));
-    EXPECT_FALSE(IsUnnecessaryTask("D:\\kernel\\ntos.exe", "SYSTEM", false, 1, kNoFolders));
-    EXPECT_FALSE(IsUnnecessaryTask("", "ghost.exe", false, 1, kNoFolders));
+        IsUnnecessaryTask(L"C:\\WINDOWS\\notepad.exe", L"notepad.exe", false, 1, kNoFolders));
+    EXPECT_FALSE(IsUnnecessaryTask(L"D:\\kernel\\ntos.exe", L"System", false, 1, kNoFolders));
+    EXPECT_FALSE(IsUnnecessaryTask(L"D:\\kernel\\ntos.exe", L"SYSTEM", false, 1, kNoFolders));
+    EXPECT_FALSE(IsUnnecessaryTask(L"", L"ghost.exe", false, 1, kNoFolders));
 }
 
 TEST(IsUnnecessaryTask, OwnTaskOnlyWhenTheFlagIsExactlyOne) {
     const bool own = true;
-    EXPECT_FALSE(IsUnnecessaryTask("D:\\Tools\\Morvane.exe", "Morvane.exe", own, 1, kNoFolders));
-    EXPECT_TRUE(IsUnnecessaryTask("D:\\Tools\\Morvane.exe", "morvane.exe", own, 0, kNoFolders));
-    EXPECT_TRUE(IsUnnecessaryTask("D:\\Tools\\Morvane.exe", "Morvane.exe", own, 2, kNoFolders));
+    EXPECT_FALSE(IsUnnecessaryTask(L"D:\\Tools\\Morvane.exe", L"Morvane.exe", own, 1, kNoFolders));
+    EXPECT_TRUE(IsUnnecessaryTask(L"D:\\Tools\\Morvane.exe", L"morvane.exe", own, 0, kNoFolders));
+    EXPECT_TRUE(IsUnnecessaryTask(L"D:\\Tools\\Morvane.exe", L"Morvane.exe", own, 2, kNoFolders));
     // A program file with two dots is never recognised as the own task: Detect knows the own
     // task by the name up to the first dot, then ".exe".
-    EXPECT_EQ(ProgramNameFromPath(std::string("D:\\my.tool.exe")) + ".exe", "my.exe");
-    EXPECT_TRUE(IsUnnecessaryTask("D:\\my.tool.exe", "my.tool.exe", false, 1, kNoFolders));
+    EXPECT_EQ(ProgramNameFromPath(std::wstring(L"D:\\my.tool.exe")) + L".exe", L"my.exe");
+    EXPECT_TRUE(IsUnnecessaryTask(L"D:\\my.tool.exe", L"my.tool.exe", false, 1, kNoFolders));
     // The own task inside the system folder stays unchecked either way.
-    EXPECT_FALSE(
-        IsUnnecessaryTask("C:\\windows\\system32\\morvane.exe", "morvane.exe", own, 0, kNoFolders));
+    EXPECT_FALSE(IsUnnecessaryTask(L"C:\\windows\\system32\\morvane.exe", L"morvane.exe", own, 0,
+                                   kNoFolders));
 }
 
 // Windows on D:, with its 32-bit folder and its app hosts: each rule beside the fixed tests.
 TEST(SystemFolders, DetectAndCriticalWithTheSystemsOwnFolders) {
     const SystemFolders folders(
-        {"D:\\WINDOWS\\SYSTEM32", "C:\\WINDOWS\\SysWOW64\\", "D:\\Windows\\SystemApps\\", ""});
+        {L"D:\\WINDOWS\\SYSTEM32", L"C:\\WINDOWS\\SysWOW64\\", L"D:\\Windows\\SystemApps\\", L""});
     struct Row {
-        const char *file, *name;
+        const wchar_t *file, *name;
         bool detected, critical;
     } table[] = {
-        {"d:\\windows\\system32\\drivers\\umdf.exe", "umdf.exe", false, true},
-        {"C:\\Windows\\SysWOW64\\rundll32.exe", "rundll32.exe", false, true},
-        {"D:\\Windows\\SystemApps\\Shell.Start_cw5n1h2txyewy\\Start.exe", "Start.exe", false, true},
+        {L"d:\\windows\\system32\\drivers\\umdf.exe", L"umdf.exe", false, true},
+        {L"C:\\Windows\\SysWOW64\\rundll32.exe", L"rundll32.exe", false, true},
+        {L"D:\\Windows\\SystemApps\\Shell.Start_cw5n1h2txyewy\\Start.exe", L"Start.exe", false,
+         true},
         // The folder must begin the path and be followed by a backslash; "" is no folder.
-        {"D:\\Windows\\SystemApps.exe", "SystemApps.exe", true, false},
-        {"E:\\D:\\Windows\\SystemApps\\b.exe", "b.exe", true, false},
-        {"\\??\\E:\\tool.exe", "tool.exe", true, false},
+        {L"D:\\Windows\\SystemApps.exe", L"SystemApps.exe", true, false},
+        {L"E:\\D:\\Windows\\SystemApps\\b.exe", L"b.exe", true, false},
+        {L"\\??\\E:\\tool.exe", L"tool.exe", true, false},
         // The fixed tests stay as they are.
-        {"C:\\Program Files\\Editor\\edit.exe", "edit.exe", true, false},
-        {"\\SystemRoot\\System32\\smss.exe", "smss.exe", false, true},
-        {"D:\\WINDOWS\\explorer.exe", "explorer.exe", false, false},
-        {"D:\\kernel\\ntos.exe", "System", false, false},
-        {"", "ghost.exe", false, false},
+        {L"C:\\Program Files\\Editor\\edit.exe", L"edit.exe", true, false},
+        {L"\\SystemRoot\\System32\\smss.exe", L"smss.exe", false, true},
+        {L"D:\\WINDOWS\\explorer.exe", L"explorer.exe", false, false},
+        {L"D:\\kernel\\ntos.exe", L"System", false, false},
+        {L"", L"ghost.exe", false, false},
     };
     for (const Row& r : table) {
         EXPECT_EQ(IsUnnecessaryTask(r.file, r.name, false, 1, folders), r.detected) << r.file;
@@ -86,20 +106,20 @@ TEST(SystemFolders, DetectAndCriticalWithTheSystemsOwnFolders) {
 TEST(TaskCells, SignedDecimalAndSizeInKilobytes) {
     TaskRecord r;
     r.Pid = 1234;
-    r.Name = "edit.exe";
-    r.FileName = "C:\\edit.exe";
+    r.Name = L"edit.exe";
+    r.FileName = L"C:\\edit.exe";
     r.Priority = 32768;
     r.MemorySize = 1536000;
     r.Base = -2147483647 - 1;
     r.Rights = 1;
     r.DllCount = 30;
-    std::vector<std::string> cells = TaskCells(r);
-    std::vector<std::string> expected = {"edit.exe", "1",           "1234", "32768",
-                                         "1500",     "-2147483648", "30",   "C:\\edit.exe"};
+    std::vector<std::wstring> cells = TaskCells(r);
+    std::vector<std::wstring> expected = {L"edit.exe", L"1",           L"1234", L"32768",
+                                          L"1500",     L"-2147483648", L"30",   L"C:\\edit.exe"};
     EXPECT_EQ(cells, expected);
     r.MemorySize = 1023;
-    EXPECT_EQ(TaskCells(r)[4], "0");
+    EXPECT_EQ(TaskCells(r)[4], L"0");
     // A working set over 2 GiB is shown positive.
     r.MemorySize = 3LL * 1024 * 1024 * 1024;
-    EXPECT_EQ(TaskCells(r)[4], "3145728");
+    EXPECT_EQ(TaskCells(r)[4], L"3145728");
 }

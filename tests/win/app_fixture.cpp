@@ -3,6 +3,7 @@
 #include "app/main_window.h"
 #include "settings/settings.h"
 #include "settings/settings_file.h"
+#include "win/test_support.h"
 
 #include <commctrl.h>
 
@@ -15,7 +16,7 @@ void EnsureMainWindow() {
     g_Instance = GetModuleHandleA(nullptr);
     InitCommonControls();
     SetProgramPaths();
-    SetSettingsDefaults(g_Settings, ProgramFolder);
+    SetDefaultSettings();
     if (!CreateMainWindow()) return;
     BuildTaskPage();
     ShowWindow(g_MainWindow, SW_SHOWNOACTIVATE);
@@ -26,8 +27,12 @@ DWORD MainThreadId() {
     return g_WindowThread;
 }
 
+std::string TextOf(int id) {
+    return testsupport::Utf8(ControlText(id));
+}
+
 int LogLineCount() {
-    return static_cast<int>(SendMessageA(Control(LogList), LB_GETCOUNT, 0, 0));
+    return static_cast<int>(SendMessageW(Control(LogList), LB_GETCOUNT, 0, 0));
 }
 
 std::vector<std::string> LogLinesFrom(int first) {
@@ -35,11 +40,11 @@ std::vector<std::string> LogLinesFrom(int first) {
     HWND list = Control(LogList);
     const int count = LogLineCount();
     for (int i = first < 0 ? 0 : first; i < count; ++i) {
-        int length = static_cast<int>(SendMessageA(list, LB_GETTEXTLEN, i, 0));
-        std::string text(static_cast<size_t>(length > 0 ? length : 0) + 1, '\0');
-        SendMessageA(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(&text[0]));
+        int length = static_cast<int>(SendMessageW(list, LB_GETTEXTLEN, i, 0));
+        std::wstring text(static_cast<size_t>(length > 0 ? length : 0) + 1, L'\0');
+        SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(&text[0]));
         text.resize(static_cast<size_t>(length > 0 ? length : 0));
-        lines.push_back(text);
+        lines.push_back(testsupport::Utf8(text));
     }
     return lines;
 }

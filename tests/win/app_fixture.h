@@ -10,6 +10,8 @@ void EnsureMainWindow();
 // The thread that owns the main window (the test's main thread).
 DWORD MainThreadId();
 
+// The window's texts in UTF-8, so that tests compare them with plain literals.
+std::string TextOf(int id);
 int LogLineCount();
 std::vector<std::string> LogLinesFrom(int first);
 std::string LastLogLine();

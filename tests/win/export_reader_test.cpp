@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "base/ansi_text_win.h"
 #include "exports/export_reader.h"
 #include "win/test_support.h"
 
@@ -54,7 +55,7 @@ TEST(ExportLibrary, LoadedSystemLibraryIsReadInPlace) {
     for (const std::string& name : {std::string("kernel32.dll"), std::string(path)}) {
         SCOPED_TRACE(name);
         ExportLibrary lib;
-        ASSERT_TRUE(lib.Open(name));
+        ASSERT_TRUE(lib.Open(WideText(name)));
         EXPECT_TRUE(lib.inPlace());
         EXPECT_EQ(lib.layout(), ImageLayout::Mapped);
         EXPECT_EQ(lib.base(), reinterpret_cast<uintptr_t>(kernel));
@@ -92,7 +93,7 @@ TEST(ExportLibrary, ReadingALibraryRunsNoneOfItsCode) {
     uintptr_t mappedBase = 0;
     {
         ExportLibrary lib;
-        ASSERT_TRUE(lib.Open(probe));
+        ASSERT_TRUE(lib.Open(WideText(probe)));
         EXPECT_FALSE(lib.inPlace());
         mappedBase = lib.base();
         EXPECT_NE(mappedBase, 0u);
@@ -115,7 +116,7 @@ TEST(ExportLibrary, ReadingALibraryRunsNoneOfItsCode) {
     for (const std::string& name : {probe, std::string("dllmain_probe.dll")}) {
         SCOPED_TRACE(name);
         ExportLibrary lib;
-        ASSERT_TRUE(lib.Open(name));
+        ASSERT_TRUE(lib.Open(WideText(name)));
         EXPECT_TRUE(lib.inPlace());
         EXPECT_EQ(lib.base(), reinterpret_cast<uintptr_t>(loaded));
         const auto entries = lib.Exports();
@@ -131,7 +132,7 @@ TEST(ExportLibrary, ReadingALibraryRunsNoneOfItsCode) {
     ASSERT_TRUE(CopyFileA(probe.c_str(), copy.c_str(), FALSE));
     {
         ExportLibrary lib;
-        ASSERT_TRUE(lib.Open(copy));
+        ASSERT_TRUE(lib.Open(WideText(copy)));
         EXPECT_FALSE(lib.inPlace());
         EXPECT_NE(lib.base(), reinterpret_cast<uintptr_t>(loaded));
         EXPECT_EQ(Names(lib.Exports()), expected);
@@ -151,7 +152,7 @@ TEST(ExportLibrary, FixtureLibrariesOfBothArchitecturesAreMappedAsImages) {
         const std::string path = FixturePath(fixture);
         if (!Exists(path)) GTEST_SKIP() << "fixtures not built (no MinGW C compilers)";
         ExportLibrary lib;
-        ASSERT_TRUE(lib.Open(path));
+        ASSERT_TRUE(lib.Open(WideText(path)));
         EXPECT_FALSE(lib.inPlace());
         EXPECT_EQ(lib.layout(), ImageLayout::Mapped);
         const auto entries = lib.Exports();
@@ -169,9 +170,9 @@ TEST(ExportLibrary, FixtureLibrariesOfBothArchitecturesAreMappedAsImages) {
 
 TEST(ExportLibrary, FilesThatCannotBeMappedFailToOpen) {
     ExportLibrary lib;
-    EXPECT_FALSE(lib.Open(""));
-    EXPECT_FALSE(lib.Open(ExeFolder() + "no_such_library.dll"));
-    EXPECT_FALSE(lib.Open("C:\\no\\such\\folder\\kernel32.dll"));
+    EXPECT_FALSE(lib.Open(WideText("")));
+    EXPECT_FALSE(lib.Open(WideText(ExeFolder() + "no_such_library.dll")));
+    EXPECT_FALSE(lib.Open(WideText("C:\\no\\such\\folder\\kernel32.dll")));
     EXPECT_FALSE(lib.isOpen());
     EXPECT_EQ(lib.base(), 0u);
     EXPECT_TRUE(lib.Exports().empty());
@@ -182,7 +183,7 @@ TEST(ExportLibrary, FilesThatCannotBeMappedFailToOpen) {
     ASSERT_NE(f, nullptr);
     std::fputs("MZ but only text follows, no headers of an image.\r\n", f);
     std::fclose(f);
-    EXPECT_FALSE(lib.Open(text));
+    EXPECT_FALSE(lib.Open(WideText(text)));
     DeleteFileA(text.c_str());
     RemoveDirectoryA(folder.c_str());
 }
@@ -191,17 +192,17 @@ TEST(ExportLibrary, ReopeningReleasesTheFormerLibrary) {
     const std::string noExports = FixturePath("noexports64.exe");
     if (!Exists(noExports)) GTEST_SKIP() << "fixtures not built (no MinGW C compilers)";
     ExportLibrary lib;
-    ASSERT_TRUE(lib.Open(noExports));
+    ASSERT_TRUE(lib.Open(WideText(noExports)));
     EXPECT_TRUE(lib.Exports().empty());
     const uintptr_t first = lib.base();
 
-    ASSERT_TRUE(lib.Open("kernel32.dll"));
+    ASSERT_TRUE(lib.Open(WideText("kernel32.dll")));
     EXPECT_EQ(lib.base(), reinterpret_cast<uintptr_t>(GetModuleHandleA("kernel32.dll")));
     MEMORY_BASIC_INFORMATION m;
     ASSERT_NE(VirtualQuery(reinterpret_cast<void*>(first), &m, sizeof m), 0u);
     EXPECT_EQ(m.State, static_cast<DWORD>(MEM_FREE));
 
-    EXPECT_FALSE(lib.Open(FixturePath("missing.dll")));
+    EXPECT_FALSE(lib.Open(WideText(FixturePath("missing.dll"))));
     EXPECT_FALSE(lib.isOpen());
     lib.Close();
     EXPECT_EQ(lib.base(), 0u);
@@ -223,7 +224,7 @@ TEST(ExportLibraryBenchmark, DISABLED_OpenListAndClose) {
         const auto start = std::chrono::steady_clock::now();
         for (int i = 0; i < rounds; ++i) {
             ExportLibrary lib;
-            ASSERT_TRUE(lib.Open(c.path));
+            ASSERT_TRUE(lib.Open(WideText(c.path)));
             inPlace = lib.inPlace();
             const auto walkStart = std::chrono::steady_clock::now();
             listed = lib.Exports().size();

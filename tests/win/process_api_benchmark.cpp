@@ -72,7 +72,7 @@ TEST(ProcessApiBenchmark, DISABLED_RefreshCostAtSeveralProcessCounts) {
     BindSystemServices();
     TempFolder temp;
     ChildProcesses children;
-    std::string lastName;
+    std::wstring lastName;
     std::printf("%10s %22s %22s %18s %18s\n", "processes", "pass+lookups (ms)", "pass by ids (ms)",
                 "find last (ms)", "find none (ms)");
     for (int target : {25, 100, 250}) {
@@ -83,14 +83,14 @@ TEST(ProcessApiBenchmark, DISABLED_RefreshCostAtSeveralProcessCounts) {
             const std::string path = temp.CopyHelper("sleeper.exe", name);
             ASSERT_FALSE(path.empty());
             ASSERT_NE(children.Start(path).id, 0u);
-            lastName = name;
+            lastName = FromUtf8(name);
             running = static_cast<int>(AllProcessIds().size());
         }
         const int runs = target > 150 ? 3 : 5;
         const double withLookups = MedianMs(FullPassWithLookups, runs);
         const double byIds = MedianMs(FullPassByIds, runs);
         const double findLast = MedianMs([&] { FindProcessByName(lastName); }, 21);
-        const double findNone = MedianMs([] { FindProcessByName("no-such-task.exe"); }, 21);
+        const double findNone = MedianMs([] { FindProcessByName(L"no-such-task.exe"); }, 21);
         EXPECT_NE(FindProcessByName(lastName), 0u);
         std::printf("%10d %22.1f %22.1f %18.2f %18.2f\n", running, withLookups, byIds, findLast,
                     findNone);
@@ -123,7 +123,7 @@ TEST(ProcessApiLimits, EveryProcessBeyond256IsListed) {
     while (NextProcess() != 0)
         ++walked;
     EXPECT_EQ(walked, static_cast<int>(all.size()));
-    EXPECT_EQ(FindProcessByName("CROWD.EXE"), children.All().front().id);
+    EXPECT_EQ(FindProcessByName(L"CROWD.EXE"), children.All().front().id);
     children.KillAll();
     ReleaseSystemServices();
 }

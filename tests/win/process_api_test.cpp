@@ -59,7 +59,7 @@ std::vector<std::string> ModuleNamesOf(ProcessId id) {
     const int count = ExamineModules(id);
     for (int i = 0; i < count; ++i) {
         NextModule();
-        names.push_back(AsciiLower(ModuleName(id)));
+        names.push_back(AsciiLower(Utf8(ModuleName(id))));
     }
     return names;
 }
@@ -73,14 +73,14 @@ DWORD WINAPI WaitForRelease(LPVOID event) {
 }
 
 // Stand-ins for the 32-bit system folder: none, and one longer than a path buffer.
-UINT WINAPI NoWow64Folder(LPSTR, UINT) {
+UINT WINAPI NoWow64Folder(LPWSTR, UINT) {
     SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
     return 0;
 }
-const std::string kLongFolder = "D:\\" + std::string(300, 'w');
-UINT WINAPI LongWow64Folder(LPSTR buffer, UINT size) {
+const std::wstring kLongFolder = L"D:\\" + std::wstring(300, L'w');
+UINT WINAPI LongWow64Folder(LPWSTR buffer, UINT size) {
     if (size <= kLongFolder.size()) return static_cast<UINT>(kLongFolder.size() + 1);
-    std::memcpy(buffer, kLongFolder.c_str(), kLongFolder.size() + 1);
+    std::memcpy(buffer, kLongFolder.c_str(), (kLongFolder.size() + 1) * sizeof(wchar_t));
     return static_cast<UINT>(kLongFolder.size());
 }
 
@@ -107,17 +107,17 @@ HANDLE WINAPI NoteModuleSnapshot(DWORD flags, DWORD id) {
 } // namespace
 
 TEST_F(ProcessApiTest, SystemFoldersComeFromTheSystem) {
-    char buffer[MAX_PATH] = {};
-    ASSERT_GT(GetSystemDirectoryA(buffer, MAX_PATH), 0u);
-    const std::string system = buffer;
-    ASSERT_GT(GetSystemWindowsDirectoryA(buffer, MAX_PATH), 0u);
-    const std::string apps = std::string(buffer) + "\\SystemApps\\";
+    wchar_t buffer[MAX_PATH] = {};
+    ASSERT_GT(GetSystemDirectoryW(buffer, MAX_PATH), 0u);
+    const std::wstring system = buffer;
+    ASSERT_GT(GetSystemWindowsDirectoryW(buffer, MAX_PATH), 0u);
+    const std::wstring apps = std::wstring(buffer) + L"\\SystemApps\\";
     EXPECT_NE(proc::g_Services.getSystemWow64Directory, nullptr) << "bound from kernel32";
 
     proc::g_Services.getSystemWow64Directory = NoWow64Folder;
-    EXPECT_EQ(ReadSystemFolders(), (std::vector<std::string>{system, apps}));
+    EXPECT_EQ(ReadSystemFolders(), (std::vector<std::wstring>{system, apps}));
     proc::g_Services.getSystemWow64Directory = LongWow64Folder;
-    EXPECT_EQ(ReadSystemFolders(), (std::vector<std::string>{system, kLongFolder, apps}));
+    EXPECT_EQ(ReadSystemFolders(), (std::vector<std::wstring>{system, kLongFolder, apps}));
 }
 
 TEST_F(ProcessApiTest, ModulesOfBothLayersWhereTheListingOffersThem) {
@@ -130,9 +130,9 @@ TEST_F(ProcessApiTest, ModulesOfBothLayersWhereTheListingOffersThem) {
     EXPECT_EQ(g_ModuleFilter, static_cast<DWORD>(LIST_MODULES_ALL));
     ASSERT_EQ(NextModule(), 1);
     EXPECT_EQ(ModuleBase(), ImageBaseOf(child.process));
-    EXPECT_EQ(ModuleName(child.id), "both_layers.exe");
+    EXPECT_EQ(ModuleName(child.id), L"both_layers.exe");
     ASSERT_EQ(NextModule(), 2);
-    EXPECT_EQ(AsciiLower(ModuleName(child.id)), "ntdll.dll");
+    EXPECT_EQ(AsciiLower(Utf8(ModuleName(child.id))), "ntdll.dll");
     // Names are matched by load address, so the snapshot must hold the 32-bit modules too.
 #if defined(_WIN64)
     EXPECT_EQ(g_ModuleSnapshotFlags, static_cast<DWORD>(TH32CS_SNAPMODULE | TH32CS_SNAPMODULE32));
@@ -148,7 +148,7 @@ TEST_F(ProcessApiTest, ProcessReadingListsEveryIdWithItsNameAndKeepsTheCursorAtT
     Child alpha = StartCopy("sleeper.exe", "alpha_read.exe");
     Child beta = StartCopy("sleeper.exe", "beta_read.exe");
 
-    EXPECT_EQ(ProcessName(), "") << "no entry under the cursor before the first NextProcess";
+    EXPECT_EQ(ProcessName(), L"") << "no entry under the cursor before the first NextProcess";
 
     // Wine starts and ends its own helpers at will: read until nothing changed in between.
     std::vector<DWORD> system;
@@ -166,14 +166,14 @@ TEST_F(ProcessApiTest, ProcessReadingListsEveryIdWithItsNameAndKeepsTheCursorAtT
     std::vector<std::string> names;
     for (int i = 0; i < count; ++i) {
         ASSERT_EQ(NextProcess(), i + 1);
-        names.push_back(ProcessName());
+        names.push_back(Utf8(ProcessName()));
         EXPECT_EQ(raw[i].id, system[i]) << "entry " << i;
         if (raw[i].id == 0)
             EXPECT_EQ(names.back(), "IDLE");
-        else if (raw[i].rawName == "?")
+        else if (raw[i].rawName == L"?")
             EXPECT_EQ(names.back(), "System");
         else
-            EXPECT_EQ(names.back(), raw[i].rawName) << "entry " << i;
+            EXPECT_EQ(names.back(), Utf8(raw[i].rawName)) << "entry " << i;
         EXPECT_EQ(raw[i].rawName.empty() && raw[i].id != 0, names.back().empty())
             << "a name nobody wrote stays empty, entry " << i;
     }
@@ -190,7 +190,7 @@ TEST_F(ProcessApiTest, ProcessReadingListsEveryIdWithItsNameAndKeepsTheCursorAtT
     EXPECT_EQ(ProcessName(), names.back()) << "the cursor stays on the last entry";
 
     ASSERT_GT(ExamineProcesses(), 0);
-    EXPECT_EQ(ProcessName(), "") << "a new reading starts before the first entry";
+    EXPECT_EQ(ProcessName(), L"") << "a new reading starts before the first entry";
 }
 
 TEST_F(ProcessApiTest, FindProcessByNameIgnoresCaseAndReturnsTheFirstListed) {
@@ -212,23 +212,23 @@ TEST_F(ProcessApiTest, FindProcessByNameIgnoresCaseAndReturnsTheFirstListed) {
         }
     }
     ASSERT_NE(first, 0u);
-    EXPECT_EQ(FindProcessByName("LOWFIND.EXE"), first);
-    EXPECT_EQ(FindProcessByName("LowFind.Exe"), first);
-    EXPECT_EQ(FindProcessByName("lowfind.exe"), first);
+    EXPECT_EQ(FindProcessByName(L"LOWFIND.EXE"), first);
+    EXPECT_EQ(FindProcessByName(L"LowFind.Exe"), first);
+    EXPECT_EQ(FindProcessByName(L"lowfind.exe"), first);
 
-    EXPECT_EQ(FindProcessByName("lowfind"), 0u) << "the whole name must match";
-    EXPECT_EQ(FindProcessByName("no-such-task.exe"), 0u);
-    EXPECT_EQ(FindProcessByName(""), 0u);
-    EXPECT_EQ(FindProcessByName("IDLE"), 0u);
-    EXPECT_EQ(FindProcessByName(std::string(255, ' ')), 0u);
+    EXPECT_EQ(FindProcessByName(L"lowfind"), 0u) << "the whole name must match";
+    EXPECT_EQ(FindProcessByName(L"no-such-task.exe"), 0u);
+    EXPECT_EQ(FindProcessByName(L""), 0u);
+    EXPECT_EQ(FindProcessByName(L"IDLE"), 0u);
+    EXPECT_EQ(FindProcessByName(std::wstring(255, L' ')), 0u);
 
     // A lookup in the middle of a process reading leaves that reading alone.
     const int count = ExamineProcesses();
     ASSERT_GE(count, 3);
     NextProcess();
     NextProcess();
-    const std::string second = ProcessName();
-    FindProcessByName("LOWFIND.EXE");
+    const std::wstring second = ProcessName();
+    FindProcessByName(L"LOWFIND.EXE");
     EXPECT_EQ(ProcessName(), second);
     EXPECT_EQ(NextProcess(), 3);
 }
@@ -239,13 +239,13 @@ TEST_F(ProcessApiTest, FindProcessByNameFoldsAccentedCapitals) {
     const std::string lower = "caf\xE9_fold.exe";
     Child child = StartCopy("sleeper.exe", lower);
     ASSERT_EQ(ExecutableNameOf(child.id), lower);
-    EXPECT_EQ(FindProcessByName("CAF\xC9_FOLD.EXE"), child.id);
+    EXPECT_EQ(FindProcessByName(L"CAF\xC9_FOLD.EXE"), child.id);
 }
 
 TEST_F(ProcessApiTest, PropertiesOfAHelperAndOfAnEndedProcess) {
     Child child = StartCopy("sleeper.exe", "props_helper.exe");
-    EXPECT_TRUE(SameTextIgnoringCase(ProcessFileName(child.id), PathOf("props_helper.exe")))
-        << ProcessFileName(child.id);
+    EXPECT_TRUE(SameTextIgnoringCase(Utf8(ProcessFileName(child.id)), PathOf("props_helper.exe")))
+        << Utf8(ProcessFileName(child.id));
     EXPECT_EQ(ProcessPriority(child.id), static_cast<int32_t>(NORMAL_PRIORITY_CLASS));
     EXPECT_GT(ProcessMemory(child.id), 64u * 1024u) << "a working set of at least the image";
     EXPECT_EQ(HasFullAccess(child.id), 1) << "a process of the same user opens fully";
@@ -253,13 +253,13 @@ TEST_F(ProcessApiTest, PropertiesOfAHelperAndOfAnEndedProcess) {
     // A process that ended yields nothing, without touching other readings.
     Child ended = StartCopy("sleeper.exe", "props_ended.exe");
     ASSERT_EQ(children.EndAndRelease(ended, 0), 0u);
-    EXPECT_EQ(ProcessFileName(ended.id), "");
+    EXPECT_EQ(ProcessFileName(ended.id), L"");
     EXPECT_EQ(ProcessPriority(ended.id), 0);
     EXPECT_EQ(ProcessMemory(ended.id), 0u);
     EXPECT_EQ(HasFullAccess(ended.id), 0);
 
     EXPECT_EQ(HasFullAccess(0), 0) << "the idle pseudo-process cannot be opened";
-    EXPECT_EQ(ProcessFileName(0), "");
+    EXPECT_EQ(ProcessFileName(0), L"");
 }
 
 TEST_F(ProcessApiTest, ModuleReadingStartsAtTheImageAndMatchesASnapshot) {
@@ -271,14 +271,14 @@ TEST_F(ProcessApiTest, ModuleReadingStartsAtTheImageAndMatchesASnapshot) {
     const int count = ExamineModules(child.id);
     EXPECT_EQ(count, expected);
     EXPECT_EQ(ModuleBase(), 0u) << "a new reading starts before the first module";
-    EXPECT_EQ(ModuleName(child.id), "");
+    EXPECT_EQ(ModuleName(child.id), L"");
 
     ASSERT_EQ(NextModule(), 1);
     const uintptr_t imageBase = ImageBaseOf(child.process);
     ASSERT_NE(imageBase, 0u);
     EXPECT_EQ(ModuleBase(), imageBase);
-    EXPECT_EQ(ModuleName(child.id), "mods_helper.exe");
-    EXPECT_TRUE(SameTextIgnoringCase(ModuleFileName(child.id), PathOf("mods_helper.exe")));
+    EXPECT_EQ(ModuleName(child.id), L"mods_helper.exe");
+    EXPECT_TRUE(SameTextIgnoringCase(Utf8(ModuleFileName(child.id)), PathOf("mods_helper.exe")));
 
     std::set<ModuleHandle> bases{ModuleBase()};
     for (int i = 2; i <= count; ++i) {
@@ -289,7 +289,7 @@ TEST_F(ProcessApiTest, ModuleReadingStartsAtTheImageAndMatchesASnapshot) {
     }
     EXPECT_EQ(bases.size(), static_cast<size_t>(count)) << "every module has its own base";
     const ModuleHandle last = ModuleBase();
-    const std::string lastName = ModuleName(child.id);
+    const std::wstring lastName = ModuleName(child.id);
     EXPECT_EQ(NextModule(), 0);
     EXPECT_EQ(NextModule(), 0);
     EXPECT_EQ(ModuleBase(), last);
@@ -301,7 +301,7 @@ TEST_F(ProcessApiTest, ModuleReadingStartsAtTheImageAndMatchesASnapshot) {
     EXPECT_EQ(ExamineModules(ended.id), 0);
     EXPECT_EQ(NextModule(), 0);
     EXPECT_EQ(ModuleBase(), 0u);
-    EXPECT_EQ(ModuleName(child.id), "");
+    EXPECT_EQ(ModuleName(child.id), L"");
     EXPECT_EQ(ModuleFileName(child.id), "");
 }
 
@@ -327,7 +327,7 @@ TEST_F(ProcessApiTest, ModuleReadingShowsLoadedDlls) {
     int pathsFound = 0;
     for (int i = 0; i < count; ++i) {
         NextModule();
-        const std::string path = AsciiLower(ModuleFileName(loader.id));
+        const std::string path = AsciiLower(Utf8(ModuleFileName(loader.id)));
         for (const char* dll : wanted)
             if (path.size() > std::strlen(dll) + 1 &&
                 path.compare(path.size() - std::strlen(dll) - 1, std::string::npos,
@@ -355,7 +355,7 @@ TEST_F(ProcessApiTest, ModuleReadingListsEveryModuleOfAProcessWithMoreThan1024) 
     int ours = 0;
     for (int i = 1; i <= count; ++i) {
         ASSERT_EQ(NextModule(), i);
-        const std::string name = ModuleName(loader.id);
+        const std::string name = Utf8(ModuleName(loader.id));
         ASSERT_FALSE(name.empty()) << "module " << i;
         if (name.size() > 5 && name[0] == 'm' && name.compare(name.size() - 4, 4, ".dll") == 0 &&
             name.find_first_not_of("0123456789", 1) == name.size() - 4)
@@ -376,7 +376,7 @@ TEST_F(ProcessApiTest, TerminateByNameEndsEveryCopyAndNothingElse) {
         ProcessWatch watch;
         ASSERT_GT(watch.Size(), 4u);
 
-        TerminateByName(name, 77);
+        TerminateByName(FromUtf8(name), 77);
 
         for (const Child& v : victims)
             EXPECT_EQ(WaitForExit(v.process), 77u);
@@ -395,10 +395,10 @@ TEST_F(ProcessApiTest, TerminateByNameWithoutAMatchChangesNothing) {
     Child helper = StartCopy("sleeper.exe", "untouched.exe");
     ProcessWatch watch;
     ASSERT_GT(watch.Size(), 1u);
-    TerminateByName("no-such-task.exe", 4242);
-    TerminateByName("untouched", 4242);
-    TerminateByName("", 4242);
-    TerminateByName(std::string(255, ' '), 4242);
+    TerminateByName(L"no-such-task.exe", 4242);
+    TerminateByName(L"untouched", 4242);
+    TerminateByName(L"", 4242);
+    TerminateByName(std::wstring(255, L' '), 4242);
     EXPECT_TRUE(NoneEndsWithin({helper.process}));
     const std::vector<DWORD> ended = watch.EndedWithCode(4242);
     EXPECT_TRUE(ended.empty()) << watch.Describe(ended);
@@ -409,12 +409,12 @@ TEST_F(ProcessApiTest, OwnProcessIsNeverEndedOrFrozen) {
     GetModuleFileNameA(nullptr, path, MAX_PATH);
     std::string ownName = path;
     ownName = ownName.substr(ownName.rfind('\\') + 1);
-    EXPECT_EQ(OwnProgramName(), ProgramNameFromPath(path));
-    EXPECT_EQ(AsciiLower(OwnProgramName()), "win_tests");
+    EXPECT_EQ(Utf8(OwnProgramName()), ProgramNameFromPath(std::string(path)));
+    EXPECT_EQ(AsciiLower(Utf8(OwnProgramName())), "win_tests");
 
     // Another process of the same name still ends.
     Child twin = StartCopy("sleeper.exe", AsciiLower(ownName));
-    TerminateByName(AsciiUpper(ownName), 5);
+    TerminateByName(FromUtf8(AsciiUpper(ownName)), 5);
     EXPECT_EQ(WaitForExit(twin.process), 5u);
     // Had it ended this process too, the run would stop here, short of the summary that the test
     // script requires.
@@ -457,7 +457,7 @@ TEST_F(ProcessApiTest, FreezeProcessSuspendsEachThreadOncePerCall) {
         EXPECT_EQ(SuspendCountOf(t), 0) << "other process's thread " << t;
 
     // A frozen process can still be ended by name.
-    TerminateByName("freeze_me.exe", 9);
+    TerminateByName(L"freeze_me.exe", 9);
     EXPECT_EQ(WaitForExit(target.process), 9u);
     // A freeze of the id that is gone finds no thread of it and touches no other.
     FreezeProcess(target.id);
@@ -497,7 +497,7 @@ TEST_F(ProcessApiTest, RepeatedPrivilegeRequestsLeaveNoHandleOpen) {
     Child child = StartCopy("sleeper.exe", "handles.exe");
     const std::vector<uintptr_t> slotsWithChild = NextHandleValues();
     for (int i = 0; i < 50; ++i) {
-        FindProcessByName("handles.exe");
+        FindProcessByName(L"handles.exe");
         ProcessFileName(child.id);
         ProcessMemory(child.id);
         HasFullAccess(child.id);
@@ -506,7 +506,7 @@ TEST_F(ProcessApiTest, RepeatedPrivilegeRequestsLeaveNoHandleOpen) {
         ModuleFileName(child.id);
         SetProcessPriority(child.id, NORMAL_PRIORITY_CLASS);
         FreezeProcess(child.id);
-        TerminateByName("no-such-task.exe", 0);
+        TerminateByName(L"no-such-task.exe", 0);
     }
     EXPECT_EQ(NextHandleValues(), slotsWithChild);
 }
@@ -520,23 +520,23 @@ TEST_F(ProcessApiTest, WithoutPsapiEveryReadingIsEmptyAndNothingIsEnded) {
     EXPECT_EQ(NextProcess(), 0);
     EXPECT_EQ(ProcessName(), "");
     EXPECT_TRUE(ReadProcessNames().empty());
-    EXPECT_EQ(FindProcessByName("no_psapi.exe"), 0u);
+    EXPECT_EQ(FindProcessByName(L"no_psapi.exe"), 0u);
     EXPECT_EQ(ProcessMemory(helper.id), 0u);
     EXPECT_EQ(ExamineModules(helper.id), 0);
     EXPECT_EQ(NextModule(), 0);
     EXPECT_EQ(ModuleBase(), 0u);
     EXPECT_EQ(ModuleName(helper.id), "");
     EXPECT_EQ(ModuleFileName(helper.id), "");
-    TerminateByName("no_psapi.exe", 1);
+    TerminateByName(L"no_psapi.exe", 1);
     EXPECT_TRUE(NoneEndsWithin({helper.process}));
     // What needs no psapi still works; the path comes from the image name instead.
-    EXPECT_TRUE(SameTextIgnoringCase(ProcessFileName(helper.id), PathOf("no_psapi.exe")));
+    EXPECT_TRUE(SameTextIgnoringCase(Utf8(ProcessFileName(helper.id)), PathOf("no_psapi.exe")));
     EXPECT_EQ(ProcessPriority(helper.id), static_cast<int32_t>(NORMAL_PRIORITY_CLASS));
     EXPECT_EQ(HasFullAccess(helper.id), 1);
 
     ReleaseSystemServices();
     BindSystemServices();
-    EXPECT_EQ(FindProcessByName("no_psapi.exe"), helper.id) << "a fresh binding reads again";
+    EXPECT_EQ(FindProcessByName(L"no_psapi.exe"), helper.id) << "a fresh binding reads again";
 }
 
 TEST_F(ProcessApiTest, WithoutSnapshotFunctionsFreezeDoesNothing) {
@@ -548,5 +548,5 @@ TEST_F(ProcessApiTest, WithoutSnapshotFunctionsFreezeDoesNothing) {
     FreezeProcess(target.id);
     for (DWORD t : ThreadIdsOf(target.id))
         EXPECT_EQ(SuspendCountOf(t), 0) << "thread " << t;
-    EXPECT_EQ(FindProcessByName("no_snapshot.exe"), target.id) << "psapi is still bound";
+    EXPECT_EQ(FindProcessByName(L"no_snapshot.exe"), target.id) << "psapi is still bound";
 }

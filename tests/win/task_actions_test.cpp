@@ -5,6 +5,7 @@
 #include "base/ansi_text_win.h"
 #include "proc/process_api.h"
 #include "settings/settings.h"
+#include "settings/settings_file.h"
 #include "tasks/task_actions.h"
 #include "tasks/task_list.h"
 #include "tasks/task_refresh.h"
@@ -85,7 +86,7 @@ class MessageBoxAnswerer {
 std::vector<int> RowsNamed(const std::string& name) {
     std::vector<int> rows;
     for (int i = 0; i <= TaskTable.LastIndex(); ++i)
-        if (SameTextIgnoringCase(TaskTable[i].Name, name)) rows.push_back(i);
+        if (SameTextIgnoringCase(Utf8(TaskTable[i].Name), name)) rows.push_back(i);
     return rows;
 }
 
@@ -95,7 +96,7 @@ class TaskActions : public testing::Test {
         BindSystemServices();
         g_SystemFolders = SystemFolders(ReadSystemFolders()); // as at start-up
         EnsureMainWindow();
-        SetSettingsDefaults(g_Settings, ExeFolder());
+        SetDefaultSettings();
         g_Settings.LogInfoStyle = 32; // lines without prefix, so they compare exactly
         g_Settings.AskTerminate = 4;
         path_ = folder_.CopyHelper("sleeper.exe", kHelperName);
@@ -150,14 +151,14 @@ TEST_F(TaskActions, RefreshShowsEveryCopyWithTheFirstCopysId) {
     HWND list = Control(TaskList);
     for (int row : rows) {
         EXPECT_EQ(static_cast<DWORD>(TaskTable[row].Pid), first);
-        EXPECT_TRUE(SameTextIgnoringCase(TaskTable[row].FileName, path_));
+        EXPECT_TRUE(SameTextIgnoringCase(Utf8(TaskTable[row].FileName), path_));
         EXPECT_GT(TaskTable[row].MemorySize, 0);
         EXPECT_FALSE(RowChecked(list, row));
         EXPECT_FALSE(RowSelected(list, row));
     }
     EXPECT_EQ(static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0)),
               TaskTable.LastIndex() + 1);
-    EXPECT_EQ(ControlText(TaskFrame),
+    EXPECT_EQ(TextOf(TaskFrame),
               "Active Tasks [ " + std::to_string(TaskTable.LastIndex() + 1) + " ]");
     EXPECT_EQ(LastLogLine(), "Initialized tasks: " + std::to_string(TaskTable.LastIndex() + 1));
 }
@@ -261,8 +262,9 @@ TEST_F(TaskActions, CriticalQuestionOnlyForSystem32Rows) {
         ASSERT_EQ(answerer.titles.size(), 1u);
         EXPECT_EQ(answerer.titles[0], "Terminate Critical Process");
         EXPECT_EQ(answerer.texts[0],
-                  "Critical process detected!\n\nName: " + TaskTable[critical].Name + "\n\nFile: " +
-                      TaskTable[critical].FileName + "\n\nReally kill process structure?");
+                  "Critical process detected!\n\nName: " + Utf8(TaskTable[critical].Name) +
+                      "\n\nFile: " + Utf8(TaskTable[critical].FileName) +
+                      "\n\nReally kill process structure?");
     }
     // The helper's row was confirmed without a question; with terminating off it still runs.
     std::vector<std::string> lines = LogLinesFrom(mark);
@@ -300,14 +302,14 @@ TEST_F(TaskActions, DetectChecksTasksOutsideTheSystemFolderButExplorerAndItself)
     bool sawOwn = false, sawExplorer = false;
     for (int i = 0; i <= TaskTable.LastIndex(); ++i) {
         const TaskRecord& r = TaskTable[i];
-        const std::string file = AsciiLower(r.FileName);
+        const std::string file = AsciiLower(Utf8(r.FileName));
         bool want = false;
-        if (SameTextIgnoringCase(r.FileName, path_)) {
+        if (SameTextIgnoringCase(Utf8(r.FileName), path_)) {
             want = true;
             ++copies;
-        } else if (SameTextIgnoringCase(r.FileName, ownPath)) {
+        } else if (SameTextIgnoringCase(Utf8(r.FileName), ownPath)) {
             sawOwn = true; // never its own task
-        } else if (SameTextIgnoringCase(r.Name, "explorer.exe")) {
+        } else if (SameTextIgnoringCase(Utf8(r.Name), "explorer.exe")) {
             sawExplorer = true;
         } else if (file.rfind(systemFolder, 0) == 0) {
             ++systemRows;
@@ -410,11 +412,12 @@ TEST_F(TaskActions, ARefusingProcessShowsItsNamePidAndPathAndEnds) {
     RefreshTaskList();
     const TaskRecord* r = RowOf("mvguard.exe");
     ASSERT_NE(r, nullptr);
-    EXPECT_TRUE(SameTextIgnoringCase(r->FileName, folder_.Path() + "\\mvguard.exe")) << r->FileName;
+    EXPECT_TRUE(SameTextIgnoringCase(Utf8(r->FileName), folder_.Path() + "\\mvguard.exe"))
+        << r->FileName;
     // What needs the read rights stays as for a process that cannot be opened.
-    const std::string pid = std::to_string(guard.id);
-    EXPECT_EQ(TaskCells(*r),
-              (std::vector<std::string>{"mvguard.exe", "0", pid, "0", "0", "0", "0", r->FileName}));
+    const std::wstring pid = std::to_wstring(guard.id);
+    EXPECT_EQ(TaskCells(*r), (std::vector<std::wstring>{L"mvguard.exe", L"0", pid, L"0", L"0",
+                                                        L"0", L"0", r->FileName}));
 
     CheckRow(RowsNamed("mvguard.exe")[0]);
     const std::vector<std::string> lines = Terminate(1);
@@ -464,7 +467,7 @@ TEST_F(TaskActions, ARowWhosePidPassedToAnotherNameFreezesNothing) {
     for (int i = 0; i < TaskTable.Count(); ++i)
         rows.push_back(TaskTable[i]);
     const int row = RowsNamed(kHelperName)[0];
-    rows[row].Name = "mvgone.exe";
+    rows[row].Name = L"mvgone.exe";
     rows[row].SystemName = L"mvgone.exe";
     rows[row].Pid = static_cast<int32_t>(other.id);
     rows[row].MemorySize = 4 << 20;
@@ -515,7 +518,7 @@ TEST_F(TaskActions, AnIdReusedByAnotherProgramIsNeitherShownNorEnded) {
     PostProbe([] {
         EXPECT_TRUE(IsShown(ModuleList));
         EXPECT_EQ(SendMessageA(Control(ModuleList), LVM_GETITEMCOUNT, 0, 0), 0);
-        EXPECT_EQ(ControlText(TaskFrame), std::string(kHelperName) + " [ 0 ]");
+        EXPECT_EQ(TextOf(TaskFrame), std::string(kHelperName) + " [ 0 ]");
         EXPECT_EQ(LastLogLine(), std::string("Traced dll's of ") + kHelperName + ": 0");
     });
     PostClick(TerminateButton);
@@ -556,7 +559,7 @@ TEST_F(TaskActions, ARefreshThatCannotAddEveryRowKeepsOnlyTheRowsShown) {
     RemoveWindowSubclass(Control(TaskList), TwoRowsOnly, 1);
     EXPECT_EQ(TaskTable.Count(), 2);
     EXPECT_EQ(SendMessageA(Control(TaskList), LVM_GETITEMCOUNT, 0, 0), 2);
-    EXPECT_EQ(ControlText(TaskFrame), "Active Tasks [ 2 ]");
+    EXPECT_EQ(TextOf(TaskFrame), "Active Tasks [ 2 ]");
     EXPECT_EQ(LastLogLine(), "Initialized tasks: 2");
 }
 
@@ -579,11 +582,9 @@ TEST_F(TaskActions, TwoNonLatinNamesAreTwoTasks) {
     ASSERT_GE(rows[1], 0);
     for (int k = 0; k < 2; ++k)
         EXPECT_EQ(static_cast<DWORD>(TaskTable[rows[k]].Pid), copies[k].id) << k;
-    if (GetACP() == 1252) {
-        EXPECT_EQ(TaskTable[rows[0]].Name, "??.exe");
-        EXPECT_EQ(TaskTable[rows[1]].Name, "??.exe");
-        EXPECT_EQ(FindProcessByName("??.exe"), 0u) << "the ANSI text names neither";
-    }
+    for (int k = 0; k < 2; ++k)
+        EXPECT_EQ(TaskTable[rows[k]].Name, names[k]) << "shown as the system writes it";
+    EXPECT_EQ(FindProcessByName(L"??.exe"), 0u) << "the ANSI text names neither";
 
     CheckRow(rows[0]);
     EXPECT_EQ(TerminateCheckedTasks(), 1);
@@ -618,12 +619,12 @@ TEST_F(TaskActions, ThreeHundredProcessesAreAllListedAndTheLastOneEnds) {
 
     EXPECT_EQ(ExamineProcesses(), 300);
     EXPECT_GE(g_LargestOffer, 1200u) << "the buffer grew until the list fitted";
-    EXPECT_EQ(FindProcessByName("MVLAST.EXE"), last.id);
+    EXPECT_EQ(FindProcessByName(L"MVLAST.EXE"), last.id);
     RefreshTaskList();
-    EXPECT_EQ(ControlText(TaskFrame), "Active Tasks [ 300 ]");
+    EXPECT_EQ(TextOf(TaskFrame), "Active Tasks [ 300 ]");
     EXPECT_EQ(LastLogLine(), "Initialized tasks: 300");
     EXPECT_EQ(SendMessageA(Control(TaskList), LVM_GETITEMCOUNT, 0, 0), 300);
-    EXPECT_EQ(TaskTable[299].Name, "mvlast.exe");
+    EXPECT_EQ(TaskTable[299].Name, L"mvlast.exe");
     EXPECT_EQ(static_cast<DWORD>(TaskTable[299].Pid), last.id);
 
     CheckRow(299);

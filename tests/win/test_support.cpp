@@ -328,6 +328,26 @@ std::vector<uintptr_t> NextHandleValues(int count) {
     return values;
 }
 
+std::string Utf8(const std::wstring& text) {
+    if (text.empty()) return {};
+    const int length = static_cast<int>(text.size());
+    const int size =
+        WideCharToMultiByte(CP_UTF8, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
+    std::string utf8(static_cast<size_t>(size > 0 ? size : 0), '\0');
+    if (size > 0)
+        WideCharToMultiByte(CP_UTF8, 0, text.data(), length, &utf8[0], size, nullptr, nullptr);
+    return utf8;
+}
+
+std::wstring FromUtf8(const std::string& text) {
+    if (text.empty()) return {};
+    const int length = static_cast<int>(text.size());
+    const int size = MultiByteToWideChar(CP_UTF8, 0, text.data(), length, nullptr, 0);
+    std::wstring wide(static_cast<size_t>(size > 0 ? size : 0), L'\0');
+    if (size > 0) MultiByteToWideChar(CP_UTF8, 0, text.data(), length, &wide[0], size);
+    return wide;
+}
+
 std::string AsciiLower(std::string text) {
     for (char& c : text)
         if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);

@@ -133,6 +133,10 @@ uintptr_t ImageBaseOf(HANDLE process);
 // lowest free slots, so a handle leaked in between changes this signature.
 std::vector<uintptr_t> NextHandleValues(int count = 8);
 
+// Wide text and UTF-8, in which the tests write names of any script.
+std::string Utf8(const std::wstring& text);
+std::wstring FromUtf8(const std::string& text);
+
 // Lower-case / upper-case copies for ASCII letters only.
 std::string AsciiLower(std::string text);
 std::string AsciiUpper(std::string text);

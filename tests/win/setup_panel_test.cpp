@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "app/main_window.h"
-#include "app/setup_layout.h"
 #include "app/setup_panel.h"
 #include "proc/process_api.h"
 #include "settings/settings.h"
@@ -36,12 +35,54 @@ void PostSelectTab(int index) {
     PostMessageA(Control(SetupTabs), TCM_SETCURSEL, index, 0);
 }
 
+// The page as built, in creation order: each control's tab (0 Preferences, 1 Tools, 2 About),
+// class, BS_/SS_ type bits (-1: not looked at), text (the fields' hints) and place in the tab's
+// page area. The TaskList it replaces is 374 x 211, so the two frames are 354 x 181 and the About
+// text starts at 374 / 2 - 160.
+const struct PageControl {
+    int id, page;
+    const char* className;
+    LONG_PTR type;
+    const char* text; // null: not looked at
+    int x, y, width, height;
+} kSetupPage[] = {
+    {AskFrame, 0, "Button", BS_GROUPBOX, "Message before terminate", 5, 10, 210, 77},
+    {AskEveryTimeOption, 0, "Button", BS_AUTORADIOBUTTON, "Every time a task will be terminate", 13,
+     26, 180, 20},
+    {AskCriticalOption, 0, "Button", BS_AUTORADIOBUTTON, "Only when terminate critical task", 13,
+     44, 180, 20},
+    {AskNeverOption, 0, "Button", BS_AUTORADIOBUTTON, "Never ever ask (very dangerous)", 13, 62,
+     180, 20},
+    {StyleFrame, 0, "Button", BS_GROUPBOX, "Style of info", 222, 10, 141, 77},
+    {StyleNumberOption, 0, "Button", BS_AUTORADIOBUTTON, "Number of entry", 230, 26, 110, 20},
+    {StyleTimeOption, 0, "Button", BS_AUTORADIOBUTTON, "Time when entry", 230, 44, 110, 20},
+    {StyleNoneOption, 0, "Button", BS_AUTORADIOBUTTON, "None (how boring)", 230, 62, 110, 20},
+    {MiscFrame, 0, "Button", BS_GROUPBOX, "Misc", 5, 95, 358, 77},
+    {TaskTerminateCheck, 0, "Button", BS_AUTOCHECKBOX, "Enable task terminate (private)", 13, 111,
+     165, 20},
+    {TaskFreezeCheck, 0, "Button", BS_AUTOCHECKBOX, "Freeze task before terminate", 13, 129, 165,
+     20},
+    {DetectOwnTaskCheck, 0, "Button", BS_AUTOCHECKBOX, "Never detect own task (finish)", 13, 147,
+     165, 20},
+    {ShowInfoCheck, 0, "Button", BS_AUTOCHECKBOX, "Show log-informations", 215, 111, 135, 20},
+    {SaveInfoCheck, 0, "Button", BS_AUTOCHECKBOX, "Save log-informations", 215, 129, 135, 20},
+    {RestoreWindowCheck, 0, "Button", BS_AUTOCHECKBOX, "Restore window position", 215, 147, 135,
+     20},
+    {ToolsFrame, 1, "Button", BS_GROUPBOX, "", 8, 0, 354, 181},
+    {CommandField, 1, "Edit", -1, "Create a new task", 18, 17, 237, 18},
+    {StartButton, 1, "Button", BS_PUSHBUTTON, "Start", 262, 16, 55, 20},
+    {CommandBrowseButton, 1, "Button", BS_PUSHBUTTON, "...", 321, 16, 30, 20},
+    {DllField, 1, "Edit", -1, "Show functions of a DLL", 18, 49, 237, 18},
+    {ShowButton, 1, "Button", BS_PUSHBUTTON, "Show", 262, 48, 55, 20},
+    {DllBrowseButton, 1, "Button", BS_PUSHBUTTON, "...", 321, 48, 30, 20},
+    {AboutFrame, 2, "Button", BS_GROUPBOX, "", 8, 0, 354, 181},
+    {AboutTextLabel, 2, "Static", SS_CENTER, nullptr, 27, 16, 320, 163},
+};
+
 // Only the selected page's controls are shown, and none while the tab control is hidden.
 void ExpectPageShown(int page) {
-    for (size_t i = 0; i < kPanelControlCount; ++i) {
-        const PanelControl& c = kPanelControls[i];
+    for (const PageControl& c : kSetupPage)
         EXPECT_EQ(IsShown(c.id), c.page == page) << "control " << c.id << ", page " << page;
-    }
 }
 
 // The area of the tab control that its pages' controls are placed in.
@@ -49,30 +90,6 @@ RECT PageArea() {
     RECT page = ControlRect(SetupTabs);
     SendMessageA(Control(SetupTabs), TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&page));
     return page;
-}
-
-// The window class and the BS_/SS_ type bits (-1: not looked at) of each kind of control.
-struct KindExpected {
-    const char* className;
-    LONG_PTR type;
-};
-KindExpected ExpectedOf(PanelKind kind) {
-    switch (kind) {
-    case PanelKind::GroupBox:
-        return {"Button", BS_GROUPBOX};
-    case PanelKind::FirstOption:
-    case PanelKind::Option:
-        return {"Button", BS_AUTORADIOBUTTON};
-    case PanelKind::CheckBox:
-        return {"Button", BS_AUTOCHECKBOX};
-    case PanelKind::Field:
-        return {"Edit", -1};
-    case PanelKind::Button:
-        return {"Button", BS_PUSHBUTTON};
-    case PanelKind::Text:
-        break;
-    }
-    return {"Static", SS_CENTER};
 }
 
 std::string WithoutTrailingBackslash(std::string folder) {
@@ -117,19 +134,47 @@ class SetupPanel : public ::testing::Test {
     }
 };
 
-// Defined first: only the first visit of the run sees the page as it is built.
-TEST_F(SetupPanel, FirstVisitShowsTheFieldHintsWithStartAndShowOff) {
-    const bool firstVisit = Control(SetupTabs) == nullptr;
-    Visit([firstVisit] {
-        if (firstVisit) {
-            EXPECT_EQ(ControlText(CommandField), "Create a new task");
-            EXPECT_EQ(ControlText(DllField), "Show functions of a DLL");
-            EXPECT_FALSE(IsEnabled(StartButton));
-            EXPECT_FALSE(IsEnabled(ShowButton));
-            EXPECT_EQ(SelectedTab(), 0);
+// A page built afresh, as the first visit of a run builds it, whatever earlier tests did to it:
+// every control at its place inside the tab's page area, the field hints, Start and Show disabled
+// and the first tab selected.
+TEST_F(SetupPanel, AFreshPageIsBuiltAsTheLayoutSays) {
+    DestroyWindow(Control(SetupTabs));
+    for (const PageControl& c : kSetupPage)
+        DestroyWindow(Control(c.id));
+    const RECT list = ControlRect(TaskList);
+    ASSERT_EQ(list.right - list.left, 374);
+    ASSERT_EQ(list.bottom - list.top, 211);
+    Visit([] {
+        EXPECT_EQ(SelectedTab(), 0);
+        const RECT page = PageArea();
+        for (const PageControl& e : kSetupPage) {
+            SCOPED_TRACE(e.id);
+            ASSERT_NE(Control(e.id), nullptr);
+            EXPECT_EQ(GetParent(Control(e.id)), g_MainWindow);
+            EXPECT_EQ(ClassOf(e.id), e.className);
+            if (e.text) {
+                EXPECT_EQ(ControlText(e.id), e.text);
+            }
+            if (e.type >= 0) {
+                EXPECT_EQ(GetWindowLongPtrA(Control(e.id), GWL_STYLE) & (BS_TYPEMASK | SS_TYPEMASK),
+                          e.type);
+            }
+            EXPECT_EQ(IsEnabled(e.id), e.id != StartButton && e.id != ShowButton);
+            const RECT c = ControlRect(e.id);
+            EXPECT_EQ(c.left - page.left, e.x);
+            EXPECT_EQ(c.top - page.top, e.y);
+            EXPECT_EQ(c.right - c.left, e.width);
+            EXPECT_EQ(c.bottom - c.top, e.height);
         }
-        EXPECT_TRUE(IsEnabled(CommandBrowseButton));
-        EXPECT_TRUE(IsEnabled(DllBrowseButton));
+        // Each option group starts a new group; the fields are sunken and scroll sideways.
+        EXPECT_TRUE(HasStyle(AskEveryTimeOption, WS_GROUP));
+        EXPECT_FALSE(HasStyle(AskCriticalOption, WS_GROUP));
+        EXPECT_TRUE(HasStyle(StyleNumberOption, WS_GROUP));
+        EXPECT_FALSE(HasStyle(StyleNoneOption, WS_GROUP));
+        for (int id : {DllField, CommandField}) {
+            EXPECT_TRUE(HasStyle(id, ES_AUTOHSCROLL));
+            EXPECT_NE(GetWindowLongPtrA(Control(id), GWL_EXSTYLE) & WS_EX_CLIENTEDGE, 0);
+        }
     });
 }
 
@@ -168,53 +213,6 @@ TEST_F(SetupPanel, TheTabControlLiesWhereTheTaskListWasWithThreeTabs) {
             EXPECT_STREQ(text, titles[i]);
         }
         EXPECT_GT(PageArea().top, r.top + 10); // below the row of tabs
-    });
-}
-
-// Every control at its place inside the tab's page area, as the layout table says.
-TEST_F(SetupPanel, EveryControlIsBuiltAsTheLayoutSays) {
-    const RECT list = ControlRect(TaskList);
-    const int W = list.right - list.left, H = list.bottom - list.top;
-    Visit([W, H] {
-        const RECT page = PageArea();
-        ASSERT_EQ(kPanelControlCount, 24u);
-        for (size_t i = 0; i < kPanelControlCount; ++i) {
-            const PanelControl& e = kPanelControls[i];
-            SCOPED_TRACE(e.id);
-            ASSERT_NE(Control(e.id), nullptr);
-            EXPECT_EQ(GetParent(Control(e.id)), g_MainWindow);
-            const KindExpected kind = ExpectedOf(e.kind);
-            EXPECT_EQ(ClassOf(e.id), kind.className);
-            if (e.kind != PanelKind::Field && e.kind != PanelKind::Text) {
-                EXPECT_EQ(ControlText(e.id), e.text);
-            }
-            if (kind.type >= 0) {
-                EXPECT_EQ(GetWindowLongPtrA(Control(e.id), GWL_STYLE) & (BS_TYPEMASK | SS_TYPEMASK),
-                          kind.type);
-            }
-            const PanelPlace at = PlaceOf(e, W, H);
-            const RECT c = ControlRect(e.id);
-            EXPECT_EQ(c.left - page.left, at.x);
-            EXPECT_EQ(c.top - page.top, at.y);
-            EXPECT_EQ(c.right - c.left, at.width);
-            EXPECT_EQ(c.bottom - c.top, at.height);
-        }
-        // The frames of Tools and About fill the page; the About text is centred on it.
-        for (int frame : {ToolsFrame, AboutFrame}) {
-            const RECT c = ControlRect(frame);
-            EXPECT_EQ(c.right - c.left, W - 20) << frame;
-            EXPECT_EQ(c.bottom - c.top, H - 30) << frame;
-        }
-        EXPECT_EQ(ControlRect(AboutTextLabel).left - page.left, W / 2 - 160);
-        // Each option group starts a new group; the fields are sunken and scroll sideways.
-        EXPECT_TRUE(HasStyle(AskEveryTimeOption, WS_GROUP));
-        EXPECT_FALSE(HasStyle(AskCriticalOption, WS_GROUP));
-        EXPECT_TRUE(HasStyle(StyleNumberOption, WS_GROUP));
-        EXPECT_FALSE(HasStyle(StyleNoneOption, WS_GROUP));
-        for (int id : {DllField, CommandField}) {
-            EXPECT_TRUE(HasStyle(id, ES_AUTOHSCROLL));
-            EXPECT_NE(GetWindowLongPtrA(Control(id), GWL_EXSTYLE) & WS_EX_CLIENTEDGE, 0);
-        }
     });
 }
 

@@ -577,12 +577,20 @@ TEST_F(TaskActions, TwoNonLatinNamesAreTwoTasks) {
             if (SameProcessName(TaskTable[i].SystemName, names[k])) rows[k] = i;
     ASSERT_GE(rows[0], 0);
     ASSERT_GE(rows[1], 0);
-    for (int k = 0; k < 2; ++k)
-        EXPECT_EQ(static_cast<DWORD>(TaskTable[rows[k]].Pid), copies[k].id) << k;
-    if (GetACP() == 1252) {
-        EXPECT_EQ(TaskTable[rows[0]].Name, "??.exe");
-        EXPECT_EQ(TaskTable[rows[1]].Name, "??.exe");
-        EXPECT_EQ(FindProcessByName("??.exe"), 0u) << "the ANSI text names neither";
+    for (int k = 0; k < 2; ++k) {
+        SCOPED_TRACE(k);
+        EXPECT_EQ(static_cast<DWORD>(TaskTable[rows[k]].Pid), copies[k].id);
+        // The row shows what the ANSI code page makes of the name ("??.exe" both in 1252). That
+        // text finds the process only when the code page spells the name exactly.
+        char ansi[64] = {};
+        wchar_t back[64] = {};
+        ASSERT_GT(WideCharToMultiByte(CP_ACP, 0, names[k].c_str(), -1, ansi, sizeof ansi, nullptr,
+                                      nullptr),
+                  0);
+        MultiByteToWideChar(CP_ACP, 0, ansi, -1, back, 64);
+        EXPECT_EQ(TaskTable[rows[k]].Name, ansi);
+        EXPECT_EQ(FindProcessByName(std::string(ansi)), names[k] == back ? copies[k].id : 0u)
+            << ansi;
     }
 
     CheckRow(rows[0]);

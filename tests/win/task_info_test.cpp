@@ -16,6 +16,7 @@
 #include <commctrl.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <new>
 
 namespace {
@@ -123,8 +124,7 @@ TEST_F(ModulePage, AFailureWhileTheListFillsGivesTheTaskPageBack) {
 }
 
 TEST_F(ModulePage, ListsTheDllsOfTheSelectedTaskUntilBack) {
-    const ProcessId pid = GetCurrentProcessId();
-    ASSERT_GE(ExamineModules(pid), 2); // the exe and at least ntdll
+    const DWORD pid = GetCurrentProcessId();
     Select(2);
     int listed = 0; // set by each visit's first probe: the process may load DLLs meanwhile
     const RECT taskRect = ControlRect(TaskList);
@@ -159,19 +159,20 @@ TEST_F(ModulePage, ListsTheDllsOfTheSelectedTaskUntilBack) {
                 EXPECT_EQ(column.cx, widths[c]);
             }
 
-            // Only this visit's rows, from the second module on.
-            listed = ExamineModules(pid) - 1;
+            // Only this visit's rows, from the second module on, as a module snapshot lists them.
+            const std::vector<testsupport::ModuleEntry> modules = testsupport::ModuleSnapshot(pid);
+            listed = static_cast<int>(modules.size()) - 1;
+            ASSERT_GE(listed, 1); // at least ntdll
             ASSERT_EQ(RowCount(ModuleList), listed);
-            NextModule();
             for (int k = 0; k < listed; ++k) {
-                NextModule();
-                EXPECT_EQ(Cell(ModuleList, k, 0), EntryCell(k + 1));
-                EXPECT_EQ(Cell(ModuleList, k, 1), ModuleName(pid));
-                EXPECT_EQ(Cell(ModuleList, k, 2),
-                          std::to_string(static_cast<intptr_t>(ModuleBase())));
-                EXPECT_EQ(Cell(ModuleList, k, 3), ModuleFileName(pid));
+                const testsupport::ModuleEntry& m = modules[k + 1];
+                char entry[8];
+                std::snprintf(entry, sizeof entry, "%3d", k + 1);
+                EXPECT_EQ(Cell(ModuleList, k, 0), entry);
+                EXPECT_EQ(Cell(ModuleList, k, 1), m.name);
+                EXPECT_EQ(Cell(ModuleList, k, 2), std::to_string(static_cast<intptr_t>(m.base)));
+                EXPECT_EQ(Cell(ModuleList, k, 3), m.path);
             }
-            EXPECT_EQ(Cell(ModuleList, 0, 0), "  1");
 
             const std::string count = std::to_string(listed);
             EXPECT_EQ(ControlText(TaskFrame), "win_tests.exe [ " + count + " ]");

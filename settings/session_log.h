@@ -6,6 +6,9 @@
 
 #include "settings/time_format.h"
 
+// Time given at exit to another program that holds Morvane.log at the moment of writing.
+constexpr uint32_t kLogBusyWaitMs = 2000;
+
 // Start line of this run's block in Morvane.log, formatted once at start-up.
 extern std::string SessionHeader;
 // Number of lines in the log list after the last AddLogLine; never reset during a run.

@@ -61,9 +61,7 @@ std::vector<std::wstring> LogListLines() {
 
 namespace {
 
-// Time given to another program that holds the log at the moment of writing, and the step
-// between two tries.
-const DWORD kLogBusyWaitMs = 2000;
+// The step between two tries while another program holds the log.
 const DWORD kLogRetryStepMs = 50;
 
 // Opens a file for appending, creating it when missing. Others may read and write it meanwhile:

@@ -72,8 +72,12 @@ std::wstring MorvaneTest::DeepSubfolder(size_t depth) const {
 }
 
 void MorvaneTest::TearDown() {
+    // A program that does not close within the bound is a hang: it fails the test, and is only
+    // then ended so that its folder can go.
     if (app_.Running()) {
-        if (!window_ || !driver::CloseAndWait(window_, app_, kWaitMs, nullptr)) app_.Kill();
+        const bool closed = window_ && driver::CloseAndWait(window_, app_, kWaitMs, nullptr);
+        EXPECT_TRUE(closed) << "the program did not close within " << kWaitMs << " ms";
+        if (!closed) app_.Kill();
     }
     app_ = driver::Process();
     EXPECT_TRUE(RemoveFolder(folder_)) << "left behind: " << folder_;

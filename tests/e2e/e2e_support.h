@@ -26,7 +26,8 @@ std::vector<std::string> SplitCrLf(const std::string& text, std::string* rest);
 
 // Copies Morvane.exe into a new temp folder. A test may put files (Morvane.ini) there before it
 // calls Launch, and read what the program left (Morvane.ini, Morvane.log) after CloseApp.
-// Tear-down closes a program still running (or ends it) and deletes the folder.
+// Tear-down closes a program still running (a program that does not close fails the test and is
+// ended) and deletes the folder.
 class MorvaneTest : public ::testing::Test {
   protected:
     void SetUp() override;

@@ -16,7 +16,7 @@ bool Same(const Settings& a, const Settings& b) {
            a.EnableTaskFreeze == b.EnableTaskFreeze &&
            a.EnableRestoreWindow == b.EnableRestoreWindow &&
            a.EnableDetectOwnTask == b.EnableDetectOwnTask && a.EnableSaveInfo == b.EnableSaveInfo &&
-           a.CurrentDir == b.CurrentDir;
+           a.CurrentDirText == b.CurrentDirText;
 }
 
 } // namespace
@@ -24,18 +24,18 @@ bool Same(const Settings& a, const Settings& b) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);
     Settings first;
-    SetSettingsDefaults(first, "C:\\Prog\\");
+    SetSettingsDefaults(first, L"C:\\Prog\\", "C:\\Prog\\");
     int32_t x = 11;
     int32_t y = 22;
     ApplySettingsText(text, first, x, y);
 
     // A value read as text never holds a line end and never starts with a blank.
-    if (first.CurrentDir.find_first_of("\r\n") != std::string::npos) std::abort();
-    if (!first.CurrentDir.empty() && first.CurrentDir[0] == ' ') std::abort();
+    if (first.CurrentDirText.find_first_of("\r\n") != std::string::npos) std::abort();
+    if (!first.CurrentDirText.empty() && first.CurrentDirText[0] == ' ') std::abort();
 
     const std::string written = FormatSettingsText(first, x, y);
     Settings second;
-    SetSettingsDefaults(second, "other");
+    SetSettingsDefaults(second, L"other", "other");
     second.AskTerminate = 99;
     int32_t x2 = 0;
     int32_t y2 = 0;
@@ -44,7 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     // The lower-level lookups agree with the whole-file reader.
     if (ReadIniNumber(text, kSettingsGroup, "WindowX", 11) != x) std::abort();
-    if (ReadIniText(text, kSettingsGroup, "CurrentDir", "C:\\Prog\\") != first.CurrentDir) {
+    if (ReadIniText(text, kSettingsGroup, "CurrentDir", "C:\\Prog\\") != first.CurrentDirText) {
         std::abort();
     }
     return 0;

@@ -187,7 +187,7 @@ TEST_F(ProcessApiTest, ProcessReadingListsEveryIdWithItsNameAndKeepsTheCursorAtT
 
     EXPECT_EQ(NextProcess(), 0);
     EXPECT_EQ(NextProcess(), 0);
-    EXPECT_EQ(ProcessName(), names.back()) << "the cursor stays on the last entry";
+    EXPECT_EQ(Utf8(ProcessName()), names.back()) << "the cursor stays on the last entry";
 
     ASSERT_GT(ExamineProcesses(), 0);
     EXPECT_EQ(ProcessName(), L"") << "a new reading starts before the first entry";
@@ -302,7 +302,7 @@ TEST_F(ProcessApiTest, ModuleReadingStartsAtTheImageAndMatchesASnapshot) {
     EXPECT_EQ(NextModule(), 0);
     EXPECT_EQ(ModuleBase(), 0u);
     EXPECT_EQ(ModuleName(child.id), L"");
-    EXPECT_EQ(ModuleFileName(child.id), "");
+    EXPECT_EQ(ModuleFileName(child.id), L"");
 }
 
 TEST_F(ProcessApiTest, ModuleReadingShowsLoadedDlls) {
@@ -518,15 +518,15 @@ TEST_F(ProcessApiTest, WithoutPsapiEveryReadingIsEmptyAndNothingIsEnded) {
 
     EXPECT_EQ(ExamineProcesses(), 0);
     EXPECT_EQ(NextProcess(), 0);
-    EXPECT_EQ(ProcessName(), "");
+    EXPECT_EQ(ProcessName(), L"");
     EXPECT_TRUE(ReadProcessNames().empty());
     EXPECT_EQ(FindProcessByName(L"no_psapi.exe"), 0u);
     EXPECT_EQ(ProcessMemory(helper.id), 0u);
     EXPECT_EQ(ExamineModules(helper.id), 0);
     EXPECT_EQ(NextModule(), 0);
     EXPECT_EQ(ModuleBase(), 0u);
-    EXPECT_EQ(ModuleName(helper.id), "");
-    EXPECT_EQ(ModuleFileName(helper.id), "");
+    EXPECT_EQ(ModuleName(helper.id), L"");
+    EXPECT_EQ(ModuleFileName(helper.id), L"");
     TerminateByName(L"no_psapi.exe", 1);
     EXPECT_TRUE(NoneEndsWithin({helper.process}));
     // What needs no psapi still works; the path comes from the image name instead.

@@ -3,10 +3,10 @@
 #include <gtest/gtest.h>
 
 #include "app/main_window.h"
-#include "app/setup_layout.h"
 #include "app/setup_panel.h"
 #include "proc/process_api.h"
 #include "settings/settings.h"
+#include "settings/settings_file.h"
 #include "win/app_fixture.h"
 #include "win/page_driving.h"
 #include "win/test_support.h"
@@ -21,6 +21,8 @@ namespace {
 
 using testsupport::EndsWith;
 using testsupport::ExeFolder;
+using testsupport::FromUtf8;
+using testsupport::Utf8;
 
 const int kTaskButtons[] = {SetupButton, RefreshButton, DetectButton, ClearButton, InfoButton};
 
@@ -36,12 +38,54 @@ void PostSelectTab(int index) {
     PostMessageA(Control(SetupTabs), TCM_SETCURSEL, index, 0);
 }
 
+// The page as built, in creation order: each control's tab (0 Preferences, 1 Tools, 2 About),
+// class, BS_/SS_ type bits (-1: not looked at), text (the fields' hints) and place in the tab's
+// page area. The TaskList it replaces is 374 x 211, so the two frames are 354 x 181 and the About
+// text starts at 374 / 2 - 160.
+const struct PageControl {
+    int id, page;
+    const char* className;
+    LONG_PTR type;
+    const char* text; // null: not looked at
+    int x, y, width, height;
+} kSetupPage[] = {
+    {AskFrame, 0, "Button", BS_GROUPBOX, "Message before terminate", 5, 10, 210, 77},
+    {AskEveryTimeOption, 0, "Button", BS_AUTORADIOBUTTON, "Every time a task will be terminate", 13,
+     26, 180, 20},
+    {AskCriticalOption, 0, "Button", BS_AUTORADIOBUTTON, "Only when terminate critical task", 13,
+     44, 180, 20},
+    {AskNeverOption, 0, "Button", BS_AUTORADIOBUTTON, "Never ever ask (very dangerous)", 13, 62,
+     180, 20},
+    {StyleFrame, 0, "Button", BS_GROUPBOX, "Style of info", 222, 10, 141, 77},
+    {StyleNumberOption, 0, "Button", BS_AUTORADIOBUTTON, "Number of entry", 230, 26, 110, 20},
+    {StyleTimeOption, 0, "Button", BS_AUTORADIOBUTTON, "Time when entry", 230, 44, 110, 20},
+    {StyleNoneOption, 0, "Button", BS_AUTORADIOBUTTON, "None (how boring)", 230, 62, 110, 20},
+    {MiscFrame, 0, "Button", BS_GROUPBOX, "Misc", 5, 95, 358, 77},
+    {TaskTerminateCheck, 0, "Button", BS_AUTOCHECKBOX, "Enable task terminate (private)", 13, 111,
+     165, 20},
+    {TaskFreezeCheck, 0, "Button", BS_AUTOCHECKBOX, "Freeze task before terminate", 13, 129, 165,
+     20},
+    {DetectOwnTaskCheck, 0, "Button", BS_AUTOCHECKBOX, "Never detect own task (finish)", 13, 147,
+     165, 20},
+    {ShowInfoCheck, 0, "Button", BS_AUTOCHECKBOX, "Show log-informations", 215, 111, 135, 20},
+    {SaveInfoCheck, 0, "Button", BS_AUTOCHECKBOX, "Save log-informations", 215, 129, 135, 20},
+    {RestoreWindowCheck, 0, "Button", BS_AUTOCHECKBOX, "Restore window position", 215, 147, 135,
+     20},
+    {ToolsFrame, 1, "Button", BS_GROUPBOX, "", 8, 0, 354, 181},
+    {CommandField, 1, "Edit", -1, "Create a new task", 18, 17, 237, 18},
+    {StartButton, 1, "Button", BS_PUSHBUTTON, "Start", 262, 16, 55, 20},
+    {CommandBrowseButton, 1, "Button", BS_PUSHBUTTON, "...", 321, 16, 30, 20},
+    {DllField, 1, "Edit", -1, "Show functions of a DLL", 18, 49, 237, 18},
+    {ShowButton, 1, "Button", BS_PUSHBUTTON, "Show", 262, 48, 55, 20},
+    {DllBrowseButton, 1, "Button", BS_PUSHBUTTON, "...", 321, 48, 30, 20},
+    {AboutFrame, 2, "Button", BS_GROUPBOX, "", 8, 0, 354, 181},
+    {AboutTextLabel, 2, "Static", SS_CENTER, nullptr, 27, 16, 320, 163},
+};
+
 // Only the selected page's controls are shown, and none while the tab control is hidden.
 void ExpectPageShown(int page) {
-    for (size_t i = 0; i < kPanelControlCount; ++i) {
-        const PanelControl& c = kPanelControls[i];
+    for (const PageControl& c : kSetupPage)
         EXPECT_EQ(IsShown(c.id), c.page == page) << "control " << c.id << ", page " << page;
-    }
 }
 
 // The area of the tab control that its pages' controls are placed in.
@@ -49,30 +93,6 @@ RECT PageArea() {
     RECT page = ControlRect(SetupTabs);
     SendMessageA(Control(SetupTabs), TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&page));
     return page;
-}
-
-// The window class and the BS_/SS_ type bits (-1: not looked at) of each kind of control.
-struct KindExpected {
-    const char* className;
-    LONG_PTR type;
-};
-KindExpected ExpectedOf(PanelKind kind) {
-    switch (kind) {
-    case PanelKind::GroupBox:
-        return {"Button", BS_GROUPBOX};
-    case PanelKind::FirstOption:
-    case PanelKind::Option:
-        return {"Button", BS_AUTORADIOBUTTON};
-    case PanelKind::CheckBox:
-        return {"Button", BS_AUTOCHECKBOX};
-    case PanelKind::Field:
-        return {"Edit", -1};
-    case PanelKind::Button:
-        return {"Button", BS_PUSHBUTTON};
-    case PanelKind::Text:
-        break;
-    }
-    return {"Static", SS_CENTER};
 }
 
 std::string WithoutTrailingBackslash(std::string folder) {
@@ -100,12 +120,12 @@ class SetupPanel : public ::testing::Test {
     void SetUp() override {
         EnsureMainWindow();
         PrepareProbes();
-        SetSettingsDefaults(g_Settings, ProgramFolder);
+        SetDefaultSettings();
         ApplyLogVisibility();
     }
     void TearDown() override {
         EXPECT_EQ(ProbesNotRun(), 0) << "checks posted into the page loop never ran";
-        SetSettingsDefaults(g_Settings, ProgramFolder);
+        SetDefaultSettings();
         ApplyLogVisibility();
     }
     // Opens the page and leaves it (so that its controls exist), running `check` once the page's
@@ -117,19 +137,47 @@ class SetupPanel : public ::testing::Test {
     }
 };
 
-// Defined first: only the first visit of the run sees the page as it is built.
-TEST_F(SetupPanel, FirstVisitShowsTheFieldHintsWithStartAndShowOff) {
-    const bool firstVisit = Control(SetupTabs) == nullptr;
-    Visit([firstVisit] {
-        if (firstVisit) {
-            EXPECT_EQ(ControlText(CommandField), "Create a new task");
-            EXPECT_EQ(ControlText(DllField), "Show functions of a DLL");
-            EXPECT_FALSE(IsEnabled(StartButton));
-            EXPECT_FALSE(IsEnabled(ShowButton));
-            EXPECT_EQ(SelectedTab(), 0);
+// A page built afresh, as the first visit of a run builds it, whatever earlier tests did to it:
+// every control at its place inside the tab's page area, the field hints, Start and Show disabled
+// and the first tab selected.
+TEST_F(SetupPanel, AFreshPageIsBuiltAsTheLayoutSays) {
+    DestroyWindow(Control(SetupTabs));
+    for (const PageControl& c : kSetupPage)
+        DestroyWindow(Control(c.id));
+    const RECT list = ControlRect(TaskList);
+    ASSERT_EQ(list.right - list.left, 374);
+    ASSERT_EQ(list.bottom - list.top, 211);
+    Visit([] {
+        EXPECT_EQ(SelectedTab(), 0);
+        const RECT page = PageArea();
+        for (const PageControl& e : kSetupPage) {
+            SCOPED_TRACE(e.id);
+            ASSERT_NE(Control(e.id), nullptr);
+            EXPECT_EQ(GetParent(Control(e.id)), g_MainWindow);
+            EXPECT_EQ(ClassOf(e.id), e.className);
+            if (e.text) {
+                EXPECT_EQ(TextOf(e.id), e.text);
+            }
+            if (e.type >= 0) {
+                EXPECT_EQ(GetWindowLongPtrA(Control(e.id), GWL_STYLE) & (BS_TYPEMASK | SS_TYPEMASK),
+                          e.type);
+            }
+            EXPECT_EQ(IsEnabled(e.id), e.id != StartButton && e.id != ShowButton);
+            const RECT c = ControlRect(e.id);
+            EXPECT_EQ(c.left - page.left, e.x);
+            EXPECT_EQ(c.top - page.top, e.y);
+            EXPECT_EQ(c.right - c.left, e.width);
+            EXPECT_EQ(c.bottom - c.top, e.height);
         }
-        EXPECT_TRUE(IsEnabled(CommandBrowseButton));
-        EXPECT_TRUE(IsEnabled(DllBrowseButton));
+        // Each option group starts a new group; the fields are sunken and scroll sideways.
+        EXPECT_TRUE(HasStyle(AskEveryTimeOption, WS_GROUP));
+        EXPECT_FALSE(HasStyle(AskCriticalOption, WS_GROUP));
+        EXPECT_TRUE(HasStyle(StyleNumberOption, WS_GROUP));
+        EXPECT_FALSE(HasStyle(StyleNoneOption, WS_GROUP));
+        for (int id : {DllField, CommandField}) {
+            EXPECT_TRUE(HasStyle(id, ES_AUTOHSCROLL));
+            EXPECT_NE(GetWindowLongPtrA(Control(id), GWL_EXSTYLE) & WS_EX_CLIENTEDGE, 0);
+        }
     });
 }
 
@@ -137,12 +185,12 @@ TEST_F(SetupPanel, EnteringHidesTheTaskListAndLeavesOnlyBackEnabled) {
     Visit([] {
         EXPECT_FALSE(IsShown(TaskList));
         EXPECT_TRUE(IsShown(SetupTabs));
-        EXPECT_EQ(ControlText(TaskFrame), "Setup");
-        EXPECT_EQ(ControlText(TerminateButton), "Back");
+        EXPECT_EQ(TextOf(TaskFrame), "Setup");
+        EXPECT_EQ(TextOf(TerminateButton), "Back");
         EXPECT_TRUE(IsEnabled(TerminateButton));
         for (int id : kTaskButtons)
             EXPECT_FALSE(IsEnabled(id)) << id;
-        EXPECT_EQ(ControlText(InfoButton), "Info");
+        EXPECT_EQ(TextOf(InfoButton), "Info");
     });
 }
 
@@ -171,56 +219,9 @@ TEST_F(SetupPanel, TheTabControlLiesWhereTheTaskListWasWithThreeTabs) {
     });
 }
 
-// Every control at its place inside the tab's page area, as the layout table says.
-TEST_F(SetupPanel, EveryControlIsBuiltAsTheLayoutSays) {
-    const RECT list = ControlRect(TaskList);
-    const int W = list.right - list.left, H = list.bottom - list.top;
-    Visit([W, H] {
-        const RECT page = PageArea();
-        ASSERT_EQ(kPanelControlCount, 24u);
-        for (size_t i = 0; i < kPanelControlCount; ++i) {
-            const PanelControl& e = kPanelControls[i];
-            SCOPED_TRACE(e.id);
-            ASSERT_NE(Control(e.id), nullptr);
-            EXPECT_EQ(GetParent(Control(e.id)), g_MainWindow);
-            const KindExpected kind = ExpectedOf(e.kind);
-            EXPECT_EQ(ClassOf(e.id), kind.className);
-            if (e.kind != PanelKind::Field && e.kind != PanelKind::Text) {
-                EXPECT_EQ(ControlText(e.id), e.text);
-            }
-            if (kind.type >= 0) {
-                EXPECT_EQ(GetWindowLongPtrA(Control(e.id), GWL_STYLE) & (BS_TYPEMASK | SS_TYPEMASK),
-                          kind.type);
-            }
-            const PanelPlace at = PlaceOf(e, W, H);
-            const RECT c = ControlRect(e.id);
-            EXPECT_EQ(c.left - page.left, at.x);
-            EXPECT_EQ(c.top - page.top, at.y);
-            EXPECT_EQ(c.right - c.left, at.width);
-            EXPECT_EQ(c.bottom - c.top, at.height);
-        }
-        // The frames of Tools and About fill the page; the About text is centred on it.
-        for (int frame : {ToolsFrame, AboutFrame}) {
-            const RECT c = ControlRect(frame);
-            EXPECT_EQ(c.right - c.left, W - 20) << frame;
-            EXPECT_EQ(c.bottom - c.top, H - 30) << frame;
-        }
-        EXPECT_EQ(ControlRect(AboutTextLabel).left - page.left, W / 2 - 160);
-        // Each option group starts a new group; the fields are sunken and scroll sideways.
-        EXPECT_TRUE(HasStyle(AskEveryTimeOption, WS_GROUP));
-        EXPECT_FALSE(HasStyle(AskCriticalOption, WS_GROUP));
-        EXPECT_TRUE(HasStyle(StyleNumberOption, WS_GROUP));
-        EXPECT_FALSE(HasStyle(StyleNoneOption, WS_GROUP));
-        for (int id : {DllField, CommandField}) {
-            EXPECT_TRUE(HasStyle(id, ES_AUTOHSCROLL));
-            EXPECT_NE(GetWindowLongPtrA(Control(id), GWL_EXSTYLE) & WS_EX_CLIENTEDGE, 0);
-        }
-    });
-}
-
 TEST_F(SetupPanel, AboutTextShowsTheVersionTheBuildAndTheAddress) {
     Visit([] {
-        const std::string about = ControlText(AboutTextLabel);
+        const std::string about = TextOf(AboutTextLabel);
         std::vector<std::string> lines;
         std::string::size_type start = 0;
         for (;;) {
@@ -254,14 +255,14 @@ TEST_F(SetupPanel, PageControlsLieAboveTheTabs) {
 
 // Back: the task page exactly as before, and the confirmation choice in the log.
 TEST_F(SetupPanel, BackPutsTheTaskPageBackAndLogsTheMessage) {
-    const std::string frameCaption = ControlText(TaskFrame);
+    const std::string frameCaption = TextOf(TaskFrame);
     const int logBefore = LogLineCount();
     Visit();
     EXPECT_TRUE(IsShown(TaskList));
     EXPECT_FALSE(IsShown(SetupTabs));
     ExpectPageShown(-1);
-    EXPECT_EQ(ControlText(TaskFrame), frameCaption);
-    EXPECT_EQ(ControlText(TerminateButton), "Terminate");
+    EXPECT_EQ(TextOf(TaskFrame), frameCaption);
+    EXPECT_EQ(TextOf(TerminateButton), "Terminate");
     for (int id : kTaskButtons)
         EXPECT_TRUE(IsEnabled(id)) << id;
     EXPECT_EQ(LogLineCount(), logBefore + 1);
@@ -402,10 +403,10 @@ TEST_F(SetupPanel, BrowseButtonsFillTheirRowAndMoveCurrentDir) {
     Visit();
     const std::string exeFolder = ExeFolder();
     const std::string chosen = exeFolder + "sleeper.exe";
-    const std::string commandBefore = ControlText(CommandField);
-    const std::string dllBefore = ControlText(DllField);
+    const std::string commandBefore = TextOf(CommandField);
+    const std::string dllBefore = TextOf(DllField);
     const bool showEnabledBefore = IsEnabled(ShowButton);
-    g_Settings.CurrentDir = "C:\\windows\\";
+    g_Settings.CurrentDir = L"C:\\windows\\";
 
     std::string firstFolder, secondFolder;
     bool firstAnswered = false, secondAnswered = false;
@@ -414,10 +415,10 @@ TEST_F(SetupPanel, BrowseButtonsFillTheirRowAndMoveCurrentDir) {
     std::thread user([&] {
         firstAnswered = AnswerFileDialog(MainThreadId(), "Select file", chosen, &firstFolder);
         PostProbe([&] {
-            EXPECT_EQ(ControlText(CommandField), chosen);
+            EXPECT_EQ(TextOf(CommandField), chosen);
             EXPECT_TRUE(IsEnabled(StartButton));
-            EXPECT_EQ(g_Settings.CurrentDir, exeFolder);
-            EXPECT_EQ(ControlText(DllField), dllBefore);
+            EXPECT_EQ(Utf8(g_Settings.CurrentDir), exeFolder);
+            EXPECT_EQ(TextOf(DllField), dllBefore);
         });
         PostClick(DllBrowseButton);
         // Cancelled: nothing changes.
@@ -433,31 +434,31 @@ TEST_F(SetupPanel, BrowseButtonsFillTheirRowAndMoveCurrentDir) {
     // The second dialog starts where the first file was chosen.
     EXPECT_EQ(_stricmp(secondFolder.c_str(), WithoutTrailingBackslash(exeFolder).c_str()), 0)
         << secondFolder;
-    EXPECT_EQ(g_Settings.CurrentDir, exeFolder);
-    EXPECT_EQ(ControlText(DllField), dllBefore);
+    EXPECT_EQ(Utf8(g_Settings.CurrentDir), exeFolder);
+    EXPECT_EQ(TextOf(DllField), dllBefore);
     EXPECT_EQ(IsEnabled(ShowButton), showEnabledBefore);
     // A field changed by the dialog keeps its text on later visits; the button stays enabled.
     PostProbe([&] {
-        EXPECT_EQ(ControlText(CommandField), chosen);
+        EXPECT_EQ(TextOf(CommandField), chosen);
         EXPECT_TRUE(IsEnabled(StartButton));
     });
     PostClick(TerminateButton);
     RunSetupPanel();
-    SetControlText(CommandField, commandBefore);
+    SetControlText(CommandField, FromUtf8(commandBefore));
 }
 
 TEST_F(SetupPanel, FieldTextsOpenNoDialogAndAnEmptyShowOnlyAsks) {
     Visit();
-    const std::string dllBefore = ControlText(DllField);
-    const std::string commandBefore = ControlText(CommandField);
+    const std::string dllBefore = TextOf(DllField);
+    const std::string commandBefore = TextOf(CommandField);
     const bool showEnabled = IsEnabled(ShowButton);
     WindowWatcher watcher(MainThreadId());
     int logBefore = 0;
     PostSelectTab(1);
     PostProbe([&] {
         // Typing "..." into a field is not a click on a "..." button.
-        SetControlText(CommandField, "...");
-        SetControlText(DllField, "");
+        SetControlText(CommandField, L"...");
+        SetControlText(DllField, L"");
         logBefore = LogLineCount();
     });
     PostCommand(CommandField, EN_CHANGE);
@@ -468,15 +469,15 @@ TEST_F(SetupPanel, FieldTextsOpenNoDialogAndAnEmptyShowOnlyAsks) {
         EXPECT_TRUE(IsShown(SetupTabs));
         ExpectPageShown(1);
         EXPECT_FALSE(IsEnabled(InfoButton));
-        EXPECT_EQ(ControlText(TaskFrame), "Setup");
+        EXPECT_EQ(TextOf(TaskFrame), "Setup");
         EXPECT_EQ(IsEnabled(ShowButton), showEnabled);
     });
     PostClick(TerminateButton);
     RunSetupPanel();
     EXPECT_TRUE(watcher.Seen().empty()) << watcher.Seen().front();
-    EXPECT_EQ(ControlText(CommandField), "...");
-    SetControlText(CommandField, commandBefore);
-    SetControlText(DllField, dllBefore);
+    EXPECT_EQ(TextOf(CommandField), "...");
+    SetControlText(CommandField, FromUtf8(commandBefore));
+    SetControlText(DllField, FromUtf8(dllBefore));
 }
 
 TEST_F(SetupPanel, StartRunsTheCommandInItsOwnFolderAndReportsNothing) {
@@ -485,23 +486,23 @@ TEST_F(SetupPanel, StartRunsTheCommandInItsOwnFolderAndReportsNothing) {
     const std::string probe = exeFolder + "report_cwd.exe";
     const std::string report = probe + ".cwd";
     DeleteFileA(report.c_str());
-    const std::string commandBefore = ControlText(CommandField);
+    const std::string commandBefore = TextOf(CommandField);
     WindowWatcher watcher(MainThreadId());
     int logBefore = 0;
 
     PostSelectTab(1);
     PostProbe([&] {
-        SetControlText(CommandField, probe);
+        SetControlText(CommandField, FromUtf8(probe));
         logBefore = LogLineCount();
     });
     PostCommand(StartButton);
     // A name the shell cannot open: no log line, and no message of Morvane's own.
-    PostProbe([&] { SetControlText(CommandField, exeFolder + "no such program.exe"); });
+    PostProbe([&] { SetControlText(CommandField, FromUtf8(exeFolder + "no such program.exe")); });
     PostCommand(StartButton);
     PostProbe([&] { EXPECT_EQ(LogLineCount(), logBefore); });
     PostClick(TerminateButton);
     RunSetupPanel();
-    SetControlText(CommandField, commandBefore);
+    SetControlText(CommandField, FromUtf8(commandBefore));
 
     const std::string folder = TakeReport(report);
     EXPECT_EQ(_stricmp(folder.c_str(), WithoutTrailingBackslash(exeFolder).c_str()), 0)
@@ -515,10 +516,10 @@ TEST_F(SetupPanel, ShowPutsTheExportPageInPlaceOfTheTabsAndComesBack) {
     char system[MAX_PATH] = {};
     GetSystemDirectoryA(system, MAX_PATH);
     const std::string dll = std::string(system) + "\\kernel32.dll";
-    const std::string dllBefore = ControlText(DllField);
+    const std::string dllBefore = TextOf(DllField);
     const RECT tabsRect = ControlRect(SetupTabs);
     PostSelectTab(1);
-    PostProbe([&] { SetControlText(DllField, dll); });
+    PostProbe([&] { SetControlText(DllField, FromUtf8(dll)); });
     PostCommand(ShowButton);
     PostProbe([&] {
         EXPECT_FALSE(IsShown(SetupTabs));
@@ -527,27 +528,27 @@ TEST_F(SetupPanel, ShowPutsTheExportPageInPlaceOfTheTabsAndComesBack) {
         const RECT r = ControlRect(ExportList);
         EXPECT_EQ(r.left, tabsRect.left);
         EXPECT_EQ(r.top, tabsRect.top);
-        EXPECT_EQ(ControlText(TaskFrame).rfind("kernel32.dll [ ", 0), 0u) << ControlText(TaskFrame);
-        EXPECT_EQ(ControlText(InfoButton), "Export");
+        EXPECT_EQ(TextOf(TaskFrame).rfind("kernel32.dll [ ", 0), 0u) << TextOf(TaskFrame);
+        EXPECT_EQ(TextOf(InfoButton), "Export");
         EXPECT_TRUE(IsEnabled(InfoButton));
-        EXPECT_EQ(ControlText(TerminateButton), "Back");
+        EXPECT_EQ(TextOf(TerminateButton), "Back");
     });
     PostClick(TerminateButton); // leaves the export page
     PostProbe([] {
         EXPECT_TRUE(IsShown(SetupTabs));
         ExpectPageShown(1);
         EXPECT_FALSE(IsShown(ExportList));
-        EXPECT_EQ(ControlText(TaskFrame), "Setup");
-        EXPECT_EQ(ControlText(InfoButton), "Info");
+        EXPECT_EQ(TextOf(TaskFrame), "Setup");
+        EXPECT_EQ(TextOf(InfoButton), "Info");
         EXPECT_FALSE(IsEnabled(InfoButton));
-        EXPECT_EQ(ControlText(TerminateButton), "Back");
+        EXPECT_EQ(TextOf(TerminateButton), "Back");
     });
     PostClick(TerminateButton); // leaves the Setup page
     RunSetupPanel();
     EXPECT_TRUE(IsShown(TaskList));
     EXPECT_TRUE(IsEnabled(InfoButton));
-    EXPECT_EQ(ControlText(TerminateButton), "Terminate");
-    SetControlText(DllField, dllBefore);
+    EXPECT_EQ(TextOf(TerminateButton), "Terminate");
+    SetControlText(DllField, FromUtf8(dllBefore));
 }
 
 TEST_F(SetupPanel, StartedProgramsDoNotInheritTheDebugPrivilege) {
@@ -569,13 +570,13 @@ TEST_F(SetupPanel, StartedProgramsDoNotInheritTheDebugPrivilege) {
     ASSERT_EQ(TakeReport(report), "on");
     DeleteFileA((probe + ".cwd").c_str());
 
-    const std::string commandBefore = ControlText(CommandField);
+    const std::string commandBefore = TextOf(CommandField);
     PostSelectTab(1);
-    PostProbe([&] { SetControlText(CommandField, probe); });
+    PostProbe([&] { SetControlText(CommandField, FromUtf8(probe)); });
     PostCommand(StartButton);
     PostClick(TerminateButton);
     RunSetupPanel();
-    SetControlText(CommandField, commandBefore);
+    SetControlText(CommandField, FromUtf8(commandBefore));
     EXPECT_EQ(TakeReport(report), "off");
     DeleteFileA((probe + ".cwd").c_str());
     EXPECT_EQ(SetPrivilegeState("SeDebugPrivilege", false), 1) << "Morvane's own state is back";

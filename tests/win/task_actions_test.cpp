@@ -416,8 +416,8 @@ TEST_F(TaskActions, ARefusingProcessShowsItsNamePidAndPathAndEnds) {
         << r->FileName;
     // What needs the read rights stays as for a process that cannot be opened.
     const std::wstring pid = std::to_wstring(guard.id);
-    EXPECT_EQ(TaskCells(*r), (std::vector<std::wstring>{L"mvguard.exe", L"0", pid, L"0", L"0",
-                                                        L"0", L"0", r->FileName}));
+    EXPECT_EQ(TaskCells(*r), (std::vector<std::wstring>{L"mvguard.exe", L"0", pid, L"0", L"0", L"0",
+                                                        L"0", r->FileName}));
 
     CheckRow(RowsNamed("mvguard.exe")[0]);
     const std::vector<std::string> lines = Terminate(1);

@@ -16,6 +16,7 @@
 #include <commctrl.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <new>
 
 namespace {
@@ -29,13 +30,13 @@ int RowCount(int id) {
 }
 
 std::string Cell(int id, int row, int column) {
-    char text[512] = {};
-    LVITEMA item = {};
+    wchar_t text[512] = {};
+    LVITEMW item = {};
     item.iSubItem = column;
     item.pszText = text;
-    item.cchTextMax = sizeof text;
-    SendMessageA(Control(id), LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
-    return text;
+    item.cchTextMax = 512;
+    SendMessageW(Control(id), LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
+    return testsupport::Utf8(text);
 }
 
 // A task list of three rows: this process, the idle row and this process again, the last one
@@ -50,15 +51,15 @@ class ModulePage : public ::testing::Test {
         SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
         TaskRecord own;
         own.Pid = static_cast<int32_t>(GetCurrentProcessId());
-        own.Name = "win_tests.exe";
+        own.Name = L"win_tests.exe";
         own.SystemName = L"win_tests.exe";
         TaskRecord idle;
-        idle.Name = "IDLE";
+        idle.Name = L"IDLE";
         TaskTable.Replace({own, idle, own});
         for (int i = 0; i < TaskTable.Count(); ++i)
             AddListRow(list, TaskCells(TaskTable[i]));
         SetRowState(list, 2, true, false);
-        SetControlText(TaskFrame, "Active Tasks [ 3 ]");
+        SetControlText(TaskFrame, L"Active Tasks [ 3 ]");
     }
     void TearDown() override {
         EXPECT_EQ(ProbesNotRun(), 0) << "checks posted into the page loop never ran";
@@ -78,8 +79,8 @@ class ModulePage : public ::testing::Test {
         EXPECT_TRUE(EndsWith(LastLogLine(), line)) << LastLogLine();
         EXPECT_TRUE(IsShown(TaskList));
         EXPECT_FALSE(Control(ModuleList) && IsShown(ModuleList));
-        EXPECT_EQ(ControlText(TaskFrame), "Active Tasks [ 3 ]");
-        EXPECT_EQ(ControlText(TerminateButton), "Terminate");
+        EXPECT_EQ(TextOf(TaskFrame), "Active Tasks [ 3 ]");
+        EXPECT_EQ(TextOf(TerminateButton), "Terminate");
         for (int id : kPageButtons)
             EXPECT_TRUE(IsEnabled(id)) << id;
     }
@@ -112,8 +113,8 @@ TEST_F(ModulePage, AFailureWhileTheListFillsGivesTheTaskPageBack) {
     ASSERT_NE(Control(ModuleList), nullptr);
     EXPECT_FALSE(IsShown(ModuleList));
     EXPECT_EQ(RowCount(ModuleList), 0);
-    EXPECT_EQ(ControlText(TaskFrame), "Active Tasks [ 3 ]");
-    EXPECT_EQ(ControlText(TerminateButton), "Terminate");
+    EXPECT_EQ(TextOf(TaskFrame), "Active Tasks [ 3 ]");
+    EXPECT_EQ(TextOf(TerminateButton), "Terminate");
     for (int id : kPageButtons)
         EXPECT_TRUE(IsEnabled(id)) << id;
 
@@ -123,8 +124,7 @@ TEST_F(ModulePage, AFailureWhileTheListFillsGivesTheTaskPageBack) {
 }
 
 TEST_F(ModulePage, ListsTheDllsOfTheSelectedTaskUntilBack) {
-    const ProcessId pid = GetCurrentProcessId();
-    ASSERT_GE(ExamineModules(pid), 2); // the exe and at least ntdll
+    const DWORD pid = GetCurrentProcessId();
     Select(2);
     int listed = 0; // set by each visit's first probe: the process may load DLLs meanwhile
     const RECT taskRect = ControlRect(TaskList);
@@ -159,26 +159,27 @@ TEST_F(ModulePage, ListsTheDllsOfTheSelectedTaskUntilBack) {
                 EXPECT_EQ(column.cx, widths[c]);
             }
 
-            // Only this visit's rows, from the second module on.
-            listed = ExamineModules(pid) - 1;
+            // Only this visit's rows, from the second module on, as a module snapshot lists them.
+            const std::vector<testsupport::ModuleEntry> modules = testsupport::ModuleSnapshot(pid);
+            listed = static_cast<int>(modules.size()) - 1;
+            ASSERT_GE(listed, 1); // at least ntdll
             ASSERT_EQ(RowCount(ModuleList), listed);
-            NextModule();
             for (int k = 0; k < listed; ++k) {
-                NextModule();
-                EXPECT_EQ(Cell(ModuleList, k, 0), EntryCell(k + 1));
-                EXPECT_EQ(Cell(ModuleList, k, 1), ModuleName(pid));
-                EXPECT_EQ(Cell(ModuleList, k, 2),
-                          std::to_string(static_cast<intptr_t>(ModuleBase())));
-                EXPECT_EQ(Cell(ModuleList, k, 3), ModuleFileName(pid));
+                const testsupport::ModuleEntry& m = modules[k + 1];
+                char entry[8];
+                std::snprintf(entry, sizeof entry, "%3d", k + 1);
+                EXPECT_EQ(Cell(ModuleList, k, 0), entry);
+                EXPECT_EQ(Cell(ModuleList, k, 1), m.name);
+                EXPECT_EQ(Cell(ModuleList, k, 2), std::to_string(static_cast<intptr_t>(m.base)));
+                EXPECT_EQ(Cell(ModuleList, k, 3), m.path);
             }
-            EXPECT_EQ(Cell(ModuleList, 0, 0), "  1");
 
             const std::string count = std::to_string(listed);
-            EXPECT_EQ(ControlText(TaskFrame), "win_tests.exe [ " + count + " ]");
+            EXPECT_EQ(TextOf(TaskFrame), "win_tests.exe [ " + count + " ]");
             EXPECT_TRUE(EndsWith(LastLogLine(), "Traced dll's of win_tests.exe: " + count))
                 << LastLogLine();
-            EXPECT_EQ(ControlText(TerminateButton), "Back");
-            EXPECT_EQ(ControlText(InfoButton), "Info");
+            EXPECT_EQ(TextOf(TerminateButton), "Back");
+            EXPECT_EQ(TextOf(InfoButton), "Info");
             EXPECT_TRUE(IsEnabled(TerminateButton));
             EXPECT_TRUE(IsEnabled(InfoButton));
             for (int id : kPageButtons)
@@ -190,7 +191,7 @@ TEST_F(ModulePage, ListsTheDllsOfTheSelectedTaskUntilBack) {
             EXPECT_TRUE(EndsWith(LastLogLine(), "Please select a dll first...")) << LastLogLine();
             EXPECT_TRUE(IsShown(ModuleList));
             EXPECT_EQ(RowCount(ModuleList), listed);
-            EXPECT_EQ(ControlText(TerminateButton), "Back");
+            EXPECT_EQ(TextOf(TerminateButton), "Back");
         });
         PostClick(TerminateButton);
         ShowTaskModules();
@@ -203,8 +204,8 @@ TEST_F(ModulePage, ListsTheDllsOfTheSelectedTaskUntilBack) {
         EXPECT_TRUE(RowChecked(Control(TaskList), 2));
         EXPECT_TRUE(RowSelected(Control(TaskList), 2));
         EXPECT_FALSE(RowChecked(Control(TaskList), 0));
-        EXPECT_EQ(ControlText(TaskFrame), "Active Tasks [ 3 ]");
-        EXPECT_EQ(ControlText(TerminateButton), "Terminate");
+        EXPECT_EQ(TextOf(TaskFrame), "Active Tasks [ 3 ]");
+        EXPECT_EQ(TextOf(TerminateButton), "Terminate");
         for (int id : kPageButtons)
             EXPECT_TRUE(IsEnabled(id)) << id;
     }
@@ -224,23 +225,23 @@ TEST_F(ModulePage, InfoShowsTheExportsOfTheSelectedDllAndComesBack) {
     PostProbe([&] {
         EXPECT_FALSE(IsShown(ModuleList));
         ASSERT_TRUE(Control(ExportList) && IsShown(ExportList));
-        EXPECT_EQ(ControlText(TaskFrame).rfind(dllName + " [ ", 0), 0u) << ControlText(TaskFrame);
-        EXPECT_EQ(ControlText(InfoButton), "Export");
+        EXPECT_EQ(TextOf(TaskFrame).rfind(dllName + " [ ", 0), 0u) << TextOf(TaskFrame);
+        EXPECT_EQ(TextOf(InfoButton), "Export");
     });
     PostClick(TerminateButton); // leaves the export page
     PostProbe([&] {
         EXPECT_TRUE(IsShown(ModuleList));
         EXPECT_FALSE(IsShown(ExportList));
         EXPECT_EQ(RowCount(ModuleList), rows);
-        EXPECT_EQ(ControlText(TaskFrame).rfind("win_tests.exe [ ", 0), 0u);
-        EXPECT_EQ(ControlText(InfoButton), "Info");
-        EXPECT_EQ(ControlText(TerminateButton), "Back");
+        EXPECT_EQ(TextOf(TaskFrame).rfind("win_tests.exe [ ", 0), 0u);
+        EXPECT_EQ(TextOf(InfoButton), "Info");
+        EXPECT_EQ(TextOf(TerminateButton), "Back");
     });
     PostClick(TerminateButton); // leaves the module page
     ShowTaskModules();
     EXPECT_TRUE(IsShown(TaskList));
     EXPECT_FALSE(IsShown(ModuleList));
-    EXPECT_EQ(ControlText(TaskFrame), "Active Tasks [ 3 ]");
+    EXPECT_EQ(TextOf(TaskFrame), "Active Tasks [ 3 ]");
 }
 
 } // namespace

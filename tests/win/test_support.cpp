@@ -288,16 +288,24 @@ int SuspendCountOf(DWORD threadId) {
     return static_cast<int>(previous);
 }
 
-int ModuleSnapshotCount(DWORD processId) {
+std::vector<ModuleEntry> ModuleSnapshot(DWORD processId, bool* taken) {
+    std::vector<ModuleEntry> modules;
     HandleGuard snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, processId));
-    if (!snapshot.Valid()) return -1;
-    MODULEENTRY32 entry{};
+    if (taken) *taken = snapshot.Valid();
+    if (!snapshot.Valid()) return modules;
+    MODULEENTRY32W entry{};
     entry.dwSize = sizeof(entry);
-    int count = 0;
-    for (BOOL more = Module32First(snapshot.Get(), &entry); more;
-         more = Module32Next(snapshot.Get(), &entry))
-        ++count;
-    return count;
+    for (BOOL more = Module32FirstW(snapshot.Get(), &entry); more;
+         more = Module32NextW(snapshot.Get(), &entry))
+        modules.push_back({Utf8(entry.szModule), Utf8(entry.szExePath),
+                           reinterpret_cast<uintptr_t>(entry.modBaseAddr)});
+    return modules;
+}
+
+int ModuleSnapshotCount(DWORD processId) {
+    bool taken = false;
+    const size_t count = ModuleSnapshot(processId, &taken).size();
+    return taken ? static_cast<int>(count) : -1;
 }
 
 uintptr_t ImageBaseOf(HANDLE process) {

@@ -125,6 +125,13 @@ std::vector<DWORD> ThreadIdsOf(DWORD processId);
 // Suspend count of a thread, observed by suspending and at once resuming it; -1 when the
 // thread cannot be opened or suspended.
 int SuspendCountOf(DWORD threadId);
+// The modules of a process per a Toolhelp module snapshot, in its order (the program first);
+// `taken` tells an empty list from a snapshot that could not be taken.
+struct ModuleEntry {
+    std::string name, path;
+    uintptr_t base;
+};
+std::vector<ModuleEntry> ModuleSnapshot(DWORD processId, bool* taken = nullptr);
 // Number of modules in a process per a module snapshot; -1 when none can be taken.
 int ModuleSnapshotCount(DWORD processId);
 // Load address of a process's executable as its process environment block records it.

@@ -5,10 +5,13 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
+#include <map>
 #include <string>
 #include <vector>
 
 #include "app/main_window.h"
+#include "base/plain_file_win.h"
 #include "proc/process_api.h"
 #include "settings/log_text.h"
 #include "settings/session_log.h"
@@ -20,6 +23,7 @@
 
 namespace {
 
+using testsupport::Entries;
 using testsupport::Exists;
 using testsupport::ReadTextFile;
 
@@ -32,20 +36,49 @@ void WriteFileBytes(const std::string& path, const std::string& bytes) {
     ASSERT_TRUE(testsupport::WriteTextFile(path, bytes)) << path;
 }
 
-// Names in a folder given in the long-path form, sorted.
-std::vector<std::wstring> Entries(const std::wstring& dir) {
-    std::vector<std::wstring> names;
-    WIN32_FIND_DATAW fd;
-    HANDLE h = FindFirstFileW((dir + L"\\*").c_str(), &fd);
-    if (h == INVALID_HANDLE_VALUE) return names;
-    do {
-        const std::wstring name = fd.cFileName;
-        if (name != L"." && name != L"..") names.push_back(name);
-    } while (FindNextFileW(h, &fd));
-    FindClose(h);
-    std::sort(names.begin(), names.end());
-    return names;
-}
+// Symbolic links as Windows treats them, which Wine cannot make. A link is an empty file of
+// known identity: opened without FILE_FLAG_OPEN_REPARSE_POINT the call goes on to its target, as
+// the system follows a link; with it the link itself opens, and the information call reports it
+// as a reparse point. Random bytes come from a counter: the n-th random name part is n's two hex
+// digits eight times.
+struct StandIns {
+    static std::map<std::wstring, std::wstring> targets;
+    static std::vector<std::pair<DWORD, DWORD>> links; // volume serial and low file index
+    static unsigned char counter;
+
+    static HANDLE WINAPI Open(LPCWSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES sa,
+                              DWORD disposition, DWORD flags, HANDLE model) {
+        const auto link = targets.find(name);
+        if (link != targets.end() && !(flags & FILE_FLAG_OPEN_REPARSE_POINT))
+            name = link->second.c_str();
+        return CreateFileW(name, access, share, sa, disposition, flags, model);
+    }
+    static BOOL WINAPI Information(HANDLE file, LPBY_HANDLE_FILE_INFORMATION info) {
+        if (!GetFileInformationByHandle(file, info)) return FALSE;
+        if (std::count(links.begin(), links.end(),
+                       std::make_pair(info->dwVolumeSerialNumber, info->nFileIndexLow)))
+            info->dwFileAttributes |= FILE_ATTRIBUTE_REPARSE_POINT;
+        return TRUE;
+    }
+    static bool Random(void* buffer, size_t size) {
+        std::memset(buffer, ++counter, size);
+        return true;
+    }
+    static void Plant(const std::string& link, const std::string& target) {
+        ASSERT_TRUE(testsupport::WriteTextFile(link, ""));
+        HANDLE file = CreateFileA(link.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ, nullptr,
+                                  OPEN_EXISTING, 0, nullptr);
+        BY_HANDLE_FILE_INFORMATION info{};
+        ASSERT_TRUE(GetFileInformationByHandle(file, &info));
+        CloseHandle(file);
+        links.emplace_back(info.dwVolumeSerialNumber, info.nFileIndexLow);
+        targets[std::wstring(link.begin(), link.end())] =
+            std::wstring(target.begin(), target.end());
+    }
+};
+std::map<std::wstring, std::wstring> StandIns::targets;
+std::vector<std::pair<DWORD, DWORD>> StandIns::links;
+unsigned char StandIns::counter = 0;
 
 LRESULT CALLBACK TestWindowProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
     return DefWindowProcA(w, msg, wp, lp);
@@ -82,9 +115,15 @@ class SettingsFileTest : public testing::Test {
         g_MainWindow = window_;
         ASSERT_NE(Control(LogList), nullptr);
         g_LogLineCount = 0;
+        savedCalls_ = g_FileCalls;
+        StandIns::targets.clear();
+        StandIns::links.clear();
+        StandIns::counter = 0;
+        g_FileCalls = {StandIns::Open, StandIns::Information, StandIns::Random};
     }
 
     void TearDown() override {
+        g_FileCalls = savedCalls_;
         g_MainWindow = savedWindow_;
         if (window_ != nullptr) DestroyWindow(window_);
         SettingsBasePath = savedBase_;
@@ -92,6 +131,7 @@ class SettingsFileTest : public testing::Test {
     }
 
     HWND savedWindow_ = nullptr;
+    FileCalls savedCalls_{};
 
     // Makes an ANSI path the base of both files.
     void UseBase(const std::string& base) {
@@ -99,9 +139,14 @@ class SettingsFileTest : public testing::Test {
         SettingsBasePath = std::wstring(base.begin(), base.end()); // the temp path is ASCII
     }
     std::string IniPath() const { return base_ + ".ini"; }
-    // This process's temporary copy of the settings file.
-    std::string OwnTemporary() const {
-        return IniPath() + "." + std::to_string(GetCurrentProcessId()) + ".tmp";
+    // The temporary name of the settings file that the n-th random name part gives.
+    std::string Temporary(int n) const {
+        char part[3];
+        std::snprintf(part, sizeof part, "%02x", n);
+        std::string name = IniPath() + ".";
+        for (int i = 0; i < 8; ++i)
+            name += part;
+        return name + ".tmp";
     }
     std::string LogPath() const { return base_ + ".log"; }
 
@@ -148,7 +193,7 @@ TEST_F(SettingsFileTest, SaveWritesExactBytesAndLeavesNoTemporaryFile) {
     MoveTo(120, 80);
     SaveSettings(window_);
     EXPECT_EQ(ReadTextFile(IniPath()), ExpectedDefaultFile(folder_, 120, 80));
-    EXPECT_FALSE(Exists(OwnTemporary()));
+    EXPECT_EQ(Entries(Long(folder_)), std::vector<std::wstring>{L"Morvane.ini"});
 }
 
 TEST_F(SettingsFileTest, SaveReplacesALongerOldFileEntirely) {
@@ -167,16 +212,16 @@ TEST_F(SettingsFileTest, SaveReplacesALongerOldFileEntirely) {
 TEST_F(SettingsFileTest, FailedSaveLeavesTheOldFileIntact) {
     const std::string old = "[Morvane SetUp]\r\nAskTerminate = 2\r\n";
     WriteFileBytes(IniPath(), old);
-    // Every temporary name this process would try is taken by a folder, so the new content
+    // Every temporary name the two saves would try is taken by a folder, so the new content
     // cannot be written anywhere.
-    ASSERT_TRUE(CreateDirectoryA(OwnTemporary().c_str(), nullptr));
-    for (int i = 1; i < 64; ++i) {
-        const std::string next =
-            OwnTemporary().insert(OwnTemporary().size() - 4, "-" + std::to_string(i));
-        ASSERT_TRUE(CreateDirectoryA(next.c_str(), nullptr));
-    }
+    for (int i = 1; i < 64; ++i)
+        ASSERT_TRUE(CreateDirectoryA(Temporary(i).c_str(), nullptr));
     SaveSettings(window_);
     EXPECT_EQ(ReadTextFile(IniPath()), old);
+    EXPECT_FALSE(ReplaceFileContent(IniPath(), "new"));
+    EXPECT_EQ(ReadTextFile(IniPath()), old);
+    // Without a random source no name is made up.
+    g_FileCalls.randomBytes = [](void*, size_t) { return false; };
     EXPECT_FALSE(ReplaceFileContent(IniPath(), "new"));
     EXPECT_EQ(ReadTextFile(IniPath()), old);
 }
@@ -191,7 +236,92 @@ TEST_F(SettingsFileTest, OldFileThatCannotBeReplacedStaysAndTheTemporaryGoes) {
     SaveSettings(window_);
     CloseHandle(holder);
     EXPECT_EQ(ReadTextFile(IniPath()), old);
-    EXPECT_FALSE(Exists(OwnTemporary()));
+    EXPECT_EQ(Entries(Long(folder_)), std::vector<std::wstring>{L"Morvane.ini"});
+}
+
+// Planted at the first temporary names a save tries, in this order: a link to a file, a link
+// to a missing file, a second name of a file, a folder. Nothing is written through any of them
+// and the save takes the next name.
+TEST_F(SettingsFileTest, TemporaryNamesTakenByLinksAreNeverWrittenThrough) {
+    const std::string target = folder_ + "target";
+    WriteFileBytes(target, "target");
+    StandIns::Plant(Temporary(1), target);
+    StandIns::Plant(Temporary(2), folder_ + "missing");
+    ASSERT_TRUE(CreateHardLinkA(Temporary(3).c_str(), target.c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryA(Temporary(4).c_str(), nullptr));
+    g_Settings.AskTerminate = 4;
+    SaveSettings(window_);
+    EXPECT_EQ(ReadTextFile(target), "target");
+    EXPECT_FALSE(Exists(folder_ + "missing"));
+    EXPECT_EQ(ReadIniNumber(ReadTextFile(IniPath()), kSettingsGroup, "AskTerminate", 0), 4);
+    EXPECT_EQ(Entries(Long(folder_)).size(), 6u) << "the four, the target and Morvane.ini";
+}
+
+// Morvane.log as a link to a file, as a link to a missing file, and as a second name of a file:
+// the session block goes nowhere, and the settings are saved all the same.
+TEST_F(SettingsFileTest, ALogThatIsALinkOrHasASecondNameIsNotWritten) {
+    const std::string target = folder_ + "target";
+    WriteFileBytes(target, "target");
+    for (int row = 0; row < 3; ++row) {
+        const std::string dir = folder_ + std::to_string(row);
+        ASSERT_TRUE(CreateDirectoryA(dir.c_str(), nullptr));
+        UseBase(dir + "\\Morvane");
+        if (row == 0) StandIns::Plant(LogPath(), target);
+        if (row == 1) StandIns::Plant(LogPath(), folder_ + "missing");
+        if (row == 2) {
+            ASSERT_TRUE(CreateHardLinkA(LogPath().c_str(), target.c_str(), nullptr));
+        }
+        SessionHeader = "H";
+        WriteSessionLog();
+        SaveSettings(window_);
+        EXPECT_EQ(ReadTextFile(target), "target") << row;
+        EXPECT_FALSE(Exists(folder_ + "missing")) << row;
+        EXPECT_EQ(ReadTextFile(IniPath()).substr(0, 15), "[Morvane SetUp]") << row;
+        EXPECT_EQ(Entries(Long(dir)), (std::vector<std::wstring>{L"Morvane.ini", L"Morvane.log"}));
+    }
+}
+
+// Paths as they may come, made full before the long-path form; device paths stay as they are.
+// Each that names a file in the test's folder is saved there.
+TEST_F(SettingsFileTest, PathsAreMadeFullBeforeTheirLongPathForm) {
+    const std::wstring dir(folder_.begin(), folder_.end());
+    const std::wstring deep(240, L'd');
+    ASSERT_TRUE(CreateDirectoryW((dir + deep).c_str(), nullptr));
+    wchar_t current[MAX_PATH];
+    ASSERT_GT(GetCurrentDirectoryW(MAX_PATH, current), 0u);
+    const struct {
+        std::wstring given, full;
+    } rows[] = {
+        {dir + L"sub\\..\\.\\x.txt", dir + L"x.txt"},
+        {dir + L"sub/../" + deep + L"/x", L"\\\\?\\" + dir + deep + L"\\x"},
+        {L"\\\\?\\" + dir + L"y.txt", L"\\\\?\\" + dir + L"y.txt"},
+        {L"z.txt", std::wstring(current) + L"\\z.txt"},
+        {L"//?/" + dir + L"sub/../a", L"//?/" + dir + L"sub/../a"},
+        {L"\\\\.\\pipe\\..\\a", L"\\\\.\\pipe\\..\\a"},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(FileCallPath(row.given), row.full);
+        if (row.full.find(dir) != 0 && row.full.find(L"\\\\?\\" + dir) != 0) continue;
+        EXPECT_TRUE(ReplaceFileContent(row.given, "saved")) << row.full.size();
+        EXPECT_EQ(testsupport::ReadTextFile(row.full), "saved") << row.full.size();
+    }
+}
+
+// The start-up probe: nothing is told, and nothing left, in a folder that takes new files; in
+// one that does not, the settings file is named, and the log only when it is to be saved.
+TEST_F(SettingsFileTest, StartUpTellsWhichFilesCannotBeSaved) {
+    g_Settings.LogInfoStyle = LogNoPrefixStyle;
+    ReportUnsavableFiles();
+    EXPECT_TRUE(ListLines().empty());
+    EXPECT_TRUE(Entries(Long(folder_)).empty());
+    UseBase(folder_ + "missing\\Morvane");
+    g_Settings.EnableSaveInfo = 0;
+    ReportUnsavableFiles();
+    g_Settings.EnableSaveInfo = 1;
+    ReportUnsavableFiles();
+    EXPECT_EQ(ListLines(),
+              (std::vector<std::string>{"Can't save: Morvane.ini", "Can't save: Morvane.ini",
+                                        "Can't save: Morvane.log"}));
 }
 
 TEST_F(SettingsFileTest, SaveIntoAMissingFolderCreatesNothing) {

@@ -19,9 +19,8 @@ void SaveSettings(HWND window);
 void ReportUnsavableFiles();
 
 // The program's file with this extension (".ini", ".log") beside its executable:
-// SettingsBasePath followed by the extension, as the file calls take it. Every
-// file the program keeps beside itself is named here, so that all of them follow the program
-// into any folder.
+// SettingsBasePath followed by the extension, as the file calls take it. Every file the program
+// keeps beside itself is named here, so that all of them follow the program into any folder.
 std::wstring ProgramFilePath(const std::wstring& extension);
 
 // The path as the wide file calls take it: made full by the system (a relative start, "." and

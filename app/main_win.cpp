@@ -35,6 +35,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     if (!CreateMainWindow()) EndProgram();
     LoadSettings(g_MainWindow);
     BuildTaskPage();
+    // Before anything of this run reaches the log list or the file: blocks of earlier runs that
+    // waited for Morvane.log, then whether this run's files can be saved at all.
+    AppendPendingLogBlocks();
+    ReportUnsavableFiles();
     RefreshTaskList();
     ApplyLogVisibility();
     ShowWindow(g_MainWindow, SW_SHOWNORMAL);

@@ -22,5 +22,10 @@ void BuildSessionHeader();
 void AddLogLine(const std::wstring& message);
 // The log list's lines, first to last, exactly as shown.
 std::vector<std::wstring> LogListLines();
-// Appends this run's block to Morvane.log (called by Shutdown when EnableSaveInfo is on).
+// Appends this run's block to Morvane.log (called by Shutdown when EnableSaveInfo is on), after
+// any blocks still waiting beside it. When the log stays held past the wait, the block waits in
+// "Morvane.log.<process id>.pending" instead.
 void WriteSessionLog();
+// At start-up, when EnableSaveInfo is on: appends the blocks waiting beside Morvane.log, oldest
+// first, and deletes their files.
+void AppendPendingLogBlocks();

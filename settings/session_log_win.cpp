@@ -1,10 +1,12 @@
 #include "settings/session_log.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "app/main_window.h"
 #include "base/ansi_text_win.h"
 #include "base/handle_win.h"
+#include "base/plain_file_win.h"
 #include "base/wide_text.h"
 #include "settings/log_text.h"
 #include "settings/settings.h"
@@ -64,18 +66,72 @@ namespace {
 // The step between two tries while another program holds the log.
 const DWORD kLogRetryStepMs = 50;
 
-// Opens a file for appending, creating it when missing. Others may read and write it meanwhile:
-// a second instance appends its own block the same way.
-HANDLE OpenForAppend(const std::wstring& path) {
-    return CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                       OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+// Opens the log for appending, creating it when missing; a link or a file with a second name
+// is not opened. Others may read and write it meanwhile: a second instance appends its own block
+// the same way.
+HANDLE OpenLogForAppend() {
+    return OpenPlainFile(ProgramFilePath(L".log"), FILE_APPEND_DATA,
+                         FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_ALWAYS);
 }
 
 bool HeldByAnother(DWORD error) {
     return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
 }
 
+// The whole text in one write, placed at the end of the file as it is at that moment, so that
+// blocks of two instances ending together never mix their lines.
+bool AppendAtEnd(HANDLE file, const std::string& text) {
+    if (text.size() > MAXDWORD) return false;
+    OVERLAPPED atEnd{};
+    atEnd.Offset = 0xFFFFFFFF;
+    atEnd.OffsetHigh = 0xFFFFFFFF;
+    DWORD written = 0;
+    return WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, &atEnd) &&
+           written == text.size();
+}
+
+// Blocks that waited beside the log because it was held when their run ended, oldest first.
+std::vector<std::wstring> PendingFiles() {
+    const std::wstring pattern = ProgramFilePath(L".log.*.pending");
+    const std::wstring folder = pattern.substr(0, pattern.rfind(L'\\') + 1);
+    std::vector<std::pair<ULONGLONG, std::wstring>> found;
+    WIN32_FIND_DATAW fd;
+    const HANDLE find = FindFirstFileW(pattern.c_str(), &fd);
+    if (find == INVALID_HANDLE_VALUE) return {};
+    do {
+        const ULONGLONG written =
+            (static_cast<ULONGLONG>(fd.ftLastWriteTime.dwHighDateTime) << 32) |
+            fd.ftLastWriteTime.dwLowDateTime;
+        found.emplace_back(written, folder + fd.cFileName);
+    } while (FindNextFileW(find, &fd));
+    FindClose(find);
+    std::sort(found.begin(), found.end());
+    std::vector<std::wstring> paths;
+    for (const auto& f : found)
+        paths.push_back(f.second);
+    return paths;
+}
+
+// Appends the waiting blocks to the open log in their order and deletes each once it is in. A
+// waiting file is held without sharing its reading meanwhile, so that two starts never append
+// it twice; one that is no plain file stays where it is.
+void AppendPendingBlocks(HANDLE log) {
+    for (const std::wstring& path : PendingFiles()) {
+        HandleGuard pending(OpenPlainFile(path, GENERIC_READ, FILE_SHARE_DELETE, OPEN_EXISTING));
+        std::string text;
+        if (!pending.Valid() || !ReadFileContent(pending.Get(), text)) continue;
+        if (!AppendAtEnd(log, text)) return; // the later ones wait too, to keep the order
+        DeleteFileW(path.c_str());
+    }
+}
+
 } // namespace
+
+void AppendPendingLogBlocks() {
+    if (!g_Settings.EnableSaveInfo || PendingFiles().empty()) return;
+    HandleGuard log(OpenLogForAppend());
+    if (log.Valid()) AppendPendingBlocks(log.Get());
+}
 
 void WriteSessionLog() {
     // The file is ANSI text: a character the code page lacks is written "?".
@@ -84,22 +140,24 @@ void WriteSessionLog() {
         entries.push_back(AnsiText(line));
     const std::string block = FormatSessionBlock(SessionHeader, entries,
                                                  FormatTimestamp(kSessionEndMask, NowTimestamp()));
-    const std::wstring path = ProgramFilePath(L".log");
     const DWORD start = GetTickCount();
-    HANDLE handle = OpenForAppend(path);
+    HANDLE handle = OpenLogForAppend();
     while (handle == INVALID_HANDLE_VALUE && HeldByAnother(GetLastError()) &&
            GetTickCount() - start < kLogBusyWaitMs) {
         PauseAnswering(kLogRetryStepMs);
-        handle = OpenForAppend(path);
+        handle = OpenLogForAppend();
     }
+    const DWORD error = GetLastError();
     HandleGuard file(handle);
-    const uint64_t size = block.size();
-    if (!file.Valid() || size > MAXDWORD) return;
-    // The whole block in one write, placed at the end of the file as it is at that moment, so
-    // that blocks of two instances ending together never mix their lines.
-    OVERLAPPED atEnd{};
-    atEnd.Offset = 0xFFFFFFFF;
-    atEnd.OffsetHigh = 0xFFFFFFFF;
-    DWORD written = 0;
-    WriteFile(file.Get(), block.data(), static_cast<DWORD>(size), &written, &atEnd);
+    if (file.Valid()) {
+        AppendPendingBlocks(file.Get());
+        AppendAtEnd(file.Get(), block);
+    } else if (HeldByAnother(error)) {
+        // Still held: the block waits beside the log for the next start.
+        const std::wstring pending =
+            L".log." + std::to_wstring(GetCurrentProcessId()) + L".pending";
+        HandleGuard waiting(OpenPlainFile(ProgramFilePath(pending), FILE_APPEND_DATA,
+                                          FILE_SHARE_READ, OPEN_ALWAYS));
+        if (waiting.Valid()) AppendAtEnd(waiting.Get(), block);
+    }
 }

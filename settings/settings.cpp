@@ -44,9 +44,13 @@ std::wstring SettingsBasePathOf(const std::wstring& programFolder) {
     return programFolder + L"Morvane";
 }
 
+bool IsDevicePath(const std::wstring& path) {
+    return path.size() >= 4 && IsSlash(path[0]) && IsSlash(path[1]) &&
+           (path[2] == L'?' || path[2] == L'.') && IsSlash(path[3]);
+}
+
 std::wstring LongPathForm(const std::wstring& path) {
-    if (path.size() < kLongPathFrom) return path;
-    if (path.compare(0, 4, L"\\\\?\\") == 0 || path.compare(0, 4, L"\\\\.\\") == 0) return path;
+    if (path.size() < kLongPathFrom || IsDevicePath(path)) return path;
     std::wstring prefixed;
     if (IsDriveLetter(path[0]) && path[1] == L':' && IsSlash(path[2])) {
         prefixed = L"\\\\?\\" + path;

@@ -62,9 +62,12 @@ std::wstring SettingsBasePathOf(const std::wstring& programFolder);
 // Paths from this length on take the long-path form: the lowest of the system's path limits,
 // a folder's, lies there.
 constexpr size_t kLongPathFrom = 248;
+// "\\?\", "\\.\" and "//?/" paths (slashes of either kind) name devices or the system's
+// literal form: they are handed to the system unchanged.
+bool IsDevicePath(const std::wstring& path);
 // The path as the wide file calls take it at any length: from kLongPathFrom characters on, a
 // drive path gets "\\?\" before it and a share path ("\\server\share\...") is written
 // "\\?\UNC\server\share\...", with every "/" turned into "\" since that form takes the
-// path literally. Shorter paths, paths already in a prefixed form and relative paths stay as
-// they are.
+// path literally. It expects a full path: ".." and "." are not resolved here. Shorter paths,
+// device paths and relative paths stay as they are.
 std::wstring LongPathForm(const std::wstring& path);

@@ -20,16 +20,25 @@ void LoadSettings(HWND window);
 // Writes the settings file with the window's current position (0, 0 without a window).
 void SaveSettings(HWND window);
 
+// At start-up, once the log list exists: when no new file can be made beside the executable,
+// the log list tells that the settings (and the log, when it is to be saved) will be lost. The
+// probe file is gone when this returns.
+void ReportUnsavableFiles();
+
 // The program's file with this extension (".ini", ".log") beside its executable:
-// SettingsBasePath followed by the extension, in its long-path form where it needs one. Every
-// file the program keeps beside itself is named here, so that all of them follow the program
-// into any folder.
+// SettingsBasePath followed by the extension, as the file calls take it. Every file the program
+// keeps beside itself is named here, so that all of them follow the program into any folder.
 std::wstring ProgramFilePath(const std::wstring& extension);
 
-// Paths below are opened through the wide calls, each in its long-path form where it needs one.
+// The path as the wide file calls take it: made full by the system (a relative start, "." and
+// "..", "/" resolved), then in its long-path form where it needs one. Device paths stay as they
+// are. Paths below go through it.
+std::wstring FileCallPath(const std::wstring& path);
 // Reads a whole file, sharing read access. False when it cannot be opened or read.
 bool ReadWholeFile(const std::wstring& path, std::string& text);
-// Replaces the file with content through a temporary file beside it, named after this process,
-// so that the old file stays whole unless the new one was written completely. Leftover temporary
-// files do not stand in the way. False (old file untouched) on any failure.
+// Reads an open file from its current position to the end.
+bool ReadFileContent(HANDLE file, std::string& text);
+// Replaces the file with content through a new temporary file beside it, so that the old file
+// stays whole unless the new one was written completely. The temporary name has a random part
+// and is never opened through a link. False (old file untouched) on any failure.
 bool ReplaceFileContent(const std::wstring& path, const std::string& content);

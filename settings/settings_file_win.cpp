@@ -8,7 +8,9 @@
 
 #include "base/ansi_text_win.h"
 #include "base/handle_win.h"
+#include "base/plain_file_win.h"
 #include "proc/process_api.h"
+#include "settings/session_log.h"
 #include "settings/settings.h"
 #include "settings/settings_text.h"
 
@@ -66,10 +68,20 @@ void RestorePosition(HWND window, int32_t x, int32_t y) {
 // Different temporary names tried before a save gives up.
 const int kTemporaryNameTries = 8;
 
-// Creates or empties a file for writing; others may read it meanwhile.
-HANDLE CreateForWriting(const std::wstring& path) {
-    return CreateFileW(LongPathForm(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                       CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+// A new plain file beside `target` (a path as the file calls take it), named after it with a
+// random part, so that nobody can plant a link at the name ahead of time; a name that is taken
+// gives way to another. Others may read it meanwhile. `temp` receives its name.
+HANDLE CreateTemporaryBeside(const std::wstring& target, std::wstring& temp, DWORD flags = 0) {
+    for (int attempt = 0; attempt < kTemporaryNameTries; ++attempt) {
+        const std::wstring part = RandomNamePart();
+        if (part.empty()) break;
+        // Longer than the file's own name, so it takes the long-path form by itself.
+        temp = LongPathForm(target + L"." + part + L".tmp");
+        const HANDLE file =
+            OpenPlainFile(temp, GENERIC_WRITE | DELETE, FILE_SHARE_READ, CREATE_NEW, flags);
+        if (file != INVALID_HANDLE_VALUE) return file;
+    }
+    return INVALID_HANDLE_VALUE;
 }
 
 } // namespace
@@ -90,25 +102,41 @@ void SetCurrentDir(Settings& s, const std::wstring& folder) {
 }
 
 std::wstring ProgramFilePath(const std::wstring& extension) {
-    return LongPathForm(SettingsBasePath + extension);
+    return FileCallPath(SettingsBasePath + extension);
+}
+
+std::wstring FileCallPath(const std::wstring& path) {
+    if (path.empty() || IsDevicePath(path)) return path;
+    std::wstring full(path.size() + MAX_PATH, L'\0');
+    DWORD length =
+        GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), &full[0], nullptr);
+    if (length >= full.size()) {
+        full.resize(length);
+        length = GetFullPathNameW(path.c_str(), length, &full[0], nullptr);
+    }
+    if (length == 0 || length >= full.size()) return LongPathForm(path);
+    full.resize(length);
+    return LongPathForm(full);
 }
 
 bool ReadWholeFile(const std::wstring& path, std::string& text) {
-    HandleGuard file(CreateFileW(LongPathForm(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+    HandleGuard file(CreateFileW(FileCallPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.Valid()) return false;
+    return file.Valid() && ReadFileContent(file.Get(), text);
+}
+
+bool ReadFileContent(HANDLE file, std::string& text) {
     text.clear();
     try {
         LARGE_INTEGER size{};
-        if (GetFileSizeEx(file.Get(), &size) && size.QuadPart > 0 &&
+        if (GetFileSizeEx(file, &size) && size.QuadPart > 0 &&
             static_cast<uint64_t>(size.QuadPart) < text.max_size()) {
             text.reserve(static_cast<size_t>(size.QuadPart));
         }
         std::vector<char> chunk(0x10000);
         for (;;) {
             DWORD got = 0;
-            if (!ReadFile(file.Get(), chunk.data(), static_cast<DWORD>(chunk.size()), &got,
-                          nullptr)) {
+            if (!ReadFile(file, chunk.data(), static_cast<DWORD>(chunk.size()), &got, nullptr)) {
                 return false;
             }
             if (got == 0) break;
@@ -123,29 +151,28 @@ bool ReadWholeFile(const std::wstring& path, std::string& text) {
 }
 
 bool ReplaceFileContent(const std::wstring& path, const std::string& content) {
-    // The temporary name carries this process's id, so that a second instance saving at the
-    // same moment never shares it. A name taken by a leftover that cannot be replaced (a folder,
-    // a read-only file) is passed over for the next one. It is longer than the file's own name,
-    // so it is put in the long-path form by itself.
-    const std::wstring stem = path + L"." + std::to_wstring(GetCurrentProcessId());
+    const std::wstring target = FileCallPath(path);
     std::wstring temp;
-    HANDLE handle = INVALID_HANDLE_VALUE;
-    for (int attempt = 0; attempt < kTemporaryNameTries && handle == INVALID_HANDLE_VALUE;
-         ++attempt) {
-        temp = LongPathForm(stem + (attempt ? L"-" + std::to_wstring(attempt) : std::wstring()) +
-                            L".tmp");
-        handle = CreateForWriting(temp);
-    }
-    HandleGuard file(handle);
+    HandleGuard file(CreateTemporaryBeside(target, temp));
     if (!file.Valid()) return false;
     const bool written = WriteAll(file.Get(), content) && FlushFileBuffers(file.Get());
     file.Close();
-    if (!written || !MoveFileExW(temp.c_str(), LongPathForm(path).c_str(),
+    // The rename replaces whatever lies at the name, a link included, never what it points at.
+    if (!written || !MoveFileExW(temp.c_str(), target.c_str(),
                                  MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         DeleteFileW(temp.c_str());
         return false;
     }
     return true;
+}
+
+void ReportUnsavableFiles() {
+    std::wstring probe;
+    HandleGuard file(
+        CreateTemporaryBeside(ProgramFilePath(L".ini"), probe, FILE_FLAG_DELETE_ON_CLOSE));
+    if (file.Valid()) return;
+    AddLogLine(L"Can't save: Morvane.ini");
+    if (g_Settings.EnableSaveInfo) AddLogLine(L"Can't save: Morvane.log");
 }
 
 void LoadSettings(HWND window) {

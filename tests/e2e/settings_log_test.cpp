@@ -17,6 +17,7 @@ using namespace driver;
 
 namespace {
 
+using testsupport::Entries;
 using testsupport::Exists;
 
 const char* const kKeys[] = {"AskTerminate",     "LogInfoStyle",        "EnableTaskTerminate",
@@ -265,7 +266,9 @@ TEST_F(SettingsLogTest, FirstStartWritesTwelveLinesWithTheDefaultsAndTheWindowPo
     const auto values = ParseWrittenIni(text);
     ExpectValues(values, Defaults(folder_));
     ExpectValues(values, {{"WindowX", "137"}, {"WindowY", "91"}});
-    EXPECT_FALSE(Exists(PathOf("Morvane.ini.tmp"))) << "nothing left over from the write";
+    EXPECT_EQ(Entries(home_),
+              (std::vector<std::wstring>{L"Morvane.exe", L"Morvane.ini", L"Morvane.log"}))
+        << "nothing left over from the start-up probe or the write";
 }
 
 TEST_F(SettingsLogTest, HandEditedValuesAreReadBackActedOnAndWrittenAgain) {
@@ -567,8 +570,73 @@ TEST_F(SettingsLogTest, FilesThatCannotBeWrittenAreLeftAsTheyWereAndTheProgramSt
     }
     EXPECT_EQ(ReadFile("Morvane.ini"), ini);
     EXPECT_EQ(ReadFile("Morvane.log"), log);
-    EXPECT_FALSE(Exists(PathOf("Morvane.ini." + std::to_string(app_.Id()) + ".tmp")))
+    const std::wstring pending = L"Morvane.log." + std::to_wstring(app_.Id()) + L".pending";
+    EXPECT_EQ(Entries(home_),
+              (std::vector<std::wstring>{L"Morvane.exe", L"Morvane.ini", L"Morvane.log", pending}))
         << "no half-written file left behind";
+}
+
+// Morvane.log held by another program until after the end of the run: the block waits beside
+// it, and the next start appends it after what was there and before its own block.
+TEST_F(SettingsLogTest, ABlockThatFindsTheLogHeldIsAppendedByTheNextStart) {
+    const std::string earlier = "[ Session-Log: 01-02-2003 / 04:05:06 ]\r\n"
+                                "[ Session-End: 01-02-2003 / 04:05:07 ]\r\n\r\n";
+    WriteFile("Morvane.log", earlier);
+    ASSERT_NO_FATAL_FAILURE(LaunchWith());
+    const std::vector<std::string> first = LogLines();
+    {
+        Handle held(CreateFileA(PathOf("Morvane.log").c_str(), GENERIC_READ, 0, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        ASSERT_TRUE(held);
+        ASSERT_EQ(Stop(), 0u);
+    }
+    const std::string pending = "Morvane.log." + std::to_string(app_.Id()) + ".pending";
+    EXPECT_EQ(ReadFile("Morvane.log"), earlier);
+    const std::string waiting = ReadFile(pending);
+    ASSERT_NO_FATAL_FAILURE(Start());
+    EXPECT_EQ(ReadFile("Morvane.log"), earlier + waiting) << "appended at the start";
+    EXPECT_FALSE(Exists(PathOf(pending)));
+    const std::vector<std::string> second = LogLines();
+    ASSERT_EQ(Stop(), 0u);
+    const std::vector<LogBlock> blocks = ParseLogFile(ReadFile("Morvane.log"));
+    ASSERT_EQ(blocks.size(), 3u);
+    EXPECT_EQ(blocks[1].entries, first);
+    EXPECT_EQ(blocks[2].entries, second);
+}
+
+// Wine refuses a file whose path on the host passes the host's length limit. Just short of it
+// the program, under a short name, still starts, yet no file of its own fits beside it: a folder
+// that the program cannot write to. Returns the first such folder below the test's folder, or
+// nothing when the system takes files at any depth tried (Windows does).
+std::wstring FolderThatTakesNoNewFile(const std::wstring& home) {
+    std::wstring sub;
+    for (const std::wstring& step : {std::wstring(100, L'd'), std::wstring(L"d")}) {
+        for (std::wstring next; (next = sub + (sub.empty() ? L"" : L"\\") + step).size() < 8000;
+             sub = next) {
+            if (!CreateDirectoryW(testsupport::LongPath(home + next).c_str(), nullptr)) break;
+            const Handle probe(CreateFileW(
+                testsupport::LongPath(home + next + L"\\Morvane.ini").c_str(), GENERIC_WRITE, 0,
+                nullptr, CREATE_NEW, FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+            if (!probe && step.size() == 1) return next;
+            if (!probe) break;
+        }
+    }
+    return std::wstring();
+}
+
+TEST_F(SettingsLogTest, AFolderThatTakesNoNewFileIsToldAtTheStartAndTheWindowWorks) {
+    const std::wstring folder = FolderThatTakesNoNewFile(home_);
+    if (folder.empty()) GTEST_SKIP() << "no folder here refuses new files";
+    ASSERT_NO_FATAL_FAILURE(MoveProgram(folder, L"M.exe"));
+    ASSERT_NO_FATAL_FAILURE(Start());
+    const std::vector<std::string> lines = LogLines();
+    ASSERT_EQ(lines.size(), 3u); // in the default style: no settings file can be read there
+    EXPECT_EQ(lines[0].substr(15), "Can't save: Morvane.ini");
+    EXPECT_EQ(lines[1].substr(15), "Can't save: Morvane.log");
+    EXPECT_TRUE(IsTaskCountLine(lines[2].substr(15))) << lines[2];
+    ASSERT_NO_FATAL_FAILURE(Refresh());
+    EXPECT_EQ(Stop(), 0u);
+    EXPECT_EQ(Entries(home_), std::vector<std::wstring>{L"M.exe"});
 }
 
 // At exit another program holds Morvane.log for a moment without sharing (an editor, or a second

@@ -89,9 +89,11 @@ TEST(ProgramPaths, LongPathsTakeThePrefixedFormAndShortOnesStay) {
     EXPECT_EQ(LongPathForm(L"C:\\" + deep), L"\\\\?\\C:\\" + deep);
     EXPECT_EQ(LongPathForm(L"z:/" + deep + L"/x.ini"), L"\\\\?\\z:\\" + deep + L"\\x.ini");
     EXPECT_EQ(LongPathForm(L"\\\\srv\\share\\" + deep), L"\\\\?\\UNC\\srv\\share\\" + deep);
-    // Already prefixed, a device path, or relative: left to the system as it is.
+    // Already prefixed, a device path with slashes of either kind, or relative: left to the
+    // system as it is.
     for (const std::wstring& same :
-         {L"\\\\?\\C:\\" + deep, L"\\\\.\\pipe\\" + deep, deep, L"\\" + deep, L"C:" + deep})
+         {L"\\\\?\\C:\\" + deep, L"\\\\.\\pipe\\" + deep, L"//?/C:/" + deep, L"/\\./x/" + deep,
+          deep, L"\\" + deep, L"C:" + deep})
         EXPECT_EQ(LongPathForm(same), same);
 }
 

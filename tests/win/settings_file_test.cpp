@@ -5,10 +5,14 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
+#include <map>
 #include <string>
 #include <vector>
 
 #include "app/main_window.h"
+#include "base/ansi_text_win.h"
+#include "base/plain_file_win.h"
 #include "proc/process_api.h"
 #include "settings/log_text.h"
 #include "settings/session_log.h"
@@ -20,6 +24,7 @@
 
 namespace {
 
+using testsupport::Entries;
 using testsupport::Exists;
 using testsupport::ReadTextFile;
 
@@ -32,19 +37,39 @@ void WriteFileBytes(const std::string& path, const std::string& bytes) {
     ASSERT_TRUE(testsupport::WriteTextFile(path, bytes)) << path;
 }
 
-// Names in a folder given in the long-path form, sorted.
-std::vector<std::wstring> Entries(const std::wstring& dir) {
-    std::vector<std::wstring> names;
-    WIN32_FIND_DATAW fd;
-    HANDLE h = FindFirstFileW((dir + L"\\*").c_str(), &fd);
-    if (h == INVALID_HANDLE_VALUE) return names;
-    do {
-        const std::wstring name = fd.cFileName;
-        if (name != L"." && name != L"..") names.push_back(name);
-    } while (FindNextFileW(h, &fd));
-    FindClose(h);
-    std::sort(names.begin(), names.end());
-    return names;
+// Symbolic links as Windows treats them, which Wine cannot make: an empty file whose index is
+// listed. Opened without FILE_FLAG_OPEN_REPARSE_POINT the call goes on to the target; with it the
+// link itself opens, and reads as a reparse point. The n-th random name part is 16 times the hex
+// digit of n modulo 16.
+std::map<std::wstring, std::wstring> g_LinkTargets;
+std::vector<DWORD> g_LinkIndexes;
+int g_RandomCount = 0;
+
+HANDLE WINAPI OpenStandIn(LPCWSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES sa,
+                          DWORD disposition, DWORD flags, HANDLE model) {
+    const auto link = g_LinkTargets.find(name);
+    const bool follow = link != g_LinkTargets.end() && !(flags & FILE_FLAG_OPEN_REPARSE_POINT);
+    return CreateFileW(follow ? link->second.c_str() : name, access, share, sa, disposition, flags,
+                       model);
+}
+BOOL WINAPI InformationStandIn(HANDLE file, LPBY_HANDLE_FILE_INFORMATION info) {
+    const BOOL got = GetFileInformationByHandle(file, info);
+    if (got && std::count(g_LinkIndexes.begin(), g_LinkIndexes.end(), info->nFileIndexLow))
+        info->dwFileAttributes |= FILE_ATTRIBUTE_REPARSE_POINT;
+    return got;
+}
+bool RandomStandIn(void* buffer, size_t size) {
+    std::memset(buffer, 0x11 * (++g_RandomCount % 16), size);
+    return true;
+}
+void PlantLink(const std::string& link, const std::string& target) {
+    HANDLE body = CreateFileA(link.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+    BY_HANDLE_FILE_INFORMATION info{};
+    ASSERT_TRUE(GetFileInformationByHandle(body, &info)) << link;
+    CloseHandle(body);
+    g_LinkIndexes.push_back(info.nFileIndexLow);
+    g_LinkTargets[std::wstring(link.begin(), link.end())] =
+        std::wstring(target.begin(), target.end());
 }
 
 // The local wall clock now as "dd-mm-yyyy / hh:ii:ss", read here rather than through the program.
@@ -82,7 +107,7 @@ class SettingsFileTest : public testing::Test {
         folder_ += "\\";
         savedBase_ = SettingsBasePath;
         UseBase(folder_ + "Morvane");
-        SetSettingsDefaults(g_Settings, folder_);
+        SetSettingsDefaults(g_Settings, WideText(folder_), folder_);
 
         WNDCLASSA wc{};
         wc.lpfnWndProc = TestWindowProc;
@@ -100,9 +125,15 @@ class SettingsFileTest : public testing::Test {
         g_MainWindow = window_;
         ASSERT_NE(Control(LogList), nullptr);
         g_LogLineCount = 0;
+        savedCalls_ = g_FileCalls;
+        g_FileCalls = {OpenStandIn, InformationStandIn, RandomStandIn};
+        g_LinkTargets.clear();
+        g_LinkIndexes.clear();
+        g_RandomCount = 0;
     }
 
     void TearDown() override {
+        g_FileCalls = savedCalls_;
         g_MainWindow = savedWindow_;
         if (window_ != nullptr) DestroyWindow(window_);
         SettingsBasePath = savedBase_;
@@ -110,6 +141,7 @@ class SettingsFileTest : public testing::Test {
     }
 
     HWND savedWindow_ = nullptr;
+    FileCalls savedCalls_{};
 
     // Makes an ANSI path the base of both files.
     void UseBase(const std::string& base) {
@@ -117,9 +149,9 @@ class SettingsFileTest : public testing::Test {
         SettingsBasePath = std::wstring(base.begin(), base.end()); // the temp path is ASCII
     }
     std::string IniPath() const { return base_ + ".ini"; }
-    // This process's temporary copy of the settings file.
-    std::string OwnTemporary() const {
-        return IniPath() + "." + std::to_string(GetCurrentProcessId()) + ".tmp";
+    // The settings file's temporary name from the n-th random name part.
+    std::string Temporary(int n) const {
+        return IniPath() + "." + std::string(16, "0123456789abcdef"[n % 16]) + ".tmp";
     }
     std::string LogPath() const { return base_ + ".log"; }
 
@@ -131,7 +163,12 @@ class SettingsFileTest : public testing::Test {
         GetWindowRect(window_, &r);
         return POINT{r.left, r.top};
     }
-    std::vector<std::string> ListLines() const { return LogListLines(); }
+    std::vector<std::string> ListLines() const {
+        std::vector<std::string> lines;
+        for (const std::wstring& line : LogListLines())
+            lines.push_back(testsupport::Utf8(line));
+        return lines;
+    }
 
     std::string folder_;
     std::string base_;
@@ -166,14 +203,17 @@ TEST_F(SettingsFileTest, SaveWritesExactBytesAndLeavesNoTemporaryFile) {
     MoveTo(120, 80);
     SaveSettings(window_);
     EXPECT_EQ(ReadTextFile(IniPath()), ExpectedDefaultFile(folder_, 120, 80));
-    EXPECT_FALSE(Exists(OwnTemporary()));
+    EXPECT_EQ(Entries(Long(folder_)), std::vector<std::wstring>{L"Morvane.ini"});
 }
 
 TEST_F(SettingsFileTest, SaveReplacesALongerOldFileEntirely) {
     WriteFileBytes(IniPath(), std::string(100000, 'x'));
     g_Settings.AskTerminate = 4;
     g_Settings.EnableShowInfo = 0;
-    g_Settings.CurrentDir = "D:\\Data\\";
+    // The dialogs' last folder is one the code page cannot hold: the file keeps the one before.
+    SetCurrentDir(g_Settings, L"D:\\Data\\");
+    SetCurrentDir(g_Settings, L"D:\\\x5F20\x4F1F\\");
+    EXPECT_EQ(g_Settings.CurrentDir, L"D:\\\x5F20\x4F1F\\");
     MoveTo(-20, 7);
     SaveSettings(window_);
     std::string expected = ExpectedDefaultFile("D:\\Data\\", -20, 7);
@@ -185,17 +225,17 @@ TEST_F(SettingsFileTest, SaveReplacesALongerOldFileEntirely) {
 TEST_F(SettingsFileTest, FailedSaveLeavesTheOldFileIntact) {
     const std::string old = "[Morvane SetUp]\r\nAskTerminate = 2\r\n";
     WriteFileBytes(IniPath(), old);
-    // Every temporary name this process would try is taken by a folder, so the new content
+    // Every temporary name the two saves would try is taken by a folder, so the new content
     // cannot be written anywhere.
-    ASSERT_TRUE(CreateDirectoryA(OwnTemporary().c_str(), nullptr));
-    for (int i = 1; i < 64; ++i) {
-        const std::string next =
-            OwnTemporary().insert(OwnTemporary().size() - 4, "-" + std::to_string(i));
-        ASSERT_TRUE(CreateDirectoryA(next.c_str(), nullptr));
-    }
+    for (int i = 0; i < 16; ++i)
+        ASSERT_TRUE(CreateDirectoryA(Temporary(i).c_str(), nullptr));
     SaveSettings(window_);
     EXPECT_EQ(ReadTextFile(IniPath()), old);
-    EXPECT_FALSE(ReplaceFileContent(IniPath(), "new"));
+    EXPECT_FALSE(ReplaceFileContent(WideText(IniPath()), "new"));
+    EXPECT_EQ(ReadTextFile(IniPath()), old);
+    // Without a random source no name is made up.
+    g_FileCalls.randomBytes = [](void*, size_t) { return false; };
+    EXPECT_FALSE(ReplaceFileContent(WideText(IniPath()), "new"));
     EXPECT_EQ(ReadTextFile(IniPath()), old);
 }
 
@@ -209,7 +249,54 @@ TEST_F(SettingsFileTest, OldFileThatCannotBeReplacedStaysAndTheTemporaryGoes) {
     SaveSettings(window_);
     CloseHandle(holder);
     EXPECT_EQ(ReadTextFile(IniPath()), old);
-    EXPECT_FALSE(Exists(OwnTemporary()));
+    EXPECT_EQ(Entries(Long(folder_)), std::vector<std::wstring>{L"Morvane.ini"});
+}
+
+// Links to a file and to a missing one, and second names of a file, planted at Morvane.log and
+// at the first temporary name of a save: nothing is written through them, and the settings are
+// saved all the same.
+TEST_F(SettingsFileTest, NothingIsWrittenThroughLinksOrSecondNames) {
+    const std::string target = folder_ + "target";
+    WriteFileBytes(target, "target");
+    for (int row = 0; row < 3; ++row) {
+        UseBase(folder_ + "Morvane" + std::to_string(row));
+        for (const std::string& at : {LogPath(), Temporary(2 * row + 1)}) {
+            if (row < 2) PlantLink(at, row == 0 ? target : folder_ + "missing");
+            ASSERT_TRUE(row < 2 || CreateHardLinkA(at.c_str(), target.c_str(), nullptr));
+        }
+        SessionHeader = "H";
+        WriteSessionLog();
+        SaveSettings(window_);
+        EXPECT_EQ(ReadTextFile(target), "target") << row;
+        EXPECT_FALSE(Exists(folder_ + "missing")) << row;
+        EXPECT_EQ(ReadTextFile(IniPath()).substr(0, 15), "[Morvane SetUp]") << row;
+    }
+}
+
+// Paths as they may come, made full before the long-path form; device paths stay as they are.
+// Each that names a file in the test's folder is saved there.
+TEST_F(SettingsFileTest, PathsAreMadeFullBeforeTheirLongPathForm) {
+    const std::wstring dir(folder_.begin(), folder_.end());
+    const std::wstring deep(240, L'd');
+    ASSERT_TRUE(CreateDirectoryW((dir + deep).c_str(), nullptr));
+    wchar_t current[MAX_PATH];
+    ASSERT_GT(GetCurrentDirectoryW(MAX_PATH, current), 0u);
+    const struct {
+        std::wstring given, full;
+    } rows[] = {
+        {dir + L"sub\\..\\.\\x.txt", dir + L"x.txt"},
+        {dir + L"sub/../" + deep + L"/x", L"\\\\?\\" + dir + deep + L"\\x"},
+        {L"\\\\?\\" + dir + L"y.txt", L"\\\\?\\" + dir + L"y.txt"},
+        {L"z.txt", std::wstring(current) + L"\\z.txt"},
+        {L"//?/" + dir + L"sub/../a", L"//?/" + dir + L"sub/../a"},
+        {L"\\\\.\\pipe\\..\\a", L"\\\\.\\pipe\\..\\a"},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(FileCallPath(row.given), row.full);
+        if (row.full.find(dir) != 0 && row.full.find(L"\\\\?\\" + dir) != 0) continue;
+        EXPECT_TRUE(ReplaceFileContent(row.given, "saved")) << row.full.size();
+        EXPECT_EQ(testsupport::ReadTextFile(row.full), "saved") << row.full.size();
+    }
 }
 
 TEST_F(SettingsFileTest, SaveIntoAMissingFolderCreatesNothing) {
@@ -306,7 +393,7 @@ TEST_F(SettingsFileTest, MissingOrUnreadableFileKeepsDefaultsAndPlace) {
     LoadSettings(window_);
     EXPECT_EQ(Position().x, 100);
     EXPECT_EQ(g_Settings.AskTerminate, 1);
-    EXPECT_EQ(g_Settings.CurrentDir, folder_);
+    EXPECT_EQ(g_Settings.CurrentDir, WideText(folder_));
     // A folder where the file should be cannot be read as one.
     ASSERT_TRUE(CreateDirectoryA(IniPath().c_str(), nullptr));
     LoadSettings(window_);
@@ -320,7 +407,7 @@ TEST_F(SettingsFileTest, LoadWithoutWindowPositionKeepsThePlaceAndRoundTrips) {
     LoadSettings(window_);
     EXPECT_EQ(Position().x, 77);
     EXPECT_EQ(Position().y, 66);
-    EXPECT_EQ(g_Settings.CurrentDir, "E:\\x y\\  ");
+    EXPECT_EQ(g_Settings.CurrentDir, L"E:\\x y\\  ");
     SaveSettings(window_);
     std::string expected = ExpectedDefaultFile("E:\\x y\\  ", 77, 66);
     expected.replace(expected.find("LogInfoStyle = 16"), 17, "LogInfoStyle = 32");
@@ -347,19 +434,19 @@ TEST_F(SettingsFileTest, DISABLED_BenchmarkLoadOfAOneMegabyteFile) {
 
 TEST_F(SettingsFileTest, LogLinePrefixesFollowTheStyleAndTheListCount) {
     g_Settings.LogInfoStyle = 8;
-    AddLogLine("first");
-    AddLogLine("");
+    AddLogLine(L"first");
+    AddLogLine(L"");
     EXPECT_EQ(g_LogLineCount, 2);
     g_Settings.LogInfoStyle = 16;
     const std::string before = LocalClock();
-    AddLogLine("timed");
+    AddLogLine(L"timed");
     const std::string after = LocalClock();
     g_Settings.LogInfoStyle = 32;
-    AddLogLine("plain");
+    AddLogLine(L"plain");
     g_Settings.LogInfoStyle = 0;
-    AddLogLine("zero");
+    AddLogLine(L"zero");
     g_Settings.LogInfoStyle = 8;
-    AddLogLine("sixth");
+    AddLogLine(L"sixth");
 
     const std::vector<std::string> lines = ListLines();
     ASSERT_EQ(lines.size(), 6u);
@@ -382,16 +469,16 @@ TEST_F(SettingsFileTest, NumberingFollowsTheListNotTheCallCount) {
     SendMessageA(Control(LogList), LB_ADDSTRING, 0, (LPARAM) "earlier");
     g_LogLineCount = 2;
     g_Settings.LogInfoStyle = 8;
-    AddLogLine("x");
+    AddLogLine(L"x");
     EXPECT_EQ(ListLines().back(), "[ 3 ] - x");
     EXPECT_EQ(g_LogLineCount, 3);
 
     // Without a main window nothing is counted.
     g_MainWindow = nullptr;
-    AddLogLine("lost");
+    AddLogLine(L"lost");
     EXPECT_EQ(g_LogLineCount, 3);
     g_MainWindow = window_;
-    AddLogLine("y");
+    AddLogLine(L"y");
     EXPECT_EQ(ListLines().back(), "[ 4 ] - y");
 }
 
@@ -406,8 +493,8 @@ TEST_F(SettingsFileTest, SessionBlockIsAppendedAfterExistingText) {
 
     WriteFileBytes(LogPath(), "older block without line end");
     g_Settings.LogInfoStyle = 32;
-    AddLogLine("Initialized tasks: 3");
-    AddLogLine("Terminated: x.exe");
+    AddLogLine(L"Initialized tasks: 3");
+    AddLogLine(L"Terminated: x.exe");
     const std::string before = LocalClock();
     WriteSessionLog();
     const std::string after = LocalClock();

@@ -41,6 +41,21 @@ bool Exists(const std::string& path) {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+std::vector<std::wstring> Entries(const std::wstring& path) {
+    const std::wstring folder = path.empty() || path.back() == L'\\' ? path : path + L"\\";
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW(LongPath(folder + L"*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return names;
+    do {
+        const std::wstring name = found.cFileName;
+        if (name != L"." && name != L"..") names.push_back(name);
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
 bool RemoveTree(const std::wstring& path) {
     const std::wstring folder = path.empty() || path.back() == L'\\' ? path : path + L"\\";
     bool ok = true;

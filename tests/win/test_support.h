@@ -21,6 +21,8 @@ std::string HelperPath(const std::string& exeName);
 std::wstring LongPath(const std::wstring& path);
 // Whether a file or folder of that name exists.
 bool Exists(const std::string& path);
+// Names in a folder (of any length, with or without its closing backslash), sorted.
+std::vector<std::wstring> Entries(const std::wstring& folder);
 // Deletes a folder (with or without its closing backslash, of any length) and everything in it;
 // false when something stayed.
 bool RemoveTree(const std::wstring& folder);

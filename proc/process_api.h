@@ -21,7 +21,8 @@
 using ProcessId = uint32_t;
 using ModuleHandle = uintptr_t; // a module's load address in its process
 
-// Binding of psapi.dll and of the snapshot and query functions of kernel32.dll.
+// Binding of psapi.dll and of the snapshot and query functions of kernel32.dll, both loaded from
+// the system folder only.
 void BindSystemServices();
 // The same binding from libraries of other names (a missing psapi, a kernel library without
 // the snapshot functions); BindSystemServices is BindSystemServicesFrom("psapi.dll",

@@ -30,6 +30,17 @@ template <typename Fn> std::wstring FolderFrom(Fn read) {
     return folder;
 }
 
+// A library of the system, from the system folder only: run as administrator from a folder that
+// others can write, Morvane must not load a DLL of that name planted beside it.
+HMODULE LoadSystemLibrary(const char* name) {
+    const std::wstring folder = FolderFrom(GetSystemDirectoryW);
+    if (folder.empty() || name == nullptr) return nullptr;
+    std::wstring path = folder + L"\\";
+    for (const char* c = name; *c != '\0'; ++c)
+        path += static_cast<wchar_t>(static_cast<unsigned char>(*c));
+    return LoadLibraryW(path.c_str());
+}
+
 } // namespace
 
 bool SameSystemName(const std::wstring& a, const std::wstring& b) {
@@ -120,7 +131,7 @@ void BindSystemServicesFrom(const char* psapiName, const char* kernelName) {
     SystemServices& s = g_Services;
     if (s.psapi != nullptr || s.kernel32 != nullptr) return;
 
-    s.psapi = LoadLibraryA(psapiName);
+    s.psapi = LoadSystemLibrary(psapiName);
     if (s.psapi != nullptr) {
         s.enumProcesses = Bind<EnumProcessesFn>(s.psapi, "EnumProcesses");
         s.enumProcessModules = Bind<EnumProcessModulesFn>(s.psapi, "EnumProcessModules");
@@ -132,7 +143,7 @@ void BindSystemServicesFrom(const char* psapiName, const char* kernelName) {
             Bind<GetProcessImageFileNameWFn>(s.psapi, "GetProcessImageFileNameW");
     }
 
-    s.kernel32 = LoadLibraryA(kernelName);
+    s.kernel32 = LoadSystemLibrary(kernelName);
     if (s.kernel32 != nullptr) {
         s.createSnapshot = Bind<CreateToolhelp32SnapshotFn>(s.kernel32, "CreateToolhelp32Snapshot");
         s.thread32First = Bind<Thread32FirstFn>(s.kernel32, "Thread32First");

@@ -1,4 +1,5 @@
 #include "win/page_driving.h"
+#include "win/test_support.h"
 
 #include "app/main_window.h"
 
@@ -157,9 +158,9 @@ bool AnswerFileDialog(DWORD threadId, const std::string& title, const std::strin
     HWND dialog = WaitForThreadWindow(threadId, title, 10000);
     if (!dialog) return false;
     if (openedFolder) {
-        char folder[1024] = {};
-        SendMessageA(dialog, CDM_GETFOLDERPATH, sizeof folder, reinterpret_cast<LPARAM>(folder));
-        *openedFolder = folder;
+        wchar_t folder[1024] = {};
+        SendMessageW(dialog, CDM_GETFOLDERPATH, 1024, reinterpret_cast<LPARAM>(folder));
+        *openedFolder = testsupport::Utf8(folder);
     }
     if (!file.empty()) {
         SendMessageA(FileNameBox(dialog), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(file.c_str()));

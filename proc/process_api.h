@@ -99,11 +99,20 @@ int32_t HasFullAccess(ProcessId id);
 // EnumProcessModulesEx, the 32-bit modules of a 32-bit process are listed too (LIST_MODULES_ALL),
 // each module once.
 int ExamineModules(ProcessId id);
-// The same reading, only while `id` still belongs to a process of the system name `name`: the
-// image name is confirmed on the handle the modules are read through. When the id has passed to
-// a program of another name, the reading is empty and `otherProgram` is set; a process that
-// cannot be opened gives an empty reading with `otherProgram` clear.
-int ExamineModules(ProcessId id, const std::wstring& name, bool* otherProgram);
+// One module of a process: its load address, base name and full path.
+struct ModuleInfo {
+    ModuleHandle base = 0;
+    std::wstring name;
+    std::wstring path;
+};
+// Every module of a process in the system's order, the executable first, with the names and paths
+// that ModuleName and ModuleFileName would give, all in one go: one open with the read rights
+// (and one module snapshot). Empty when refused or unreadable. With a `name`, only while `id`
+// still belongs to a process of that system name: the image name is confirmed on the handle the
+// modules are read through. When the id has passed to a program of another name, the list is
+// empty and `otherProgram` is set.
+std::vector<ModuleInfo> ReadModules(ProcessId id, const std::wstring& name = std::wstring(),
+                                    bool* otherProgram = nullptr);
 // Opens nothing. The 1-based position, 0 past the last module (the cursor stays on the last).
 int NextModule();
 // Opens nothing. The load address of the module under the cursor; 0 when it stands on none.
@@ -169,13 +178,21 @@ int FreezeProcess(ProcessId id, const std::wstring& name, FrozenThreads* frozen)
 // Switches the base-priority privilege on, then opens with PROCESS_SET_INFORMATION; the system's
 // result, 0 when refused.
 int SetProcessPriority(ProcessId id, uint32_t priorityClass);
-// Switches the debug privilege on, then terminates every process whose system name equals
-// `name` ignoring case (names as FindProcessByName learns them). Each is opened with
-// PROCESS_TERMINATE and the limited query right (the query right before Vista), and its image
-// name is confirmed through that same handle before it is ended, so an id that passed to another
-// program since the list was read is left alone. Returns how many the system accepted to end, 0
-// for an empty name; their ids go to `ended` when given. A process that refuses, has gone or
-// cannot be confirmed is passed over.
+// The ids of every process whose system name equals `name` ignoring case, in the system's
+// order, from one reading of the process list (names as FindProcessByName learns them). Opens
+// nothing while the list can be read; empty for an empty name. The program's own id and id 0 are
+// never among them.
+std::vector<ProcessId> ProcessesNamed(const std::wstring& name);
+// Switches the debug privilege on, then terminates each of `ids` that is still a process of the
+// system name `name`. Each is opened with PROCESS_TERMINATE and the limited query right (the
+// query right before Vista), and its image name is confirmed through that same handle before it
+// is ended, so an id that passed to another program since the list was read is left alone.
+// Returns how many the system accepted to end; their ids go to `ended` when given.
+int TerminateProcesses(const std::vector<ProcessId>& ids, const std::wstring& name,
+                       uint32_t exitCode, std::vector<ProcessId>* ended = nullptr);
+// TerminateProcesses over ProcessesNamed(name): every process whose system name equals `name`
+// ignoring case; 0 for an empty name. A process that refuses, has gone or cannot be confirmed is
+// passed over.
 int TerminateByName(const std::wstring& name, uint32_t exitCode,
                     std::vector<ProcessId>* ended = nullptr);
 

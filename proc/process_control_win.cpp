@@ -149,19 +149,26 @@ int SetProcessPriority(ProcessId id, uint32_t priorityClass) {
     return SetPriorityClass(process.Get(), priorityClass);
 }
 
-int TerminateByName(const std::wstring& name, uint32_t exitCode, std::vector<ProcessId>* ended) {
-    EnablePrivilege("SeDebugPrivilege");
+std::vector<ProcessId> ProcessesNamed(const std::wstring& name) {
+    std::vector<ProcessId> named;
     // An empty name is what an unreadable task was called; it stands for no process at all.
-    if (name.empty()) return 0;
-
+    if (name.empty()) return named;
     const std::vector<DWORD> ids = ReadProcessIds();
     const std::unordered_map<DWORD, std::wstring> listed = ReadListedNames();
     const DWORD self = GetCurrentProcessId();
-    int count = 0;
-    for (DWORD id : ids) {
+    for (DWORD id : ids)
         // The program never ends itself here; its own shutdown is orderly.
-        if (id == 0 || id == self) continue;
-        if (!SameSystemName(SystemNameOf(id, listed), name)) continue;
+        if (id != 0 && id != self && SameSystemName(SystemNameOf(id, listed), name))
+            named.push_back(id);
+    return named;
+}
+
+int TerminateProcesses(const std::vector<ProcessId>& ids, const std::wstring& name,
+                       uint32_t exitCode, std::vector<ProcessId>* ended) {
+    EnablePrivilege("SeDebugPrivilege");
+    int count = 0;
+    for (ProcessId id : ids) {
+        if (id == GetCurrentProcessId()) continue;
         // The name is confirmed again on the very handle that ends the process: its id may have
         // passed to another program since the list was read.
         HandleGuard victim(OpenConfirmed(id, PROCESS_TERMINATE, name));
@@ -170,4 +177,10 @@ int TerminateByName(const std::wstring& name, uint32_t exitCode, std::vector<Pro
         if (ended != nullptr) ended->push_back(id);
     }
     return count;
+}
+
+int TerminateByName(const std::wstring& name, uint32_t exitCode, std::vector<ProcessId>* ended) {
+    // The debug privilege is on before any process of the name is looked at.
+    EnablePrivilege("SeDebugPrivilege");
+    return TerminateProcesses(ProcessesNamed(name), name, exitCode, ended);
 }

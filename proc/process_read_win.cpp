@@ -150,45 +150,52 @@ HANDLE ModuleSnapshot(ProcessId id) {
     return snapshot;
 }
 
-// Names and paths of every module of the current module reading, read once: from one module
-// snapshot where it can be taken, else module by module through one open. The reading counts as
-// read only once both tables are whole, so running out of memory half-way leaves it unread.
-void ReadModuleTexts() {
-    SystemServices& s = g_Services;
-    std::vector<std::wstring> names(s.modules.size());
-    std::vector<std::wstring> paths(s.modules.size());
-    ProcessHandle process(s.moduleProcess, kReadAccess);
-    if (!s.modules.empty() && process.Valid()) {
-        std::unordered_map<ModuleHandle, size_t> slotOf;
-        for (size_t i = 0; i < s.modules.size(); ++i)
-            slotOf.emplace(reinterpret_cast<ModuleHandle>(s.modules[i]), i);
-        std::vector<bool> found(s.modules.size(), false);
-        if (s.createSnapshot != nullptr && s.module32First != nullptr &&
-            s.module32Next != nullptr) {
-            HandleGuard snapshot(ModuleSnapshot(s.moduleProcess));
-            MODULEENTRY32W entry{};
-            entry.dwSize = sizeof(entry);
-            for (BOOL more = snapshot.Valid() && s.module32First(snapshot.Get(), &entry); more;
-                 more = s.module32Next(snapshot.Get(), &entry)) {
-                auto slot = slotOf.find(reinterpret_cast<ModuleHandle>(entry.hModule));
-                if (slot == slotOf.end() || found[slot->second]) continue;
-                entry.szModule[MAX_MODULE_NAME32] = L'\0';
-                // A path that fills the entry may have been cut: it is read by itself below.
-                entry.szExePath[MAX_PATH - 1] = L'\0';
-                if (std::wcslen(entry.szExePath) >= MAX_PATH - 1) continue;
-                // As long as the system would have written into a buffer of the usual size.
-                names[slot->second] = CutText(entry.szModule, kModuleNameChars - 1);
-                paths[slot->second] = CutText(entry.szExePath, kModuleNameChars - 1);
-                found[slot->second] = true;
-            }
-        }
-        // Modules the snapshot did not show (none taken, or loaded since the listing).
-        for (size_t i = 0; i < s.modules.size(); ++i) {
-            if (found[i]) continue;
-            names[i] = ModuleBaseName(process.Get(), s.modules[i], kModuleNameChars);
-            paths[i] = ModulePath(process.Get(), s.modules[i], kModuleNameChars);
+// Names and paths of the modules of a process opened for reading, in the order of `modules`:
+// from one module snapshot where it can be taken, else module by module through the open.
+void ReadModuleTexts(ProcessId id, HANDLE process, const std::vector<HMODULE>& modules,
+                     std::vector<std::wstring>& names, std::vector<std::wstring>& paths) {
+    const SystemServices& s = g_Services;
+    names.assign(modules.size(), std::wstring());
+    paths.assign(modules.size(), std::wstring());
+    if (modules.empty() || process == nullptr) return;
+    std::unordered_map<ModuleHandle, size_t> slotOf;
+    for (size_t i = 0; i < modules.size(); ++i)
+        slotOf.emplace(reinterpret_cast<ModuleHandle>(modules[i]), i);
+    std::vector<bool> found(modules.size(), false);
+    if (s.createSnapshot != nullptr && s.module32First != nullptr && s.module32Next != nullptr) {
+        HandleGuard snapshot(ModuleSnapshot(id));
+        MODULEENTRY32W entry{};
+        entry.dwSize = sizeof(entry);
+        for (BOOL more = snapshot.Valid() && s.module32First(snapshot.Get(), &entry); more;
+             more = s.module32Next(snapshot.Get(), &entry)) {
+            auto slot = slotOf.find(reinterpret_cast<ModuleHandle>(entry.hModule));
+            if (slot == slotOf.end() || found[slot->second]) continue;
+            entry.szModule[MAX_MODULE_NAME32] = L'\0';
+            // A path that fills the entry may have been cut: it is read by itself below.
+            entry.szExePath[MAX_PATH - 1] = L'\0';
+            if (std::wcslen(entry.szExePath) >= MAX_PATH - 1) continue;
+            // As long as the system would have written into a buffer of the usual size.
+            names[slot->second] = CutText(entry.szModule, kModuleNameChars - 1);
+            paths[slot->second] = CutText(entry.szExePath, kModuleNameChars - 1);
+            found[slot->second] = true;
         }
     }
+    // Modules the snapshot did not show (none taken, or loaded since the listing).
+    for (size_t i = 0; i < modules.size(); ++i) {
+        if (found[i]) continue;
+        names[i] = ModuleBaseName(process, modules[i], kModuleNameChars);
+        paths[i] = ModulePath(process, modules[i], kModuleNameChars);
+    }
+}
+
+// The texts of the cursor's reading, read once on first request. The reading counts as read
+// only once both tables are whole, so running out of memory half-way leaves it unread.
+void ReadCursorTexts() {
+    SystemServices& s = g_Services;
+    std::vector<std::wstring> names, paths;
+    ProcessHandle process(s.moduleProcess, kReadAccess);
+    ReadModuleTexts(s.moduleProcess, process.Valid() ? process.Get() : nullptr, s.modules, names,
+                    paths);
     s.moduleNames.swap(names);
     s.modulePaths.swap(paths);
     s.moduleTextsRead = true;
@@ -200,7 +207,7 @@ std::wstring ReadModuleText(ProcessId id, ModuleText which) {
     SystemServices& s = g_Services;
     const int slot = s.moduleCursor.Slot();
     if (slot < 0 || id != s.moduleProcess) return std::wstring();
-    if (!s.moduleTextsRead) ReadModuleTexts();
+    if (!s.moduleTextsRead) ReadCursorTexts();
     return which == ModuleText::BaseName ? s.moduleNames[slot] : s.modulePaths[slot];
 }
 
@@ -341,20 +348,30 @@ int ExamineModules(ProcessId id) {
     return ExamineModulesThrough(id, process.Valid() ? process.Get() : nullptr);
 }
 
-int ExamineModules(ProcessId id, const std::wstring& name, bool* otherProgram) {
+std::vector<ModuleInfo> ReadModules(ProcessId id, const std::wstring& name, bool* otherProgram) {
     if (otherProgram != nullptr) *otherProgram = false;
+    std::vector<ModuleInfo> modules;
     ProcessHandle process(id, kReadAccess);
-    if (!process.Valid()) return ExamineModulesThrough(id, nullptr);
-    // The name is confirmed on the handle the modules are read through: while it is open the
-    // id cannot pass to another program. A name that cannot be read confirms nothing.
-    std::wstring actual = ImageNameOf(process.Get());
-    if (actual.empty()) actual = MainModuleName(process.Get());
-    if (actual.empty()) return ExamineModulesThrough(id, nullptr);
-    if (!SameSystemName(actual, name)) {
-        if (otherProgram != nullptr) *otherProgram = true;
-        return ExamineModulesThrough(id, nullptr);
+    if (!process.Valid()) return modules;
+    if (!name.empty()) {
+        // The name is confirmed on the handle the modules are read through: while it is open
+        // the id cannot pass to another program. A name that cannot be read confirms nothing.
+        std::wstring actual = ImageNameOf(process.Get());
+        if (actual.empty()) actual = MainModuleName(process.Get());
+        if (actual.empty()) return modules;
+        if (!SameSystemName(actual, name)) {
+            if (otherProgram != nullptr) *otherProgram = true;
+            return modules;
+        }
     }
-    return ExamineModulesThrough(id, process.Get());
+    const std::vector<HMODULE> handles = ReadModuleHandles(process.Get());
+    std::vector<std::wstring> names, paths;
+    ReadModuleTexts(id, process.Get(), handles, names, paths);
+    modules.reserve(handles.size());
+    for (size_t i = 0; i < handles.size(); ++i)
+        modules.push_back(
+            {reinterpret_cast<ModuleHandle>(handles[i]), std::move(names[i]), std::move(paths[i])});
+    return modules;
 }
 
 int NextModule() {

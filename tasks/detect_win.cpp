@@ -32,7 +32,7 @@ void DetectUnnecessaryTasks() {
     int count = 0;
     for (int32_t i = 0; i < TaskTable.Count(); ++i) {
         const TaskRecord& r = TaskTable[i];
-        const bool checked = IsUnnecessaryTask(r.FileName, r.Name, own.Is(r),
+        const bool checked = IsUnnecessaryTask(r.FileName(), r.Name, own.Is(r),
                                                g_Settings.EnableDetectOwnTask, g_SystemFolders);
         SetRowState(list, i, checked, false);
         if (checked) ++count;

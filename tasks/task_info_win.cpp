@@ -37,21 +37,20 @@ void ShowTaskModules() {
         return;
     }
     // A task without a process id (the idle row, a row the last refresh did not record, or a
-    // name no process bears any more) has no modules to read: the module cursor would still
-    // stand on another process's entries.
+    // name no process bears any more) has no modules to read.
     const TaskRecord task = TaskTable[selected];
     if (task.Pid == 0) {
         AddLogLine(L"No info available...");
         return;
     }
-    const ProcessId pid = static_cast<ProcessId>(task.Pid);
     // One reading of the module list, of the row's own program only: an id that has passed to
     // another program since the refresh shows an empty page rather than that program's DLLs.
     bool otherProgram = false;
-    const int count = ExamineModules(pid, task.SystemName, &otherProgram);
-    NextModule(); // the program file itself is not listed
-    const int last = otherProgram ? -1 : count - 2;
-    if (last < 0 && !otherProgram) {
+    const std::vector<ModuleInfo> modules =
+        ReadModules(static_cast<ProcessId>(task.Pid), task.SystemName, &otherProgram);
+    // The program file itself, the first module, is not listed.
+    const int listed = otherProgram ? 0 : static_cast<int>(modules.size()) - 1;
+    if (listed <= 0 && !otherProgram) {
         AddLogLine(L"No info available...");
         return;
     }
@@ -64,19 +63,16 @@ void ShowTaskModules() {
     else
         ShowWindow(list, SW_SHOW);
     page.Disable({SetupButton, RefreshButton, DetectButton, ClearButton});
-    SetControlText(TaskFrame, task.Name + L" [ " + Decimal(last + 1) + L" ]");
+    SetControlText(TaskFrame, task.Name + L" [ " + Decimal(listed) + L" ]");
     SetControlText(TerminateButton, L"Back");
-    AddLogLine(L"Traced dll's of " + task.Name + L": " + Decimal(last + 1));
+    AddLogLine(L"Traced dll's of " + task.Name + L": " + Decimal(listed));
 
     SendMessageW(list, WM_SETREDRAW, FALSE, 0);
-    for (int k = 0; k <= last; ++k) {
-        NextModule();
-        const std::wstring name = ModuleName(pid);
+    for (int k = 1; k <= listed; ++k) {
+        const ModuleInfo& m = modules[static_cast<size_t>(k)];
         // Pointer width, so the 32-bit build shows addresses above 2 GB as negative numbers.
-        const std::wstring base = Decimal(static_cast<intptr_t>(ModuleBase()));
-        const std::wstring file = ModuleFileName(pid);
-        AddListRow(list, {EntryCell(k + 1), name, base, file});
-        if ((k + 1) % kRowsBetweenMessages == 0) PauseAnswering(0);
+        AddListRow(list, {EntryCell(k), m.name, Decimal(static_cast<intptr_t>(m.base)), m.path});
+        if (k % kRowsBetweenMessages == 0) PauseAnswering(0);
     }
     SendMessageW(list, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(list, nullptr, TRUE);

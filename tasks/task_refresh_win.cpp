@@ -19,16 +19,6 @@ void NameSystemTask(TaskRecord& r, bool& systemNamed) {
     }
 }
 
-void TakeDetails(TaskRecord& r, const ProcessDetails& d) {
-    r.FileName = d.fileName;
-    r.Priority = d.priority;
-    r.MemorySize = static_cast<int64_t>(d.memory);
-    r.Rights = d.rights;
-    // A list of one module (the program itself) shows 1, not 0.
-    r.DllCount = d.moduleCount > 1 ? d.moduleCount - 1 : d.moduleCount;
-    r.Base = static_cast<intptr_t>(d.base);
-}
-
 } // namespace
 
 int32_t FillTaskTable() {
@@ -48,36 +38,7 @@ int32_t FillTaskTable() {
         r.Pid = static_cast<int32_t>(e.firstOfName);
         NameSystemTask(r, systemNamed);
         auto it = detailsOf.find(e.firstOfName);
-        if (it != detailsOf.end()) TakeDetails(r, *it->second);
-        rows.push_back(std::move(r));
-    }
-    TaskTable.Replace(std::move(rows));
-    return TaskTable.LastIndex();
-}
-
-int32_t FillTaskTableByLookup() {
-    const int32_t count = ExamineProcesses();
-    std::vector<TaskRecord> rows;
-    bool systemNamed = false;
-    for (int32_t i = 0; i < count; ++i) {
-        TaskRecord r;
-        NextProcess();
-        r.Name = ProcessName();
-        r.SystemName = ProcessSystemName();
-        r.Pid = static_cast<int32_t>(FindProcessByName(r.SystemName));
-        NameSystemTask(r, systemNamed);
-        const ProcessId pid = static_cast<ProcessId>(r.Pid);
-        ProcessDetails d;
-        if (pid != 0) {
-            d.fileName = ProcessFileName(pid);
-            d.priority = ProcessPriority(pid);
-            d.memory = ProcessMemory(pid);
-            d.rights = HasFullAccess(pid);
-            d.moduleCount = ExamineModules(pid);
-            NextModule();
-            d.base = ModuleBase();
-        }
-        TakeDetails(r, d);
+        if (it != detailsOf.end()) r.Details = *it->second;
         rows.push_back(std::move(r));
     }
     TaskTable.Replace(std::move(rows));

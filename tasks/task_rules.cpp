@@ -80,11 +80,11 @@ bool IsUnnecessaryTask(const std::wstring& fileName, const std::wstring& name, b
 
 std::vector<std::wstring> TaskCells(const TaskRecord& r) {
     return {r.Name,
-            Decimal(r.Rights),
+            Decimal(r.Rights()),
             Decimal(r.Pid),
-            Decimal(r.Priority),
-            Decimal(r.MemorySize / 1024),
-            Decimal(r.Base),
-            Decimal(r.DllCount),
-            r.FileName};
+            Decimal(r.Priority()),
+            Decimal(r.MemorySize() / 1024),
+            Decimal(r.Base()),
+            Decimal(r.DllCount()),
+            r.FileName()};
 }

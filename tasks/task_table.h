@@ -4,18 +4,29 @@
 #include <string>
 #include <vector>
 
+#include "proc/process_api.h"
+
 struct TaskRecord {
     int32_t Pid = 0;
     std::wstring Name;
-    std::wstring FileName;
-    int32_t Priority = 0;
-    int64_t MemorySize = 0; // bytes; 64-bit so that working sets over 2 GiB stay positive
-    int64_t Base = 0;       // load address of the main module (pointer width in the 64-bit build)
-    int32_t Rights = 0;
-    int32_t DllCount = 0;
     // The system's own name of the task, by which Freeze and Terminate find its processes; the
     // Name cell shows the name read from the process ("IDLE", "System", "SYSTEM" aside).
     std::wstring SystemName;
+    // What the row shows of its process besides the name: the reading of the first process of
+    // that name.
+    ProcessDetails Details;
+
+    const std::wstring& FileName() const { return Details.fileName; }
+    int32_t Priority() const { return Details.priority; }
+    // Bytes; 64-bit so that working sets over 2 GiB stay positive.
+    int64_t MemorySize() const { return static_cast<int64_t>(Details.memory); }
+    // Load address of the main module (pointer width in the 64-bit build).
+    int64_t Base() const { return static_cast<int64_t>(static_cast<intptr_t>(Details.base)); }
+    int32_t Rights() const { return Details.rights; }
+    // Modules less the main one; a list of the main module alone shows 1, not 0.
+    int32_t DllCount() const {
+        return Details.moduleCount > 1 ? Details.moduleCount - 1 : Details.moduleCount;
+    }
 };
 
 // As many records as the last refresh read, with no upper limit.

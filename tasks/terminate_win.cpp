@@ -7,6 +7,8 @@
 #include "tasks/task_list.h"
 #include "tasks/task_rules.h"
 
+#include <algorithm>
+
 namespace {
 
 // After freezing: time for the suspended threads to come to a stop before the process is ended.
@@ -20,10 +22,10 @@ int AskForRow(const TaskRecord& r, int previousAnswer) {
     case AskNever:
         return IDYES;
     case AskCriticalOnly:
-        if (!IsCriticalTask(r.FileName, r.Pid, g_SystemFolders)) return IDYES;
+        if (!IsCriticalTask(r.FileName(), r.Pid, g_SystemFolders)) return IDYES;
         return MessageBoxW(g_MainWindow,
                            (L"Critical process detected!\n\nName: " + r.Name + L"\n\nFile: " +
-                            r.FileName + L"\n\nReally kill process structure?")
+                            r.FileName() + L"\n\nReally kill process structure?")
                                .c_str(),
                            L"Terminate Critical Process", MB_YESNOCANCEL);
     case AskEveryTime:
@@ -54,14 +56,19 @@ int TerminateCheckedTasks() {
         if (answer != IDYES) continue;
         terminated = true;
         if (g_Settings.EnableTaskTerminate) {
+            // One reading of the processes of the row's name serves the freeze and the
+            // termination; each confirms the name again on the handle it acts through.
+            const std::vector<ProcessId> named = ProcessesNamed(r.SystemName);
+            const ProcessId pid = static_cast<ProcessId>(r.Pid);
             FrozenThreads frozen;
             // Freezing our own threads would hang the program for good.
-            if (g_Settings.EnableTaskFreeze && static_cast<DWORD>(r.Pid) != ownPid) {
-                FreezeProcess(static_cast<ProcessId>(r.Pid), r.SystemName, &frozen);
+            if (g_Settings.EnableTaskFreeze && pid != ownPid) {
+                if (std::find(named.begin(), named.end(), pid) != named.end())
+                    FreezeProcess(pid, r.SystemName, &frozen);
                 PauseAnswering(kFreezeSettleMs);
             }
             std::vector<ProcessId> ended;
-            TerminateByName(r.SystemName, 0, &ended);
+            TerminateProcesses(named, r.SystemName, 0, &ended);
             // A frozen process that did not end runs on: nothing is left frozen by us.
             frozen.Resume();
             // The program's own task ends too, through the orderly shutdown below.
@@ -69,14 +76,14 @@ int TerminateCheckedTasks() {
             if (ownTask) endOwnProgram = true;
             if (!ended.empty() || ownTask) {
                 AddLogLine(L"Terminated: " + r.Name);
-                sum += r.MemorySize;
+                sum += r.MemorySize();
             } else {
                 AddLogLine(L"Not terminated: " + r.Name);
             }
         } else {
             // Switched off, the walk reports what it would have done.
             AddLogLine(L"Terminated: " + r.Name);
-            sum += r.MemorySize;
+            sum += r.MemorySize();
         }
         PauseAnswering(kAfterTerminateMs);
     }

@@ -107,19 +107,19 @@ TEST(TaskCells, SignedDecimalAndSizeInKilobytes) {
     TaskRecord r;
     r.Pid = 1234;
     r.Name = L"edit.exe";
-    r.FileName = L"C:\\edit.exe";
-    r.Priority = 32768;
-    r.MemorySize = 1536000;
-    r.Base = -2147483647 - 1;
-    r.Rights = 1;
-    r.DllCount = 30;
+    r.Details.fileName = L"C:\\edit.exe";
+    r.Details.priority = 32768;
+    r.Details.memory = 1536000;
+    r.Details.base = static_cast<ModuleHandle>(static_cast<intptr_t>(-2147483647 - 1));
+    r.Details.rights = 1;
+    r.Details.moduleCount = 31; // the main module is not counted
     std::vector<std::wstring> cells = TaskCells(r);
     std::vector<std::wstring> expected = {L"edit.exe", L"1",           L"1234", L"32768",
                                           L"1500",     L"-2147483648", L"30",   L"C:\\edit.exe"};
     EXPECT_EQ(cells, expected);
-    r.MemorySize = 1023;
+    r.Details.memory = 1023;
     EXPECT_EQ(TaskCells(r)[4], L"0");
     // A working set over 2 GiB is shown positive.
-    r.MemorySize = 3LL * 1024 * 1024 * 1024;
+    r.Details.memory = 3ULL * 1024 * 1024 * 1024;
     EXPECT_EQ(TaskCells(r)[4], L"3145728");
 }

@@ -151,8 +151,8 @@ TEST_F(TaskActions, RefreshShowsEveryCopyWithTheFirstCopysId) {
     HWND list = Control(TaskList);
     for (int row : rows) {
         EXPECT_EQ(static_cast<DWORD>(TaskTable[row].Pid), first);
-        EXPECT_TRUE(SameTextIgnoringCase(Utf8(TaskTable[row].FileName), path_));
-        EXPECT_GT(TaskTable[row].MemorySize, 0);
+        EXPECT_TRUE(SameTextIgnoringCase(Utf8(TaskTable[row].FileName()), path_));
+        EXPECT_GT(TaskTable[row].MemorySize(), 0);
         EXPECT_FALSE(RowChecked(list, row));
         EXPECT_FALSE(RowSelected(list, row));
     }
@@ -178,13 +178,13 @@ TEST_F(TaskActions, OneReadingGivesTheSameRowsAsTheLookupPerRow) {
             const TaskRecord& b = byLookup[i];
             EXPECT_EQ(a.Name, b.Name) << i;
             EXPECT_EQ(a.Pid, b.Pid) << i;
-            EXPECT_EQ(a.FileName, b.FileName) << i;
-            EXPECT_EQ(a.Priority, b.Priority) << i;
-            EXPECT_EQ(a.Rights, b.Rights) << i;
-            EXPECT_EQ(a.DllCount, b.DllCount) << i;
-            EXPECT_EQ(a.Base, b.Base) << i;
+            EXPECT_EQ(a.FileName(), b.FileName()) << i;
+            EXPECT_EQ(a.Priority(), b.Priority()) << i;
+            EXPECT_EQ(a.Rights(), b.Rights()) << i;
+            EXPECT_EQ(a.DllCount(), b.DllCount()) << i;
+            EXPECT_EQ(a.Base(), b.Base()) << i;
             // Working sets move between two readings; both must see the process.
-            EXPECT_EQ(a.MemorySize > 0, b.MemorySize > 0) << i;
+            EXPECT_EQ(a.MemorySize() > 0, b.MemorySize() > 0) << i;
         }
         return;
     }
@@ -194,7 +194,7 @@ TEST_F(TaskActions, OneReadingGivesTheSameRowsAsTheLookupPerRow) {
 TEST_F(TaskActions, TerminateOneCheckedRowEndsEveryCopy) {
     std::vector<int> rows = RowsNamed(kHelperName);
     ASSERT_EQ(rows.size(), 3u);
-    const int64_t size = TaskTable[rows[1]].MemorySize;
+    const int64_t size = TaskTable[rows[1]].MemorySize();
     CheckRow(rows[1]);
     const std::vector<std::string> lines = Terminate(1);
     EXPECT_TRUE(AllCopiesEnded());
@@ -248,7 +248,7 @@ TEST_F(TaskActions, CriticalQuestionOnlyForSystem32Rows) {
     g_Settings.EnableTaskTerminate = 0; // keep Wine's own processes alive
     int critical = -1;
     for (int i = 0; i <= TaskTable.LastIndex() && critical < 0; ++i)
-        if (IsCriticalTask(TaskTable[i].FileName, TaskTable[i].Pid, g_SystemFolders) &&
+        if (IsCriticalTask(TaskTable[i].FileName(), TaskTable[i].Pid, g_SystemFolders) &&
             !TaskTable[i].Name.empty())
             critical = i;
     ASSERT_GE(critical, 0) << "Wine runs its services from system32";
@@ -263,7 +263,7 @@ TEST_F(TaskActions, CriticalQuestionOnlyForSystem32Rows) {
         EXPECT_EQ(answerer.titles[0], "Terminate Critical Process");
         EXPECT_EQ(answerer.texts[0],
                   "Critical process detected!\n\nName: " + Utf8(TaskTable[critical].Name) +
-                      "\n\nFile: " + Utf8(TaskTable[critical].FileName) +
+                      "\n\nFile: " + Utf8(TaskTable[critical].FileName()) +
                       "\n\nReally kill process structure?");
     }
     // The helper's row was confirmed without a question; with terminating off it still runs.
@@ -302,12 +302,12 @@ TEST_F(TaskActions, DetectChecksTasksOutsideTheSystemFolderButExplorerAndItself)
     bool sawOwn = false, sawExplorer = false;
     for (int i = 0; i <= TaskTable.LastIndex(); ++i) {
         const TaskRecord& r = TaskTable[i];
-        const std::string file = AsciiLower(Utf8(r.FileName));
+        const std::string file = AsciiLower(Utf8(r.FileName()));
         bool want = false;
-        if (SameTextIgnoringCase(Utf8(r.FileName), path_)) {
+        if (SameTextIgnoringCase(Utf8(r.FileName()), path_)) {
             want = true;
             ++copies;
-        } else if (SameTextIgnoringCase(Utf8(r.FileName), ownPath)) {
+        } else if (SameTextIgnoringCase(Utf8(r.FileName()), ownPath)) {
             sawOwn = true; // never its own task
         } else if (SameTextIgnoringCase(Utf8(r.Name), "explorer.exe")) {
             sawExplorer = true;
@@ -316,7 +316,7 @@ TEST_F(TaskActions, DetectChecksTasksOutsideTheSystemFolderButExplorerAndItself)
         } else {
             want = !file.empty(); // any other program, unless its file could not be read
         }
-        EXPECT_EQ(RowChecked(list, i), want) << r.Name << " " << r.FileName;
+        EXPECT_EQ(RowChecked(list, i), want) << r.Name << " " << r.FileName();
         EXPECT_FALSE(RowSelected(list, i));
         expected += want ? 1 : 0;
     }
@@ -412,12 +412,12 @@ TEST_F(TaskActions, ARefusingProcessShowsItsNamePidAndPathAndEnds) {
     RefreshTaskList();
     const TaskRecord* r = RowOf("mvguard.exe");
     ASSERT_NE(r, nullptr);
-    EXPECT_TRUE(SameTextIgnoringCase(Utf8(r->FileName), folder_.Path() + "\\mvguard.exe"))
-        << r->FileName;
+    EXPECT_TRUE(SameTextIgnoringCase(Utf8(r->FileName()), folder_.Path() + "\\mvguard.exe"))
+        << r->FileName();
     // What needs the read rights stays as for a process that cannot be opened.
     const std::wstring pid = std::to_wstring(guard.id);
     EXPECT_EQ(TaskCells(*r), (std::vector<std::wstring>{L"mvguard.exe", L"0", pid, L"0", L"0", L"0",
-                                                        L"0", r->FileName}));
+                                                        L"0", r->FileName()}));
 
     CheckRow(RowsNamed("mvguard.exe")[0]);
     const std::vector<std::string> lines = Terminate(1);
@@ -470,7 +470,7 @@ TEST_F(TaskActions, ARowWhosePidPassedToAnotherNameFreezesNothing) {
     rows[row].Name = L"mvgone.exe";
     rows[row].SystemName = L"mvgone.exe";
     rows[row].Pid = static_cast<int32_t>(other.id);
-    rows[row].MemorySize = 4 << 20;
+    rows[row].Details.memory = 4 << 20;
     TaskTable.Replace(rows);
     CheckRow(row);
     const std::vector<std::string> lines = Terminate(1);

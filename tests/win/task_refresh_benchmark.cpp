@@ -5,6 +5,7 @@
 #include "proc/process_api.h"
 #include "tasks/task_refresh.h"
 #include "win/app_fixture.h"
+#include "win/app_fixture.h"
 #include "win/test_support.h"
 
 #include <algorithm>

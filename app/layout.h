@@ -1,7 +1,6 @@
 // Window geometry and banner colours: plain arithmetic kept apart from the Win32 code.
 #pragma once
 #include <utility>
-#include <vector>
 
 struct Point {
     int x;
@@ -13,7 +12,3 @@ Point CenteredOrigin(int screenWidth, int screenHeight, int outerWidth, int oute
 
 // The two green-blue shades drawn at step i (0..194) of the banner gradient.
 std::pair<int, int> BannerShades(int i);
-
-// Index of the control that Tab (or Shift+Tab) moves the focus to, among controls in creation
-// order of which only those marked eligible can take the focus; -1 when none can.
-int NextTabStop(const std::vector<bool>& eligible, int current, bool backwards);

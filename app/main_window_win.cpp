@@ -10,8 +10,6 @@
 
 #include <cwchar>
 
-HINSTANCE g_Instance;
-HWND g_MainWindow;
 HFONT g_SmallFont;
 HFONT g_TitleFont;
 HBITMAP g_BannerBitmap;
@@ -54,26 +52,11 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
         if (lParam != 0) PushEvent({EventKind::Command, LOWORD(wParam)});
         return 0;
     case WM_NOTIFY: {
-        const NMHDR* header = reinterpret_cast<const NMHDR*>(lParam);
-        if (header && header->idFrom == ExportList) {
-            // The export list keeps no rows of its own; it asks for each cell it shows. A list of
-            // a Unicode window asks for wide text.
-            if (header->code == LVN_GETDISPINFOW) {
-                LVITEMW& item = reinterpret_cast<NMLVDISPINFOW*>(lParam)->item;
-                if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0)
-                    ExportCellText(item.iItem, item.iSubItem, item.pszText,
-                                   static_cast<size_t>(item.cchTextMax));
-            }
-            return 0;
-        }
-        // A tab picked on the Setup page: its controls follow at once, without a loop event.
-        if (header && header->idFrom == SetupTabs && header->code == TCN_SELCHANGE) {
-            try {
-                ShowSelectedSetupTab();
-            } catch (...) {
-            }
-        }
-        return DefWindowProcW(hwnd, message, wParam, lParam);
+        // The control that sent it answers through the handler its page registered (the export
+        // list's cells, the Setup page's tabs).
+        bool handled = false;
+        const LRESULT result = HandleNotify(lParam, handled);
+        return handled ? result : DefWindowProcW(hwnd, message, wParam, lParam);
     }
     case WM_CLOSE:
         // The loops run Shutdown; the window must stay until then.
@@ -92,40 +75,6 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
 }
 
 } // namespace
-
-HWND Control(int id) {
-    return GetDlgItem(g_MainWindow, id);
-}
-
-std::wstring ControlText(int id) {
-    HWND hwnd = Control(id);
-    int length = GetWindowTextLengthW(hwnd);
-    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-    int got = GetWindowTextW(hwnd, &text[0], length + 1);
-    text.resize(got > 0 ? static_cast<size_t>(got) : 0);
-    return text;
-}
-
-void SetControlText(int id, const std::wstring& text) {
-    SetWindowTextW(Control(id), text.c_str());
-}
-
-void EnableControl(int id, bool enable) {
-    EnableWindow(Control(id), enable ? TRUE : FALSE);
-}
-
-void ShowControl(int id, bool show) {
-    ShowWindow(Control(id), show ? SW_SHOW : SW_HIDE);
-}
-
-RECT ControlRect(int id) {
-    RECT r = {};
-    HWND hwnd = Control(id);
-    if (!hwnd) return r;
-    GetWindowRect(hwnd, &r);
-    MapWindowPoints(nullptr, g_MainWindow, reinterpret_cast<POINT*>(&r), 2);
-    return r;
-}
 
 bool CreateMainWindow() {
     WNDCLASSW wc = {};

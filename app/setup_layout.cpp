@@ -1,6 +1,6 @@
 #include "app/setup_layout.h"
 
-#include "app/control_ids.h"
+#include "ui/control_ids.h"
 
 const PanelControl kPanelControls[] = {
     {AskFrame, PreferencesPage, PanelKind::GroupBox, L"Message before terminate", 5, 10, 210, 77},

@@ -1,7 +1,7 @@
 // The Setup page: preferences, tools and about.
 #pragma once
 
-#include "app/control_ids.h"
+#include "ui/control_ids.h"
 
 // Shows the Setup page and runs its loop until Back (or the window is closed).
 void RunSetupPanel();

@@ -1,6 +1,7 @@
 #include "app/setup_panel.h"
 
 #include "app/main_window.h"
+#include "ui/page.h"
 #include "app/setup_layout.h"
 #include "app/setup_panel_rules.h"
 #include "exports/export_viewer.h"
@@ -84,6 +85,13 @@ LRESULT CALLBACK SetupTabsProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
     return result;
 }
 
+// A tab picked on the Setup page: its controls follow at once, without a loop event.
+LRESULT AnswerSetupTabs(const NMHDR& header, LPARAM, bool& handled) {
+    if (header.code == TCN_SELCHANGE) ShowSelectedSetupTab();
+    handled = false; // the tab strip's own handling goes on as usual
+    return 0;
+}
+
 void BuildSetupPanel(const RECT& listRect) {
     const int width = listRect.right - listRect.left;
     const int height = listRect.bottom - listRect.top;
@@ -118,6 +126,7 @@ void BuildSetupPanel(const RECT& listRect) {
     const UINT keep = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
     SetWindowPos(tabs, HWND_BOTTOM, 0, 0, 0, 0, keep);
     SetWindowPos(Control(TaskFrame), HWND_BOTTOM, 0, 0, 0, 0, keep);
+    SetNotifyHandler(SetupTabs, AnswerSetupTabs);
     g_TabsProc = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrW(tabs, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(SetupTabsProc)));
     ShowSelectedSetupTab();

@@ -1,6 +1,5 @@
 #include "exports/export_viewer.h"
 
-#include "app/main_window.h"
 #include "base/ansi_text_win.h"
 #include "base/format.h"
 #include "base/wide_text.h"
@@ -9,6 +8,9 @@
 #include "settings/session_log.h"
 #include "settings/settings.h"
 #include "settings/settings_file.h"
+#include "ui/events.h"
+#include "ui/page.h"
+#include "ui/window.h"
 
 #include <commdlg.h>
 
@@ -89,6 +91,38 @@ void SaveReport(const std::wstring& libraryName) {
     AddLogLine((saved ? L"Export functions: " : L"Can't save: ") + FilePart(path));
 }
 
+// The text of one cell, cut to size (with its terminating zero) and never within a character;
+// empty for a cell that does not exist. A function's name is its bytes as the ANSI code page
+// reads them.
+void ExportCellText(int row, int column, wchar_t* buffer, size_t size) {
+    if (!buffer || size == 0) return;
+    buffer[0] = L'\0';
+    if (row < 0 || static_cast<size_t>(row) >= g_Exports.size()) return;
+    const ExportEntry& entry = g_Exports[static_cast<size_t>(row)];
+    if (column == 0) {
+        WriteDecimal(static_cast<int64_t>(row) + 1, buffer, size);
+    } else if (column == 1) {
+        const std::wstring name = CutText(WideText(entry.name), size - 1);
+        buffer[name.copy(buffer, size - 1)] = L'\0';
+    } else if (column == 2) {
+        // Pointer width, so the 32-bit build shows addresses above 2 GB as negative numbers.
+        const uintptr_t address = entry.valid ? g_ExportBase + entry.rva : 0;
+        WriteDecimal(static_cast<intptr_t>(address), buffer, size);
+    }
+}
+
+// The export list keeps no rows of its own; it asks for each cell it shows. A list of a Unicode
+// window asks for wide text.
+LRESULT AnswerExportList(const NMHDR& header, LPARAM lParam, bool& handled) {
+    handled = true;
+    if (header.code != LVN_GETDISPINFOW) return 0;
+    LVITEMW& item = reinterpret_cast<NMLVDISPINFOW*>(lParam)->item;
+    if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0)
+        ExportCellText(item.iItem, item.iSubItem, item.pszText,
+                       static_cast<size_t>(item.cchTextMax));
+    return 0;
+}
+
 // While it lives the export page is shown; its end puts the caller's page back and releases the
 // library, also when the page is left by an exception.
 class ExportPage {
@@ -97,6 +131,7 @@ class ExportPage {
         SetControlText(InfoButton, L"Export");
         list_ = Control(ExportList);
         if (!list_) {
+            SetNotifyHandler(ExportList, AnswerExportList);
             list_ = CreateListView(ExportList, hostRect, LVS_OWNERDATA,
                                    LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
             AddListColumn(list_, 0, L"Entry", 40);
@@ -174,7 +209,7 @@ void RunExportPage(const std::wstring& fileName) {
 
     for (;;) {
         Event event = WaitEvent(true);
-        if (event.kind == EventKind::Close) Shutdown();
+        if (event.kind == EventKind::Close) EndOfRun();
         if (event.id == InfoButton)
             SaveReport(libraryName);
         else if (event.id == TerminateButton)
@@ -186,23 +221,6 @@ void RunExportPage(const std::wstring& fileName) {
 
 void ReleaseExportLibrary() {
     g_Library.Close();
-}
-
-void ExportCellText(int row, int column, wchar_t* buffer, size_t size) {
-    if (!buffer || size == 0) return;
-    buffer[0] = L'\0';
-    if (row < 0 || static_cast<size_t>(row) >= g_Exports.size()) return;
-    const ExportEntry& entry = g_Exports[static_cast<size_t>(row)];
-    if (column == 0) {
-        WriteDecimal(static_cast<int64_t>(row) + 1, buffer, size);
-    } else if (column == 1) {
-        const std::wstring name = CutText(WideText(entry.name), size - 1);
-        buffer[name.copy(buffer, size - 1)] = L'\0';
-    } else if (column == 2) {
-        // Pointer width, so the 32-bit build shows addresses above 2 GB as negative numbers.
-        const uintptr_t address = entry.valid ? g_ExportBase + entry.rva : 0;
-        WriteDecimal(static_cast<intptr_t>(address), buffer, size);
-    }
 }
 
 void ShowExports(const std::wstring& fileName) {

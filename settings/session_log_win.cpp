@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <vector>
 
-#include "app/main_window.h"
 #include "base/ansi_text_win.h"
 #include "base/handle_win.h"
 #include "base/plain_file_win.h"
@@ -26,39 +25,31 @@ void BuildSessionHeader() {
     SessionHeader = FormatTimestamp(kSessionHeaderMask, NowTimestamp());
 }
 
+namespace {
+
+// Where the lines go: the log list, as start-up hands it over.
+LogSink g_Sink;
+
+} // namespace
+
+void SetLogSink(LogSink sink) {
+    g_Sink = std::move(sink);
+}
+
 void AddLogLine(const std::wstring& message) {
-    const HWND list = Control(LogList);
-    if (list == nullptr) return; // before the controls exist there is nowhere to show it
+    // Before start-up hands the list over there is nowhere to show a line.
+    if (!g_Sink.append) return;
     const std::wstring line =
         AsciiWide(BuildLogPrefix(g_Settings.LogInfoStyle, g_LogLineCount, NowTimestamp())) +
         message;
-    const LRESULT index =
-        SendMessageW(list, LB_INSERTSTRING, static_cast<WPARAM>(-1), (LPARAM)line.c_str());
-    // A refused insert (no list, out of memory) must not reset the numbering.
+    const int index = g_Sink.append(line);
+    // A refused line (no list, out of memory) must not reset the numbering.
     if (index < 0) return;
-    SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
     g_LogLineCount = static_cast<int32_t>(index + 1);
 }
 
-std::vector<std::wstring> LogListLines() {
-    std::vector<std::wstring> lines;
-    const HWND list = Control(LogList);
-    const LRESULT count = SendMessageW(list, LB_GETCOUNT, 0, 0);
-    if (count <= 0) return lines;
-    lines.reserve(static_cast<size_t>(count));
-    std::vector<wchar_t> buffer;
-    for (LRESULT i = 0; i < count; ++i) {
-        const LRESULT length = SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0);
-        if (length < 0) {
-            lines.emplace_back();
-            continue;
-        }
-        buffer.assign(static_cast<size_t>(length) + 1, L'\0');
-        const LRESULT got =
-            SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(i), (LPARAM)buffer.data());
-        lines.emplace_back(buffer.data(), got > 0 && got <= length ? static_cast<size_t>(got) : 0);
-    }
-    return lines;
+std::vector<std::wstring> LogLines() {
+    return g_Sink.lines ? g_Sink.lines() : std::vector<std::wstring>();
 }
 
 namespace {
@@ -136,7 +127,7 @@ void AppendPendingLogBlocks() {
 void WriteSessionLog() {
     // The file is ANSI text: a character the code page lacks is written "?".
     std::vector<std::string> entries;
-    for (const std::wstring& line : LogListLines())
+    for (const std::wstring& line : LogLines())
         entries.push_back(AnsiText(line));
     const std::string block = FormatSessionBlock(SessionHeader, entries,
                                                  FormatTimestamp(kSessionEndMask, NowTimestamp()));
@@ -144,7 +135,10 @@ void WriteSessionLog() {
     HANDLE handle = OpenLogForAppend();
     while (handle == INVALID_HANDLE_VALUE && HeldByAnother(GetLastError()) &&
            GetTickCount() - start < kLogBusyWaitMs) {
-        PauseAnswering(kLogRetryStepMs);
+        if (g_Sink.pause)
+            g_Sink.pause(kLogRetryStepMs);
+        else
+            Sleep(kLogRetryStepMs);
         handle = OpenLogForAppend();
     }
     const DWORD error = GetLastError();

@@ -1,5 +1,6 @@
 #include "base/format.h"
-#include "app/main_window.h"
+#include "ui/events.h"
+#include "ui/window.h"
 #include "proc/process_api.h"
 #include "settings/session_log.h"
 #include "settings/settings.h"

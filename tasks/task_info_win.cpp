@@ -1,5 +1,7 @@
 #include "base/format.h"
-#include "app/main_window.h"
+#include "ui/events.h"
+#include "ui/page.h"
+#include "ui/window.h"
 #include "exports/export_viewer.h"
 #include "proc/process_api.h"
 #include "settings/session_log.h"
@@ -79,7 +81,7 @@ void ShowTaskModules() {
 
     for (;;) {
         const Event event = WaitEvent(true);
-        if (event.kind == EventKind::Close) Shutdown();
+        if (event.kind == EventKind::Close) EndOfRun();
         if (event.id == TerminateButton) break;
         if (event.id == InfoButton) ShowExports(std::wstring());
     }

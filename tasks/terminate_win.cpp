@@ -1,5 +1,6 @@
 #include "base/format.h"
-#include "app/main_window.h"
+#include "ui/events.h"
+#include "ui/window.h"
 #include "proc/process_api.h"
 #include "settings/session_log.h"
 #include "settings/settings.h"
@@ -94,6 +95,6 @@ int TerminateCheckedTasks() {
     }
     // The other processes of our name have ended; this one leaves in order, keeping its log
     // and settings.
-    if (endOwnProgram) Shutdown();
+    if (endOwnProgram) EndOfRun();
     return terminated ? 1 : 0;
 }

@@ -1,6 +1,6 @@
 #include "e2e_support.h"
 
-#include "app/control_ids.h"
+#include "ui/control_ids.h"
 
 #include <cstdio>
 

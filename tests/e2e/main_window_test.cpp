@@ -1,5 +1,5 @@
 // The main window and its task page, seen from outside as a user sees them.
-#include "app/control_ids.h"
+#include "ui/control_ids.h"
 #include "e2e_support.h"
 
 #include <commctrl.h>

@@ -1,6 +1,6 @@
 // The module page, the export page and the Setup panel, driven from outside as a user would:
 // what the lists and captions show, what is logged, and what is left in the files at the end.
-#include "app/control_ids.h"
+#include "ui/control_ids.h"
 #include "e2e_support.h"
 #include "win/test_support.h"
 

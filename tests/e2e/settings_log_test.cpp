@@ -1,6 +1,6 @@
 // Morvane.ini and Morvane.log as a user finds them beside the program: what a run reads, what it
 // leaves behind, and what it does when the files cannot be written.
-#include "app/control_ids.h"
+#include "ui/control_ids.h"
 #include "e2e_support.h"
 #include "base/ansi_text_win.h"
 #include "settings/session_log.h"

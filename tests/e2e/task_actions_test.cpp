@@ -1,6 +1,6 @@
 // The task list and its actions (Refresh, Terminate, Detect, Clear) driven from outside, over
 // copies of the sleeper helper started under names chosen by each test.
-#include "app/control_ids.h"
+#include "ui/control_ids.h"
 #include "e2e_support.h"
 #include "base/ansi_text_win.h"
 

@@ -7,20 +7,14 @@
 #include "tasks/task_table.h"
 #include "win/test_support.h"
 
-#include <commctrl.h>
-
 namespace {
 DWORD g_WindowThread = 0;
 }
 
 void EnsureMainWindow() {
     if (g_MainWindow) return;
-    g_Instance = GetModuleHandleA(nullptr);
-    InitCommonControls();
-    SetProgramPaths();
-    SetDefaultSettings();
-    if (!CreateMainWindow()) return;
-    BuildTaskPage();
+    // The program's own start-up; only the window is shown without taking the focus.
+    if (!StartUp(GetModuleHandleW(nullptr))) return;
     ShowWindow(g_MainWindow, SW_SHOWNOACTIVATE);
     g_WindowThread = GetCurrentThreadId();
 }

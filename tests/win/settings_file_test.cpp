@@ -20,6 +20,7 @@
 #include "settings/settings_file.h"
 #include "settings/settings_text.h"
 #include "settings/time_format.h"
+#include "ui/log_list.h"
 #include "win/test_support.h"
 
 namespace {
@@ -125,6 +126,7 @@ class SettingsFileTest : public testing::Test {
         g_MainWindow = window_;
         ASSERT_NE(Control(LogList), nullptr);
         g_LogLineCount = 0;
+        SetLogSink({AppendLogListLine, LogListLines, PauseAnswering});
         savedCalls_ = g_FileCalls;
         g_FileCalls = {OpenStandIn, InformationStandIn, RandomStandIn};
         g_LinkTargets.clear();

@@ -9,6 +9,8 @@
 #include "tasks/task_list.h"
 #include "tasks/task_rules.h"
 #include "tasks/task_table.h"
+#include "settings/session_log.h"
+#include "ui/log_list.h"
 #include "win/app_fixture.h"
 #include "win/page_driving.h"
 #include "win/test_support.h"
@@ -102,13 +104,18 @@ BOOL WINAPI FirstModuleOutOfMemory(HANDLE, MODULEENTRY32W*) {
     throw std::bad_alloc();
 }
 
-// Running out of memory while the list fills: the page is left as Back leaves it, and the
-// module names count as unread, so a later reading still gives them.
+// Running out of memory once the page is entered (here when its log line is added): the page is
+// left as Back leaves it. And a module reading that failed half-way counts as unread, so a later
+// request still gives the names.
 TEST_F(ModulePage, AFailureWhileTheListFillsGivesTheTaskPageBack) {
     Select(0);
-    const auto realFirst = proc::g_Services.module32First;
-    proc::g_Services.module32First = FirstModuleOutOfMemory;
+    SetLogSink({[](const std::wstring& line) -> int {
+                    if (line.find(L"Traced dll's of") != std::wstring::npos) throw std::bad_alloc();
+                    return AppendLogListLine(line);
+                },
+                LogListLines, PauseAnswering});
     EXPECT_THROW(ShowTaskModules(), std::bad_alloc);
+    SetLogSink({AppendLogListLine, LogListLines, PauseAnswering});
     EXPECT_TRUE(IsShown(TaskList));
     ASSERT_NE(Control(ModuleList), nullptr);
     EXPECT_FALSE(IsShown(ModuleList));
@@ -118,8 +125,12 @@ TEST_F(ModulePage, AFailureWhileTheListFillsGivesTheTaskPageBack) {
     for (int id : kPageButtons)
         EXPECT_TRUE(IsEnabled(id)) << id;
 
-    proc::g_Services.module32First = realFirst;
+    ASSERT_GE(ExamineModules(GetCurrentProcessId()), 2);
     NextModule();
+    const auto realFirst = proc::g_Services.module32First;
+    proc::g_Services.module32First = FirstModuleOutOfMemory;
+    EXPECT_THROW(ModuleName(GetCurrentProcessId()), std::bad_alloc);
+    proc::g_Services.module32First = realFirst;
     EXPECT_FALSE(ModuleName(GetCurrentProcessId()).empty());
 }
 

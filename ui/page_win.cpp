@@ -1,4 +1,7 @@
-#include "app/main_window.h"
+#include "ui/page.h"
+
+#include "ui/events.h"
+#include "ui/window.h"
 
 namespace {
 
@@ -54,40 +57,4 @@ void PageVisit::Leave() {
         SetControlText(kept.first, kept.second);
     if (CanTakeFocus(opener_)) SetFocus(opener_);
     IgnoreClicksFor(TerminateButton);
-}
-
-HWND CreateListView(int id, const RECT& r, DWORD extraStyle, DWORD extendedStyle) {
-    HWND list = CreateControl(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
-                              WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL |
-                                  LVS_SHOWSELALWAYS | extraStyle,
-                              r.left, r.top, r.right - r.left, r.bottom - r.top, id);
-    SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, extendedStyle, extendedStyle);
-    return list;
-}
-
-void AddListColumn(HWND list, int index, const wchar_t* title, int width, int format) {
-    LVCOLUMNW column = {};
-    column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
-    column.fmt = format;
-    column.cx = width;
-    column.pszText = const_cast<wchar_t*>(title);
-    column.iSubItem = index;
-    SendMessageW(list, LVM_INSERTCOLUMNW, index, reinterpret_cast<LPARAM>(&column));
-}
-
-int AddListRow(HWND list, const std::vector<std::wstring>& cells) {
-    LVITEMW item = {};
-    item.mask = LVIF_TEXT;
-    item.iItem = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
-    item.pszText = const_cast<wchar_t*>(cells.empty() ? L"" : cells[0].c_str());
-    int row =
-        static_cast<int>(SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
-    if (row < 0) return row;
-    for (size_t i = 1; i < cells.size(); ++i) {
-        LVITEMW sub = {};
-        sub.iSubItem = static_cast<int>(i);
-        sub.pszText = const_cast<wchar_t*>(cells[i].c_str());
-        SendMessageW(list, LVM_SETITEMTEXTW, row, reinterpret_cast<LPARAM>(&sub));
-    }
-    return row;
 }

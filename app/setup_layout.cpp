@@ -1,33 +1,16 @@
 #include "app/setup_layout.h"
 
+#include "settings/preferences.h"
+
 #include "ui/control_ids.h"
 
-const PanelControl kPanelControls[] = {
-    {AskFrame, PreferencesPage, PanelKind::GroupBox, L"Message before terminate", 5, 10, 210, 77},
-    {AskEveryTimeOption, PreferencesPage, PanelKind::FirstOption,
-     L"Every time a task will be terminate", 13, 26, 180, 20},
-    {AskCriticalOption, PreferencesPage, PanelKind::Option, L"Only when terminate critical task",
-     13, 44, 180, 20},
-    {AskNeverOption, PreferencesPage, PanelKind::Option, L"Never ever ask (very dangerous)", 13, 62,
-     180, 20},
-    {StyleFrame, PreferencesPage, PanelKind::GroupBox, L"Style of info", 222, 10, 141, 77},
-    {StyleNumberOption, PreferencesPage, PanelKind::FirstOption, L"Number of entry", 230, 26, 110,
-     20},
-    {StyleTimeOption, PreferencesPage, PanelKind::Option, L"Time when entry", 230, 44, 110, 20},
-    {StyleNoneOption, PreferencesPage, PanelKind::Option, L"None (how boring)", 230, 62, 110, 20},
-    {MiscFrame, PreferencesPage, PanelKind::GroupBox, L"Misc", 5, 95, 358, 77},
-    {TaskTerminateCheck, PreferencesPage, PanelKind::CheckBox, L"Enable task terminate (private)",
-     13, 111, 165, 20},
-    {TaskFreezeCheck, PreferencesPage, PanelKind::CheckBox, L"Freeze task before terminate", 13,
-     129, 165, 20},
-    {DetectOwnTaskCheck, PreferencesPage, PanelKind::CheckBox, L"Never detect own task (finish)",
-     13, 147, 165, 20},
-    {ShowInfoCheck, PreferencesPage, PanelKind::CheckBox, L"Show log-informations", 215, 111, 135,
-     20},
-    {SaveInfoCheck, PreferencesPage, PanelKind::CheckBox, L"Save log-informations", 215, 129, 135,
-     20},
-    {RestoreWindowCheck, PreferencesPage, PanelKind::CheckBox, L"Restore window position", 215, 147,
-     135, 20},
+namespace {
+
+// The controls of the Setup page that are no preference, in creation order after the option
+// groups (the Misc frame, before the check boxes it holds) and after the check boxes.
+const PanelControl kMiscFrame = {
+    MiscFrame, PreferencesPage, PanelKind::GroupBox, L"Misc", 5, 95, 358, 77};
+const PanelControl kToolsAndAbout[] = {
     {ToolsFrame, ToolsPage, PanelKind::GroupBox, L"", 8, 0, 0, 0},
     {CommandField, ToolsPage, PanelKind::Field, L"Create a new task", 18, 17, 237, 18},
     {StartButton, ToolsPage, PanelKind::Button, L"Start", 262, 16, 55, 20},
@@ -39,7 +22,39 @@ const PanelControl kPanelControls[] = {
     {AboutTextLabel, AboutPage, PanelKind::Text, L"", 0, 16, 320, 163},
 };
 
-const size_t kPanelControlCount = sizeof kPanelControls / sizeof kPanelControls[0];
+PanelControl ControlAt(int id, int page, PanelKind kind, const wchar_t* text,
+                       const PreferencePlace& at) {
+    return {id, page, kind, text, at.x, at.y, at.width, at.height};
+}
+
+std::vector<PanelControl> BuildPanelControls() {
+    std::vector<PanelControl> controls;
+    for (const Preference& p : kPreferences) {
+        if (p.kind != PreferenceKind::OptionGroup) continue;
+        controls.push_back(ControlAt(p.control, p.page, PanelKind::GroupBox, p.caption, p.place));
+        for (size_t i = 0; i < p.options.size(); ++i) {
+            const PreferenceOption& o = p.options[i];
+            // The first option of each group starts a new group of its own.
+            controls.push_back(ControlAt(o.control, p.page,
+                                         i == 0 ? PanelKind::FirstOption : PanelKind::Option,
+                                         o.caption, o.place));
+        }
+    }
+    controls.push_back(kMiscFrame);
+    for (const Preference& p : kPreferences)
+        if (p.kind == PreferenceKind::CheckBox)
+            controls.push_back(
+                ControlAt(p.control, p.page, PanelKind::CheckBox, p.caption, p.place));
+    controls.insert(controls.end(), std::begin(kToolsAndAbout), std::end(kToolsAndAbout));
+    return controls;
+}
+
+} // namespace
+
+const std::vector<PanelControl>& PanelControls() {
+    static const std::vector<PanelControl> controls = BuildPanelControls();
+    return controls;
+}
 
 PanelPlace PlaceOf(const PanelControl& control, int tabsWidth, int tabsHeight) {
     PanelPlace place = {control.x, control.y, control.width, control.height};

@@ -2,9 +2,9 @@
 // read by the page that builds them and by its tests.
 #pragma once
 #include <cstddef>
+#include <vector>
 
 enum class PanelKind { GroupBox, FirstOption, Option, CheckBox, Field, Button, Text };
-enum SetupPage : int { PreferencesPage = 0, ToolsPage = 1, AboutPage = 2 };
 
 struct PanelControl {
     int id;
@@ -14,9 +14,9 @@ struct PanelControl {
     int x, y, width, height;
 };
 
-// The table; kPanelControlCount entries.
-extern const PanelControl kPanelControls[];
-extern const size_t kPanelControlCount;
+// The table: the option groups and check boxes of the preference table with the page's other
+// controls, in creation order.
+const std::vector<PanelControl>& PanelControls();
 
 struct PanelPlace {
     int x, y, width, height;

@@ -1,38 +1,30 @@
 #include "app/setup_panel_rules.h"
 
-int CheckedOption(int32_t value, const std::array<int32_t, 3>& bits) {
+int CheckedOption(int32_t value, const Preference& group) {
     int checked = -1;
-    for (int i = 0; i < 3; ++i)
-        if ((value & bits[i]) != 0) checked = i;
+    for (size_t i = 0; i < group.options.size(); ++i)
+        if ((value & group.options[i].value) != 0) checked = static_cast<int>(i);
     return checked;
 }
 
-namespace {
-
-// The settings behind the check boxes 23 to 28, in that order.
-int32_t Settings::*const kFlagFields[6] = {
-    &Settings::EnableTaskTerminate, &Settings::EnableTaskFreeze, &Settings::EnableDetectOwnTask,
-    &Settings::EnableShowInfo,      &Settings::EnableSaveInfo,   &Settings::EnableRestoreWindow,
-};
-
-} // namespace
-
 PreferenceChoices ChoicesFromSettings(const Settings& settings) {
-    PreferenceChoices choices;
-    choices.askOption = CheckedOption(settings.AskTerminate, kAskTerminateBits);
-    choices.styleOption = CheckedOption(settings.LogInfoStyle, kLogInfoStyleBits);
-    for (size_t i = 0; i < choices.flags.size(); ++i)
-        choices.flags[i] = settings.*kFlagFields[i] != 0;
+    PreferenceChoices choices = {};
+    for (size_t i = 0; i < kPreferences.size(); ++i) {
+        const Preference& p = kPreferences[i];
+        const int32_t value = settings.*p.field;
+        choices[i] = p.kind == PreferenceKind::OptionGroup ? CheckedOption(value, p) : value != 0;
+    }
     return choices;
 }
 
 void StorePreferences(Settings& settings, const PreferenceChoices& choices) {
-    if (choices.askOption >= 0 && choices.askOption < 3)
-        settings.AskTerminate = kAskTerminateBits[static_cast<size_t>(choices.askOption)];
-    if (choices.styleOption >= 0 && choices.styleOption < 3)
-        settings.LogInfoStyle = kLogInfoStyleBits[static_cast<size_t>(choices.styleOption)];
-    for (size_t i = 0; i < choices.flags.size(); ++i)
-        settings.*kFlagFields[i] = choices.flags[i] ? 1 : 0;
+    for (size_t i = 0; i < kPreferences.size(); ++i) {
+        const Preference& p = kPreferences[i];
+        if (p.kind == PreferenceKind::CheckBox)
+            settings.*p.field = choices[i] != 0 ? 1 : 0;
+        else if (choices[i] >= 0 && choices[i] < static_cast<int>(p.options.size()))
+            settings.*p.field = p.options[static_cast<size_t>(choices[i])].value;
+    }
 }
 
 std::wstring WorkingFolder(const std::wstring& command) {

@@ -6,25 +6,17 @@
 #include <string>
 #include <vector>
 
+#include "settings/preferences.h"
 #include "settings/settings.h"
 
-// The bits that the confirmation options and the info-style options stand for, in the order of
-// their buttons.
-constexpr std::array<int32_t, 3> kAskTerminateBits = {AskEveryTime, AskCriticalOnly, AskNever};
-constexpr std::array<int32_t, 3> kLogInfoStyleBits = {LogNumberStyle, LogTimeStyle,
-                                                      LogNoPrefixStyle};
-
 // Which option of a group is checked for a value: the buttons are set in order and checking one
-// clears the others, so the last set bit wins. -1 when the value has none of the group's bits.
-int CheckedOption(int32_t value, const std::array<int32_t, 3>& bits);
+// clears the others, so the last option whose bit the value holds wins. -1 when the value holds
+// none of them.
+int CheckedOption(int32_t value, const Preference& group);
 
-// What the Preferences tab shows: the checked option of each group (-1 for none) and the six
-// check boxes in the order of their IDs (23 to 28).
-struct PreferenceChoices {
-    int askOption = -1;
-    int styleOption = -1;
-    std::array<bool, 6> flags = {};
-};
+// What the Setup page shows of each preference, in the order of kPreferences: for an option group
+// the index of its checked option (-1 for none), for a check box 1 when checked, else 0.
+using PreferenceChoices = std::array<int, kPreferenceCount>;
 
 PreferenceChoices ChoicesFromSettings(const Settings& settings);
 // Writes the choices back. A group with nothing checked leaves its field as it was; every flag

@@ -53,9 +53,6 @@ KindLook LookOf(PanelKind kind) {
 
 const wchar_t* const kPageTitles[] = {L"Preferences", L"Tools", L"About"};
 
-const int kCheckBoxIds[6] = {TaskTerminateCheck, TaskFreezeCheck, DetectOwnTaskCheck,
-                             ShowInfoCheck,      SaveInfoCheck,   RestoreWindowCheck};
-
 WNDPROC g_TabsProc = nullptr;
 
 // The tab control also changes its page when driven by messages that send no notification
@@ -109,8 +106,7 @@ void BuildSetupPanel(const RECT& listRect) {
 
     const std::wstring about = AsciiWide(AboutText(
         ProgramVersion, FormatTimestamp("[ %dd-%mm-%yyyy / %hh:%ii:%ss ]", kBuildTimestamp)));
-    for (size_t i = 0; i < kPanelControlCount; ++i) {
-        const PanelControl& c = kPanelControls[i];
+    for (const PanelControl& c : PanelControls()) {
         const PanelPlace at = PlaceOf(c, width, height);
         const KindLook look = LookOf(c.kind);
         const wchar_t* text = c.id == AboutTextLabel ? about.c_str() : c.text;
@@ -140,29 +136,37 @@ void SetChecked(int id, bool checked) {
     SendMessageW(Control(id), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
+// Sets the option buttons and check boxes in the order of the preference table.
 void ShowChoices(const PreferenceChoices& choices) {
-    for (int i = 0; i < 3; ++i) {
-        SetChecked(AskEveryTimeOption + i, i == choices.askOption);
-        SetChecked(StyleNumberOption + i, i == choices.styleOption);
+    for (size_t i = 0; i < kPreferences.size(); ++i) {
+        const Preference& p = kPreferences[i];
+        if (p.kind == PreferenceKind::CheckBox) {
+            SetChecked(p.control, choices[i] != 0);
+            continue;
+        }
+        for (size_t k = 0; k < p.options.size(); ++k)
+            SetChecked(p.options[k].control, static_cast<int>(k) == choices[i]);
     }
-    for (size_t i = 0; i < choices.flags.size(); ++i)
-        SetChecked(kCheckBoxIds[i], choices.flags[i]);
 }
 
-// Reads the Preferences tab in the order of its controls; of two checked options in a group
-// (only possible when driven from outside) the later one counts.
+// Reads the Preferences tab in the order of the table; of two checked options in a group (only
+// possible when driven from outside) the later one counts. `askCaption` gets the caption of the
+// checked confirmation option.
 PreferenceChoices ReadChoices(std::wstring& askCaption) {
-    PreferenceChoices choices;
-    for (int i = 0; i < 3; ++i) {
-        if (IsChecked(AskEveryTimeOption + i)) {
-            choices.askOption = i;
-            askCaption = ControlText(AskEveryTimeOption + i);
+    PreferenceChoices choices = {};
+    for (size_t i = 0; i < kPreferences.size(); ++i) {
+        const Preference& p = kPreferences[i];
+        if (p.kind == PreferenceKind::CheckBox) {
+            choices[i] = IsChecked(p.control) ? 1 : 0;
+            continue;
+        }
+        choices[i] = -1;
+        for (size_t k = 0; k < p.options.size(); ++k) {
+            if (!IsChecked(p.options[k].control)) continue;
+            choices[i] = static_cast<int>(k);
+            if (p.field == &Settings::AskTerminate) askCaption = ControlText(p.options[k].control);
         }
     }
-    for (int i = 0; i < 3; ++i)
-        if (IsChecked(StyleNumberOption + i)) choices.styleOption = i;
-    for (size_t i = 0; i < choices.flags.size(); ++i)
-        choices.flags[i] = IsChecked(kCheckBoxIds[i]);
     return choices;
 }
 
@@ -230,9 +234,8 @@ void ShowSelectedSetupTab() noexcept {
     if (!tabs) return;
     const bool shown = (GetWindowLongPtrW(tabs, GWL_STYLE) & WS_VISIBLE) != 0;
     const int selected = static_cast<int>(SendMessageW(tabs, TCM_GETCURSEL, 0, 0));
-    for (size_t i = 0; i < kPanelControlCount; ++i)
-        ShowWindow(Control(kPanelControls[i].id),
-                   shown && kPanelControls[i].page == selected ? SW_SHOWNA : SW_HIDE);
+    for (const PanelControl& c : PanelControls())
+        ShowWindow(Control(c.id), shown && c.page == selected ? SW_SHOWNA : SW_HIDE);
 }
 
 void RunSetupPanel() {

@@ -1,5 +1,14 @@
 #include "settings/settings.h"
 
+#include "settings/preferences.h"
+
+Settings::Settings()
+    : AskTerminate(0), LogInfoStyle(0), EnableShowInfo(0), EnableTaskTerminate(0),
+      EnableTaskFreeze(0), EnableRestoreWindow(0), EnableDetectOwnTask(0), EnableSaveInfo(0) {
+    for (const Preference& p : kPreferences)
+        this->*p.field = p.defaultValue;
+}
+
 Settings g_Settings;
 std::wstring ProgramFolder;
 std::wstring SettingsBasePath;

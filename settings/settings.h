@@ -20,15 +20,17 @@ enum LogInfoStyleValue : int32_t {
     LogNoPrefixStyle = 32,
 };
 
+// A new record holds the defaults of the preference table (settings/preferences.h).
 struct Settings {
-    int32_t AskTerminate = AskEveryTime;
-    int32_t LogInfoStyle = LogTimeStyle;
-    int32_t EnableShowInfo = 1;
-    int32_t EnableTaskTerminate = 1;
-    int32_t EnableTaskFreeze = 1;
-    int32_t EnableRestoreWindow = 1;
-    int32_t EnableDetectOwnTask = 1;
-    int32_t EnableSaveInfo = 1;
+    Settings();
+    int32_t AskTerminate;
+    int32_t LogInfoStyle;
+    int32_t EnableShowInfo;
+    int32_t EnableTaskTerminate;
+    int32_t EnableTaskFreeze;
+    int32_t EnableRestoreWindow;
+    int32_t EnableDetectOwnTask;
+    int32_t EnableSaveInfo;
     // Where the file dialogs start: the folder last chosen in the run, as the system names it.
     std::wstring CurrentDir;
     // What Morvane.ini keeps of it: the ANSI text of the last such folder that the code page

@@ -1,5 +1,7 @@
 #include "settings/settings_text.h"
 
+#include "settings/preferences.h"
+
 #include <limits>
 
 const char* const kSettingsGroup = "Morvane SetUp";
@@ -159,14 +161,8 @@ void ApplySettingsText(const std::string& text, Settings& s, int32_t& windowX, i
         size_t value = 0;
         if (FindIniKey(text, body, key, value)) field = ParseIniNumber(text, value);
     };
-    number("AskTerminate", s.AskTerminate);
-    number("LogInfoStyle", s.LogInfoStyle);
-    number("EnableTaskTerminate", s.EnableTaskTerminate);
-    number("EnableTaskFreeze", s.EnableTaskFreeze);
-    number("EnableDetectOwnTask", s.EnableDetectOwnTask);
-    number("EnableShowInfo", s.EnableShowInfo);
-    number("EnableSaveInfo", s.EnableSaveInfo);
-    number("EnableRestoreWindow", s.EnableRestoreWindow);
+    for (const Preference& p : kPreferences)
+        number(p.key, s.*p.field);
     number("WindowX", windowX);
     number("WindowY", windowY);
     size_t value = 0;
@@ -179,14 +175,8 @@ std::string FormatSettingsText(const Settings& s, int32_t windowX, int32_t windo
     out += "[";
     out += kSettingsGroup;
     out += "]\r\n";
-    AppendLine(out, "AskTerminate", std::to_string(s.AskTerminate));
-    AppendLine(out, "LogInfoStyle", std::to_string(s.LogInfoStyle));
-    AppendLine(out, "EnableTaskTerminate", std::to_string(s.EnableTaskTerminate));
-    AppendLine(out, "EnableTaskFreeze", std::to_string(s.EnableTaskFreeze));
-    AppendLine(out, "EnableDetectOwnTask", std::to_string(s.EnableDetectOwnTask));
-    AppendLine(out, "EnableShowInfo", std::to_string(s.EnableShowInfo));
-    AppendLine(out, "EnableSaveInfo", std::to_string(s.EnableSaveInfo));
-    AppendLine(out, "EnableRestoreWindow", std::to_string(s.EnableRestoreWindow));
+    for (const Preference& p : kPreferences)
+        AppendLine(out, p.key, std::to_string(s.*p.field));
     AppendLine(out, "WindowX", std::to_string(windowX));
     AppendLine(out, "WindowY", std::to_string(windowY));
     AppendLine(out, "CurrentDir", s.CurrentDirText);

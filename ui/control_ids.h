@@ -48,3 +48,6 @@ enum SetupControlId : int {
     AboutFrame = 36,
     AboutTextLabel = 37,
 };
+
+// The Setup page's tabs, in order.
+enum SetupPage : int { PreferencesPage = 0, ToolsPage = 1, AboutPage = 2 };

@@ -3,6 +3,7 @@
 #include "base/format.h"
 #include "base/wide_text.h"
 #include "app/layout.h"
+#include "ui/focus_order.h"
 
 TEST(CenteredOrigin, CentresAndRoundsHalvesDown) {
     Point p = CenteredOrigin(1280, 1024, 417, 431);

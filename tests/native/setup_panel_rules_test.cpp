@@ -5,20 +5,24 @@
 #include "app/setup_panel_rules.h"
 
 TEST(CheckedOption, LastSetBitOfTheGroupWins) {
-    EXPECT_EQ(CheckedOption(1, kAskTerminateBits), 0);
-    EXPECT_EQ(CheckedOption(2, kAskTerminateBits), 1);
-    EXPECT_EQ(CheckedOption(4, kAskTerminateBits), 2);
-    EXPECT_EQ(CheckedOption(3, kAskTerminateBits), 1);
-    EXPECT_EQ(CheckedOption(5, kAskTerminateBits), 2);
-    EXPECT_EQ(CheckedOption(-1, kAskTerminateBits), 2);
+    const Preference& ask = *PreferenceOf(&Settings::AskTerminate);
+    const Preference& style = *PreferenceOf(&Settings::LogInfoStyle);
+    EXPECT_EQ(CheckedOption(1, ask), 0);
+    EXPECT_EQ(CheckedOption(2, ask), 1);
+    EXPECT_EQ(CheckedOption(4, ask), 2);
+    EXPECT_EQ(CheckedOption(3, ask), 1);
+    EXPECT_EQ(CheckedOption(5, ask), 2);
+    EXPECT_EQ(CheckedOption(-1, ask), 2);
     // Bits of the other group, or none at all, check nothing.
-    EXPECT_EQ(CheckedOption(0, kAskTerminateBits), -1);
-    EXPECT_EQ(CheckedOption(8, kAskTerminateBits), -1);
-    EXPECT_EQ(CheckedOption(16, kLogInfoStyleBits), 1);
-    EXPECT_EQ(CheckedOption(8 | 32, kLogInfoStyleBits), 2);
-    EXPECT_EQ(CheckedOption(7 | 64, kLogInfoStyleBits), -1);
+    EXPECT_EQ(CheckedOption(0, ask), -1);
+    EXPECT_EQ(CheckedOption(8, ask), -1);
+    EXPECT_EQ(CheckedOption(16, style), 1);
+    EXPECT_EQ(CheckedOption(8 | 32, style), 2);
+    EXPECT_EQ(CheckedOption(7 | 64, style), -1);
 }
 
+// In the order of the preference table: the two option groups, then the check boxes 23 terminate,
+// 24 freeze, 25 own task, 26 show, 27 save, 28 restore.
 TEST(Preferences, ShownFromTheRecordAndStoredBackNormalised) {
     Settings s;
     s.AskTerminate = 3;
@@ -27,11 +31,7 @@ TEST(Preferences, ShownFromTheRecordAndStoredBackNormalised) {
     s.EnableSaveInfo = 0;
     s.EnableDetectOwnTask = -5;
     PreferenceChoices c = ChoicesFromSettings(s);
-    EXPECT_EQ(c.askOption, 1);
-    EXPECT_EQ(c.styleOption, -1);
-    // 23 terminate, 24 freeze, 25 own task, 26 show, 27 save, 28 restore
-    const std::array<bool, 6> flags = {true, true, true, true, false, true};
-    EXPECT_EQ(c.flags, flags);
+    EXPECT_EQ(c, (PreferenceChoices{1, -1, 1, 1, 1, 1, 0, 1}));
 
     StorePreferences(s, c);
     EXPECT_EQ(s.AskTerminate, 2);
@@ -40,9 +40,7 @@ TEST(Preferences, ShownFromTheRecordAndStoredBackNormalised) {
     EXPECT_EQ(s.EnableDetectOwnTask, 1);
     EXPECT_EQ(s.EnableSaveInfo, 0);
 
-    c.askOption = 2;
-    c.styleOption = 0;
-    c.flags = {false, false, false, false, true, false};
+    c = {2, 0, 0, 0, 0, 0, 1, 0};
     StorePreferences(s, c);
     EXPECT_EQ(s.AskTerminate, 4);
     EXPECT_EQ(s.LogInfoStyle, 8);

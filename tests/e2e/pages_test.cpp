@@ -1,8 +1,8 @@
 // The module page, the export page and the Setup panel, driven from outside as a user would:
 // what the lists and captions show, what is logged, and what is left in the files at the end.
 #include "app/control_ids.h"
+#include "base/ansi_text_win.h"
 #include "e2e_support.h"
-#include "win/test_support.h"
 
 #include <commctrl.h>
 
@@ -460,11 +460,11 @@ TEST_F(PagesTest, ExportsOfADllOnTheModulePageAreListedAndSavedAsAReport) {
 // writes "?" for what its code page lacks.
 TEST_F(PagesTest, ADllOutsideTheCodePageIsShownAndReported) {
     const std::wstring folder =
-        Widen(folder_) + L"\x0416\x0443\x0440\x043D\x0430\x043B \x5F20\x4F1F\\";
+        WideText(folder_) + L"\x0416\x0443\x0440\x043D\x0430\x043B \x5F20\x4F1F\\";
     const std::wstring library = L"\x7248\x672C.dll"; // a copy of version.dll
     ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
-    ASSERT_TRUE(
-        CopyFileW(Widen(SystemFolder() + "version.dll").c_str(), (folder + library).c_str(), TRUE));
+    ASSERT_TRUE(CopyFileW(WideText(SystemFolder() + "version.dll").c_str(),
+                          (folder + library).c_str(), TRUE));
     const std::vector<std::string> names = ExportNamesOf(SystemFolder() + "version.dll");
     ASSERT_FALSE(names.empty());
     ASSERT_NO_FATAL_FAILURE(LaunchWith());
@@ -781,9 +781,8 @@ struct ManyDllTask {
                                 "--folder \"" + dlls + "\"");
         const std::string done = dlls + "\\loaded.txt";
         if (loader.id == 0 ||
-            !testsupport::WaitFor(
-                [&] { return GetFileAttributesA(done.c_str()) != INVALID_FILE_ATTRIBUTES; }, 180000,
-                50))
+            !WaitUntil([&] { return GetFileAttributesA(done.c_str()) != INVALID_FILE_ATTRIBUTES; },
+                       180000, 50))
             return false;
         modules = testsupport::ModuleSnapshotCount(loader.id);
         return modules > count;

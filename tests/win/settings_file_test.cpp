@@ -98,13 +98,8 @@ LRESULT CALLBACK TestWindowProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
 class SettingsFileTest : public testing::Test {
   protected:
     void SetUp() override {
-        char temp[MAX_PATH];
-        ASSERT_GT(GetTempPathA(MAX_PATH, temp), 0u);
-        folder_ = std::string(temp) + "morvane-settings-" + std::to_string(GetCurrentProcessId()) +
-                  "-" + std::to_string(counter_++);
-        testsupport::RemoveTree(Long(folder_));
-        ASSERT_TRUE(CreateDirectoryA(folder_.c_str(), nullptr));
-        folder_ += "\\";
+        folder_ = testsupport::MakeTempFolder("morvane-settings");
+        ASSERT_FALSE(folder_.empty());
         savedBase_ = SettingsBasePath;
         UseBase(folder_ + "Morvane");
         SetSettingsDefaults(g_Settings, WideText(folder_), folder_);
@@ -137,7 +132,7 @@ class SettingsFileTest : public testing::Test {
         g_MainWindow = savedWindow_;
         if (window_ != nullptr) DestroyWindow(window_);
         SettingsBasePath = savedBase_;
-        testsupport::RemoveTree(Long(folder_));
+        testsupport::RemoveFolder(folder_);
     }
 
     HWND savedWindow_ = nullptr;
@@ -174,9 +169,7 @@ class SettingsFileTest : public testing::Test {
     std::string base_;
     std::wstring savedBase_;
     HWND window_ = nullptr;
-    static int counter_;
 };
-int SettingsFileTest::counter_ = 0;
 
 std::string ExpectedDefaultFile(const std::string& dir, int x, int y) {
     return "[Morvane SetUp]\r\nAskTerminate = 1\r\nLogInfoStyle = 16\r\n"

@@ -13,7 +13,6 @@
 
 #include <commctrl.h>
 
-#include <cstdio>
 #include <functional>
 #include <thread>
 
@@ -103,14 +102,8 @@ std::string WithoutTrailingBackslash(std::string folder) {
 // Waits for a report the probe program writes, then deletes it; empty when none came.
 std::string TakeReport(const std::string& path) {
     std::string text;
-    for (int waited = 0; waited < 15000 && text.empty(); waited += 50) {
-        Sleep(50);
-        FILE* f = fopen(path.c_str(), "rb");
-        if (!f) continue;
-        char buffer[1024] = {};
-        text.assign(buffer, fread(buffer, 1, sizeof buffer - 1, f));
-        fclose(f);
-    }
+    testsupport::WaitUntil([&] { return !(text = testsupport::ReadTextFile(path)).empty(); }, 15000,
+                           50);
     DeleteFileA(path.c_str());
     return text;
 }

@@ -12,22 +12,20 @@
 #include <map>
 
 using namespace driver;
+using testsupport::SameTextIgnoringCase;
 
 namespace {
 
 const DWORD kWaitMs = e2e::kWaitMs;
 const char* const kNoLine = "<no such log line>";
 
-bool SameText(const std::string& a, const std::string& b) {
-    return _stricmp(a.c_str(), b.c_str()) == 0;
-}
-
 bool StartsWith(const std::string& text, const std::string& head) {
     return text.compare(0, head.size(), head) == 0;
 }
 
 bool EndsWithNoCase(const std::string& text, const std::string& tail) {
-    return text.size() >= tail.size() && SameText(text.substr(text.size() - tail.size()), tail);
+    return text.size() >= tail.size() &&
+           SameTextIgnoringCase(text.substr(text.size() - tail.size()), tail);
 }
 
 // "<name> [ <count> ]": the count, or -1 when the caption has another form.
@@ -62,7 +60,8 @@ std::vector<std::string> Column(const ListViewDump& dump, size_t column) {
 
 int RowNamed(const ListViewDump& dump, size_t column, const std::string& name) {
     for (size_t i = 0; i < dump.rows.size(); ++i)
-        if (column < dump.rows[i].cells.size() && SameText(dump.rows[i].cells[column], name))
+        if (column < dump.rows[i].cells.size() &&
+            SameTextIgnoringCase(dump.rows[i].cells[column], name))
             return static_cast<int>(i);
     return -1;
 }
@@ -321,7 +320,7 @@ TEST_F(PagesTest, InfoOnExplorerListsItsModulesAndBackRestoresTheTaskPage) {
         EXPECT_EQ(cells[0], entry);
         EXPECT_FALSE(cells[1].empty()) << "row " << i;
         // The program file itself is not one of the DLLs.
-        EXPECT_FALSE(SameText(cells[1], name)) << "row " << i;
+        EXPECT_FALSE(SameTextIgnoringCase(cells[1], name)) << "row " << i;
         EXPECT_TRUE(EndsWithNoCase(cells[3], "\\" + cells[1])) << cells[3];
         char* end = nullptr;
         const long long base = std::strtoll(cells[2].c_str(), &end, 10);
@@ -407,7 +406,9 @@ TEST_F(PagesTest, ExportsOfADllOnTheModulePageAreListedAndSavedAsAReport) {
     ASSERT_TRUE(ReadDialog(dialog, &info));
     EXPECT_EQ(info.title, "Export functions of " + library);
     const std::string shown = FileDialogName(dialog);
-    EXPECT_TRUE(SameText(shown, proposed) || SameText(shown, PathOf(proposed))) << shown;
+    EXPECT_TRUE(SameTextIgnoringCase(shown, proposed) ||
+                SameTextIgnoringCase(shown, PathOf(proposed)))
+        << shown;
     ASSERT_TRUE(AnswerDialog(dialog, IDOK));
     EXPECT_EQ(LogLineAt(lines), "Export functions: " + proposed);
     std::string saved;
@@ -508,7 +509,7 @@ TEST_F(PagesTest, SetupShowListsTheExportsOfAChosenOrTypedDll) {
     EXPECT_FALSE(Enabled(ShowButton));
 
     ASSERT_NO_FATAL_FAILURE(ChooseDll(system + "version.dll"));
-    EXPECT_TRUE(SameText(Text(DllField), system + "version.dll")) << Text(DllField);
+    EXPECT_TRUE(SameTextIgnoringCase(Text(DllField), system + "version.dll")) << Text(DllField);
     EXPECT_FALSE(Enabled(StartButton)) << "only the row whose file was chosen";
 
     // Another DLL typed over the chosen one: kernel32, whose page of more than a thousand rows
@@ -560,7 +561,7 @@ TEST_F(PagesTest, SetupShowListsTheExportsOfAChosenOrTypedDll) {
     ASSERT_TRUE(Sync(window_));
     ASSERT_TRUE(WaitUntil([&] { return CaptionCount(Text(TaskFrame), "version.dll") > 0; }));
     ExpectOrderlyEnd();
-    EXPECT_TRUE(SameText(IniValues(ReadFile("Morvane.ini"))["CurrentDir"], system));
+    EXPECT_TRUE(SameTextIgnoringCase(IniValues(ReadFile("Morvane.ini"))["CurrentDir"], system));
 }
 
 TEST_F(PagesTest, SetupChangesAppliedWithBackAreWrittenAtExit) {
@@ -696,7 +697,7 @@ TEST_F(PagesTest, ClosingOnTheSetupPanelEndsTheRunWithoutApplyingItsChoices) {
     std::map<std::string, std::string> ini = IniValues(ReadFile("Morvane.ini"));
     EXPECT_EQ(ini["AskTerminate"], "1");
     EXPECT_EQ(ini["EnableSaveInfo"], "1");
-    EXPECT_TRUE(SameText(ini["CurrentDir"], folder_))
+    EXPECT_TRUE(SameTextIgnoringCase(ini["CurrentDir"], folder_))
         << ini["CurrentDir"] << ": no file was chosen";
 }
 

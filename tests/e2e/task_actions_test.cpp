@@ -4,13 +4,12 @@
 #include "e2e_support.h"
 #include "base/ansi_text_win.h"
 
-#include <psapi.h>
-
 #include <algorithm>
 #include <set>
 
 using namespace driver;
 using e2e::kWaitMs;
+using testsupport::SameTextIgnoringCase;
 
 namespace {
 
@@ -40,15 +39,6 @@ bool InSystemFolder(const std::string& upperFile) {
     return std::any_of(folders.begin(), folders.end(), [&](const std::string& f) {
         return upperFile.compare(0, f.size(), f) == 0;
     });
-}
-
-std::vector<DWORD> SystemProcessOrder() {
-    std::vector<DWORD> ids(1024);
-    DWORD bytes = 0;
-    if (!EnumProcesses(ids.data(), static_cast<DWORD>(ids.size() * sizeof(DWORD)), &bytes))
-        return {};
-    ids.resize(bytes / sizeof(DWORD));
-    return ids;
 }
 
 std::string JoinLines(const std::vector<std::string>& lines) {
@@ -106,7 +96,7 @@ class TaskActionsTest : public e2e::MorvaneTest {
             const DWORD id = p.Id();
             EXPECT_TRUE(WaitUntil(
                 [id, &name] {
-                    return _stricmp(testsupport::ExecutableNameOf(id).c_str(), name.c_str()) == 0;
+                    return SameTextIgnoringCase(testsupport::ExecutableNameOf(id), name);
                 },
                 kWaitMs))
                 << name << " never became readable";
@@ -165,7 +155,7 @@ class TaskActionsTest : public e2e::MorvaneTest {
     static std::vector<int> RowsNamed(const ListViewDump& dump, const std::string& name) {
         std::vector<int> found;
         for (size_t i = 0; i < dump.rows.size(); ++i)
-            if (_stricmp(dump.rows[i].cells[kTaskColumn].c_str(), name.c_str()) == 0)
+            if (SameTextIgnoringCase(dump.rows[i].cells[kTaskColumn], name))
                 found.push_back(static_cast<int>(i));
         return found;
     }
@@ -234,7 +224,7 @@ class TaskActionsTest : public e2e::MorvaneTest {
             if (r.cells[kPidColumn] == own) {
                 expected = ownChecked;
             } else if (file.empty() || InSystemFolder(file) ||
-                       _stricmp(r.cells[kTaskColumn].c_str(), "explorer.exe") == 0) {
+                       SameTextIgnoringCase(r.cells[kTaskColumn], "explorer.exe")) {
                 expected = false;
             } else if (std::any_of(std::begin(started), std::end(started),
                                    [&](const std::string& f) { return file.rfind(f, 0) == 0; })) {
@@ -273,7 +263,7 @@ TEST_F(TaskActionsTest, ThreeCopiesShareTheFirstPidAndAllEndWhenOneRowIsConfirme
     for (size_t c : copies)
         ids.insert(copies_[c].Id());
     DWORD first = 0;
-    for (DWORD id : SystemProcessOrder()) {
+    for (DWORD id : testsupport::AllProcessIds()) {
         if (ids.count(id)) {
             first = id;
             break;

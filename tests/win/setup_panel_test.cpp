@@ -21,6 +21,7 @@ namespace {
 using testsupport::EndsWith;
 using testsupport::ExeFolder;
 using testsupport::FromUtf8;
+using testsupport::SameTextIgnoringCase;
 using testsupport::Utf8;
 
 const int kTaskButtons[] = {SetupButton, RefreshButton, DetectButton, ClearButton, InfoButton};
@@ -423,9 +424,9 @@ TEST_F(SetupPanel, BrowseButtonsFillTheirRowAndMoveCurrentDir) {
 
     ASSERT_TRUE(firstAnswered);
     ASSERT_TRUE(secondAnswered);
-    EXPECT_EQ(_stricmp(firstFolder.c_str(), "C:\\windows"), 0) << firstFolder;
+    EXPECT_TRUE(SameTextIgnoringCase(firstFolder, "C:\\windows")) << firstFolder;
     // The second dialog starts where the first file was chosen.
-    EXPECT_EQ(_stricmp(secondFolder.c_str(), WithoutTrailingBackslash(exeFolder).c_str()), 0)
+    EXPECT_TRUE(SameTextIgnoringCase(secondFolder, WithoutTrailingBackslash(exeFolder)))
         << secondFolder;
     EXPECT_EQ(Utf8(g_Settings.CurrentDir), exeFolder);
     EXPECT_EQ(TextOf(DllField), dllBefore);
@@ -498,7 +499,7 @@ TEST_F(SetupPanel, StartRunsTheCommandInItsOwnFolderAndReportsNothing) {
     SetControlText(CommandField, FromUtf8(commandBefore));
 
     const std::string folder = TakeReport(report);
-    EXPECT_EQ(_stricmp(folder.c_str(), WithoutTrailingBackslash(exeFolder).c_str()), 0)
+    EXPECT_TRUE(SameTextIgnoringCase(folder, WithoutTrailingBackslash(exeFolder)))
         << "started in \"" << folder << "\"";
     // One window only: the shell's own message on the missing program. Morvane shows nothing.
     EXPECT_EQ(watcher.Seen().size(), 1u);

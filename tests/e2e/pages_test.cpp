@@ -3,6 +3,7 @@
 #include "app/control_ids.h"
 #include "base/ansi_text_win.h"
 #include "e2e_support.h"
+#include "native/pe_test_image.h"
 
 #include <commctrl.h>
 
@@ -701,32 +702,12 @@ TEST_F(PagesTest, ClosingOnTheSetupPanelEndsTheRunWithoutApplyingItsChoices) {
         << ini["CurrentDir"] << ": no file was chosen";
 }
 
-// A DLL of a few hundred bytes (PE32+) whose export directory, in its headers, claims 0xFFFFFFFF
-// names over 16 MB of zeros: a section that takes no bytes of the file. Every name pointer is 0,
-// so every name is the text at the image's start, "MZ".
-std::string CraftedDll() {
-    std::string file(0x200, '\0');
-    const uint32_t zeros = 16u << 20;
-    // clang-format off
-    const struct { size_t at; uint32_t value; size_t size; } fields[] = {
-        {0x00, 0x5A4D, 2}, {0x3C, 0x40, 4}, {0x40, 0x4550, 4},  // "MZ", "PE"
-        {0x44, 0x8664, 2}, {0x46, 1, 2}, {0x54, 240, 2}, {0x56, 0x2022, 2}, // x64 DLL, 1 section
-        {0x58, 0x20B, 2}, {0x78, 0x1000, 4}, {0x7C, 0x200, 4},  // PE32+, alignments
-        {0x90, 0x1000 + zeros, 4}, {0x94, 0x200, 4},            // sizes of image and headers
-        {0xC4, 16, 4}, {0xC8, 0x180, 4},                        // the export directory
-        {0x150, zeros, 4}, {0x154, 0x1000, 4}, {0x16C, 0xC0000080, 4}, // the zero-filled section
-        {0x198, 0xFFFFFFFF, 4},                                 // names; the tables in the zeros
-        {0x19C, 0x1000, 4}, {0x1A0, 0x1000, 4}, {0x1A4, 0x1000, 4}};
-    // clang-format on
-    for (const auto& f : fields)
-        std::memcpy(&file[f.at], &f.value, f.size);
-    return file;
-}
-
-// That DLL shown through Setup's Show: the list stops at the 65,536 ordinals and the window keeps
-// answering. A report file that another program holds is not logged as saved and keeps its text.
+// A DLL of a few hundred bytes claiming 0xFFFFFFFF names shown through Setup's Show: the list
+// stops at the 65,536 ordinals and the window keeps answering. A report file that another program
+// holds is not logged as saved and keeps its text.
 TEST_F(PagesTest, ACraftedDllClaimingEndlessExportsLeavesTheWindowAnswering) {
-    WriteFile("crafted.dll", CraftedDll());
+    const std::vector<uint8_t> crafted = pe_test::EndlessNamesDll();
+    WriteFile("crafted.dll", std::string(crafted.begin(), crafted.end()));
     WriteFile("held.txt", "earlier");
     ASSERT_NO_FATAL_FAILURE(LaunchWith());
     ASSERT_NO_FATAL_FAILURE(OpenSetup());

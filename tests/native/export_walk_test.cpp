@@ -405,6 +405,27 @@ TEST(ExportWalk, AbsurdNameCountOverAZeroFilledImageStopsAtTheOrdinalSpace) {
     EXPECT_EQ(entries.front().name, "MZ"); // every pointer is 0: the text at the image's start
 }
 
+// The fuzzer's seeds in the loader's layout are MapLikeLoader's copies of its file seeds: one that
+// is missing or differs is written anew and fails the test, to be committed. Both layouts of each
+// seed list the same exports.
+TEST(ExportWalk, LoaderLayoutFuzzSeedsAreTheirFileSeedsMapped) {
+    const std::string corpus = MORVANE_SOURCE_DIR "/tests/fuzz/corpus/exports_fuzz/";
+    for (const std::string name : {"tiny64.dll", "exportlib64.dll", "exportlib32.dll"}) {
+        SCOPED_TRACE(name);
+        const std::vector<uint8_t> file = ReadFile(corpus + name);
+        ASSERT_FALSE(file.empty());
+        const std::vector<uint8_t> image = MapLikeLoader(file);
+        if (ReadFile(corpus + "mapped_" + name) != image) {
+            std::ofstream(corpus + "mapped_" + name, std::ios::binary)
+                .write(reinterpret_cast<const char*>(image.data()), image.size());
+            ADD_FAILURE() << "mapped_" << name << " was stale and is written anew";
+        }
+        const auto entries = Walk(file, ImageLayout::File);
+        EXPECT_FALSE(entries.empty());
+        ExpectSame(Walk(image, ImageLayout::Mapped), entries);
+    }
+}
+
 // Timing for the record; run with --gtest_also_run_disabled_tests.
 TEST(ExportWalkBenchmark, DISABLED_LargeExportTable) {
     if (!FixturesBuilt) GTEST_SKIP() << "MinGW cross compilers absent: no fixtures";

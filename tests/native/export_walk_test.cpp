@@ -21,19 +21,6 @@ std::vector<ExportEntry> Walk(const std::vector<uint8_t>& bytes, ImageLayout lay
     return WalkExports(bytes.data(), std::min(size, bytes.size()), layout);
 }
 
-std::vector<std::string> Names(const std::vector<ExportEntry>& entries) {
-    std::vector<std::string> names;
-    for (const ExportEntry& e : entries)
-        names.push_back(e.name);
-    return names;
-}
-
-const ExportEntry* Find(const std::vector<ExportEntry>& entries, const std::string& name) {
-    for (const ExportEntry& e : entries)
-        if (e.name == name) return &e;
-    return nullptr;
-}
-
 void ExpectSame(const std::vector<ExportEntry>& a, const std::vector<ExportEntry>& b) {
     ASSERT_EQ(a.size(), b.size());
     for (size_t i = 0; i < a.size(); ++i) {

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "exports/export_walk.h"
+
 namespace pe_test {
 
 inline std::vector<uint8_t> ReadFile(const std::string& path) {
@@ -97,6 +99,19 @@ inline const SectionInfo* SectionOf(const Headers& h, uint32_t rva) {
 inline const SectionInfo* SectionNamed(const Headers& h, const std::string& name) {
     for (const SectionInfo& s : h.sections)
         if (s.name == name) return &s;
+    return nullptr;
+}
+
+// The names of a listing, in its order, and the entry of one name (null when it is missing).
+inline std::vector<std::string> Names(const std::vector<ExportEntry>& entries) {
+    std::vector<std::string> names;
+    for (const ExportEntry& e : entries)
+        names.push_back(e.name);
+    return names;
+}
+inline const ExportEntry* Find(const std::vector<ExportEntry>& entries, const std::string& name) {
+    for (const ExportEntry& e : entries)
+        if (e.name == name) return &e;
     return nullptr;
 }
 

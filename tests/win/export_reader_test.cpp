@@ -8,29 +8,19 @@
 
 #include "base/ansi_text_win.h"
 #include "exports/export_reader.h"
+#include "native/pe_test_image.h"
 #include "win/test_support.h"
 
 namespace {
 
+using pe_test::Find;
+using pe_test::Names;
 using testsupport::ExeFolder;
 using testsupport::Exists;
 
 // The MinGW-built fixtures of the build tree, beside bin\.
 std::string FixturePath(const char* name) {
     return ExeFolder() + "..\\fixtures\\" + name;
-}
-
-std::vector<std::string> Names(const std::vector<ExportEntry>& entries) {
-    std::vector<std::string> names;
-    for (const ExportEntry& e : entries)
-        names.push_back(e.name);
-    return names;
-}
-
-const ExportEntry* Find(const std::vector<ExportEntry>& entries, const char* name) {
-    for (const ExportEntry& e : entries)
-        if (e.name == name) return &e;
-    return nullptr;
 }
 
 bool ProbeRan() {

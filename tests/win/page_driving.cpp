@@ -142,7 +142,8 @@ bool AnswerFileDialog(DWORD threadId, const std::string& title, const std::strin
         SendMessageW(dialog, CDM_GETFOLDERPATH, 1024, reinterpret_cast<LPARAM>(folder));
         *openedFolder = driver::Utf8(folder);
     }
-    // A dialog that keeps the name it was given is cancelled, so that the page's loop goes on.
+    // A dialog that stays open after OK (it refused the name) is cancelled, so that the page's
+    // loop goes on.
     if (!file.empty() && driver::AnswerFileDialog(dialog, file, true, 5000)) return true;
     return driver::AnswerFileDialog(dialog, {}, false, 5000) && file.empty();
 }

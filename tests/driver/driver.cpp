@@ -221,6 +221,16 @@ using DestroyParametersFn = NTSTATUS(NTAPI*)(void*);
 using CreateUserProcessFn = NTSTATUS(NTAPI*)(UNICODE_STRING*, ULONG, void*, void*, void*, HANDLE,
                                              BOOLEAN, HANDLE, HANDLE, NativeProcessInfo*);
 
+// The wide text of an ANSI text, as the system's narrow calls read it.
+std::wstring Widen(const std::string& text) {
+    const int size = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
+    if (size <= 1) return {};
+    std::wstring wide(static_cast<size_t>(size), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, &wide[0], size);
+    wide.resize(static_cast<size_t>(size) - 1);
+    return wide;
+}
+
 UNICODE_STRING Counted(std::wstring& text) {
     UNICODE_STRING u;
     u.Buffer = &text[0];
@@ -270,20 +280,11 @@ bool StartByNtPath(std::wstring image, std::wstring commandLine, std::wstring wo
 
 } // namespace
 
-std::wstring Widen(const std::string& text) {
-    const int size = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
-    if (size <= 1) return {};
-    std::wstring wide(static_cast<size_t>(size), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, &wide[0], size);
-    wide.resize(static_cast<size_t>(size) - 1);
-    return wide;
-}
-
 std::string Utf8(const std::wstring& text) {
     if (text.empty()) return {};
     const int length = static_cast<int>(text.size());
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), length, nullptr, 0, nullptr,
-                                         nullptr);
+    const int size =
+        WideCharToMultiByte(CP_UTF8, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
     std::string utf8(static_cast<size_t>(size > 0 ? size : 0), '\0');
     if (size > 0)
         WideCharToMultiByte(CP_UTF8, 0, text.data(), length, &utf8[0], size, nullptr, nullptr);
@@ -329,8 +330,9 @@ bool Process::Start(const std::wstring& exe, const std::wstring& workDir,
             startup.dwFlags = STARTF_USESTDHANDLES;
             startup.hStdInput = startup.hStdOutput = startup.hStdError = nul.Get();
         }
-        if (!CreateProcessW(exe.c_str(), &commandLine[0], nullptr, nullptr, nul ? TRUE : FALSE, 0,
-                            nullptr, workDir.empty() ? nullptr : workDir.c_str(), &startup, &info))
+        if (!CreateProcessW(exe.c_str(), &commandLine[0], nullptr, nullptr, nul ? TRUE : FALSE,
+                            DETACHED_PROCESS, nullptr, workDir.empty() ? nullptr : workDir.c_str(),
+                            &startup, &info))
             return false;
     }
     CloseHandle(info.hThread);
@@ -367,12 +369,12 @@ void Process::Kill() {
     WaitForSingleObject(handle_.Get(), kWaitTimeoutMs);
 }
 
-bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs) {
+bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs, DWORD stepMs) {
     const DWORD start = GetTickCount();
     for (;;) {
         if (done()) return true;
-        if (GetTickCount() - start >= timeoutMs) return false;
-        Sleep(10);
+        if (GetTickCount() - start >= timeoutMs) return done();
+        Sleep(stepMs);
     }
 }
 

@@ -34,7 +34,8 @@ class Handle {
 };
 
 // A program started (and owned) by the driver, or one attached to by id (not owned). An owned
-// program still running when this object goes away is terminated and waited for.
+// program still running when this object goes away is terminated and waited for. A started
+// program shares no console with its starter and gets the null device as its standard handles.
 class Process {
   public:
     Process() = default;
@@ -72,14 +73,14 @@ class Process {
     bool owned_ = false;
 };
 
-// The wide text of an ANSI text, as the system's narrow calls read it.
-std::wstring Widen(const std::string& text);
 // Wide text and the driver's UTF-8 texts.
 std::string Utf8(const std::wstring& text);
 std::wstring FromUtf8(const std::string& text);
 
-// Polls `done` every 10 ms until it holds (true) or the time is up (false).
-bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs = kWaitTimeoutMs);
+// Polls `done` every `stepMs` until it holds (true) or the time is up; then it is asked once
+// more, so that what came true during the last pause counts.
+bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs = kWaitTimeoutMs,
+               DWORD stepMs = 10);
 
 // --- Windows --------------------------------------------------------------------------------
 

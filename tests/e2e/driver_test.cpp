@@ -12,7 +12,7 @@ namespace {
 class DriverTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        folder_ = e2e::MakeTempFolder("morvane-driver");
+        folder_ = testsupport::MakeTempFolder("morvane-driver");
         ASSERT_FALSE(folder_.empty());
         ASSERT_TRUE(target_.Start(e2e::ExeFolder() + "driver_target.exe", folder_));
         window_ = WaitTopWindow(target_.Id(), "Driver Target", e2e::kWaitMs);
@@ -23,7 +23,7 @@ class DriverTest : public ::testing::Test {
     void TearDown() override {
         if (target_.Running() && !CloseAndWait(window_, target_, e2e::kWaitMs, nullptr))
             target_.Kill();
-        EXPECT_TRUE(e2e::RemoveFolder(folder_));
+        EXPECT_TRUE(testsupport::RemoveFolder(folder_));
     }
     HWND Item(int id) const { return ControlHandle(window_, id); }
     std::string Status() const { return WindowText(Item(IdStatus)); }

@@ -1,30 +1,9 @@
 #include "e2e_support.h"
 
 #include "ui/control_ids.h"
-
-#include <cstdio>
+#include "base/ansi_text_win.h"
 
 namespace e2e {
-
-std::string MakeTempFolder(const std::string& prefix) {
-    char temp[MAX_PATH] = {};
-    if (!GetTempPathA(MAX_PATH, temp)) return {};
-    static unsigned counter = 0;
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        char name[64];
-        std::snprintf(name, sizeof name, "-%lu-%u-%lu", GetCurrentProcessId(), ++counter,
-                      GetTickCount());
-        const std::string folder = temp + prefix + name;
-        if (CreateDirectoryA(folder.c_str(), nullptr)) return folder + "\\";
-    }
-    return {};
-}
-
-bool RemoveFolder(const std::string& folder) {
-    if (folder.empty()) return true;
-    // An exe that has just ended can stay locked for a moment.
-    return driver::WaitUntil([&] { return testsupport::RemoveTree(folder); }, 5000);
-}
 
 std::vector<std::string> SplitCrLf(const std::string& text, std::string* rest) {
     std::vector<std::string> lines;
@@ -36,16 +15,16 @@ std::vector<std::string> SplitCrLf(const std::string& text, std::string* rest) {
 }
 
 void MorvaneTest::SetUp() {
-    folder_ = MakeTempFolder("morvane-e2e");
+    folder_ = testsupport::MakeTempFolder("morvane-e2e");
     ASSERT_FALSE(folder_.empty()) << "no temp folder";
-    home_ = driver::Widen(folder_);
+    home_ = WideText(folder_);
     const std::string source = ExeFolder() + "Morvane.exe";
     ASSERT_TRUE(CopyFileA(source.c_str(), PathOf("Morvane.exe").c_str(), TRUE))
         << "cannot copy " << source;
 }
 
 void MorvaneTest::MoveProgram(const std::wstring& subfolder, const std::wstring& exeName) {
-    std::wstring home = driver::Widen(folder_);
+    std::wstring home = WideText(folder_);
     size_t start = 0;
     while (start < subfolder.size()) {
         size_t end = subfolder.find(L'\\', start);
@@ -80,21 +59,21 @@ void MorvaneTest::TearDown() {
         if (!closed) app_.Kill();
     }
     app_ = driver::Process();
-    EXPECT_TRUE(RemoveFolder(folder_)) << "left behind: " << folder_;
+    EXPECT_TRUE(testsupport::RemoveFolder(folder_)) << "left behind: " << folder_;
 }
 
 void MorvaneTest::WriteFile(const std::string& name, const std::string& text) {
-    ASSERT_TRUE(testsupport::WriteTextFile(home_ + driver::Widen(name), text)) << name;
+    ASSERT_TRUE(testsupport::WriteTextFile(home_ + WideText(name), text)) << name;
 }
 
 std::string MorvaneTest::ReadFile(const std::string& name, bool* exists) const {
-    return testsupport::ReadTextFile(home_ + driver::Widen(name), exists);
+    return testsupport::ReadTextFile(home_ + WideText(name), exists);
 }
 
 void MorvaneTest::Launch() {
     const DWORD start = GetTickCount();
     // Started in the test's own folder: where the program lies is what counts.
-    ASSERT_TRUE(app_.Start(home_ + exe_, driver::Widen(folder_))) << "cannot start the program";
+    ASSERT_TRUE(app_.Start(home_ + exe_, WideText(folder_))) << "cannot start the program";
     window_ = driver::WaitTopWindow(app_.Id(), "Morvane", kWaitMs);
     ASSERT_NE(window_, nullptr) << "no window titled Morvane";
     ASSERT_TRUE(driver::WaitVisible(window_, kWaitMs)) << "the window was never shown";

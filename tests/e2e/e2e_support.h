@@ -14,12 +14,6 @@ constexpr DWORD kWaitMs = 15000;
 
 // Morvane.exe and the helper programs are built beside the test program.
 using testsupport::ExeFolder;
-// Creates a new, empty folder under the temp folder; returns it with its trailing backslash,
-// or empty text on failure.
-std::string MakeTempFolder(const std::string& prefix);
-// Deletes a folder and everything in it, waiting a moment for files still held by a program
-// that has just ended; false when something stayed.
-bool RemoveFolder(const std::string& folder);
 
 // Lines ended by CR LF; whatever follows the last CR LF is returned in `rest`.
 std::vector<std::string> SplitCrLf(const std::string& text, std::string* rest);

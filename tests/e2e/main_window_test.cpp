@@ -11,12 +11,9 @@
 using namespace driver;
 using e2e::MainWindowTest;
 using testsupport::EndsWith;
+using testsupport::SameTextIgnoringCase;
 
 namespace {
-
-bool SameClass(const std::string& actual, const char* expected) {
-    return _stricmp(actual.c_str(), expected) == 0;
-}
 
 struct Expected {
     int id;
@@ -110,7 +107,7 @@ TEST_F(MainWindowTest, TaskPageControlsSitAtTheirPlacesWithTheirStylesAndTexts) 
         SCOPED_TRACE("control " + std::to_string(e.id));
         ControlInfo c;
         ASSERT_TRUE(GetControl(window_, e.id, &c));
-        EXPECT_TRUE(SameClass(c.className, e.className)) << c.className;
+        EXPECT_TRUE(SameTextIgnoringCase(c.className, e.className)) << c.className;
         EXPECT_EQ(c.rect.left, e.x);
         EXPECT_EQ(c.rect.top, e.y);
         EXPECT_EQ(c.rect.right - c.rect.left, e.w);

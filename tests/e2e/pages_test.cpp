@@ -1,8 +1,9 @@
 // The module page, the export page and the Setup panel, driven from outside as a user would:
 // what the lists and captions show, what is logged, and what is left in the files at the end.
 #include "ui/control_ids.h"
+#include "base/ansi_text_win.h"
 #include "e2e_support.h"
-#include "win/test_support.h"
+#include "native/pe_test_image.h"
 
 #include <commctrl.h>
 
@@ -12,22 +13,20 @@
 #include <map>
 
 using namespace driver;
+using testsupport::SameTextIgnoringCase;
 
 namespace {
 
 const DWORD kWaitMs = e2e::kWaitMs;
 const char* const kNoLine = "<no such log line>";
 
-bool SameText(const std::string& a, const std::string& b) {
-    return _stricmp(a.c_str(), b.c_str()) == 0;
-}
-
 bool StartsWith(const std::string& text, const std::string& head) {
     return text.compare(0, head.size(), head) == 0;
 }
 
 bool EndsWithNoCase(const std::string& text, const std::string& tail) {
-    return text.size() >= tail.size() && SameText(text.substr(text.size() - tail.size()), tail);
+    return text.size() >= tail.size() &&
+           SameTextIgnoringCase(text.substr(text.size() - tail.size()), tail);
 }
 
 // "<name> [ <count> ]": the count, or -1 when the caption has another form.
@@ -62,7 +61,8 @@ std::vector<std::string> Column(const ListViewDump& dump, size_t column) {
 
 int RowNamed(const ListViewDump& dump, size_t column, const std::string& name) {
     for (size_t i = 0; i < dump.rows.size(); ++i)
-        if (column < dump.rows[i].cells.size() && SameText(dump.rows[i].cells[column], name))
+        if (column < dump.rows[i].cells.size() &&
+            SameTextIgnoringCase(dump.rows[i].cells[column], name))
             return static_cast<int>(i);
     return -1;
 }
@@ -321,7 +321,7 @@ TEST_F(PagesTest, InfoOnExplorerListsItsModulesAndBackRestoresTheTaskPage) {
         EXPECT_EQ(cells[0], entry);
         EXPECT_FALSE(cells[1].empty()) << "row " << i;
         // The program file itself is not one of the DLLs.
-        EXPECT_FALSE(SameText(cells[1], name)) << "row " << i;
+        EXPECT_FALSE(SameTextIgnoringCase(cells[1], name)) << "row " << i;
         EXPECT_TRUE(EndsWithNoCase(cells[3], "\\" + cells[1])) << cells[3];
         char* end = nullptr;
         const long long base = std::strtoll(cells[2].c_str(), &end, 10);
@@ -407,7 +407,9 @@ TEST_F(PagesTest, ExportsOfADllOnTheModulePageAreListedAndSavedAsAReport) {
     ASSERT_TRUE(ReadDialog(dialog, &info));
     EXPECT_EQ(info.title, "Export functions of " + library);
     const std::string shown = FileDialogName(dialog);
-    EXPECT_TRUE(SameText(shown, proposed) || SameText(shown, PathOf(proposed))) << shown;
+    EXPECT_TRUE(SameTextIgnoringCase(shown, proposed) ||
+                SameTextIgnoringCase(shown, PathOf(proposed)))
+        << shown;
     ASSERT_TRUE(AnswerDialog(dialog, IDOK));
     EXPECT_EQ(LogLineAt(lines), "Export functions: " + proposed);
     std::string saved;
@@ -460,11 +462,11 @@ TEST_F(PagesTest, ExportsOfADllOnTheModulePageAreListedAndSavedAsAReport) {
 // writes "?" for what its code page lacks.
 TEST_F(PagesTest, ADllOutsideTheCodePageIsShownAndReported) {
     const std::wstring folder =
-        Widen(folder_) + L"\x0416\x0443\x0440\x043D\x0430\x043B \x5F20\x4F1F\\";
+        WideText(folder_) + L"\x0416\x0443\x0440\x043D\x0430\x043B \x5F20\x4F1F\\";
     const std::wstring library = L"\x7248\x672C.dll"; // a copy of version.dll
     ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
-    ASSERT_TRUE(
-        CopyFileW(Widen(SystemFolder() + "version.dll").c_str(), (folder + library).c_str(), TRUE));
+    ASSERT_TRUE(CopyFileW(WideText(SystemFolder() + "version.dll").c_str(),
+                          (folder + library).c_str(), TRUE));
     const std::vector<std::string> names = ExportNamesOf(SystemFolder() + "version.dll");
     ASSERT_FALSE(names.empty());
     ASSERT_NO_FATAL_FAILURE(LaunchWith());
@@ -508,7 +510,7 @@ TEST_F(PagesTest, SetupShowListsTheExportsOfAChosenOrTypedDll) {
     EXPECT_FALSE(Enabled(ShowButton));
 
     ASSERT_NO_FATAL_FAILURE(ChooseDll(system + "version.dll"));
-    EXPECT_TRUE(SameText(Text(DllField), system + "version.dll")) << Text(DllField);
+    EXPECT_TRUE(SameTextIgnoringCase(Text(DllField), system + "version.dll")) << Text(DllField);
     EXPECT_FALSE(Enabled(StartButton)) << "only the row whose file was chosen";
 
     // Another DLL typed over the chosen one: kernel32, whose page of more than a thousand rows
@@ -560,7 +562,7 @@ TEST_F(PagesTest, SetupShowListsTheExportsOfAChosenOrTypedDll) {
     ASSERT_TRUE(Sync(window_));
     ASSERT_TRUE(WaitUntil([&] { return CaptionCount(Text(TaskFrame), "version.dll") > 0; }));
     ExpectOrderlyEnd();
-    EXPECT_TRUE(SameText(IniValues(ReadFile("Morvane.ini"))["CurrentDir"], system));
+    EXPECT_TRUE(SameTextIgnoringCase(IniValues(ReadFile("Morvane.ini"))["CurrentDir"], system));
 }
 
 TEST_F(PagesTest, SetupChangesAppliedWithBackAreWrittenAtExit) {
@@ -696,36 +698,16 @@ TEST_F(PagesTest, ClosingOnTheSetupPanelEndsTheRunWithoutApplyingItsChoices) {
     std::map<std::string, std::string> ini = IniValues(ReadFile("Morvane.ini"));
     EXPECT_EQ(ini["AskTerminate"], "1");
     EXPECT_EQ(ini["EnableSaveInfo"], "1");
-    EXPECT_TRUE(SameText(ini["CurrentDir"], folder_))
+    EXPECT_TRUE(SameTextIgnoringCase(ini["CurrentDir"], folder_))
         << ini["CurrentDir"] << ": no file was chosen";
 }
 
-// A DLL of a few hundred bytes (PE32+) whose export directory, in its headers, claims 0xFFFFFFFF
-// names over 16 MB of zeros: a section that takes no bytes of the file. Every name pointer is 0,
-// so every name is the text at the image's start, "MZ".
-std::string CraftedDll() {
-    std::string file(0x200, '\0');
-    const uint32_t zeros = 16u << 20;
-    // clang-format off
-    const struct { size_t at; uint32_t value; size_t size; } fields[] = {
-        {0x00, 0x5A4D, 2}, {0x3C, 0x40, 4}, {0x40, 0x4550, 4},  // "MZ", "PE"
-        {0x44, 0x8664, 2}, {0x46, 1, 2}, {0x54, 240, 2}, {0x56, 0x2022, 2}, // x64 DLL, 1 section
-        {0x58, 0x20B, 2}, {0x78, 0x1000, 4}, {0x7C, 0x200, 4},  // PE32+, alignments
-        {0x90, 0x1000 + zeros, 4}, {0x94, 0x200, 4},            // sizes of image and headers
-        {0xC4, 16, 4}, {0xC8, 0x180, 4},                        // the export directory
-        {0x150, zeros, 4}, {0x154, 0x1000, 4}, {0x16C, 0xC0000080, 4}, // the zero-filled section
-        {0x198, 0xFFFFFFFF, 4},                                 // names; the tables in the zeros
-        {0x19C, 0x1000, 4}, {0x1A0, 0x1000, 4}, {0x1A4, 0x1000, 4}};
-    // clang-format on
-    for (const auto& f : fields)
-        std::memcpy(&file[f.at], &f.value, f.size);
-    return file;
-}
-
-// That DLL shown through Setup's Show: the list stops at the 65,536 ordinals and the window keeps
-// answering. A report file that another program holds is not logged as saved and keeps its text.
+// A DLL of a few hundred bytes claiming 0xFFFFFFFF names shown through Setup's Show: the list
+// stops at the 65,536 ordinals and the window keeps answering. A report file that another program
+// holds is not logged as saved and keeps its text.
 TEST_F(PagesTest, ACraftedDllClaimingEndlessExportsLeavesTheWindowAnswering) {
-    WriteFile("crafted.dll", CraftedDll());
+    const std::vector<uint8_t> crafted = pe_test::EndlessNamesDll();
+    WriteFile("crafted.dll", std::string(crafted.begin(), crafted.end()));
     WriteFile("held.txt", "earlier");
     ASSERT_NO_FATAL_FAILURE(LaunchWith());
     ASSERT_NO_FATAL_FAILURE(OpenSetup());
@@ -781,9 +763,8 @@ struct ManyDllTask {
                                 "--folder \"" + dlls + "\"");
         const std::string done = dlls + "\\loaded.txt";
         if (loader.id == 0 ||
-            !testsupport::WaitFor(
-                [&] { return GetFileAttributesA(done.c_str()) != INVALID_FILE_ATTRIBUTES; }, 180000,
-                50))
+            !WaitUntil([&] { return GetFileAttributesA(done.c_str()) != INVALID_FILE_ATTRIBUTES; },
+                       180000, 50))
             return false;
         modules = testsupport::ModuleSnapshotCount(loader.id);
         return modules > count;

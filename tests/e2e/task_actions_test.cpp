@@ -4,13 +4,12 @@
 #include "e2e_support.h"
 #include "base/ansi_text_win.h"
 
-#include <psapi.h>
-
 #include <algorithm>
 #include <set>
 
 using namespace driver;
 using e2e::kWaitMs;
+using testsupport::SameTextIgnoringCase;
 
 namespace {
 
@@ -42,15 +41,6 @@ bool InSystemFolder(const std::string& upperFile) {
     });
 }
 
-std::vector<DWORD> SystemProcessOrder() {
-    std::vector<DWORD> ids(1024);
-    DWORD bytes = 0;
-    if (!EnumProcesses(ids.data(), static_cast<DWORD>(ids.size() * sizeof(DWORD)), &bytes))
-        return {};
-    ids.resize(bytes / sizeof(DWORD));
-    return ids;
-}
-
 std::string JoinLines(const std::vector<std::string>& lines) {
     std::string text;
     for (const std::string& line : lines)
@@ -63,7 +53,7 @@ class TaskActionsTest : public e2e::MorvaneTest {
     void SetUp() override {
         MorvaneTest::SetUp();
         if (HasFatalFailure()) return;
-        helpers_ = e2e::MakeTempFolder("morvane-tasks");
+        helpers_ = testsupport::MakeTempFolder("morvane-tasks");
         ASSERT_FALSE(helpers_.empty()) << "no temp folder for the helpers";
     }
 
@@ -71,9 +61,9 @@ class TaskActionsTest : public e2e::MorvaneTest {
         // Morvane first (it may be in the middle of an action), then the copies it was given.
         MorvaneTest::TearDown();
         copies_.clear();
-        EXPECT_TRUE(e2e::RemoveFolder(helpers_)) << "left behind: " << helpers_;
+        EXPECT_TRUE(testsupport::RemoveFolder(helpers_)) << "left behind: " << helpers_;
         for (auto it = madeFolders_.rbegin(); it != madeFolders_.rend(); ++it)
-            EXPECT_TRUE(e2e::RemoveFolder(*it)) << "left behind: " << *it;
+            EXPECT_TRUE(testsupport::RemoveFolder(*it)) << "left behind: " << *it;
     }
 
     // Makes `folder` (with its closing backslash) where it is missing; tear-down removes what
@@ -106,7 +96,7 @@ class TaskActionsTest : public e2e::MorvaneTest {
             const DWORD id = p.Id();
             EXPECT_TRUE(WaitUntil(
                 [id, &name] {
-                    return _stricmp(testsupport::ExecutableNameOf(id).c_str(), name.c_str()) == 0;
+                    return SameTextIgnoringCase(testsupport::ExecutableNameOf(id), name);
                 },
                 kWaitMs))
                 << name << " never became readable";
@@ -165,7 +155,7 @@ class TaskActionsTest : public e2e::MorvaneTest {
     static std::vector<int> RowsNamed(const ListViewDump& dump, const std::string& name) {
         std::vector<int> found;
         for (size_t i = 0; i < dump.rows.size(); ++i)
-            if (_stricmp(dump.rows[i].cells[kTaskColumn].c_str(), name.c_str()) == 0)
+            if (SameTextIgnoringCase(dump.rows[i].cells[kTaskColumn], name))
                 found.push_back(static_cast<int>(i));
         return found;
     }
@@ -234,7 +224,7 @@ class TaskActionsTest : public e2e::MorvaneTest {
             if (r.cells[kPidColumn] == own) {
                 expected = ownChecked;
             } else if (file.empty() || InSystemFolder(file) ||
-                       _stricmp(r.cells[kTaskColumn].c_str(), "explorer.exe") == 0) {
+                       SameTextIgnoringCase(r.cells[kTaskColumn], "explorer.exe")) {
                 expected = false;
             } else if (std::any_of(std::begin(started), std::end(started),
                                    [&](const std::string& f) { return file.rfind(f, 0) == 0; })) {
@@ -273,7 +263,7 @@ TEST_F(TaskActionsTest, ThreeCopiesShareTheFirstPidAndAllEndWhenOneRowIsConfirme
     for (size_t c : copies)
         ids.insert(copies_[c].Id());
     DWORD first = 0;
-    for (DWORD id : SystemProcessOrder()) {
+    for (DWORD id : testsupport::AllProcessIds()) {
         if (ids.count(id)) {
             first = id;
             break;
@@ -680,14 +670,14 @@ TEST_F(TaskActionsTest, ConfirmingItsOwnTaskEndsTheNamesakeAndThenItselfInOrder)
 // and Terminate act on them, and the log file writes "?" for what its code page lacks.
 TEST_F(TaskActionsTest, NamesAreShownAsTheSystemWritesThem) {
     const std::wstring folder =
-        Widen(helpers_) + L"\x0416\x0443\x0440\x043D\x0430\x043B \x5F20\x4F1F\\";
+        WideText(helpers_) + L"\x0416\x0443\x0440\x043D\x0430\x043B \x5F20\x4F1F\\";
     const std::wstring names[] = {L"\x4E2D\x6587\x8FDB\x7A0B.exe",
                                   L"\xFF53\xFF56\xFF43\xFF48\xFF4F\xFF53\xFF54.exe",
                                   L"\x0141\xF3"
                                   L"d\x017A-sync.exe"};
     ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
     for (const std::wstring& name : names) {
-        ASSERT_TRUE(CopyFileW(Widen(e2e::ExeFolder() + "sleeper.exe").c_str(),
+        ASSERT_TRUE(CopyFileW(WideText(e2e::ExeFolder() + "sleeper.exe").c_str(),
                               (folder + name).c_str(), TRUE));
         Process copy;
         ASSERT_TRUE(copy.Start(folder + name, folder));
@@ -744,11 +734,11 @@ TEST_F(TaskActionsTest, NamesAreShownAsTheSystemWritesThem) {
 TEST_F(TaskActionsTest, OwnRowIsKnownInADeepFolderUnderANonLatinName) {
     const std::wstring ownName = L"\x0416\x0443\x0440\x043D\x0430\x043B.exe";
     const std::wstring lookalikePath =
-        Widen(helpers_) + L"\x041B\x0435\x0441\x043D\x0438\x043A.exe";
+        WideText(helpers_) + L"\x041B\x0435\x0441\x043D\x0438\x043A.exe";
     ASSERT_TRUE(
-        CopyFileW(Widen(e2e::ExeFolder() + "sleeper.exe").c_str(), lookalikePath.c_str(), TRUE));
+        CopyFileW(WideText(e2e::ExeFolder() + "sleeper.exe").c_str(), lookalikePath.c_str(), TRUE));
     Process lookalike;
-    ASSERT_TRUE(lookalike.Start(lookalikePath, Widen(helpers_)));
+    ASSERT_TRUE(lookalike.Start(lookalikePath, WideText(helpers_)));
     ASSERT_TRUE(WaitUntil([&] { return !testsupport::ExecutableNameOf(lookalike.Id()).empty(); }));
     ASSERT_NO_FATAL_FAILURE(MoveProgram(DeepSubfolder(300), ownName));
     ASSERT_NO_FATAL_FAILURE(LaunchWith("AskTerminate = 4\r\nEnableTaskFreeze = 1\r\n"));

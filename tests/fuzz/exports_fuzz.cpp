@@ -1,7 +1,8 @@
 // Arbitrary bytes through the export walk in both layouts, and the report built from them. The
 // sanitizers catch any read outside the input; the checks below catch results that contradict
-// themselves. Seeds: MinGW-built fixtures, hand-made tiny images and loader-laid-out copies
-// (tests/fuzz/make_exports_corpus.py).
+// themselves. Seeds: MinGW-built fixtures, hand-made tiny images
+// (tests/fuzz/make_exports_corpus.py) and loader-laid-out copies (written by the native export-walk
+// tests).
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>

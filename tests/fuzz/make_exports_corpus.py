@@ -1,8 +1,12 @@
 #!/usr/bin/env python3
 """Writes seeds for exports_fuzz: two tiny hand-made images (PE32+ and PE32) with three named
-exports, one of them forwarded, and loader-laid-out copies of the given PE files.
+exports, one of them forwarded.
 
-    make_exports_corpus.py OUTDIR [PE files to lay out as mapped images...]
+    make_exports_corpus.py OUTDIR
+
+The seeds in the loader's layout (mapped_*) are written by the native test
+ExportWalk.LoaderLayoutFuzzSeedsAreTheirFileSeedsMapped, which lays out the file seeds as the
+other native tests do.
 """
 import os
 import struct
@@ -46,30 +50,9 @@ def tiny(pe32plus):
     return bytes(hdr + sec)
 
 
-def mapped(data):
-    nt = struct.unpack_from('<I', data, 0x3C)[0]
-    opt = nt + 24
-    size_of_image, size_of_headers = struct.unpack_from('<II', data, opt + 56)
-    sections = struct.unpack_from('<H', data, nt + 6)[0]
-    optsize = struct.unpack_from('<H', data, nt + 20)[0]
-    image = bytearray(size_of_image)
-    image[:size_of_headers] = data[:size_of_headers]
-    for i in range(sections):
-        vsize, va, rsize, rptr = struct.unpack_from('<IIII', data, opt + optsize + 40 * i + 8)
-        n = min(rsize, vsize) if vsize else rsize
-        image[va:va + n] = data[rptr:rptr + n]
-    return bytes(image)
-
-
 def main():
-    out = sys.argv[1]
-    seeds = {'tiny64.dll': tiny(True), 'tiny32.dll': tiny(False)}
-    seeds['mapped_tiny64.dll'] = mapped(seeds['tiny64.dll'])
-    for path in sys.argv[2:]:
-        with open(path, 'rb') as f:
-            seeds['mapped_' + os.path.basename(path)] = mapped(f.read())
-    for name, data in seeds.items():
-        with open(os.path.join(out, name), 'wb') as f:
+    for name, data in {'tiny64.dll': tiny(True), 'tiny32.dll': tiny(False)}.items():
+        with open(os.path.join(sys.argv[1], name), 'wb') as f:
             f.write(data)
 
 

@@ -21,19 +21,6 @@ std::vector<ExportEntry> Walk(const std::vector<uint8_t>& bytes, ImageLayout lay
     return WalkExports(bytes.data(), std::min(size, bytes.size()), layout);
 }
 
-std::vector<std::string> Names(const std::vector<ExportEntry>& entries) {
-    std::vector<std::string> names;
-    for (const ExportEntry& e : entries)
-        names.push_back(e.name);
-    return names;
-}
-
-const ExportEntry* Find(const std::vector<ExportEntry>& entries, const std::string& name) {
-    for (const ExportEntry& e : entries)
-        if (e.name == name) return &e;
-    return nullptr;
-}
-
 void ExpectSame(const std::vector<ExportEntry>& a, const std::vector<ExportEntry>& b) {
     ASSERT_EQ(a.size(), b.size());
     for (size_t i = 0; i < a.size(); ++i) {
@@ -399,22 +386,31 @@ TEST(ExportWalk, SectionsSharingFileBytesCannotStretchTheTable) {
 // A directory that claims 0xFFFFFFFF names over a mapped image with megabytes of zeros lists, and
 // reserves room for, no more names than there are ordinals.
 TEST(ExportWalk, AbsurdNameCountOverAZeroFilledImageStopsAtTheOrdinalSpace) {
-    std::vector<uint8_t> image(6u << 20, 0);
-    image[0] = 'M';
-    image[1] = 'Z';
-    Put32(image, 0x3C, 0x40);
-    std::memcpy(image.data() + 0x40, "PE\0\0", 4);
-    Put16(image, 0x58, 0x20b);                                    // PE32+ optional header
-    Put32(image, 0x58 + 56, static_cast<uint32_t>(image.size())); // size of image
-    Put32(image, 0x58 + 108, 16);                                 // data directories
-    Put32(image, 0x58 + 112, 0x180);                              // export directory
-    Put32(image, 0x180 + 0x18, 0xFFFFFFFFu); // names; the three tables lie in the zeros
-    for (size_t field : {0x1C, 0x20, 0x24})
-        Put32(image, 0x180 + field, 0x1000);
-    const auto entries = Walk(image, ImageLayout::Mapped);
+    const auto entries = Walk(MapLikeLoader(EndlessNamesDll()), ImageLayout::Mapped);
     ASSERT_EQ(entries.size(), kMaxExportNames);
     EXPECT_LE(entries.capacity(), kMaxExportNames);
     EXPECT_EQ(entries.front().name, "MZ"); // every pointer is 0: the text at the image's start
+}
+
+// The fuzzer's seeds in the loader's layout are MapLikeLoader's copies of its file seeds: one that
+// is missing or differs is written anew and fails the test, to be committed. Both layouts of each
+// seed list the same exports.
+TEST(ExportWalk, LoaderLayoutFuzzSeedsAreTheirFileSeedsMapped) {
+    const std::string corpus = MORVANE_SOURCE_DIR "/tests/fuzz/corpus/exports_fuzz/";
+    for (const std::string name : {"tiny64.dll", "exportlib64.dll", "exportlib32.dll"}) {
+        SCOPED_TRACE(name);
+        const std::vector<uint8_t> file = ReadFile(corpus + name);
+        ASSERT_FALSE(file.empty());
+        const std::vector<uint8_t> image = MapLikeLoader(file);
+        if (ReadFile(corpus + "mapped_" + name) != image) {
+            std::ofstream(corpus + "mapped_" + name, std::ios::binary)
+                .write(reinterpret_cast<const char*>(image.data()), image.size());
+            ADD_FAILURE() << "mapped_" << name << " was stale and is written anew";
+        }
+        const auto entries = Walk(file, ImageLayout::File);
+        EXPECT_FALSE(entries.empty());
+        ExpectSame(Walk(image, ImageLayout::Mapped), entries);
+    }
 }
 
 // Timing for the record; run with --gtest_also_run_disabled_tests.

@@ -8,10 +8,13 @@
 
 #include "base/ansi_text_win.h"
 #include "exports/export_reader.h"
+#include "native/pe_test_image.h"
 #include "win/test_support.h"
 
 namespace {
 
+using pe_test::Find;
+using pe_test::Names;
 using testsupport::ExeFolder;
 using testsupport::Exists;
 
@@ -20,30 +23,8 @@ std::string FixturePath(const char* name) {
     return ExeFolder() + "..\\fixtures\\" + name;
 }
 
-std::vector<std::string> Names(const std::vector<ExportEntry>& entries) {
-    std::vector<std::string> names;
-    for (const ExportEntry& e : entries)
-        names.push_back(e.name);
-    return names;
-}
-
-const ExportEntry* Find(const std::vector<ExportEntry>& entries, const char* name) {
-    for (const ExportEntry& e : entries)
-        if (e.name == name) return &e;
-    return nullptr;
-}
-
 bool ProbeRan() {
     return GetEnvironmentVariableA("MORVANE_PROBE_ATTACHED", nullptr, 0) != 0;
-}
-
-std::string TempFolder() {
-    char temp[MAX_PATH];
-    GetTempPathA(MAX_PATH, temp);
-    std::string folder =
-        std::string(temp) + "morvane_export_" + std::to_string(GetCurrentProcessId());
-    CreateDirectoryA(folder.c_str(), nullptr);
-    return folder + "\\";
 }
 
 TEST(ExportLibrary, LoadedSystemLibraryIsReadInPlace) {
@@ -127,8 +108,8 @@ TEST(ExportLibrary, ReadingALibraryRunsNoneOfItsCode) {
     }
 
     // A same-named file in another folder is not the loaded module: it is mapped on its own.
-    const std::string folder = TempFolder();
-    const std::string copy = folder + "dllmain_probe.dll";
+    const testsupport::TempFolder folder;
+    const std::string copy = folder.Path() + "\\dllmain_probe.dll";
     ASSERT_TRUE(CopyFileA(probe.c_str(), copy.c_str(), FALSE));
     {
         ExportLibrary lib;
@@ -141,8 +122,6 @@ TEST(ExportLibrary, ReadingALibraryRunsNoneOfItsCode) {
     EXPECT_TRUE(FreeLibrary(loaded));
     // Our references are all given back: the one load above was the last.
     EXPECT_EQ(GetModuleHandleA("dllmain_probe.dll"), nullptr);
-    DeleteFileA(copy.c_str());
-    RemoveDirectoryA(folder.c_str());
 }
 
 // Both formats map with their sections at their relative addresses, whatever this process is.
@@ -177,15 +156,13 @@ TEST(ExportLibrary, FilesThatCannotBeMappedFailToOpen) {
     EXPECT_EQ(lib.base(), 0u);
     EXPECT_TRUE(lib.Exports().empty());
 
-    const std::string folder = TempFolder();
-    const std::string text = folder + "notes.dll";
+    const testsupport::TempFolder folder;
+    const std::string text = folder.Path() + "\\notes.dll";
     FILE* f = std::fopen(text.c_str(), "wb");
     ASSERT_NE(f, nullptr);
     std::fputs("MZ but only text follows, no headers of an image.\r\n", f);
     std::fclose(f);
     EXPECT_FALSE(lib.Open(WideText(text)));
-    DeleteFileA(text.c_str());
-    RemoveDirectoryA(folder.c_str());
 }
 
 TEST(ExportLibrary, ReopeningReleasesTheFormerLibrary) {

@@ -1,5 +1,5 @@
 #include "win/page_driving.h"
-#include "win/test_support.h"
+#include "driver/driver.h"
 
 #include "app/main_window.h"
 
@@ -123,35 +123,15 @@ int ClientHeight() {
 }
 
 HWND WaitForThreadWindow(DWORD threadId, const std::string& title, int timeoutMs) {
-    for (int waited = 0; waited <= timeoutMs; waited += 20) {
-        ThreadWindowSearch search = {&title, nullptr};
-        EnumThreadWindows(threadId, MatchTitle, reinterpret_cast<LPARAM>(&search));
-        if (search.found) return search.found;
-        Sleep(20);
-    }
-    return nullptr;
+    ThreadWindowSearch search = {&title, nullptr};
+    driver::WaitUntil(
+        [&] {
+            EnumThreadWindows(threadId, MatchTitle, reinterpret_cast<LPARAM>(&search));
+            return search.found != nullptr;
+        },
+        timeoutMs, 20);
+    return search.found;
 }
-
-namespace {
-
-bool WaitUntilGone(HWND hwnd, int timeoutMs) {
-    for (int waited = 0; waited <= timeoutMs; waited += 20) {
-        if (!IsWindow(hwnd)) return true;
-        Sleep(20);
-    }
-    return !IsWindow(hwnd);
-}
-
-// The file name box of the explorer-style dialog: a combo box in newer layouts, an edit field in
-// older ones.
-HWND FileNameBox(HWND dialog) {
-    const int kFileNameCombo = 0x47c; // cmb13
-    const int kFileNameEdit = 0x480;  // edt1
-    HWND box = GetDlgItem(dialog, kFileNameCombo);
-    return box ? box : GetDlgItem(dialog, kFileNameEdit);
-}
-
-} // namespace
 
 bool AnswerFileDialog(DWORD threadId, const std::string& title, const std::string& file,
                       std::string* openedFolder) {
@@ -160,17 +140,12 @@ bool AnswerFileDialog(DWORD threadId, const std::string& title, const std::strin
     if (openedFolder) {
         wchar_t folder[1024] = {};
         SendMessageW(dialog, CDM_GETFOLDERPATH, 1024, reinterpret_cast<LPARAM>(folder));
-        *openedFolder = testsupport::Utf8(folder);
+        *openedFolder = driver::Utf8(folder);
     }
-    if (!file.empty()) {
-        SendMessageA(FileNameBox(dialog), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(file.c_str()));
-        PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
-                     reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
-        if (WaitUntilGone(dialog, 5000)) return true;
-    }
-    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDCANCEL)));
-    return WaitUntilGone(dialog, 5000) && file.empty();
+    // A dialog that stays open after OK (it refused the name) is cancelled, so that the page's
+    // loop goes on.
+    if (!file.empty() && driver::AnswerFileDialog(dialog, file, true, 5000)) return true;
+    return driver::AnswerFileDialog(dialog, {}, false, 5000) && file.empty();
 }
 
 struct WindowWatcher::State {
@@ -211,7 +186,7 @@ WindowWatcher::WindowWatcher(DWORD threadId) : state_(new State) {
                 }
                 PostMessageA(hwnd, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
                 PostMessageA(hwnd, WM_CLOSE, 0, 0);
-                WaitUntilGone(hwnd, 2000);
+                driver::WaitUntil([hwnd] { return !IsWindow(hwnd); }, 2000);
             }
             Sleep(20);
         }

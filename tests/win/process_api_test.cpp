@@ -309,7 +309,7 @@ TEST_F(ProcessApiTest, ModuleReadingShowsLoadedDlls) {
     Child plain = StartCopy("sleeper.exe", "dll_plain.exe");
     Child loader = StartCopy("dll_loader.exe", "dll_user.exe");
     const char* wanted[] = {"comdlg32.dll", "shell32.dll", "version.dll"};
-    ASSERT_TRUE(WaitFor([&] {
+    ASSERT_TRUE(WaitUntil([&] {
         const std::vector<std::string> names = ModuleNamesOf(loader.id);
         return std::all_of(std::begin(wanted), std::end(wanted),
                            [&](const char* dll) { return Contains(names, dll); });
@@ -319,7 +319,7 @@ TEST_F(ProcessApiTest, ModuleReadingShowsLoadedDlls) {
     // The loader's DLLs may still pull in their own dependencies for a moment after the three
     // show up; once it settles, both views of its modules agree.
     int count = 0;
-    EXPECT_TRUE(WaitFor([&] {
+    EXPECT_TRUE(WaitUntil([&] {
         count = ExamineModules(loader.id);
         return count == ModuleSnapshotCount(loader.id);
     })) << count
@@ -346,8 +346,8 @@ TEST_F(ProcessApiTest, ModuleReadingListsEveryModuleOfAProcessWithMoreThan1024) 
         ASSERT_TRUE(WriteMinimalDll(dlls + "\\m" + std::to_string(i) + ".dll", i));
     Child loader = StartCopy("dll_loader.exe", "many_mods.exe", "--folder \"" + dlls + "\"");
     const std::string done = dlls + "\\loaded.txt";
-    ASSERT_TRUE(WaitFor([&] { return GetFileAttributesA(done.c_str()) != INVALID_FILE_ATTRIBUTES; },
-                        60000, 50));
+    ASSERT_TRUE(WaitUntil(
+        [&] { return GetFileAttributesA(done.c_str()) != INVALID_FILE_ATTRIBUTES; }, 60000, 50));
     ASSERT_GT(ModuleSnapshotCount(loader.id), 1024);
 
     const int count = ExamineModules(loader.id);
@@ -439,8 +439,8 @@ TEST_F(ProcessApiTest, OwnProcessIsNeverEndedOrFrozen) {
 TEST_F(ProcessApiTest, FreezeProcessSuspendsEachThreadOncePerCall) {
     Child target = StartCopy("many_threads.exe", "freeze_me.exe", "3");
     Child other = StartCopy("many_threads.exe", "freeze_not.exe", "2");
-    ASSERT_TRUE(WaitFor([&] { return ThreadIdsOf(target.id).size() >= 4; }));
-    ASSERT_TRUE(WaitFor([&] { return ThreadIdsOf(other.id).size() >= 3; }));
+    ASSERT_TRUE(WaitUntil([&] { return ThreadIdsOf(target.id).size() >= 4; }));
+    ASSERT_TRUE(WaitUntil([&] { return ThreadIdsOf(other.id).size() >= 3; }));
     Sleep(100); // let the threads settle into their waits
     const std::vector<DWORD> threads = ThreadIdsOf(target.id);
     const std::vector<DWORD> otherThreads = ThreadIdsOf(other.id);
@@ -541,7 +541,7 @@ TEST_F(ProcessApiTest, WithoutPsapiEveryReadingIsEmptyAndNothingIsEnded) {
 
 TEST_F(ProcessApiTest, WithoutSnapshotFunctionsFreezeDoesNothing) {
     Child target = StartCopy("many_threads.exe", "no_snapshot.exe", "2");
-    ASSERT_TRUE(WaitFor([&] { return ThreadIdsOf(target.id).size() >= 3; }));
+    ASSERT_TRUE(WaitUntil([&] { return ThreadIdsOf(target.id).size() >= 3; }));
     ReleaseSystemServices();
     // A library that has none of the snapshot functions stands in for an old kernel.
     BindSystemServicesFrom("psapi.dll", "version.dll");

@@ -29,9 +29,9 @@ using testsupport::Entries;
 using testsupport::Exists;
 using testsupport::ReadTextFile;
 
-// The long-path form of a test path, which lies under the ASCII temp folder.
+// The long-path form of a test path.
 std::wstring Long(const std::string& path) {
-    return L"\\\\?\\" + std::wstring(path.begin(), path.end());
+    return testsupport::LongPath(WideText(path));
 }
 
 void WriteFileBytes(const std::string& path, const std::string& bytes) {
@@ -69,8 +69,7 @@ void PlantLink(const std::string& link, const std::string& target) {
     ASSERT_TRUE(GetFileInformationByHandle(body, &info)) << link;
     CloseHandle(body);
     g_LinkIndexes.push_back(info.nFileIndexLow);
-    g_LinkTargets[std::wstring(link.begin(), link.end())] =
-        std::wstring(target.begin(), target.end());
+    g_LinkTargets[WideText(link)] = WideText(target);
 }
 
 // The local wall clock now as "dd-mm-yyyy / hh:ii:ss", read here rather than through the program.
@@ -99,13 +98,8 @@ LRESULT CALLBACK TestWindowProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
 class SettingsFileTest : public testing::Test {
   protected:
     void SetUp() override {
-        char temp[MAX_PATH];
-        ASSERT_GT(GetTempPathA(MAX_PATH, temp), 0u);
-        folder_ = std::string(temp) + "morvane-settings-" + std::to_string(GetCurrentProcessId()) +
-                  "-" + std::to_string(counter_++);
-        testsupport::RemoveTree(Long(folder_));
-        ASSERT_TRUE(CreateDirectoryA(folder_.c_str(), nullptr));
-        folder_ += "\\";
+        folder_ = testsupport::MakeTempFolder("morvane-settings");
+        ASSERT_FALSE(folder_.empty());
         savedBase_ = SettingsBasePath;
         UseBase(folder_ + "Morvane");
         SetSettingsDefaults(g_Settings, WideText(folder_), folder_);
@@ -139,7 +133,7 @@ class SettingsFileTest : public testing::Test {
         g_MainWindow = savedWindow_;
         if (window_ != nullptr) DestroyWindow(window_);
         SettingsBasePath = savedBase_;
-        testsupport::RemoveTree(Long(folder_));
+        testsupport::RemoveFolder(folder_);
     }
 
     HWND savedWindow_ = nullptr;
@@ -148,7 +142,7 @@ class SettingsFileTest : public testing::Test {
     // Makes an ANSI path the base of both files.
     void UseBase(const std::string& base) {
         base_ = base;
-        SettingsBasePath = std::wstring(base.begin(), base.end()); // the temp path is ASCII
+        SettingsBasePath = WideText(base);
     }
     std::string IniPath() const { return base_ + ".ini"; }
     // The settings file's temporary name from the n-th random name part.
@@ -176,9 +170,7 @@ class SettingsFileTest : public testing::Test {
     std::string base_;
     std::wstring savedBase_;
     HWND window_ = nullptr;
-    static int counter_;
 };
-int SettingsFileTest::counter_ = 0;
 
 std::string ExpectedDefaultFile(const std::string& dir, int x, int y) {
     return "[Morvane SetUp]\r\nAskTerminate = 1\r\nLogInfoStyle = 16\r\n"
@@ -278,7 +270,7 @@ TEST_F(SettingsFileTest, NothingIsWrittenThroughLinksOrSecondNames) {
 // Paths as they may come, made full before the long-path form; device paths stay as they are.
 // Each that names a file in the test's folder is saved there.
 TEST_F(SettingsFileTest, PathsAreMadeFullBeforeTheirLongPathForm) {
-    const std::wstring dir(folder_.begin(), folder_.end());
+    const std::wstring dir = WideText(folder_);
     const std::wstring deep(240, L'd');
     ASSERT_TRUE(CreateDirectoryW((dir + deep).c_str(), nullptr));
     wchar_t current[MAX_PATH];

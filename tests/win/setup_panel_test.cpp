@@ -13,7 +13,6 @@
 
 #include <commctrl.h>
 
-#include <cstdio>
 #include <functional>
 #include <thread>
 
@@ -22,6 +21,7 @@ namespace {
 using testsupport::EndsWith;
 using testsupport::ExeFolder;
 using testsupport::FromUtf8;
+using testsupport::SameTextIgnoringCase;
 using testsupport::Utf8;
 
 const int kTaskButtons[] = {SetupButton, RefreshButton, DetectButton, ClearButton, InfoButton};
@@ -103,14 +103,8 @@ std::string WithoutTrailingBackslash(std::string folder) {
 // Waits for a report the probe program writes, then deletes it; empty when none came.
 std::string TakeReport(const std::string& path) {
     std::string text;
-    for (int waited = 0; waited < 15000 && text.empty(); waited += 50) {
-        Sleep(50);
-        FILE* f = fopen(path.c_str(), "rb");
-        if (!f) continue;
-        char buffer[1024] = {};
-        text.assign(buffer, fread(buffer, 1, sizeof buffer - 1, f));
-        fclose(f);
-    }
+    testsupport::WaitUntil([&] { return !(text = testsupport::ReadTextFile(path)).empty(); }, 15000,
+                           50);
     DeleteFileA(path.c_str());
     return text;
 }
@@ -430,9 +424,9 @@ TEST_F(SetupPanel, BrowseButtonsFillTheirRowAndMoveCurrentDir) {
 
     ASSERT_TRUE(firstAnswered);
     ASSERT_TRUE(secondAnswered);
-    EXPECT_EQ(_stricmp(firstFolder.c_str(), "C:\\windows"), 0) << firstFolder;
+    EXPECT_TRUE(SameTextIgnoringCase(firstFolder, "C:\\windows")) << firstFolder;
     // The second dialog starts where the first file was chosen.
-    EXPECT_EQ(_stricmp(secondFolder.c_str(), WithoutTrailingBackslash(exeFolder).c_str()), 0)
+    EXPECT_TRUE(SameTextIgnoringCase(secondFolder, WithoutTrailingBackslash(exeFolder)))
         << secondFolder;
     EXPECT_EQ(Utf8(g_Settings.CurrentDir), exeFolder);
     EXPECT_EQ(TextOf(DllField), dllBefore);
@@ -505,7 +499,7 @@ TEST_F(SetupPanel, StartRunsTheCommandInItsOwnFolderAndReportsNothing) {
     SetControlText(CommandField, FromUtf8(commandBefore));
 
     const std::string folder = TakeReport(report);
-    EXPECT_EQ(_stricmp(folder.c_str(), WithoutTrailingBackslash(exeFolder).c_str()), 0)
+    EXPECT_TRUE(SameTextIgnoringCase(folder, WithoutTrailingBackslash(exeFolder)))
         << "started in \"" << folder << "\"";
     // One window only: the shell's own message on the missing program. Morvane shows nothing.
     EXPECT_EQ(watcher.Seen().size(), 1u);

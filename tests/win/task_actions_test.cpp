@@ -60,8 +60,7 @@ class MessageBoxAnswerer {
             ++next;
             PostMessageA(box, WM_COMMAND, answer, 0);
             // Wait for the box to go before looking for the next one.
-            for (int i = 0; i < 500 && IsWindow(box); ++i)
-                Sleep(10);
+            WaitUntil([box] { return !IsWindow(box); }, 5000);
         }
     }
     static BOOL CALLBACK TakeMessageBox(HWND hwnd, LPARAM found) {
@@ -119,7 +118,7 @@ class TaskActions : public testing::Test {
         return 0;
     }
     bool AllCopiesEnded() const {
-        return WaitFor([&] {
+        return WaitUntil([&] {
             for (const Child& c : children_.All())
                 if (IsRunning(c.process)) return false;
             return true;
@@ -395,7 +394,7 @@ Child StartRefusing(ChildProcesses& children, const TempFolder& folder, const st
     Child child = children.Start(path, (denyTerminate ? "--deny-terminate " : "") + event);
     SetEvent(go);
     // Refused once the helper has changed its rights.
-    WaitFor([&] { return ExecutableNameOf(child.id).empty(); });
+    WaitUntil([&] { return ExecutableNameOf(child.id).empty(); });
     CloseHandle(go);
     return child;
 }
@@ -457,7 +456,7 @@ TEST_F(TaskActions, ARefusedTerminationIsLoggedAndLeavesNothingFrozen) {
 
 TEST_F(TaskActions, ARowWhosePidPassedToAnotherNameFreezesNothing) {
     Child other = children_.Start(folder_.CopyHelper("many_threads.exe", "mvother.exe"), "2");
-    ASSERT_TRUE(WaitFor([&] { return ThreadIdsOf(other.id).size() >= 3; }));
+    ASSERT_TRUE(WaitUntil([&] { return ThreadIdsOf(other.id).size() >= 3; }));
     FrozenThreads frozen;
     EXPECT_EQ(FreezeProcess(other.id, L"mvgone.exe", &frozen), 0);
     EXPECT_EQ(frozen.Count(), 0);
@@ -505,7 +504,7 @@ BOOL WINAPI RenamingNext(HANDLE snapshot, PROCESSENTRY32W* entry) {
 // gives the id the row's name.
 TEST_F(TaskActions, AnIdReusedByAnotherProgramIsNeitherShownNorEnded) {
     Child other = children_.Start(folder_.CopyHelper("many_threads.exe", "mvother.exe"), "2");
-    ASSERT_TRUE(WaitFor([&] { return ThreadIdsOf(other.id).size() >= 3; }));
+    ASSERT_TRUE(WaitUntil([&] { return ThreadIdsOf(other.id).size() >= 3; }));
     const int row = RowsNamed(kHelperName)[0];
     std::vector<TaskRecord> rows;
     for (int i = 0; i < TaskTable.Count(); ++i)

@@ -82,6 +82,23 @@ bool RemoveTree(const std::string& folder) {
     return RemoveTree(WideText(folder));
 }
 
+std::string MakeTempFolder(const std::string& prefix) {
+    char temp[MAX_PATH] = {};
+    if (!GetTempPathA(MAX_PATH, temp)) return {};
+    static LONG counter = 0;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::string folder = temp + prefix + "-" + std::to_string(GetCurrentProcessId()) +
+                                   "-" + std::to_string(InterlockedIncrement(&counter)) + "-" +
+                                   std::to_string(GetTickCount());
+        if (CreateDirectoryA(folder.c_str(), nullptr)) return folder + "\\";
+    }
+    return {};
+}
+
+bool RemoveFolder(const std::string& folder) {
+    return folder.empty() || WaitUntil([&] { return RemoveTree(folder); }, 5000);
+}
+
 bool WriteTextFile(const std::wstring& path, const std::string& text) {
     HandleGuard file(CreateFileW(LongPath(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                  FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -112,27 +129,8 @@ std::string ReadTextFile(const std::string& path, bool* exists) {
     return ReadTextFile(WideText(path), exists);
 }
 
-TempFolder::TempFolder() {
-    static LONG counter = 0;
-    char base[MAX_PATH] = {};
-    GetTempPathA(MAX_PATH, base);
-    const std::string root(base);
-    for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
-        const std::string candidate = root + "morvane-test-" +
-                                      std::to_string(GetCurrentProcessId()) + "-" +
-                                      std::to_string(InterlockedIncrement(&counter));
-        if (CreateDirectoryA(candidate.c_str(), nullptr)) path_ = candidate;
-    }
-}
-
-TempFolder::~TempFolder() {
-    if (path_.empty()) return;
-    // A process that just ended may hold its image for a moment longer.
-    for (int attempt = 0; attempt < 50; ++attempt) {
-        RemoveTree(path_);
-        if (GetFileAttributesA(path_.c_str()) == INVALID_FILE_ATTRIBUTES) return;
-        Sleep(20);
-    }
+TempFolder::TempFolder() : path_(MakeTempFolder("morvane-test")) {
+    if (!path_.empty()) path_.pop_back();
 }
 
 std::string TempFolder::CopyHelper(const std::string& helperExe, const std::string& newName) const {
@@ -142,40 +140,28 @@ std::string TempFolder::CopyHelper(const std::string& helperExe, const std::stri
     return target;
 }
 
-ChildProcesses::~ChildProcesses() {
-    KillAll();
-}
-
 Child ChildProcesses::Start(const std::string& exePath, const std::string& arguments) {
     return StartWide(WideText(exePath), WideText(arguments));
 }
 
 Child ChildProcesses::StartWide(const std::wstring& exePath, const std::wstring& arguments) {
-    std::wstring commandLine = L"\"" + exePath + L"\"";
-    if (!arguments.empty()) commandLine += L" " + arguments;
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION info{};
-    if (!CreateProcessW(exePath.c_str(), &commandLine[0], nullptr, nullptr, FALSE, DETACHED_PROCESS,
-                        nullptr, nullptr, &startup, &info))
-        return Child{};
-    CloseHandle(info.hThread);
-    Child child{info.hProcess, info.dwProcessId};
-    children_.push_back(child);
-    WaitFor([&] { return !ExecutableNameOf(child.id).empty(); }, 20000);
+    driver::Process process;
+    if (!process.Start(exePath, std::wstring(), arguments)) return Child{};
+    const Child child{process.Native(), process.Id()};
+    children_.push_back(std::move(process));
+    WaitUntil([&] { return !ExecutableNameOf(child.id).empty(); }, 20000);
     return child;
 }
 
 DWORD ChildProcesses::EndAndRelease(const Child& child, UINT exitCode) {
+    const DWORD id = child.id;
     for (auto it = children_.begin(); it != children_.end(); ++it) {
-        if (it->id != child.id || it->process != child.process) continue;
-        TerminateProcess(it->process, exitCode);
-        const DWORD code = WaitForExit(it->process);
-        CloseHandle(it->process);
-        const DWORD id = it->id;
+        if (it->Id() != id || it->Native() != child.process) continue;
+        TerminateProcess(it->Native(), exitCode);
+        const DWORD code = WaitForExit(it->Native());
         children_.erase(it);
         // Other holders of the process (the system's own helpers) may keep it for a moment.
-        WaitFor([id] {
+        WaitUntil([id] {
             HandleGuard process(OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, id));
             return !process.Valid();
         });
@@ -184,15 +170,11 @@ DWORD ChildProcesses::EndAndRelease(const Child& child, UINT exitCode) {
     return STILL_ACTIVE;
 }
 
-void ChildProcesses::KillAll() {
-    for (Child& child : children_) {
-        if (IsRunning(child.process)) TerminateProcess(child.process, 1);
-    }
-    for (Child& child : children_) {
-        WaitForSingleObject(child.process, 10000);
-        CloseHandle(child.process);
-    }
-    children_.clear();
+std::vector<Child> ChildProcesses::All() const {
+    std::vector<Child> all;
+    for (const driver::Process& process : children_)
+        all.push_back({process.Native(), process.Id()});
+    return all;
 }
 
 ProcessWatch::ProcessWatch() {
@@ -228,15 +210,6 @@ std::string ProcessWatch::Describe(const std::vector<DWORD>& ids) const {
         text += name + " (" + std::to_string(id) + ") ";
     }
     return text;
-}
-
-bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs, DWORD stepMs) {
-    const DWORD start = GetTickCount();
-    for (;;) {
-        if (condition()) return true;
-        if (GetTickCount() - start >= timeoutMs) return condition();
-        Sleep(stepMs);
-    }
 }
 
 bool IsRunning(HANDLE process) {
@@ -349,26 +322,6 @@ std::vector<uintptr_t> NextHandleValues(int count) {
     for (HANDLE h : handles)
         if (h != nullptr) CloseHandle(h);
     return values;
-}
-
-std::string Utf8(const std::wstring& text) {
-    if (text.empty()) return {};
-    const int length = static_cast<int>(text.size());
-    const int size =
-        WideCharToMultiByte(CP_UTF8, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
-    std::string utf8(static_cast<size_t>(size > 0 ? size : 0), '\0');
-    if (size > 0)
-        WideCharToMultiByte(CP_UTF8, 0, text.data(), length, &utf8[0], size, nullptr, nullptr);
-    return utf8;
-}
-
-std::wstring FromUtf8(const std::string& text) {
-    if (text.empty()) return {};
-    const int length = static_cast<int>(text.size());
-    const int size = MultiByteToWideChar(CP_UTF8, 0, text.data(), length, nullptr, 0);
-    std::wstring wide(static_cast<size_t>(size > 0 ? size : 0), L'\0');
-    if (size > 0) MultiByteToWideChar(CP_UTF8, 0, text.data(), length, &wide[0], size);
-    return wide;
 }
 
 std::string AsciiLower(std::string text) {

@@ -1,15 +1,23 @@
 // Utilities for Windows-side tests that work with real processes: a private temp folder,
 // helper programs copied under chosen names, started children that are always ended, and
-// independent views of processes and threads to check results against.
+// independent views of processes and threads to check results against. The waits, the text
+// conversions and the owned process come from the driver, which the end-to-end tests share.
 #pragma once
 #include <windows.h>
 
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <vector>
 
+#include "driver/driver.h"
+
 namespace testsupport {
+
+// Wide text and UTF-8, in which the tests write names of any script.
+using driver::FromUtf8;
+using driver::Utf8;
+// Polls a condition until it holds or the time is up (10 s unless told).
+using driver::WaitUntil;
 
 // Folder of the running test program, with its trailing backslash; Morvane.exe and the helper
 // programs are built beside it.
@@ -27,6 +35,11 @@ std::vector<std::wstring> Entries(const std::wstring& folder);
 // false when something stayed.
 bool RemoveTree(const std::wstring& folder);
 bool RemoveTree(const std::string& folder);
+// Creates a new, empty folder under the temp folder; returns it with its closing backslash, or
+// empty text on failure.
+std::string MakeTempFolder(const std::string& prefix);
+// RemoveTree, retried for a while: a program that has just ended may still hold its files.
+bool RemoveFolder(const std::string& folder);
 // Files by ANSI or wide path, the latter of any length.
 bool WriteTextFile(const std::wstring& path, const std::string& text);
 bool WriteTextFile(const std::string& path, const std::string& text);
@@ -38,11 +51,11 @@ std::string ReadTextFile(const std::string& path, bool* exists = nullptr);
 class TempFolder {
   public:
     TempFolder();
-    ~TempFolder();
+    ~TempFolder() { RemoveFolder(path_); }
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;
 
-    const std::string& Path() const { return path_; }
+    const std::string& Path() const { return path_; } // without its closing backslash
     // Copies a helper built beside the test program into this folder as `newName`; returns
     // the new path, or empty on failure.
     std::string CopyHelper(const std::string& helperExe, const std::string& newName) const;
@@ -51,6 +64,7 @@ class TempFolder {
     std::string path_;
 };
 
+// A view of one started program.
 struct Child {
     HANDLE process = nullptr; // owned by the ChildProcesses that started it
     DWORD id = 0;
@@ -61,7 +75,6 @@ struct Child {
 class ChildProcesses {
   public:
     ChildProcesses() = default;
-    ~ChildProcesses();
     ChildProcesses(const ChildProcesses&) = delete;
     ChildProcesses& operator=(const ChildProcesses&) = delete;
 
@@ -73,11 +86,11 @@ class ChildProcesses {
     // Terminates one child, waits for it, closes its handle and waits until its id no longer
     // names a process that can be opened. Returns the exit code (STILL_ACTIVE when it did not end).
     DWORD EndAndRelease(const Child& child, UINT exitCode = 1);
-    void KillAll();
-    const std::vector<Child>& All() const { return children_; }
+    void KillAll() { children_.clear(); }
+    std::vector<Child> All() const;
 
   private:
-    std::vector<Child> children_;
+    std::vector<driver::Process> children_; // each ended and waited for as it goes
 };
 
 // Holds every process running at its construction open for waiting, so that a test can tell
@@ -104,10 +117,6 @@ class ProcessWatch {
     };
     std::vector<Watched> watched_;
 };
-
-// Polls `condition` every `stepMs` until it holds or `timeoutMs` passed; returns its last
-// value.
-bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = 10000, DWORD stepMs = 20);
 
 bool IsRunning(HANDLE process);
 // For processes that must not end: true when none of them ended within `waitMs`. Ending a
@@ -141,10 +150,6 @@ uintptr_t ImageBaseOf(HANDLE process);
 // The values that the next `count` new handles of this process get. New handles take the
 // lowest free slots, so a handle leaked in between changes this signature.
 std::vector<uintptr_t> NextHandleValues(int count = 8);
-
-// Wide text and UTF-8, in which the tests write names of any script.
-std::string Utf8(const std::wstring& text);
-std::wstring FromUtf8(const std::string& text);
 
 // Lower-case / upper-case copies for ASCII letters only.
 std::string AsciiLower(std::string text);

@@ -134,16 +134,8 @@ void IgnoreClicksFor(int id) {
         it = it->kind == EventKind::Command && it->id == id ? g_Events.erase(it) : it + 1;
 }
 
-HWND CreateControl(DWORD exStyle, const wchar_t* className, const wchar_t* text, DWORD style, int x,
-                   int y, int width, int height, int id, HFONT font) {
-    HWND hwnd =
-        CreateWindowExW(exStyle, className, text, style, x, y, width, height, g_MainWindow,
-                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), g_Instance, nullptr);
-    if (!hwnd) return nullptr;
-    HGDIOBJ useFont = font ? static_cast<HGDIOBJ>(font) : GetStockObject(DEFAULT_GUI_FONT);
-    SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(useFont), FALSE);
-    g_CreationOrder.push_back(hwnd);
-    return hwnd;
+void AddToTabOrder(HWND control) {
+    g_CreationOrder.push_back(control);
 }
 
 Event WaitEvent(bool pauseWhenIdle) {

@@ -25,6 +25,7 @@ std::wstring CodePageUpperHalf() {
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     g_Instance = instance;
+    DeclareDpiAwareness();
     InitCommonControls();
     BindSystemServices();
     SetAnsiUpperHalf(CodePageUpperHalf());

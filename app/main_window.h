@@ -8,11 +8,17 @@
 #include <vector>
 
 #include "app/control_ids.h"
+#include "app/layout.h"
 
 extern HINSTANCE g_Instance;
 extern HWND g_MainWindow;
+// The DPI the window is laid out for: every place, column width and font follows it.
+extern int g_Dpi;
 extern HFONT g_SmallFont;
 extern HFONT g_TitleFont;
+// The controls' font: the default GUI font, or one like it made for the window's DPI where the
+// system made that one for another.
+extern HFONT g_DialogFont;
 // The banner's picture, drawn once by DrawBanner.
 extern HBITMAP g_BannerBitmap;
 
@@ -27,10 +33,16 @@ void ShowControl(int id, bool show);
 // Rectangle of a control in the main window's client coordinates.
 RECT ControlRect(int id);
 
+// Asks the system for the window's own DPI on every monitor, before any window exists; what the
+// system does not know is left as it is.
+void DeclareDpiAwareness();
 bool CreateMainWindow();
 void BuildTaskPage();
 void DrawBanner();
 void ApplyLogVisibility();
+// The window moved to a monitor of another DPI: it takes the rectangle the system suggests (when
+// given), and its fonts, banner, controls (those of hidden pages too) and client size follow.
+void ChangeDpi(int dpi, const RECT* suggested);
 // Writes the session log and the settings, releases everything and exits with code 0.
 [[noreturn]] void Shutdown();
 // Releases the system binding, the window, the banner and the fonts and exits with code 0,
@@ -94,11 +106,20 @@ class PageVisit {
     bool left_ = false;
 };
 
-// Creates a child control of the main window in the default GUI font (or the given one). The
-// creation order is also the order in which Tab moves the focus.
-HWND CreateControl(DWORD exStyle, const wchar_t* className, const wchar_t* text, DWORD style, int x,
-                   int y, int width, int height, int id, HFONT font = nullptr);
+enum class ControlFont { Dialog, Small };
+// Creates a child control of the main window. Its place is given in the 96-DPI layout: in the
+// client area, or, with an `anchor`, in the page area of that tab control; the control keeps that
+// place whenever the DPI changes. The creation order is also the order in which Tab moves the
+// focus.
+HWND CreateControl(DWORD exStyle, const wchar_t* className, const wchar_t* text, DWORD style,
+                   const Box& place, int id, ControlFont font = ControlFont::Dialog,
+                   int anchor = -1);
+// The place a control was created at, in the 96-DPI layout (an empty box for none).
+Box LayoutBox(int id);
+// Keeps the creation order of the controls, which is the order of Tab.
+void AddToTabOrder(HWND control);
 // A report-view list with a sunken edge, one selectable row, the selection always shown.
-HWND CreateListView(int id, const RECT& r, DWORD extraStyle, DWORD extendedStyle);
+HWND CreateListView(int id, const Box& place, DWORD extraStyle, DWORD extendedStyle);
+// A column `width` pixels wide in the 96-DPI layout.
 void AddListColumn(HWND list, int index, const wchar_t* title, int width, int format = LVCFMT_LEFT);
 int AddListRow(HWND list, const std::vector<std::wstring>& cells);

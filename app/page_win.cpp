@@ -56,23 +56,13 @@ void PageVisit::Leave() {
     IgnoreClicksFor(TerminateButton);
 }
 
-HWND CreateListView(int id, const RECT& r, DWORD extraStyle, DWORD extendedStyle) {
+HWND CreateListView(int id, const Box& place, DWORD extraStyle, DWORD extendedStyle) {
     HWND list = CreateControl(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
                               WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL |
                                   LVS_SHOWSELALWAYS | extraStyle,
-                              r.left, r.top, r.right - r.left, r.bottom - r.top, id);
+                              place, id);
     SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, extendedStyle, extendedStyle);
     return list;
-}
-
-void AddListColumn(HWND list, int index, const wchar_t* title, int width, int format) {
-    LVCOLUMNW column = {};
-    column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
-    column.fmt = format;
-    column.cx = width;
-    column.pszText = const_cast<wchar_t*>(title);
-    column.iSubItem = index;
-    SendMessageW(list, LVM_INSERTCOLUMNW, index, reinterpret_cast<LPARAM>(&column));
 }
 
 int AddListRow(HWND list, const std::vector<std::wstring>& cells) {

@@ -41,8 +41,8 @@ const PanelControl kPanelControls[] = {
 
 const size_t kPanelControlCount = sizeof kPanelControls / sizeof kPanelControls[0];
 
-PanelPlace PlaceOf(const PanelControl& control, int tabsWidth, int tabsHeight) {
-    PanelPlace place = {control.x, control.y, control.width, control.height};
+Box PlaceOf(const PanelControl& control, int tabsWidth, int tabsHeight) {
+    Box place = {control.x, control.y, control.width, control.height};
     if (control.id == ToolsFrame || control.id == AboutFrame) {
         place.width = tabsWidth - 20;
         place.height = tabsHeight - 30;

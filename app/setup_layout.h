@@ -3,6 +3,8 @@
 #pragma once
 #include <cstddef>
 
+#include "app/layout.h"
+
 enum class PanelKind { GroupBox, FirstOption, Option, CheckBox, Field, Button, Text };
 enum SetupPage : int { PreferencesPage = 0, ToolsPage = 1, AboutPage = 2 };
 
@@ -18,12 +20,9 @@ struct PanelControl {
 extern const PanelControl kPanelControls[];
 extern const size_t kPanelControlCount;
 
-struct PanelPlace {
-    int x, y, width, height;
-};
 // A control's place relative to the tab control's page area, for a tab control of the given size:
 // the frames of the last two pages and the About text follow that size.
-PanelPlace PlaceOf(const PanelControl& control, int tabsWidth, int tabsHeight);
+Box PlaceOf(const PanelControl& control, int tabsWidth, int tabsHeight);
 
 // A "..." button, the edit field its chosen file goes into, and the button that the choice
 // enables.

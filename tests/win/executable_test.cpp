@@ -1,4 +1,4 @@
-// What Explorer and the loader see of the built program files: version block, icon, no manifest.
+// What Explorer and the loader see of the built program files: version block, icons, manifest.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -48,13 +48,13 @@ struct IconDirEntry {
 };
 struct IconDir {
     WORD reserved, type, count;
-    IconDirEntry entries[1];
+    IconDirEntry entries[8];
 };
 #pragma pack(pop)
 
 } // namespace
 
-TEST(ProgramFile, VersionBlockIconAndNoManifest) {
+TEST(ProgramFile, VersionBlockIconsAndManifest) {
     for (const std::string& file : ProgramFiles()) {
         SCOPED_TRACE(file);
         DWORD ignored = 0;
@@ -78,12 +78,36 @@ TEST(ProgramFile, VersionBlockIconAndNoManifest) {
         ASSERT_NE(group, nullptr) << "icon 1 missing";
         const IconDir* dir = static_cast<const IconDir*>(LockResource(LoadResource(image, group)));
         ASSERT_NE(dir, nullptr);
-        ASSERT_EQ(dir->count, 1);
-        EXPECT_EQ(dir->entries[0].width, 32);
-        EXPECT_EQ(dir->entries[0].height, 32);
-        EXPECT_EQ(dir->entries[0].bitCount, 24);
-        // Without a manifest the controls keep their classic look.
-        EXPECT_EQ(FindResourceA(image, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24)), nullptr);
+        // The 32 x 32 image of 24-bit colour, and one for each size Windows asks for at 100 %
+        // to 200 % (the largest a PNG image of 32 bits).
+        ASSERT_EQ(dir->count, 8);
+        const int sizes[] = {16, 20, 24, 32, 40, 48, 64, 256};
+        for (int i = 0; i < 8; ++i) {
+            EXPECT_EQ(dir->entries[i].width, sizes[i] % 256) << i;
+            EXPECT_EQ(dir->entries[i].height, sizes[i] % 256) << i;
+            EXPECT_EQ(dir->entries[i].bitCount, sizes[i] == 256 ? 32 : 24) << i;
+        }
+        HRSRC large = FindResourceA(image, MAKEINTRESOURCEA(dir->entries[7].id),
+                                    MAKEINTRESOURCEA(3)); // RT_ICON
+        ASSERT_NE(large, nullptr);
+        HICON icon =
+            CreateIconFromResourceEx(static_cast<BYTE*>(LockResource(LoadResource(image, large))),
+                                     SizeofResource(image, large), TRUE, 0x00030000, 256, 256, 0);
+        EXPECT_NE(icon, nullptr) << "the 256 x 256 image does not load";
+        if (icon) DestroyIcon(icon);
+        // The manifest: the user's own rights, the window's own DPI on every monitor, no Common
+        // Controls version, so the controls keep their classic look.
+        HRSRC manifest = FindResourceA(image, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));
+        ASSERT_NE(manifest, nullptr) << "no manifest";
+        const std::string text(
+            static_cast<const char*>(LockResource(LoadResource(image, manifest))),
+            SizeofResource(image, manifest));
+        for (const char* part : {"level=\"asInvoker\"", ">true/pm</dpiAware>",
+                                 ">PerMonitorV2, PerMonitor</dpiAwareness>",
+                                 "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}",  // Windows 7
+                                 "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"}) // Windows 10 and 11
+            EXPECT_NE(text.find(part), std::string::npos) << part;
+        EXPECT_EQ(text.find("Common-Controls"), std::string::npos);
         FreeLibrary(image);
     }
 }

@@ -15,74 +15,38 @@ TEST(CenteredOrigin, CentresAndRoundsHalvesDown) {
     EXPECT_EQ(p.y, 0);
 }
 
-// The layout at the scalings Windows offers: every edge scaled and rounded as MulDiv rounds, so
-// that the last button still meets the frame's right edge; the fonts' heights likewise.
+// The layout at the scalings Windows offers: every edge scaled and rounded as MulDiv rounds (the
+// last button still meets the frame's right edge), and the fonts likewise.
 TEST(ScaledLayout, EveryPlaceFollowsTheDpi) {
-    const auto same = [](const Box& a, const Box& b) {
-        return a.x == b.x && a.y == b.y && a.width == b.width && a.height == b.height;
-    };
-    const struct {
-        int dpi;
-        Box client, clientWithoutLog, frame, terminate, log, homepage;
-        int taskColumn, filenameColumn, smallFont, titleFont;
-    } cases[] = {
-        {96,
-         {0, 0, 410, 400},
-         {0, 0, 410, 324},
-         {10, 55, 390, 237},
-         {335, 298, 65, 20},
-         {10, 324, 390, 56},
-         {0, 384, 410, 12},
-         133,
-         350,
-         -9,
-         -15},
-        {120,
-         {0, 0, 513, 500},
-         {0, 0, 513, 405},
-         {13, 69, 487, 296},
-         {419, 373, 81, 25},
-         {13, 405, 487, 70},
-         {0, 480, 513, 15},
-         166,
-         438,
-         -12,
-         -18},
-        {144,
-         {0, 0, 615, 600},
-         {0, 0, 615, 486},
-         {15, 83, 585, 355},
-         {503, 447, 97, 30},
-         {15, 486, 585, 84},
-         {0, 576, 615, 18},
-         200,
-         525,
-         -14,
-         -22},
-        {192,
-         {0, 0, 820, 800},
-         {0, 0, 820, 648},
-         {20, 110, 780, 474},
-         {670, 596, 130, 40},
-         {20, 648, 780, 112},
-         {0, 768, 820, 24},
-         266,
-         700,
-         -19,
-         -29},
+    // DPI; client width, height, height without the log; the frame and the Terminate button (x,
+    // y, width, height); the Filename column; the small and the title font's heights.
+    const int cases[][15] = {
+        {96, 410, 400, 324, 10, 55, 390, 237, 335, 298, 65, 20, 350, -9, -15},
+        {120, 513, 500, 405, 13, 69, 487, 296, 419, 373, 81, 25, 438, -12, -18},
+        {144, 615, 600, 486, 15, 83, 585, 355, 503, 447, 97, 30, 525, -14, -22},
+        {192, 820, 800, 648, 20, 110, 780, 474, 670, 596, 130, 40, 700, -19, -29},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.dpi);
-        EXPECT_TRUE(same(Scaled(ClientBox(true), c.dpi), c.client));
-        EXPECT_TRUE(same(Scaled(ClientBox(false), c.dpi), c.clientWithoutLog));
-        EXPECT_TRUE(same(Scaled(TaskPageBox(TaskFrame), c.dpi), c.frame));
-        EXPECT_TRUE(same(Scaled(TaskPageBox(TerminateButton), c.dpi), c.terminate));
-        EXPECT_TRUE(same(Scaled(TaskPageBox(LogList), c.dpi), c.log));
-        EXPECT_TRUE(same(Scaled(TaskPageBox(HomepageLine), c.dpi), c.homepage));
-        EXPECT_EQ(Scaled(TaskListColumns().front(), c.dpi), c.taskColumn);
-        EXPECT_EQ(Scaled(TaskListColumns().back(), c.dpi), c.filenameColumn);
-        EXPECT_EQ(FontHeight(7, c.dpi), c.smallFont);
-        EXPECT_EQ(FontHeight(11, c.dpi), c.titleFont);
+        const int dpi = c[0];
+        const Box client = Scaled(ClientBox(true), dpi);
+        const Box frame = Scaled(TaskPageBox(TaskFrame), dpi);
+        const Box terminate = Scaled(TaskPageBox(TerminateButton), dpi);
+        const std::vector<int> got = {dpi,
+                                      client.width,
+                                      client.height,
+                                      Scaled(ClientBox(false), dpi).height,
+                                      frame.x,
+                                      frame.y,
+                                      frame.width,
+                                      frame.height,
+                                      terminate.x,
+                                      terminate.y,
+                                      terminate.width,
+                                      terminate.height,
+                                      Scaled(TaskListColumns().back(), dpi),
+                                      FontHeight(7, dpi),
+                                      FontHeight(11, dpi)};
+        EXPECT_EQ(got, std::vector<int>(c, c + 15));
     }
 }
 

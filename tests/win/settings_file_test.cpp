@@ -363,38 +363,32 @@ TEST_F(SettingsFileTest, LoadMovesTheWindowOnlyWhenAskedAndOnScreen) {
 }
 
 // A saved place where the caption bar could not be grabbed, off every monitor or partly off one,
-// gives way to the place of a first start in the primary monitor's work area. Only the border
-// off the screen leaves the caption bar whole on it.
+// gives way to the place of a first start in the primary monitor's work area; with only the
+// border off the screen the caption bar is whole on it.
 TEST_F(SettingsFileTest, PositionWithoutAWholeCaptionBarOnAMonitorIsCentred) {
     RECT area{};
     ASSERT_TRUE(SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0));
     RECT window{};
     ASSERT_TRUE(GetWindowRect(window_, &window));
-    const LONG areaWidth = area.right - area.left;
-    const LONG areaHeight = area.bottom - area.top;
-    const LONG centredX =
-        area.left + areaWidth / 2 - std::min(areaWidth, window.right - window.left) / 2;
-    const LONG centredY =
-        area.top + areaHeight / 2 - std::min(areaHeight, window.bottom - window.top) / 2;
-    const auto left = [&](LONG offset) { return std::to_string(area.left + offset); };
+    const LONG width = area.right - area.left, height = area.bottom - area.top;
+    const POINT centred = {area.left + width / 2 - std::min(width, window.right - window.left) / 2,
+                           area.top + height / 2 -
+                               std::min(height, window.bottom - window.top) / 2};
     const struct {
-        std::string position;
         LONG x, y;
-    } cases[] = {
-        {"WindowX = -32000\r\nWindowY = -32000\r\n", centredX, centredY},
-        {"WindowX = 2147483647\r\nWindowY = 2147483647\r\n", centredX, centredY},
-        {"WindowX = -2147483648\r\nWindowY = 10\r\n", centredX, centredY},
-        {"WindowX = " + left(-200) + "\r\nWindowY = 5\r\n", centredX, centredY},
-        {"WindowX = " + left(-1) + "\r\nWindowY = " + std::to_string(area.top - 1) + "\r\n",
-         area.left - 1, area.top - 1},
-    };
+        POINT want;
+    } cases[] = {{-32000, -32000, centred},
+                 {area.left - 200, area.top + 5, centred},
+                 {area.left - 1, area.top - 1, {area.left - 1, area.top - 1}}};
     for (const auto& c : cases) {
         MoveTo(100, 100);
-        WriteFileBytes(IniPath(), "[Morvane SetUp]\r\nLogInfoStyle = 8\r\n" + c.position);
+        WriteFileBytes(IniPath(),
+                       "[Morvane SetUp]\r\nLogInfoStyle = 8\r\nWindowX = " + std::to_string(c.x) +
+                           "\r\nWindowY = " + std::to_string(c.y) + "\r\n");
         LoadSettings(window_);
-        EXPECT_EQ(Position().x, c.x) << c.position;
-        EXPECT_EQ(Position().y, c.y) << c.position;
-        EXPECT_EQ(g_Settings.LogInfoStyle, 8) << c.position; // the rest of the file still counts
+        EXPECT_EQ(Position().x, c.want.x) << c.x << ", " << c.y;
+        EXPECT_EQ(Position().y, c.want.y) << c.x << ", " << c.y;
+        EXPECT_EQ(g_Settings.LogInfoStyle, 8); // the rest of the file still counts
     }
 }
 

@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Writes res/morvane.ico: the icon drawn here at every size Windows asks for, so it can be regenerated.
 
-The 32 x 32 image is the design itself; the others scale it. Each is 24-bit colour, except the
+The 32 x 32 image is the drawing itself; the others scale it. Each is 24-bit colour, except the
 256 x 256 one, which is stored as PNG (as Windows expects at that size).
 """
 import os
@@ -9,15 +9,15 @@ import struct
 import zlib
 
 SIZES = (16, 20, 24, 32, 40, 48, 64, 256)
-DESIGN = 32
-# The white bar chart of the design: columns from, to (inclusive), and top row; all end at row 26.
+DRAWING = 32
+# The white bar chart of the drawing: columns from, to (inclusive), and top row; all end at row 26.
 BARS = ((5, 11, 18), (13, 19, 8), (21, 27, 13))
 BARS_BOTTOM = 27
 
 
 def edge(cell, n):
-    """A cell edge of the 32 x 32 design in an n x n image, halves rounded up."""
-    return (2 * cell * n + DESIGN) // (2 * DESIGN)
+    """A cell edge of the 32 x 32 drawing in an n x n image, halves rounded up."""
+    return (2 * cell * n + DRAWING) // (2 * DRAWING)
 
 
 def bars(n):

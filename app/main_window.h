@@ -8,21 +8,30 @@
 
 extern HFONT g_SmallFont;
 extern HFONT g_TitleFont;
+// The controls' font: the default GUI font, or one like it made for the window's DPI where the
+// system made that one for another.
+extern HFONT g_DialogFont;
 // The banner's picture, drawn once by DrawBanner.
 extern HBITMAP g_BannerBitmap;
 
 extern const char* const ProgramVersion;
 
-// Everything up to showing the window, in order: common controls, the system binding, the
-// system's folders and code page, the paths and defaults, the session header, the window (false
-// when it cannot be made), the settings file, the task page, the log's hand-over, the waiting
-// log blocks, the start-up check of the folder, the first refresh and the log's visibility.
-// WinMain and the window-side tests start the same way.
+// Everything up to showing the window, in order: the DPI awareness, common controls, the system
+// binding, the system's folders and code page, the paths and defaults, the session header, the
+// window (false when it cannot be made), the settings file, the task page, the log's hand-over,
+// the waiting log blocks, the start-up check of the folder, the first refresh and the log's
+// visibility. WinMain and the window-side tests start the same way.
 bool StartUp(HINSTANCE instance);
+// Asks the system for the window's own DPI on every monitor, before any window exists; what the
+// system does not know is left as it is.
+void DeclareDpiAwareness();
 bool CreateMainWindow();
 void BuildTaskPage();
 void DrawBanner();
 void ApplyLogVisibility();
+// The window moved to a monitor of another DPI: it takes the rectangle the system suggests (when
+// given), and its fonts, banner, controls (those of hidden pages too) and client size follow.
+void ChangeDpi(int dpi, const RECT* suggested);
 void RunMainEventLoop();
 // Writes the session log and the settings, releases everything and exits with code 0.
 [[noreturn]] void Shutdown();

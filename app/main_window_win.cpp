@@ -1,35 +1,65 @@
 #include "app/main_window.h"
 
 #include "app/layout.h"
-#include "app/setup_panel.h"
 #include "base/wide_text.h"
-#include "exports/export_viewer.h"
 #include "settings/settings.h"
 
 #include "morvane_version.h"
 
 #include <cwchar>
+#include <vector>
 
 HFONT g_SmallFont;
 HFONT g_TitleFont;
+HFONT g_DialogFont;
 HBITMAP g_BannerBitmap;
 const char* const ProgramVersion = MORVANE_VERSION_TEXT;
 
 namespace {
 
 const wchar_t kWindowClass[] = L"MorvaneMainWindow";
+// WM_DPICHANGED, which the headers of the oldest systems the program runs on lack.
+constexpr UINT kDpiChanged = 0x02E0;
 const DWORD kWindowStyle = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
-const int kClientWidth = 410;
-const int kClientHeight = 400;
-const int kClientHeightWithoutLog = 324;
 const wchar_t kHomepageLine[] = L"-= Homepage: http://morvane.quillfen.example =-";
 const wchar_t kBannerSubtitle[] = L"Small, fast and trustworthy task manager";
+// The banner picture at 96 DPI.
+const int kBannerWidth = 388;
+const int kBannerHeight = 40;
 
-// The task frame from which the task page's geometry follows.
-const RECT kFrame = {10, 55, 10 + 390, 55 + 237};
+// Entry points of newer systems, bound at run time so that the program still starts on older
+// ones.
+template <typename Fn> Fn User32Entry(const char* name) {
+    // GetProcAddress gives an untyped address; going through void(*)() keeps the conversion to
+    // the entry point's type well defined.
+    return reinterpret_cast<Fn>(
+        reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleW(L"user32.dll"), name)));
+}
+
+// The DPI the system made its fonts and metrics for.
+int ScreenDpi() {
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    return dpi > 0 ? dpi : kLayoutDpi;
+}
+
+int WindowDpi(HWND window) {
+    static const auto getDpiForWindow = User32Entry<UINT(WINAPI*)(HWND)>("GetDpiForWindow");
+    const int dpi = getDpiForWindow ? static_cast<int>(getDpiForWindow(window)) : 0;
+    return dpi > 0 ? dpi : ScreenDpi();
+}
 
 SIZE OuterSize(int clientWidth, int clientHeight) {
     RECT r = {0, 0, clientWidth, clientHeight};
+    RECT window = {};
+    RECT client = {};
+    // The frame as the window has it: the system sizes it for the monitor the window is on.
+    if (g_MainWindow && !IsIconic(g_MainWindow) && GetWindowRect(g_MainWindow, &window) &&
+        GetClientRect(g_MainWindow, &client)) {
+        return {clientWidth + (window.right - window.left) - client.right,
+                clientHeight + (window.bottom - window.top) - client.bottom};
+    }
     DWORD style = g_MainWindow ? (DWORD)GetWindowLongPtrW(g_MainWindow, GWL_STYLE) : kWindowStyle;
     DWORD exStyle = g_MainWindow ? (DWORD)GetWindowLongPtrW(g_MainWindow, GWL_EXSTYLE) : 0;
     AdjustWindowRectEx(&r, style, FALSE, exStyle);
@@ -37,12 +67,103 @@ SIZE OuterSize(int clientWidth, int clientHeight) {
 }
 
 HFONT CreateArialFont(int points, int weight) {
-    HDC screen = GetDC(nullptr);
-    int height = -MulDiv(points, GetDeviceCaps(screen, LOGPIXELSY), 72);
-    ReleaseDC(nullptr, screen);
-    return CreateFontW(height, 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, PROOF_QUALITY,
+    return CreateFontW(FontHeight(points, g_Dpi), 0, 0, 0, weight, FALSE, FALSE, FALSE,
+                       DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, PROOF_QUALITY,
                        DEFAULT_PITCH | FF_DONTCARE, L"Arial");
+}
+
+// The default GUI font where the system made it for the window's DPI; elsewhere the same font
+// made larger or smaller for it.
+HFONT CreateDialogFont() {
+    const HFONT stock = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    const int systemDpi = ScreenDpi();
+    LOGFONTW font = {};
+    if (g_Dpi == systemDpi || !GetObjectW(stock, sizeof font, &font)) return stock;
+    font.lfHeight = MulDiv(font.lfHeight, g_Dpi, systemDpi);
+    font.lfWidth = MulDiv(font.lfWidth, g_Dpi, systemDpi);
+    const HFONT made = CreateFontIndirectW(&font);
+    return made ? made : stock;
+}
+
+void MakeFonts() {
+    g_SmallFont = CreateArialFont(7, FW_NORMAL);
+    g_TitleFont = CreateArialFont(11, FW_BOLD);
+    g_DialogFont = CreateDialogFont();
+    SetControlFonts(g_DialogFont, g_SmallFont);
+}
+
+// The gradient of the banner at its 96-DPI size.
+void DrawGradient(HDC dc) {
+    PatBlt(dc, 0, 0, kBannerWidth, kBannerHeight, BLACKNESS);
+    for (int i = 0; i <= 194; ++i) {
+        std::pair<int, int> shade = BannerShades(i);
+        HPEN pen = CreatePen(PS_SOLID, 1, RGB(0, shade.first, shade.first));
+        HGDIOBJ oldPen = SelectObject(dc, pen);
+        MoveToEx(dc, i, 0, nullptr);
+        LineTo(dc, i + 1, kBannerHeight);
+        SelectObject(dc, oldPen);
+        DeleteObject(pen);
+
+        pen = CreatePen(PS_SOLID, 1, RGB(0, shade.second, shade.second));
+        oldPen = SelectObject(dc, pen);
+        MoveToEx(dc, kBannerWidth - i, 0, nullptr);
+        LineTo(dc, kBannerWidth + 1 - i, kBannerHeight);
+        SelectObject(dc, oldPen);
+        DeleteObject(pen);
+    }
+}
+
+// The banner picture for a client area of the given size: the gradient stretched to it (the same
+// picture at every DPI), the texts in the window's fonts at their scaled places.
+HBITMAP MakeBanner(int width, int height) {
+    HDC screen = GetDC(nullptr);
+    HDC plainDc = CreateCompatibleDC(screen);
+    HBITMAP plain = CreateCompatibleBitmap(screen, kBannerWidth, kBannerHeight);
+    HGDIOBJ oldPlain = SelectObject(plainDc, plain);
+    DrawGradient(plainDc);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    ReleaseDC(nullptr, screen);
+    HGDIOBJ oldBitmap = SelectObject(dc, bitmap);
+    SetStretchBltMode(dc, COLORONCOLOR);
+    StretchBlt(dc, 0, 0, width, height, plainDc, 0, 0, kBannerWidth, kBannerHeight, SRCCOPY);
+    SelectObject(plainDc, oldPlain);
+    DeleteObject(plain);
+    DeleteDC(plainDc);
+
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, RGB(255, 255, 255));
+    HGDIOBJ oldFont = SelectObject(dc, g_TitleFont);
+    const int left = Scaled(8, g_Dpi);
+    TextOutW(dc, left, Scaled(4, g_Dpi), L"Morvane", 7);
+    SelectObject(dc, g_SmallFont);
+    const int lineTop = Scaled(25, g_Dpi);
+    TextOutW(dc, left, lineTop, kBannerSubtitle, static_cast<int>(wcslen(kBannerSubtitle)));
+    SIZE versionSize = {};
+    const std::wstring version = AsciiWide(ProgramVersion);
+    const int versionLength = static_cast<int>(version.size());
+    GetTextExtentPoint32W(dc, version.c_str(), versionLength, &versionSize);
+    TextOutW(dc, width - versionSize.cx - Scaled(10, g_Dpi), lineTop, version.c_str(),
+             versionLength);
+    SelectObject(dc, oldFont);
+    SelectObject(dc, oldBitmap);
+    DeleteDC(dc);
+    return bitmap;
+}
+
+// Draws the banner for the control's present size and shows it there.
+void ShowBanner(HWND banner) {
+    RECT client = {};
+    GetClientRect(banner, &client);
+    const HBITMAP old = g_BannerBitmap;
+    g_BannerBitmap = MakeBanner(client.right, client.bottom);
+    SendMessageW(banner, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(g_BannerBitmap));
+    // The static resizes itself to the bitmap; pin it to its place.
+    const Box place = Scaled(TaskPageBox(BannerImage), g_Dpi);
+    const RECT r = {place.x, place.y, place.x + place.width, place.y + place.height};
+    SetWindowPos(banner, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    if (old) DeleteObject(old);
 }
 
 LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -58,6 +179,13 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
         const LRESULT result = HandleNotify(lParam, handled);
         return handled ? result : DefWindowProcW(hwnd, message, wParam, lParam);
     }
+    case kDpiChanged:
+        // Moved to a monitor of another scaling: the window lays itself out anew for it.
+        try {
+            ChangeDpi(HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));
+        } catch (...) {
+        }
+        return 0;
     case WM_CLOSE:
         // The loops run Shutdown; the window must stay until then.
         PushEvent({EventKind::Close, -1});
@@ -76,18 +204,35 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
 
 } // namespace
 
+void DeclareDpiAwareness() {
+    const auto setContext = User32Entry<BOOL(WINAPI*)(HANDLE)>("SetProcessDpiAwarenessContext");
+    // DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2. Refused as already set, the manifest has done it.
+    if (setContext && (setContext(reinterpret_cast<HANDLE>(static_cast<INT_PTR>(-4))) ||
+                       GetLastError() == ERROR_ACCESS_DENIED))
+        return;
+    const auto setAware = User32Entry<BOOL(WINAPI*)()>("SetProcessDPIAware");
+    if (setAware) setAware();
+}
+
 bool CreateMainWindow() {
-    WNDCLASSW wc = {};
+    WNDCLASSEXW wc = {};
+    wc.cbSize = sizeof wc;
     wc.style = CS_DBLCLKS;
     wc.lpfnWndProc = MainWindowProc;
     wc.hInstance = g_Instance;
     wc.hIcon = LoadIconW(g_Instance, MAKEINTRESOURCEW(1));
+    wc.hIconSm = static_cast<HICON>(LoadImageW(g_Instance, MAKEINTRESOURCEW(1), IMAGE_ICON,
+                                               GetSystemMetrics(SM_CXSMICON),
+                                               GetSystemMetrics(SM_CYSMICON), 0));
     wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512)); // IDC_ARROW
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     wc.lpszClassName = kWindowClass;
-    RegisterClassW(&wc);
+    RegisterClassExW(&wc);
 
-    SIZE outer = OuterSize(kClientWidth, kClientHeight);
+    // The window opens on the primary monitor, whose DPI the system's is.
+    g_Dpi = ScreenDpi();
+    const Box client = Scaled(ClientBox(true), g_Dpi);
+    SIZE outer = OuterSize(client.width, client.height);
     Point origin = CenteredOrigin(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
                                   outer.cx, outer.cy);
     g_MainWindow = CreateWindowExW(0, kWindowClass, L"Morvane", kWindowStyle, origin.x, origin.y,
@@ -97,75 +242,28 @@ bool CreateMainWindow() {
 
 void DrawBanner() {
     if (Control(BannerImage)) return;
-    const int width = 388;
-    const int height = 40;
-    HDC screen = GetDC(nullptr);
-    HDC dc = CreateCompatibleDC(screen);
-    g_BannerBitmap = CreateCompatibleBitmap(screen, width, height);
-    ReleaseDC(nullptr, screen);
-    HGDIOBJ oldBitmap = SelectObject(dc, g_BannerBitmap);
-    PatBlt(dc, 0, 0, width, height, BLACKNESS);
-
-    for (int i = 0; i <= 194; ++i) {
-        std::pair<int, int> shade = BannerShades(i);
-        HPEN pen = CreatePen(PS_SOLID, 1, RGB(0, shade.first, shade.first));
-        HGDIOBJ oldPen = SelectObject(dc, pen);
-        MoveToEx(dc, i, 0, nullptr);
-        LineTo(dc, i + 1, height);
-        SelectObject(dc, oldPen);
-        DeleteObject(pen);
-
-        pen = CreatePen(PS_SOLID, 1, RGB(0, shade.second, shade.second));
-        oldPen = SelectObject(dc, pen);
-        MoveToEx(dc, width - i, 0, nullptr);
-        LineTo(dc, width + 1 - i, height);
-        SelectObject(dc, oldPen);
-        DeleteObject(pen);
-    }
-
-    SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, RGB(255, 255, 255));
-    HGDIOBJ oldFont = SelectObject(dc, g_TitleFont);
-    TextOutW(dc, 8, 4, L"Morvane", 7);
-    SelectObject(dc, g_SmallFont);
-    TextOutW(dc, 8, 25, kBannerSubtitle, static_cast<int>(wcslen(kBannerSubtitle)));
-    SIZE versionSize = {};
-    const std::wstring version = AsciiWide(ProgramVersion);
-    const int versionLength = static_cast<int>(version.size());
-    GetTextExtentPoint32W(dc, version.c_str(), versionLength, &versionSize);
-    TextOutW(dc, width - versionSize.cx - 10, 25, version.c_str(), versionLength);
-    SelectObject(dc, oldFont);
-    SelectObject(dc, oldBitmap);
-    DeleteDC(dc);
-
     HWND banner = CreateControl(WS_EX_CLIENTEDGE, L"STATIC", L"",
-                                WS_CHILD | WS_VISIBLE | SS_NOTIFY | SS_BITMAP, 10, 5, width + 4,
-                                height + 4, BannerImage, nullptr);
-    SendMessageW(banner, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(g_BannerBitmap));
-    // The static resizes itself to the bitmap; pin it to the bitmap plus its sunken edge.
-    SetWindowPos(banner, nullptr, 10, 5, width + 4, height + 4, SWP_NOZORDER | SWP_NOACTIVATE);
+                                WS_CHILD | WS_VISIBLE | SS_NOTIFY | SS_BITMAP,
+                                TaskPageBox(BannerImage), BannerImage);
+    ShowBanner(banner);
 }
 
 void BuildTaskPage() {
-    g_SmallFont = CreateArialFont(7, FW_NORMAL);
-    g_TitleFont = CreateArialFont(11, FW_BOLD);
+    // Where the settings put the window, another monitor may have another DPI.
+    g_Dpi = WindowDpi(g_MainWindow);
+    MakeFonts();
     DrawBanner();
 
-    const int fx = kFrame.left, fy = kFrame.top;
-    const int fw = kFrame.right - kFrame.left, fh = kFrame.bottom - kFrame.top;
-    CreateControl(0, L"BUTTON", L"", WS_CHILD | WS_VISIBLE | BS_GROUPBOX | WS_GROUP, fx, fy, fw, fh,
-                  TaskFrame);
+    CreateControl(0, L"BUTTON", L"", WS_CHILD | WS_VISIBLE | BS_GROUPBOX | WS_GROUP,
+                  TaskPageBox(TaskFrame), TaskFrame);
 
-    RECT listRect = {fx + 8, fy + 16, fx + fw - 8, fy + fh - 10};
-    HWND list = CreateListView(TaskList, listRect, LVS_SHAREIMAGELISTS,
+    HWND list = CreateListView(TaskList, TaskPageBox(TaskList), LVS_SHAREIMAGELISTS,
                                LVS_EX_GRIDLINES | LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
-    const struct {
-        const wchar_t* title;
-        int width;
-    } columns[] = {{L"Task", 133},     {L"Rights", 50}, {L"PID", 50},   {L"Priority", 50},
-                   {L"Size (KB)", 70}, {L"Base", 80},   {L"DLL's", 45}, {L"Filename", fw - 40}};
+    const wchar_t* const titles[] = {L"Task",      L"Rights", L"PID",   L"Priority",
+                                     L"Size (KB)", L"Base",   L"DLL's", L"Filename"};
+    const std::vector<int> widths = TaskListColumns();
     for (int i = 0; i < 8; ++i)
-        AddListColumn(list, i, columns[i].title, columns[i].width);
+        AddListColumn(list, i, titles[i], widths[i]);
 
     const struct {
         int id;
@@ -173,27 +271,44 @@ void BuildTaskPage() {
     } buttons[] = {{DetectButton, L"Detect"},   {ClearButton, L"Clear"},
                    {RefreshButton, L"Refresh"}, {SetupButton, L"Setup"},
                    {InfoButton, L"Info"},       {TerminateButton, L"Terminate"}};
-    const int step = fw / 6;
-    for (int i = 0; i < 6; ++i) {
-        int width = i < 5 ? step - 3 : step;
-        CreateControl(0, L"BUTTON", buttons[i].text,
-                      WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON | WS_TABSTOP | WS_GROUP, fx + i * step,
-                      fy + fh + 6, width, 20, buttons[i].id);
-    }
+    for (const auto& button : buttons)
+        CreateControl(0, L"BUTTON", button.text,
+                      WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON | WS_TABSTOP | WS_GROUP,
+                      TaskPageBox(button.id), button.id);
 
     CreateControl(WS_EX_CLIENTEDGE, L"LISTBOX", L"",
                   WS_CHILD | WS_VISIBLE | LBS_NOTIFY | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT |
                       WS_VSCROLL | WS_HSCROLL | WS_TABSTOP | WS_GROUP,
-                  fx, fy + fh + 32, fw, 56, LogList);
+                  TaskPageBox(LogList), LogList);
 
-    CreateControl(0, L"STATIC", kHomepageLine, WS_CHILD | WS_VISIBLE | SS_CENTER | WS_GROUP, 0, 384,
-                  kClientWidth, 12, HomepageLine, g_SmallFont);
+    CreateControl(0, L"STATIC", kHomepageLine, WS_CHILD | WS_VISIBLE | SS_CENTER | WS_GROUP,
+                  TaskPageBox(HomepageLine), HomepageLine, ControlFont::Small);
     EnableControl(HomepageLine, false);
 }
 
 void ApplyLogVisibility() {
-    SIZE outer = OuterSize(kClientWidth,
-                           g_Settings.EnableShowInfo ? kClientHeight : kClientHeightWithoutLog);
+    const Box client = Scaled(ClientBox(g_Settings.EnableShowInfo != 0), g_Dpi);
+    SIZE outer = OuterSize(client.width, client.height);
     SetWindowPos(g_MainWindow, nullptr, 0, 0, outer.cx, outer.cy,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void ChangeDpi(int dpi, const RECT* suggested) {
+    if (dpi <= 0) return;
+    g_Dpi = dpi;
+    if (suggested)
+        SetWindowPos(g_MainWindow, nullptr, suggested->left, suggested->top,
+                     suggested->right - suggested->left, suggested->bottom - suggested->top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+    // Before the task page is built there is nothing to lay out: it is built for this DPI.
+    if (!Control(TaskFrame)) return;
+    const HFONT oldFonts[] = {g_SmallFont, g_TitleFont, g_DialogFont};
+    MakeFonts();
+    PlaceControls();
+    if (HWND banner = Control(BannerImage)) ShowBanner(banner);
+    // Deleting the default GUI font, which the system owns, does nothing.
+    for (HFONT font : oldFonts)
+        if (font) DeleteObject(font);
+    ApplyLogVisibility();
+    InvalidateRect(g_MainWindow, nullptr, TRUE);
 }

@@ -56,8 +56,8 @@ const std::vector<PanelControl>& PanelControls() {
     return controls;
 }
 
-PanelPlace PlaceOf(const PanelControl& control, int tabsWidth, int tabsHeight) {
-    PanelPlace place = {control.x, control.y, control.width, control.height};
+Box PlaceOf(const PanelControl& control, int tabsWidth, int tabsHeight) {
+    Box place = {control.x, control.y, control.width, control.height};
     if (control.id == ToolsFrame || control.id == AboutFrame) {
         place.width = tabsWidth - 20;
         place.height = tabsHeight - 30;

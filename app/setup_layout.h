@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <vector>
 
+#include "app/layout.h"
+
 enum class PanelKind { GroupBox, FirstOption, Option, CheckBox, Field, Button, Text };
 
 struct PanelControl {
@@ -18,12 +20,9 @@ struct PanelControl {
 // controls, in creation order.
 const std::vector<PanelControl>& PanelControls();
 
-struct PanelPlace {
-    int x, y, width, height;
-};
 // A control's place relative to the tab control's page area, for a tab control of the given size:
 // the frames of the last two pages and the About text follow that size.
-PanelPlace PlaceOf(const PanelControl& control, int tabsWidth, int tabsHeight);
+Box PlaceOf(const PanelControl& control, int tabsWidth, int tabsHeight);
 
 // A "..." button, the edit field its chosen file goes into, and the button that the choice
 // enables.

@@ -89,29 +89,26 @@ LRESULT AnswerSetupTabs(const NMHDR& header, LPARAM, bool& handled) {
     return 0;
 }
 
-void BuildSetupPanel(const RECT& listRect) {
-    const int width = listRect.right - listRect.left;
-    const int height = listRect.bottom - listRect.top;
+void BuildSetupPanel() {
+    // Exactly where the task list lies.
+    const Box place = LayoutBox(TaskList);
     HWND tabs =
         CreateControl(0, WC_TABCONTROLW, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS,
-                      listRect.left, listRect.top, width, height, SetupTabs);
+                      place, SetupTabs);
     for (int i = 0; i < 3; ++i) {
         TCITEMW item = {};
         item.mask = TCIF_TEXT;
         item.pszText = const_cast<wchar_t*>(kPageTitles[i]);
         SendMessageW(tabs, TCM_INSERTITEMW, i, reinterpret_cast<LPARAM>(&item));
     }
-    RECT page = listRect;
-    SendMessageW(tabs, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&page));
 
     const std::wstring about = AsciiWide(AboutText(
         ProgramVersion, FormatTimestamp("[ %dd-%mm-%yyyy / %hh:%ii:%ss ]", kBuildTimestamp)));
     for (const PanelControl& c : PanelControls()) {
-        const PanelPlace at = PlaceOf(c, width, height);
         const KindLook look = LookOf(c.kind);
         const wchar_t* text = c.id == AboutTextLabel ? about.c_str() : c.text;
-        CreateControl(look.exStyle, look.className, text, look.style, page.left + at.x,
-                      page.top + at.y, at.width, at.height, c.id);
+        CreateControl(look.exStyle, look.className, text, look.style,
+                      PlaceOf(c, place.width, place.height), c.id, ControlFont::Dialog, SetupTabs);
     }
     EnableControl(ShowButton, false);
     EnableControl(StartButton, false);
@@ -239,11 +236,10 @@ void ShowSelectedSetupTab() noexcept {
 }
 
 void RunSetupPanel() {
-    const RECT listRect = ControlRect(TaskList);
     PageVisit page(TaskList, SetupTabs, {TerminateButton});
     SetControlText(TerminateButton, L"Back");
     if (!Control(SetupTabs))
-        BuildSetupPanel(listRect);
+        BuildSetupPanel();
     else
         ShowControl(SetupTabs, true);
     page.Disable({SetupButton, RefreshButton, DetectButton, ClearButton, InfoButton});

@@ -20,6 +20,7 @@ void EndProgram() {
     if (g_BannerBitmap) DeleteObject(g_BannerBitmap);
     if (g_SmallFont) DeleteObject(g_SmallFont);
     if (g_TitleFont) DeleteObject(g_TitleFont);
+    if (g_DialogFont) DeleteObject(g_DialogFont); // nothing happens to the system's own font
     ExitProcess(0);
 }
 

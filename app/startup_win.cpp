@@ -26,6 +26,7 @@ std::wstring CodePageUpperHalf() {
 
 bool StartUp(HINSTANCE instance) {
     g_Instance = instance;
+    DeclareDpiAwareness();
     InitCommonControls();
     BindSystemServices();
     SetAnsiUpperHalf(CodePageUpperHalf());

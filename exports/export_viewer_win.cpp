@@ -127,15 +127,17 @@ LRESULT AnswerExportList(const NMHDR& header, LPARAM lParam, bool& handled) {
 // library, also when the page is left by an exception.
 class ExportPage {
   public:
-    ExportPage(int host, const RECT& hostRect) : visit_(host, ExportList, {InfoButton}) {
+    explicit ExportPage(int host) : visit_(host, ExportList, {InfoButton}) {
         SetControlText(InfoButton, L"Export");
         list_ = Control(ExportList);
         if (!list_) {
             SetNotifyHandler(ExportList, AnswerExportList);
-            list_ = CreateListView(ExportList, hostRect, LVS_OWNERDATA,
+            // Where the host lies, for good: later uses show it there whichever host it hides.
+            const Box place = LayoutBox(host);
+            list_ = CreateListView(ExportList, place, LVS_OWNERDATA,
                                    LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
             AddListColumn(list_, 0, L"Entry", 40);
-            AddListColumn(list_, 1, L"Function", (hostRect.right - hostRect.left) - 60);
+            AddListColumn(list_, 1, L"Function", place.width - 60);
             AddListColumn(list_, 2, L"Base", 90);
         } else {
             ShowWindow(list_, SW_SHOW);
@@ -202,7 +204,7 @@ void RunExportPage(const std::wstring& fileName) {
         return;
     }
 
-    const ExportPage page(host, ControlRect(host));
+    const ExportPage page(host);
     const std::wstring count = Decimal(static_cast<int64_t>(g_Exports.size()));
     SetControlText(TaskFrame, libraryName + L" [ " + count + L" ]");
     AddLogLine(L"Traced functions of " + libraryName + L": " + count);

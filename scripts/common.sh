@@ -59,8 +59,27 @@ build_win64() { configure_build win64 mingw-x64 "$@"; }
 build_win32() { configure_build win32 mingw-i686 "$@"; }
 
 XVFB_PID=""
-# Start a private X server when there is no display, then prepare a Wine prefix inside the build
-# tree. Without a window manager Wine stalls 2 s whenever a window hides unless it runs unmanaged.
+# The end-to-end tests run a second time in a prefix whose display is set to this DPI (150 %).
+SCALED_DPI=144
+
+# prepare_prefix DIR [DPI]: makes a Wine prefix once, with the X11 driver unmanaged and, when
+# given, the display's DPI.
+prepare_prefix() {
+    local prefix=$1 dpi=${2:-}
+    [ -f "$prefix/.morvane-ready" ] && return 0
+    log "preparing Wine prefix $prefix"
+    WINEPREFIX="$prefix" "$WINE64" wineboot -i >>"$MORVANE_WINE_LOG" 2>&1 </dev/null
+    WINEPREFIX="$prefix" "$WINE64" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f \
+        >>"$MORVANE_WINE_LOG" 2>&1 </dev/null
+    [ -n "$dpi" ] && WINEPREFIX="$prefix" "$WINE64" reg add 'HKCU\Control Panel\Desktop' \
+        /v LogPixels /t REG_DWORD /d "$dpi" /f >>"$MORVANE_WINE_LOG" 2>&1 </dev/null
+    WINEPREFIX="$prefix" "$WINESERVER" -w
+    touch "$prefix/.morvane-ready"
+}
+
+# Start a private X server when there is no display, then prepare the Wine prefixes inside the
+# build tree: build/wineprefix at 96 DPI and build/wineprefix-144 at 144. Without a window manager
+# Wine stalls 2 s whenever a window hides unless it runs unmanaged.
 start_wine() {
     export WINEPREFIX="$BUILD/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
     export MORVANE_WINE_LOG="$BUILD/wine.log"
@@ -72,20 +91,20 @@ start_wine() {
         export DISPLAY=":$n"
         for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
     fi
-    if [ ! -f "$WINEPREFIX/.morvane-ready" ]; then
-        log "preparing Wine prefix $WINEPREFIX"
-        "$WINE64" wineboot -i >>"$MORVANE_WINE_LOG" 2>&1 </dev/null
-        "$WINE64" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >>"$MORVANE_WINE_LOG" 2>&1 </dev/null
-        "$WINESERVER" -w
-        touch "$WINEPREFIX/.morvane-ready"
-    fi
+    prepare_prefix "$WINEPREFIX"
+    prepare_prefix "$WINEPREFIX-$SCALED_DPI" "$SCALED_DPI"
     # A persistent server keeps each program start fast; stop_wine ends it.
-    "$WINESERVER" -p >>"$MORVANE_WINE_LOG" 2>&1
-    "$WINE64" wineboot >>"$MORVANE_WINE_LOG" 2>&1 </dev/null
+    for prefix in "$WINEPREFIX" "$WINEPREFIX-$SCALED_DPI"; do
+        WINEPREFIX="$prefix" "$WINESERVER" -p >>"$MORVANE_WINE_LOG" 2>&1
+        WINEPREFIX="$prefix" "$WINE64" wineboot >>"$MORVANE_WINE_LOG" 2>&1 </dev/null
+    done
 }
 
 stop_wine() {
-    [ -n "${WINEPREFIX:-}" ] && "$WINESERVER" -k >/dev/null 2>&1
+    if [ -n "${WINEPREFIX:-}" ]; then
+        "$WINESERVER" -k >/dev/null 2>&1
+        WINEPREFIX="$WINEPREFIX-$SCALED_DPI" "$WINESERVER" -k >/dev/null 2>&1
+    fi
     [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null
     XVFB_PID=""
 }

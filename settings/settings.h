@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // The values of AskTerminate that the Setup page stores: which terminations are confirmed first.
 // Each is a bit of its own; the record's field stays a plain number, since a hand-edited file may
@@ -44,6 +45,18 @@ extern Settings g_Settings;
 // is `programFolderText` (empty when the code page cannot hold the folder).
 void SetSettingsDefaults(Settings& s, const std::wstring& programFolder,
                          const std::string& programFolderText);
+
+// A rectangle on the screen: left and top inside, right and bottom just outside.
+struct ScreenRect {
+    int32_t left, top, right, bottom;
+};
+// Where the window opens, as its outer top-left corner, when the settings file saved (x, y):
+// there when the window's caption bar then lies wholly inside one monitor's work area, so that it
+// can be grabbed; else centred in the primary monitor's work area, the first of `workAreas`, as
+// at first start (the saved corner when no monitor is known). `window` and `captionBar` are the
+// window's outer rectangle and its caption bar where the window is now.
+void PlaceToOpen(int32_t& x, int32_t& y, const ScreenRect& window, const ScreenRect& captionBar,
+                 const std::vector<ScreenRect>& workAreas);
 
 // Folder of the exe, with its trailing backslash, as the system names it.
 extern std::wstring ProgramFolder;

@@ -1,6 +1,5 @@
 #include "settings/settings_file.h"
 
-#include <climits>
 #include <cstdint>
 #include <new>
 #include <string>
@@ -18,12 +17,6 @@ namespace {
 
 std::wstring SettingsFilePath() {
     return ProgramFilePath(L".ini");
-}
-
-LONG ClampToLong(int64_t v) {
-    if (v < LONG_MIN) return LONG_MIN;
-    if (v > LONG_MAX) return LONG_MAX;
-    return static_cast<LONG>(v);
 }
 
 // The outer top-left corner to remember. A minimised window sits at a placeholder far off the
@@ -52,16 +45,35 @@ void PositionToSave(HWND window, int32_t& x, int32_t& y) {
     y = r.top;
 }
 
-// Moves the window to (x, y) unless, at its present size, it would lie on no monitor there.
+BOOL CALLBACK AddWorkArea(HMONITOR monitor, HDC, LPRECT, LPARAM areas) {
+    MONITORINFO info{};
+    info.cbSize = sizeof(info);
+    if (!GetMonitorInfoW(monitor, &info)) return TRUE;
+    const ScreenRect area = {info.rcWork.left, info.rcWork.top, info.rcWork.right,
+                             info.rcWork.bottom};
+    auto& list = *reinterpret_cast<std::vector<ScreenRect>*>(areas);
+    // The primary monitor's comes first; no exception may leave the callback.
+    try {
+        list.insert((info.dwFlags & MONITORINFOF_PRIMARY) ? list.begin() : list.end(), area);
+    } catch (...) {
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// Moves the window to (x, y) when its caption bar can be grabbed there; else centres it on the
+// primary monitor's work area.
 void RestorePosition(HWND window, int32_t x, int32_t y) {
-    RECT current{};
-    if (!GetWindowRect(window, &current)) return;
-    RECT target;
-    target.left = x;
-    target.top = y;
-    target.right = ClampToLong(static_cast<int64_t>(x) + (current.right - current.left));
-    target.bottom = ClampToLong(static_cast<int64_t>(y) + (current.bottom - current.top));
-    if (MonitorFromRect(&target, MONITOR_DEFAULTTONULL) == nullptr) return;
+    RECT outer{};
+    POINT client{};
+    if (!GetWindowRect(window, &outer) || !ClientToScreen(window, &client)) return;
+    // Between the side borders, from the top border down to the client area.
+    const LONG border = client.x - outer.left;
+    const ScreenRect caption = {outer.left + border, outer.top + border, outer.right - border,
+                                client.y};
+    std::vector<ScreenRect> areas;
+    EnumDisplayMonitors(nullptr, nullptr, AddWorkArea, reinterpret_cast<LPARAM>(&areas));
+    PlaceToOpen(x, y, {outer.left, outer.top, outer.right, outer.bottom}, caption, areas);
     SetWindowPos(window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 

@@ -18,14 +18,15 @@ namespace {
 // loop, which handles them once the list is complete.
 const int kRowsBetweenMessages = 64;
 
-HWND CreateModuleList(const RECT& taskListRect) {
-    RECT r = taskListRect;
-    r.bottom -= 2;
-    HWND list = CreateListView(ModuleList, r, 0, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
+// Where the task list lies, 2 pixels shorter.
+HWND CreateModuleList() {
+    const Box tasks = LayoutBox(TaskList);
+    HWND list = CreateListView(ModuleList, {tasks.x, tasks.y, tasks.width, tasks.height - 2}, 0,
+                               LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
     AddListColumn(list, 0, L"Entry", 39);
     AddListColumn(list, 1, L"DLL", 225);
     AddListColumn(list, 2, L"Base", 90);
-    AddListColumn(list, 3, L"Filename", (taskListRect.right - taskListRect.left) - 21);
+    AddListColumn(list, 3, L"Filename", tasks.width - 21);
     return list;
 }
 
@@ -57,11 +58,10 @@ void ShowTaskModules() {
         return;
     }
 
-    const RECT taskListRect = ControlRect(TaskList);
     PageVisit page(TaskList, ModuleList, {TerminateButton});
     HWND list = Control(ModuleList);
     if (!list)
-        list = CreateModuleList(taskListRect);
+        list = CreateModuleList();
     else
         ShowWindow(list, SW_SHOW);
     page.Disable({SetupButton, RefreshButton, DetectButton, ClearButton});

@@ -8,9 +8,12 @@
 #include <vector>
 
 #include "ui/control_ids.h"
+#include "ui/geometry.h"
 
 extern HINSTANCE g_Instance;
 extern HWND g_MainWindow;
+// The DPI the window is laid out for: every place, column width and font follows it.
+extern int g_Dpi;
 
 // The window shows wide text, as the system writes names and paths.
 HWND Control(int id);
@@ -21,14 +24,27 @@ void ShowControl(int id, bool show);
 // Rectangle of a control in the main window's client coordinates.
 RECT ControlRect(int id);
 
-// Creates a child control of the main window in the default GUI font (or the given one). The
-// creation order is also the order in which Tab moves the focus.
-HWND CreateControl(DWORD exStyle, const wchar_t* className, const wchar_t* text, DWORD style, int x,
-                   int y, int width, int height, int id, HFONT font = nullptr);
+enum class ControlFont { Dialog, Small };
+// The fonts the controls are made in, which the window makes for its DPI: the dialog font (null:
+// the system's default GUI font) and the small font of the homepage line.
+void SetControlFonts(HFONT dialog, HFONT small);
+// Creates a child control of the main window. Its place is given in the 96-DPI layout: in the
+// client area, or, with an `anchor`, in the page area of that tab control; the control keeps that
+// place whenever the DPI changes. The creation order is also the order in which Tab moves the
+// focus.
+HWND CreateControl(DWORD exStyle, const wchar_t* className, const wchar_t* text, DWORD style,
+                   const Box& place, int id, ControlFont font = ControlFont::Dialog,
+                   int anchor = -1);
+// The place a control was created at, in the 96-DPI layout (an empty box for none).
+Box LayoutBox(int id);
+// Puts every control made by CreateControl at its place for g_Dpi, in its font, with its columns:
+// those of hidden pages too.
+void PlaceControls();
 // Every control, in the order it was created.
 const std::vector<HWND>& ControlsInCreationOrder();
 // A report-view list with a sunken edge, one selectable row, the selection always shown.
-HWND CreateListView(int id, const RECT& r, DWORD extraStyle, DWORD extendedStyle);
+HWND CreateListView(int id, const Box& place, DWORD extraStyle, DWORD extendedStyle);
+// A column `width` pixels wide in the 96-DPI layout.
 void AddListColumn(HWND list, int index, const wchar_t* title, int width, int format = LVCFMT_LEFT);
 int AddListRow(HWND list, const std::vector<std::wstring>& cells);
 

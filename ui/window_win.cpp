@@ -4,11 +4,49 @@
 
 HINSTANCE g_Instance;
 HWND g_MainWindow;
+int g_Dpi = kLayoutDpi;
 
 namespace {
 
 std::vector<HWND> g_CreationOrder; // every control, in the order it was created
 std::unordered_map<int, NotifyHandler> g_NotifyHandlers;
+HFONT g_DialogFont = nullptr;
+HFONT g_SmallFont = nullptr;
+
+// A control as it was created: its place in the 96-DPI layout (relative to the page area of the
+// tab control `anchor`, when there is one), its font and, for a list, its column widths.
+struct Placed {
+    int id;
+    Box box;
+    int anchor;
+    ControlFont font;
+    std::vector<int> columns;
+};
+std::vector<Placed> g_Placed;
+
+Placed* PlacedControl(int id) {
+    for (Placed& p : g_Placed)
+        if (p.id == id) return &p;
+    return nullptr;
+}
+
+// A place of the 96-DPI layout in client pixels at the window's DPI.
+RECT PlaceRect(const Box& place, int anchor) {
+    Box at = Scaled(place, g_Dpi);
+    if (anchor >= 0) {
+        // The tab control's page area is read back from it: device pixels already.
+        RECT page = ControlRect(anchor);
+        SendMessageW(Control(anchor), TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&page));
+        at.x += page.left;
+        at.y += page.top;
+    }
+    return {at.x, at.y, at.x + at.width, at.y + at.height};
+}
+
+HFONT FontOf(ControlFont font) {
+    if (font == ControlFont::Small && g_SmallFont) return g_SmallFont;
+    return g_DialogFont ? g_DialogFont : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+}
 
 } // namespace
 
@@ -46,27 +84,59 @@ RECT ControlRect(int id) {
     return r;
 }
 
-HWND CreateControl(DWORD exStyle, const wchar_t* className, const wchar_t* text, DWORD style, int x,
-                   int y, int width, int height, int id, HFONT font) {
-    HWND hwnd =
-        CreateWindowExW(exStyle, className, text, style, x, y, width, height, g_MainWindow,
-                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), g_Instance, nullptr);
+void SetControlFonts(HFONT dialog, HFONT small) {
+    g_DialogFont = dialog;
+    g_SmallFont = small;
+}
+
+HWND CreateControl(DWORD exStyle, const wchar_t* className, const wchar_t* text, DWORD style,
+                   const Box& place, int id, ControlFont font, int anchor) {
+    const RECT r = PlaceRect(place, anchor);
+    HWND hwnd = CreateWindowExW(
+        exStyle, className, text, style, r.left, r.top, r.right - r.left, r.bottom - r.top,
+        g_MainWindow, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), g_Instance, nullptr);
     if (!hwnd) return nullptr;
-    HGDIOBJ useFont = font ? static_cast<HGDIOBJ>(font) : GetStockObject(DEFAULT_GUI_FONT);
-    SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(useFont), FALSE);
+    SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(font)), FALSE);
     g_CreationOrder.push_back(hwnd);
+    const Placed placed = {id, place, anchor, font, {}};
+    if (Placed* known = PlacedControl(id))
+        *known = placed;
+    else
+        g_Placed.push_back(placed);
     return hwnd;
+}
+
+Box LayoutBox(int id) {
+    const Placed* p = PlacedControl(id);
+    return p ? p->box : Box{0, 0, 0, 0};
+}
+
+void PlaceControls() {
+    // Those in the client area first, since the others lie in a tab control's page area, which
+    // follows the tab control's place and font.
+    for (int pass = 0; pass < 2; ++pass) {
+        for (const Placed& p : g_Placed) {
+            HWND hwnd = Control(p.id);
+            if (!hwnd || (p.anchor >= 0) != (pass == 1)) continue;
+            SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(p.font)), FALSE);
+            const RECT r = PlaceRect(p.box, p.anchor);
+            SetWindowPos(hwnd, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                         SWP_NOZORDER | SWP_NOACTIVATE);
+            for (size_t i = 0; i < p.columns.size(); ++i)
+                SendMessageW(hwnd, LVM_SETCOLUMNWIDTH, i, Scaled(p.columns[i], g_Dpi));
+        }
+    }
 }
 
 const std::vector<HWND>& ControlsInCreationOrder() {
     return g_CreationOrder;
 }
 
-HWND CreateListView(int id, const RECT& r, DWORD extraStyle, DWORD extendedStyle) {
+HWND CreateListView(int id, const Box& place, DWORD extraStyle, DWORD extendedStyle) {
     HWND list = CreateControl(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
                               WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL |
                                   LVS_SHOWSELALWAYS | extraStyle,
-                              r.left, r.top, r.right - r.left, r.bottom - r.top, id);
+                              place, id);
     SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, extendedStyle, extendedStyle);
     return list;
 }
@@ -75,10 +145,14 @@ void AddListColumn(HWND list, int index, const wchar_t* title, int width, int fo
     LVCOLUMNW column = {};
     column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
     column.fmt = format;
-    column.cx = width;
+    column.cx = Scaled(width, g_Dpi);
     column.pszText = const_cast<wchar_t*>(title);
     column.iSubItem = index;
     SendMessageW(list, LVM_INSERTCOLUMNW, index, reinterpret_cast<LPARAM>(&column));
+    if (Placed* p = PlacedControl(GetDlgCtrlID(list))) {
+        if (p->columns.size() <= static_cast<size_t>(index)) p->columns.resize(index + 1);
+        p->columns[index] = width;
+    }
 }
 
 int AddListRow(HWND list, const std::vector<std::wstring>& cells) {

@@ -614,7 +614,27 @@ bool SelectTab(HWND tabs, int index) {
     return Send(tabs, TCM_GETCURSEL, 0, 0, &current) && current == index;
 }
 
+bool TabPageArea(HWND tabs, RECT* out) {
+    RemoteMemory memory(tabs, sizeof(RECT));
+    RECT r = {};
+    if (!GetWindowRect(tabs, &r)) return false;
+    MapWindowPoints(nullptr, GetParent(tabs), reinterpret_cast<POINT*>(&r), 2);
+    return memory.Write(0, &r, sizeof r) &&
+           Send(tabs, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(memory.At(0))) &&
+           memory.Read(0, out, sizeof *out);
+}
+
 // --- Acting -----------------------------------------------------------------------------------
+
+bool SendDpiChanged(HWND top, int dpi, const RECT& suggested) {
+    RemoteMemory memory(top, sizeof(RECT));
+    if (!memory.Write(0, &suggested, sizeof suggested) ||
+        !Send(top, 0x02E0 /* WM_DPICHANGED */, MAKEWPARAM(dpi, dpi),
+              reinterpret_cast<LPARAM>(memory.At(0))))
+        return false;
+    Settle(top);
+    return true;
+}
 
 bool PostClick(HWND button) {
     if (!IsWindow(button) || !IsWindowVisible(button) || !IsWindowEnabled(button)) return false;

@@ -157,6 +157,8 @@ struct TabDump {
 bool DumpTabs(HWND tabs, TabDump* out);
 // Selects a tab and lets the parent know (TCN_SELCHANGING/TCN_SELCHANGE) as a click would.
 bool SelectTab(HWND tabs, int index);
+// The area a tab control gives its pages, in its parent's client coordinates.
+bool TabPageArea(HWND tabs, RECT* out);
 
 // --- Acting -----------------------------------------------------------------------------------
 
@@ -169,6 +171,9 @@ bool SelectTab(HWND tabs, int index);
 bool Click(HWND button, DWORD timeoutMs = kWaitTimeoutMs);
 // Queues the click and returns at once.
 bool PostClick(HWND button);
+// Tells a top-level window that it now lies on a monitor of `dpi` and where the system would put
+// it there (WM_DPICHANGED), then lets it catch up.
+bool SendDpiChanged(HWND top, int dpi, const RECT& suggested);
 // Replaces an edit field's text (WM_SETTEXT), as typing would.
 bool TypeText(HWND edit, const std::string& text);
 // Moves the mouse to client point (x, y) of `window` and clicks the left button there, through

@@ -2,11 +2,15 @@
 // what the lists and captions show, what is logged, and what is left in the files at the end.
 #include "ui/control_ids.h"
 #include "base/ansi_text_win.h"
+#include "app/layout.h"
+#include "app/setup_layout.h"
 #include "e2e_support.h"
 #include "native/pe_test_image.h"
 
 #include <commctrl.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -818,6 +822,104 @@ TEST_F(PagesTest, ATaskWith1100DllsListsEveryOneWhileTheWindowAnswers) {
 
     ASSERT_TRUE(Click(Control(TerminateButton)));
     ASSERT_TRUE(WaitShown(TaskList));
+}
+
+// The task page's controls, the lists that take the task list's place (the module list 2 pixels
+// shorter) and the Setup page's controls in the tab control's page area lie where the 96-DPI
+// layout puts them at `factor` times its size: every edge within `slack` pixels.
+void ExpectLaidOutAt(HWND window, double factor, int slack) {
+    RECT page = {};
+    ASSERT_TRUE(TabPageArea(ControlHandle(window, SetupTabs), &page));
+    const auto expectAt = [&](int id, const Box& b, LONG x, LONG y) {
+        ControlInfo c;
+        EXPECT_TRUE(GetControl(window, id, &c)) << id;
+        const double want[] = {x + b.x * factor, y + b.y * factor, x + (b.x + b.width) * factor,
+                               y + (b.y + b.height) * factor};
+        const LONG got[] = {c.rect.left, c.rect.top, c.rect.right, c.rect.bottom};
+        for (int i = 0; i < 4; ++i)
+            EXPECT_LE(std::fabs(got[i] - want[i]), slack + 0.5)
+                << "control " << id << ", edge " << i;
+    };
+    const Box list = TaskPageBox(TaskList);
+    expectAt(SetupTabs, list, 0, 0);
+    if (ControlHandle(window, ModuleList))
+        expectAt(ModuleList, {list.x, list.y, list.width, list.height - 2}, 0, 0);
+    for (int id : {BannerImage, TaskFrame, TaskList, DetectButton, ClearButton, RefreshButton,
+                   SetupButton, InfoButton, TerminateButton, LogList, HomepageLine})
+        expectAt(id, TaskPageBox(id), 0, 0);
+    for (const PanelControl& c : PanelControls())
+        expectAt(c.id, PlaceOf(c, list.width, list.height), page.left, page.top);
+}
+
+// Moved to a monitor of 192 DPI, as the system tells it: the window takes the rectangle offered,
+// every control, those of the hidden task and module pages too, lies at twice its place, the
+// columns are twice as wide, and the log check box still sizes the window by the same rule.
+TEST_F(PagesTest, AMoveToA192DpiMonitorLaysEveryControlOutAtTwiceItsSize) {
+    ASSERT_NO_FATAL_FAILURE(LaunchWith());
+    OpenModulePage("explorer.exe");
+    ASSERT_TRUE(Click(Control(TerminateButton)) && WaitShown(TaskList));
+    ASSERT_NO_FATAL_FAILURE(OpenSetup());
+    ASSERT_TRUE(Click(Control(ShowInfoCheck)));
+    RECT outer = {};
+    ASSERT_TRUE(GetWindowRect(window_, &outer));
+    const RECT offered = {outer.left + 8, outer.top + 6, outer.right + 418, outer.bottom + 406};
+    ASSERT_TRUE(SendDpiChanged(window_, 192, offered));
+    RECT now = {};
+    EXPECT_TRUE(GetWindowRect(window_, &now) && now.left == offered.left && now.top == offered.top);
+    EXPECT_EQ(ClientRect(window_).right, 820);
+    EXPECT_EQ(ClientRect(window_).bottom, 800);
+    ExpectLaidOutAt(window_, 2.0, 0);
+    EXPECT_EQ(Dump(ModuleList).columns.at(3).width, 2 * (374 - 21));
+    ASSERT_NO_FATAL_FAILURE(LeaveSetup());
+    EXPECT_TRUE(WaitUntil([&] { return ClientRect(window_).bottom == 648; }));
+}
+
+// Run on a display of 144 DPI (150 %): the prefix build/wineprefix-144.
+using HighDpiTest = PagesTest;
+
+// The window and every control are half again as large as at 100 %. A caption of a button,
+// option or check box shows as much of itself as at 100 %: whole where it is whole at 100 %.
+// (The Setup page's longer captions are wider than their controls at 100 % already in this font,
+// and the font grows from 11 to 17 pixels, a little more than the layout: hence the 5 % allowed.)
+TEST_F(HighDpiTest, EverythingIsHalfAgainAsLargeAndNoCaptionIsCutMoreThanAt100Percent) {
+    ASSERT_NO_FATAL_FAILURE(LaunchWith());
+    EXPECT_EQ(ClientRect(window_).right, 615);
+    EXPECT_EQ(ClientRect(window_).bottom, 600);
+    ASSERT_NO_FATAL_FAILURE(OpenSetup());
+    ExpectLaidOutAt(window_, 1.5, 1);
+
+    LOGFONTA font = {};
+    ASSERT_TRUE(GetObjectA(GetStockObject(DEFAULT_GUI_FONT), sizeof font, &font));
+    HDC dc = CreateCompatibleDC(nullptr);
+    // The share of a caption that its room shows, in the default font of that DPI: the room is
+    // the width less the edges, or less the box and the gap after it.
+    const auto shown = [&](const std::string& text, double width, bool box, int dpi) {
+        LOGFONTA scaled = font;
+        scaled.lfHeight = MulDiv(font.lfHeight, dpi, 144);
+        const HGDIOBJ old = SelectObject(dc, CreateFontIndirectA(&scaled));
+        SIZE size = {};
+        GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
+        DeleteObject(SelectObject(dc, old));
+        return std::min(1.0, (width - (box ? 16 : 6) * dpi / 96.0) / size.cx);
+    };
+    const auto expectShown = [&](int id, int widthAt100, bool box) {
+        ControlInfo c;
+        ASSERT_TRUE(GetControl(window_, id, &c));
+        const double at100 = shown(c.text, widthAt100, box, 96);
+        EXPECT_GE(shown(c.text, c.rect.right - c.rect.left, box, 144),
+                  at100 == 1.0 ? 1.0 : at100 - 0.05)
+            << c.text;
+    };
+    for (int id :
+         {DetectButton, ClearButton, RefreshButton, SetupButton, InfoButton, TerminateButton})
+        expectShown(id, TaskPageBox(id).width, false);
+    for (const PanelControl& c : PanelControls()) {
+        const PanelKind kind = c.kind;
+        if (kind == PanelKind::Button || kind == PanelKind::CheckBox ||
+            kind == PanelKind::FirstOption || kind == PanelKind::Option)
+            expectShown(c.id, c.width, kind != PanelKind::Button);
+    }
+    DeleteDC(dc);
 }
 
 // Benchmark, run by hand:

@@ -2,6 +2,7 @@
 
 #include "base/format.h"
 #include "base/wide_text.h"
+#include "ui/control_ids.h"
 #include "app/layout.h"
 #include "ui/focus_order.h"
 
@@ -13,6 +14,41 @@ TEST(CenteredOrigin, CentresAndRoundsHalvesDown) {
     p = CenteredOrigin(300, 200, 417, 431);
     EXPECT_EQ(p.x, 0);
     EXPECT_EQ(p.y, 0);
+}
+
+// The layout at the scalings Windows offers: every edge scaled and rounded as MulDiv rounds (the
+// last button still meets the frame's right edge), and the fonts likewise.
+TEST(ScaledLayout, EveryPlaceFollowsTheDpi) {
+    // DPI; client width, height, height without the log; the frame and the Terminate button (x,
+    // y, width, height); the Filename column; the small and the title font's heights.
+    const int cases[][15] = {
+        {96, 410, 400, 324, 10, 55, 390, 237, 335, 298, 65, 20, 350, -9, -15},
+        {120, 513, 500, 405, 13, 69, 487, 296, 419, 373, 81, 25, 438, -12, -18},
+        {144, 615, 600, 486, 15, 83, 585, 355, 503, 447, 97, 30, 525, -14, -22},
+        {192, 820, 800, 648, 20, 110, 780, 474, 670, 596, 130, 40, 700, -19, -29},
+    };
+    for (const auto& c : cases) {
+        const int dpi = c[0];
+        const Box client = Scaled(ClientBox(true), dpi);
+        const Box frame = Scaled(TaskPageBox(TaskFrame), dpi);
+        const Box terminate = Scaled(TaskPageBox(TerminateButton), dpi);
+        const std::vector<int> got = {dpi,
+                                      client.width,
+                                      client.height,
+                                      Scaled(ClientBox(false), dpi).height,
+                                      frame.x,
+                                      frame.y,
+                                      frame.width,
+                                      frame.height,
+                                      terminate.x,
+                                      terminate.y,
+                                      terminate.width,
+                                      terminate.height,
+                                      Scaled(TaskListColumns().back(), dpi),
+                                      FontHeight(7, dpi),
+                                      FontHeight(11, dpi)};
+        EXPECT_EQ(got, std::vector<int>(c, c + 15));
+    }
 }
 
 TEST(BannerShades, BlackEndsAndTealMiddle) {

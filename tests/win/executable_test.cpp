@@ -1,7 +1,8 @@
-// What Explorer and the loader see of the built program files: version block, icon, no manifest.
+// What Explorer and the loader see of the built program files: version block, icons, manifest.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -48,13 +49,13 @@ struct IconDirEntry {
 };
 struct IconDir {
     WORD reserved, type, count;
-    IconDirEntry entries[1];
+    IconDirEntry entries[8];
 };
 #pragma pack(pop)
 
 } // namespace
 
-TEST(ProgramFile, VersionBlockIconAndNoManifest) {
+TEST(ProgramFile, VersionBlockIconsAndManifest) {
     for (const std::string& file : ProgramFiles()) {
         SCOPED_TRACE(file);
         DWORD ignored = 0;
@@ -78,12 +79,30 @@ TEST(ProgramFile, VersionBlockIconAndNoManifest) {
         ASSERT_NE(group, nullptr) << "icon 1 missing";
         const IconDir* dir = static_cast<const IconDir*>(LockResource(LoadResource(image, group)));
         ASSERT_NE(dir, nullptr);
-        ASSERT_EQ(dir->count, 1);
-        EXPECT_EQ(dir->entries[0].width, 32);
-        EXPECT_EQ(dir->entries[0].height, 32);
-        EXPECT_EQ(dir->entries[0].bitCount, 24);
-        // Without a manifest the controls keep their classic look.
-        EXPECT_EQ(FindResourceA(image, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24)), nullptr);
+        // The 32 x 32 image of 24-bit colour, and one for each size Windows asks for at 100 %
+        // to 200 % (the largest a PNG image of 32 bits).
+        ASSERT_EQ(dir->count, 8);
+        std::vector<int> sizes; // width, height, bits
+        for (const IconDirEntry& e : dir->entries)
+            sizes.insert(sizes.end(), {e.width, e.height, e.bitCount});
+        EXPECT_EQ(sizes, (std::vector<int>{16, 16, 24, 20, 20, 24, 24, 24, 24, 32, 32, 24,
+                                           40, 40, 24, 48, 48, 24, 64, 64, 24, 0,  0,  32}));
+        HRSRC large = FindResourceA(image, MAKEINTRESOURCEA(dir->entries[7].id),
+                                    MAKEINTRESOURCEA(3)); // RT_ICON
+        ASSERT_NE(large, nullptr);
+        EXPECT_EQ(std::memcmp(LockResource(LoadResource(image, large)), "\x89PNG\r\n\x1a\n", 8), 0);
+        // The manifest: the user's own rights, the window's own DPI on every monitor, Windows 7
+        // to 11, no Common Controls version, so the controls keep their classic look.
+        HRSRC manifest = FindResourceA(image, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));
+        ASSERT_NE(manifest, nullptr) << "no manifest";
+        const std::string text(
+            static_cast<const char*>(LockResource(LoadResource(image, manifest))),
+            SizeofResource(image, manifest));
+        for (const char* part :
+             {"\"asInvoker\"", ">true/pm<", ">PerMonitorV2, PerMonitor<", "{35138b9a-5d96-4fbd",
+              "{4a2f28e3-53b9-4441", "{1f676c76-80e1-4239", "{8e0f7a12-bfb3-4fe8"})
+            EXPECT_NE(text.find(part), std::string::npos) << part;
+        EXPECT_EQ(text.find("Common-Controls"), std::string::npos);
         FreeLibrary(image);
     }
 }

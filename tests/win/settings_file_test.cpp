@@ -356,30 +356,34 @@ TEST_F(SettingsFileTest, LoadMovesTheWindowOnlyWhenAskedAndOnScreen) {
     EXPECT_EQ(g_Settings.EnableRestoreWindow, 0);
 }
 
-TEST_F(SettingsFileTest, PositionOffEveryMonitorIsNotApplied) {
-    const int screenRight =
-        GetSystemMetrics(SM_XVIRTUALSCREEN) + GetSystemMetrics(SM_CXVIRTUALSCREEN);
-    for (const char* pos : {"WindowX = -32000\r\nWindowY = -32000\r\n",
-                            "WindowX = 2147483647\r\nWindowY = 2147483647\r\n",
-                            "WindowX = -2147483648\r\nWindowY = 10\r\n"}) {
+// A saved place where the caption bar could not be grabbed, off every monitor or partly off one,
+// gives way to the place of a first start in the primary monitor's work area; with only the
+// border off the screen the caption bar is whole on it.
+TEST_F(SettingsFileTest, PositionWithoutAWholeCaptionBarOnAMonitorIsCentred) {
+    RECT area{};
+    ASSERT_TRUE(SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0));
+    RECT window{};
+    ASSERT_TRUE(GetWindowRect(window_, &window));
+    const LONG width = area.right - area.left, height = area.bottom - area.top;
+    const POINT centred = {area.left + width / 2 - std::min(width, window.right - window.left) / 2,
+                           area.top + height / 2 -
+                               std::min(height, window.bottom - window.top) / 2};
+    const struct {
+        LONG x, y;
+        POINT want;
+    } cases[] = {{-32000, -32000, centred},
+                 {area.left - 200, area.top + 5, centred},
+                 {area.left - 1, area.top - 1, {area.left - 1, area.top - 1}}};
+    for (const auto& c : cases) {
         MoveTo(100, 100);
-        WriteFileBytes(IniPath(), std::string("[Morvane SetUp]\r\nLogInfoStyle = 8\r\n") + pos);
+        WriteFileBytes(IniPath(),
+                       "[Morvane SetUp]\r\nLogInfoStyle = 8\r\nWindowX = " + std::to_string(c.x) +
+                           "\r\nWindowY = " + std::to_string(c.y) + "\r\n");
         LoadSettings(window_);
-        EXPECT_EQ(Position().x, 100) << pos;
-        EXPECT_EQ(Position().y, 100) << pos;
-        EXPECT_EQ(g_Settings.LogInfoStyle, 8) << pos; // the rest of the file still counts
+        EXPECT_EQ(Position().x, c.want.x) << c.x << ", " << c.y;
+        EXPECT_EQ(Position().y, c.want.y) << c.x << ", " << c.y;
+        EXPECT_EQ(g_Settings.LogInfoStyle, 8); // the rest of the file still counts
     }
-    // Partly on screen is still on a monitor.
-    MoveTo(100, 100);
-    WriteFileBytes(IniPath(), "[Morvane SetUp]\r\nWindowX = -200\r\nWindowY = 5\r\n");
-    LoadSettings(window_);
-    EXPECT_EQ(Position().x, -200);
-    // Just past the right edge of the screen lies on none.
-    MoveTo(100, 100);
-    WriteFileBytes(IniPath(), "[Morvane SetUp]\r\nWindowX = " + std::to_string(screenRight + 5) +
-                                  "\r\nWindowY = 5\r\n");
-    LoadSettings(window_);
-    EXPECT_EQ(Position().x, 100);
 }
 
 TEST_F(SettingsFileTest, MissingOrUnreadableFileKeepsDefaultsAndPlace) {

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "settings/settings.h"
 #include "settings/settings_text.h"
@@ -24,17 +25,17 @@ Parsed Parse(const std::string& text) {
     return p;
 }
 
+// The record's numbers in its order: AskTerminate, LogInfoStyle, then the switches ShowInfo,
+// TaskTerminate, TaskFreeze, RestoreWindow, DetectOwnTask and SaveInfo.
+std::vector<int32_t> Numbers(const Settings& s) {
+    return {s.AskTerminate,     s.LogInfoStyle,        s.EnableShowInfo,      s.EnableTaskTerminate,
+            s.EnableTaskFreeze, s.EnableRestoreWindow, s.EnableDetectOwnTask, s.EnableSaveInfo};
+}
+
 void ExpectDefaults(const Parsed& p) {
     Settings d;
     SetSettingsDefaults(d, L"C:\\Prog\\", "C:\\Prog\\");
-    EXPECT_EQ(p.s.AskTerminate, d.AskTerminate);
-    EXPECT_EQ(p.s.LogInfoStyle, d.LogInfoStyle);
-    EXPECT_EQ(p.s.EnableShowInfo, d.EnableShowInfo);
-    EXPECT_EQ(p.s.EnableTaskTerminate, d.EnableTaskTerminate);
-    EXPECT_EQ(p.s.EnableTaskFreeze, d.EnableTaskFreeze);
-    EXPECT_EQ(p.s.EnableRestoreWindow, d.EnableRestoreWindow);
-    EXPECT_EQ(p.s.EnableDetectOwnTask, d.EnableDetectOwnTask);
-    EXPECT_EQ(p.s.EnableSaveInfo, d.EnableSaveInfo);
+    EXPECT_EQ(Numbers(p.s), Numbers(d));
     EXPECT_EQ(p.s.CurrentDirText, d.CurrentDirText);
     EXPECT_EQ(p.x, 300);
     EXPECT_EQ(p.y, 200);
@@ -60,14 +61,7 @@ TEST(SettingsDefaults, FollowTheStartUpTableAndProgramFolder) {
     s.EnableSaveInfo = 0;
     s.CurrentDirText = "x";
     SetSettingsDefaults(s, L"D:\\Apps\\Morvane\\", "D:\\Apps\\Morvane\\");
-    EXPECT_EQ(s.AskTerminate, 1);
-    EXPECT_EQ(s.LogInfoStyle, 16);
-    EXPECT_EQ(s.EnableShowInfo, 1);
-    EXPECT_EQ(s.EnableTaskTerminate, 1);
-    EXPECT_EQ(s.EnableTaskFreeze, 1);
-    EXPECT_EQ(s.EnableRestoreWindow, 1);
-    EXPECT_EQ(s.EnableDetectOwnTask, 1);
-    EXPECT_EQ(s.EnableSaveInfo, 1);
+    EXPECT_EQ(Numbers(s), (std::vector<int32_t>{1, 16, 1, 1, 1, 1, 1, 1}));
     EXPECT_EQ(s.CurrentDirText, "D:\\Apps\\Morvane\\");
 }
 
@@ -138,14 +132,7 @@ TEST(SettingsWriter, WhatIsWrittenReadsBackTheSame) {
     s.EnableSaveInfo = 0;
     s.CurrentDirText = "E:\\a\tb c  ";
     const Parsed p = Parse(FormatSettingsText(s, -12, 34567));
-    EXPECT_EQ(p.s.AskTerminate, 4);
-    EXPECT_EQ(p.s.LogInfoStyle, 32);
-    EXPECT_EQ(p.s.EnableShowInfo, 0);
-    EXPECT_EQ(p.s.EnableTaskTerminate, 7);
-    EXPECT_EQ(p.s.EnableTaskFreeze, -1);
-    EXPECT_EQ(p.s.EnableRestoreWindow, 0);
-    EXPECT_EQ(p.s.EnableDetectOwnTask, 2);
-    EXPECT_EQ(p.s.EnableSaveInfo, 0);
+    EXPECT_EQ(Numbers(p.s), (std::vector<int32_t>{4, 32, 0, 7, -1, 0, 2, 0}));
     EXPECT_EQ(p.s.CurrentDirText, "E:\\a\tb c  ");
     EXPECT_EQ(p.x, -12);
     EXPECT_EQ(p.y, 34567);
@@ -310,14 +297,7 @@ TEST(SettingsText, AllKeysOfAHandWrittenFile) {
                            "EnableTaskTerminate = 0\r\n"
                            "LogInfoStyle = 8\r\n"
                            "AskTerminate = 2\r\n");
-    EXPECT_EQ(p.s.AskTerminate, 2);
-    EXPECT_EQ(p.s.LogInfoStyle, 8);
-    EXPECT_EQ(p.s.EnableTaskTerminate, 0);
-    EXPECT_EQ(p.s.EnableTaskFreeze, 0);
-    EXPECT_EQ(p.s.EnableDetectOwnTask, 0);
-    EXPECT_EQ(p.s.EnableShowInfo, 0);
-    EXPECT_EQ(p.s.EnableSaveInfo, 0);
-    EXPECT_EQ(p.s.EnableRestoreWindow, 0);
+    EXPECT_EQ(Numbers(p.s), (std::vector<int32_t>{2, 8, 0, 0, 0, 0, 0, 0}));
     EXPECT_EQ(p.x, 8);
     EXPECT_EQ(p.y, 9);
     EXPECT_EQ(p.s.CurrentDirText, "D:\\Work\\");

@@ -9,6 +9,14 @@ using namespace driver;
 
 namespace {
 
+// Each row's check mark and selection: "c" or "-", then "s" or "-".
+std::vector<std::string> Marks(const ListViewDump& dump) {
+    std::vector<std::string> marks;
+    for (const ListRow& row : dump.rows)
+        marks.push_back(std::string(row.checked ? "c" : "-") + (row.selected ? "s" : "-"));
+    return marks;
+}
+
 class DriverTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -72,15 +80,16 @@ TEST_F(DriverTest, ListsChildControlsWithTheirGeometryStylesAndTexts) {
 TEST_F(DriverTest, DumpsListViewColumnsCellsCheckMarksAndSelection) {
     ListViewDump dump;
     ASSERT_TRUE(DumpListView(Item(IdList), &dump));
+    const struct {
+        const char* title;
+        int width, format;
+    } columns[] = {{"Name", 80, LVCFMT_LEFT}, {"Value", 60, LVCFMT_RIGHT}, {"Note", 120, LVCFMT_LEFT}};
     ASSERT_EQ(dump.columns.size(), 3u);
-    EXPECT_EQ(dump.columns[0].title, "Name");
-    EXPECT_EQ(dump.columns[0].width, 80);
-    EXPECT_EQ(dump.columns[1].title, "Value");
-    EXPECT_EQ(dump.columns[1].width, 60);
-    EXPECT_EQ(dump.columns[1].format & LVCFMT_JUSTIFYMASK, LVCFMT_RIGHT);
-    EXPECT_EQ(dump.columns[2].title, "Note");
-    EXPECT_EQ(dump.columns[2].width, 120);
-    EXPECT_EQ(dump.columns[2].format & LVCFMT_JUSTIFYMASK, LVCFMT_LEFT);
+    for (size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(dump.columns[i].title, columns[i].title);
+        EXPECT_EQ(dump.columns[i].width, columns[i].width) << columns[i].title;
+        EXPECT_EQ(dump.columns[i].format & LVCFMT_JUSTIFYMASK, columns[i].format) << columns[i].title;
+    }
     EXPECT_TRUE(dump.extendedStyle & LVS_EX_CHECKBOXES);
     EXPECT_TRUE(dump.extendedStyle & LVS_EX_FULLROWSELECT);
     EXPECT_FALSE(dump.extendedStyle & LVS_EX_GRIDLINES);
@@ -90,12 +99,7 @@ TEST_F(DriverTest, DumpsListViewColumnsCellsCheckMarksAndSelection) {
     EXPECT_EQ(dump.rows[1].cells, (std::vector<std::string>{"beta", "22", ""}));
     EXPECT_EQ(dump.rows[2].cells,
               (std::vector<std::string>{"gamma", "-333", "a longer note for the third row"}));
-    EXPECT_FALSE(dump.rows[0].checked);
-    EXPECT_TRUE(dump.rows[1].checked);
-    EXPECT_FALSE(dump.rows[2].checked);
-    EXPECT_FALSE(dump.rows[0].selected);
-    EXPECT_FALSE(dump.rows[1].selected);
-    EXPECT_TRUE(dump.rows[2].selected);
+    EXPECT_EQ(Marks(dump), (std::vector<std::string>{"--", "c-", "-s"}));
 }
 
 TEST_F(DriverTest, SetsAndClearsCheckMarksAndMovesTheSelection) {
@@ -107,18 +111,13 @@ TEST_F(DriverTest, SetsAndClearsCheckMarksAndMovesTheSelection) {
 
     ListViewDump dump;
     ASSERT_TRUE(DumpListView(list, &dump));
-    ASSERT_EQ(dump.rows.size(), 3u);
-    EXPECT_TRUE(dump.rows[0].checked);
-    EXPECT_FALSE(dump.rows[1].checked);
-    EXPECT_FALSE(dump.rows[2].checked);
     // The list allows one selected row: selecting row 0 took it from row 2.
-    EXPECT_TRUE(dump.rows[0].selected);
-    EXPECT_FALSE(dump.rows[2].selected);
+    EXPECT_EQ(Marks(dump), (std::vector<std::string>{"cs", "--", "--"}));
 
     EXPECT_TRUE(SetRowSelected(list, 0, false));
     ASSERT_TRUE(DumpListView(list, &dump));
-    EXPECT_FALSE(dump.rows[0].selected);
-    EXPECT_TRUE(dump.rows[0].checked); // the mark is independent of the selection
+    // The mark is independent of the selection.
+    EXPECT_EQ(Marks(dump), (std::vector<std::string>{"c-", "--", "--"}));
 }
 
 TEST_F(DriverTest, DumpsListBoxLinesIncludingEmptyOnes) {

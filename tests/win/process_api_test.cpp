@@ -212,15 +212,12 @@ TEST_F(ProcessApiTest, FindProcessByNameIgnoresCaseAndReturnsTheFirstListed) {
         }
     }
     ASSERT_NE(first, 0u);
-    EXPECT_EQ(FindProcessByName(L"LOWFIND.EXE"), first);
-    EXPECT_EQ(FindProcessByName(L"LowFind.Exe"), first);
-    EXPECT_EQ(FindProcessByName(L"lowfind.exe"), first);
-
-    EXPECT_EQ(FindProcessByName(L"lowfind"), 0u) << "the whole name must match";
-    EXPECT_EQ(FindProcessByName(L"no-such-task.exe"), 0u);
-    EXPECT_EQ(FindProcessByName(L""), 0u);
-    EXPECT_EQ(FindProcessByName(L"IDLE"), 0u);
-    EXPECT_EQ(FindProcessByName(std::wstring(255, L' ')), 0u);
+    for (const wchar_t* name : {L"LOWFIND.EXE", L"LowFind.Exe", L"lowfind.exe"})
+        EXPECT_EQ(FindProcessByName(name), first) << Utf8(name);
+    // The whole name must match.
+    for (const std::wstring& name : {std::wstring(L"lowfind"), std::wstring(L"no-such-task.exe"),
+                                     std::wstring(), std::wstring(L"IDLE"), std::wstring(255, L' ')})
+        EXPECT_EQ(FindProcessByName(name), 0u) << Utf8(name);
 
     // A lookup in the middle of a process reading leaves that reading alone.
     const int count = ExamineProcesses();

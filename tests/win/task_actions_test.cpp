@@ -535,7 +535,8 @@ TEST_F(TaskActions, AnIdReusedByAnotherProgramIsNeitherShownNorEnded) {
     ASSERT_FALSE(lines.empty());
     EXPECT_EQ(lines[0], std::string("Terminated: ") + kHelperName);
     for (const Child& c : children_.All()) {
-        if (c.id != other.id) EXPECT_EQ(WaitForExit(c.process), 0u) << "a copy of the row's task";
+        if (c.id == other.id) continue;
+        EXPECT_EQ(WaitForExit(c.process), 0u) << "a copy of the row's task";
     }
     EXPECT_TRUE(NoneEndsWithin({other.process})) << "mvother.exe was ended";
     for (DWORD t : ThreadIdsOf(other.id))

@@ -1,6 +1,7 @@
 #include "app/main_window.h"
 
 #include "app/layout.h"
+#include "base/bound_entry_win.h"
 #include "base/wide_text.h"
 #include "settings/settings.h"
 
@@ -30,10 +31,7 @@ const int kBannerHeight = 40;
 // Entry points of newer systems, bound at run time so that the program still starts on older
 // ones.
 template <typename Fn> Fn User32Entry(const char* name) {
-    // GetProcAddress gives an untyped address; going through void(*)() keeps the conversion to
-    // the entry point's type well defined.
-    return reinterpret_cast<Fn>(
-        reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleW(L"user32.dll"), name)));
+    return BoundEntry<Fn>(GetModuleHandleW(L"user32.dll"), name);
 }
 
 // The DPI the system made its fonts and metrics for.

@@ -1,17 +1,15 @@
 #include "base/plain_file_win.h"
 
+#include "base/bound_entry_win.h"
+
 namespace {
 
 // The system's random source (RtlGenRandom), bound by name at first use: it has no import
 // library entry of its own.
 bool SystemRandomBytes(void* buffer, size_t size) {
     using GenRandomFn = BOOLEAN(WINAPI*)(PVOID, ULONG);
-    static const GenRandomFn genRandom = [] {
-        const HMODULE advapi = GetModuleHandleW(L"advapi32.dll");
-        return advapi ? reinterpret_cast<GenRandomFn>(reinterpret_cast<void (*)()>(
-                            GetProcAddress(advapi, "SystemFunction036")))
-                      : nullptr;
-    }();
+    static const GenRandomFn genRandom =
+        BoundEntry<GenRandomFn>(GetModuleHandleW(L"advapi32.dll"), "SystemFunction036");
     return genRandom != nullptr && size <= MAXDWORD &&
            genRandom(buffer, static_cast<ULONG>(size)) != FALSE;
 }

@@ -3,17 +3,14 @@
 
 #include "proc/system_services_win.h"
 
+#include "base/bound_entry_win.h"
+#include "base/wide_text.h"
+
 namespace proc {
 
 SystemServices g_Services;
 
 namespace {
-
-// GetProcAddress gives an untyped address; going through void(*)() keeps the conversion to
-// the real signature free of cast-type warnings on every compiler.
-template <typename Fn> Fn Bind(HMODULE library, const char* name) {
-    return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(GetProcAddress(library, name)));
-}
 
 // The folder a Get...DirectoryW function writes. Such a function returns the folder's length, the
 // size it needs when the buffer is too small, or 0 when there is no such folder.
@@ -35,10 +32,7 @@ template <typename Fn> std::wstring FolderFrom(Fn read) {
 HMODULE LoadSystemLibrary(const char* name) {
     const std::wstring folder = FolderFrom(GetSystemDirectoryW);
     if (folder.empty() || name == nullptr) return nullptr;
-    std::wstring path = folder + L"\\";
-    for (const char* c = name; *c != '\0'; ++c)
-        path += static_cast<wchar_t>(static_cast<unsigned char>(*c));
-    return LoadLibraryW(path.c_str());
+    return LoadLibraryW((folder + L"\\" + AsciiWide(name)).c_str());
 }
 
 } // namespace
@@ -133,39 +127,44 @@ void BindSystemServicesFrom(const char* psapiName, const char* kernelName) {
 
     s.psapi = LoadSystemLibrary(psapiName);
     if (s.psapi != nullptr) {
-        s.enumProcesses = Bind<EnumProcessesFn>(s.psapi, "EnumProcesses");
-        s.enumProcessModules = Bind<EnumProcessModulesFn>(s.psapi, "EnumProcessModules");
-        s.enumProcessModulesEx = Bind<EnumProcessModulesExFn>(s.psapi, "EnumProcessModulesEx");
-        s.getModuleBaseName = Bind<GetModuleBaseNameWFn>(s.psapi, "GetModuleBaseNameW");
-        s.getModuleFileNameEx = Bind<GetModuleFileNameExWFn>(s.psapi, "GetModuleFileNameExW");
-        s.getProcessMemoryInfo = Bind<GetProcessMemoryInfoFn>(s.psapi, "GetProcessMemoryInfo");
+        s.enumProcesses = BoundEntry<EnumProcessesFn>(s.psapi, "EnumProcesses");
+        s.enumProcessModules = BoundEntry<EnumProcessModulesFn>(s.psapi, "EnumProcessModules");
+        s.enumProcessModulesEx =
+            BoundEntry<EnumProcessModulesExFn>(s.psapi, "EnumProcessModulesEx");
+        s.getModuleBaseName = BoundEntry<GetModuleBaseNameWFn>(s.psapi, "GetModuleBaseNameW");
+        s.getModuleFileNameEx = BoundEntry<GetModuleFileNameExWFn>(s.psapi, "GetModuleFileNameExW");
+        s.getProcessMemoryInfo =
+            BoundEntry<GetProcessMemoryInfoFn>(s.psapi, "GetProcessMemoryInfo");
         s.getProcessImageFileName =
-            Bind<GetProcessImageFileNameWFn>(s.psapi, "GetProcessImageFileNameW");
+            BoundEntry<GetProcessImageFileNameWFn>(s.psapi, "GetProcessImageFileNameW");
     }
 
     s.kernel32 = LoadSystemLibrary(kernelName);
     if (s.kernel32 != nullptr) {
-        s.createSnapshot = Bind<CreateToolhelp32SnapshotFn>(s.kernel32, "CreateToolhelp32Snapshot");
-        s.thread32First = Bind<Thread32FirstFn>(s.kernel32, "Thread32First");
-        s.thread32Next = Bind<Thread32NextFn>(s.kernel32, "Thread32Next");
-        s.openThread = Bind<OpenThreadFn>(s.kernel32, "OpenThread");
-        s.process32First = Bind<Process32FirstWFn>(s.kernel32, "Process32FirstW");
-        s.process32Next = Bind<Process32NextWFn>(s.kernel32, "Process32NextW");
-        s.module32First = Bind<Module32FirstWFn>(s.kernel32, "Module32FirstW");
-        s.module32Next = Bind<Module32NextWFn>(s.kernel32, "Module32NextW");
+        s.createSnapshot =
+            BoundEntry<CreateToolhelp32SnapshotFn>(s.kernel32, "CreateToolhelp32Snapshot");
+        s.thread32First = BoundEntry<Thread32FirstFn>(s.kernel32, "Thread32First");
+        s.thread32Next = BoundEntry<Thread32NextFn>(s.kernel32, "Thread32Next");
+        s.openThread = BoundEntry<OpenThreadFn>(s.kernel32, "OpenThread");
+        s.process32First = BoundEntry<Process32FirstWFn>(s.kernel32, "Process32FirstW");
+        s.process32Next = BoundEntry<Process32NextWFn>(s.kernel32, "Process32NextW");
+        s.module32First = BoundEntry<Module32FirstWFn>(s.kernel32, "Module32FirstW");
+        s.module32Next = BoundEntry<Module32NextWFn>(s.kernel32, "Module32NextW");
         s.queryFullProcessImageName =
-            Bind<QueryFullProcessImageNameWFn>(s.kernel32, "QueryFullProcessImageNameW");
-        s.compareStringOrdinal = Bind<CompareStringOrdinalFn>(s.kernel32, "CompareStringOrdinal");
-        s.getProcessIdOfThread = Bind<GetProcessIdOfThreadFn>(s.kernel32, "GetProcessIdOfThread");
+            BoundEntry<QueryFullProcessImageNameWFn>(s.kernel32, "QueryFullProcessImageNameW");
+        s.compareStringOrdinal =
+            BoundEntry<CompareStringOrdinalFn>(s.kernel32, "CompareStringOrdinal");
+        s.getProcessIdOfThread =
+            BoundEntry<GetProcessIdOfThreadFn>(s.kernel32, "GetProcessIdOfThread");
         if (const HMODULE ntdll = GetModuleHandleA("ntdll.dll"))
             s.ntQueryInformationThread =
-                Bind<NtQueryInformationThreadFn>(ntdll, "NtQueryInformationThread");
+                BoundEntry<NtQueryInformationThreadFn>(ntdll, "NtQueryInformationThread");
         s.getSystemWow64Directory =
-            Bind<GetSystemWow64DirectoryWFn>(s.kernel32, "GetSystemWow64DirectoryW");
+            BoundEntry<GetSystemWow64DirectoryWFn>(s.kernel32, "GetSystemWow64DirectoryW");
         // The module listing belongs with psapi: without it there is none.
         if (s.psapi != nullptr && s.enumProcessModulesEx == nullptr)
             s.enumProcessModulesEx =
-                Bind<EnumProcessModulesExFn>(s.kernel32, "K32EnumProcessModulesEx");
+                BoundEntry<EnumProcessModulesExFn>(s.kernel32, "K32EnumProcessModulesEx");
     }
     s.processCursor.Reset(0);
     s.moduleCursor.Reset(0);

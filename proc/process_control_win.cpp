@@ -180,7 +180,5 @@ int TerminateProcesses(const std::vector<ProcessId>& ids, const std::wstring& na
 }
 
 int TerminateByName(const std::wstring& name, uint32_t exitCode, std::vector<ProcessId>* ended) {
-    // The debug privilege is on before any process of the name is looked at.
-    EnablePrivilege("SeDebugPrivilege");
     return TerminateProcesses(ProcessesNamed(name), name, exitCode, ended);
 }

@@ -26,10 +26,6 @@ struct IgnoredClicks {
 };
 IgnoredClicks g_Ignored;
 
-bool CanTakeFocus(HWND hwnd) {
-    return IsWindowVisible(hwnd) && IsWindowEnabled(hwnd);
-}
-
 // Tab and Shift+Tab walk the visible, enabled tab stops in creation order.
 bool HandleTabKey(const MSG& msg) {
     if (msg.message != WM_KEYDOWN || msg.wParam != VK_TAB) return false;

@@ -3,15 +3,6 @@
 #include "ui/events.h"
 #include "ui/window.h"
 
-namespace {
-
-// Whether the keyboard can reach the window: shown and enabled, and so are its parents.
-bool CanTakeFocus(HWND hwnd) {
-    return hwnd != nullptr && IsWindowVisible(hwnd) && IsWindowEnabled(hwnd);
-}
-
-} // namespace
-
 PageVisit::PageVisit(int replaced, int pageControl, std::initializer_list<int> keepCaptions)
     : replaced_(replaced), pageControl_(pageControl), opener_(GetFocus()),
       frameCaption_(ControlText(TaskFrame)) {

@@ -23,6 +23,8 @@ void EnableControl(int id, bool enable);
 void ShowControl(int id, bool show);
 // Rectangle of a control in the main window's client coordinates.
 RECT ControlRect(int id);
+// Whether the keyboard can reach the window: shown and enabled, and so are its parents.
+bool CanTakeFocus(HWND hwnd);
 
 enum class ControlFont { Dialog, Small };
 // The fonts the controls are made in, which the window makes for its DPI: the dialog font (null:

@@ -75,6 +75,10 @@ void ShowControl(int id, bool show) {
     ShowWindow(Control(id), show ? SW_SHOW : SW_HIDE);
 }
 
+bool CanTakeFocus(HWND hwnd) {
+    return hwnd != nullptr && IsWindowVisible(hwnd) && IsWindowEnabled(hwnd);
+}
+
 RECT ControlRect(int id) {
     RECT r = {};
     HWND hwnd = Control(id);

@@ -29,24 +29,17 @@ TEST(ScaledLayout, EveryPlaceFollowsTheDpi) {
     };
     for (const auto& c : cases) {
         const int dpi = c[0];
+        std::vector<int> got = {dpi};
         const Box client = Scaled(ClientBox(true), dpi);
-        const Box frame = Scaled(TaskPageBox(TaskFrame), dpi);
-        const Box terminate = Scaled(TaskPageBox(TerminateButton), dpi);
-        const std::vector<int> got = {dpi,
-                                      client.width,
-                                      client.height,
-                                      Scaled(ClientBox(false), dpi).height,
-                                      frame.x,
-                                      frame.y,
-                                      frame.width,
-                                      frame.height,
-                                      terminate.x,
-                                      terminate.y,
-                                      terminate.width,
-                                      terminate.height,
-                                      Scaled(TaskListColumns().back(), dpi),
-                                      FontHeight(7, dpi),
-                                      FontHeight(11, dpi)};
+        for (int v : {client.width, client.height, Scaled(ClientBox(false), dpi).height})
+            got.push_back(v);
+        for (int id : {TaskFrame, TerminateButton}) {
+            const Box b = Scaled(TaskPageBox(id), dpi);
+            got.insert(got.end(), {b.x, b.y, b.width, b.height});
+        }
+        for (int v :
+             {Scaled(TaskListColumns().back(), dpi), FontHeight(7, dpi), FontHeight(11, dpi)})
+            got.push_back(v);
         EXPECT_EQ(got, std::vector<int>(c, c + 15));
     }
 }
@@ -87,18 +80,10 @@ TEST(TextHelpers, Decimal) {
 // it holds exactly may pass; every other one is one "?", a pair of units included.
 TEST(TextHelpers, NarrowTextNeverWritesALookAlike) {
     const CharacterEncoder bestFit = [](const std::wstring& c, std::string& bytes) {
-        if (c.size() != 1) return false;
-        const wchar_t u = c[0];
-        if (u < 0x80)
-            bytes = std::string(1, static_cast<char>(u));
-        else if (u >= 0xFF41 && u <= 0xFF5A)
-            return false; // would be best-fitted to "a".."z"
-        else if (u == 0x0141)
-            return false; // would be best-fitted to "L"
-        else if (u >= 0xA0 && u <= 0xFF)
-            bytes = std::string(1, static_cast<char>(u));
-        else
-            return false;
+        // Held exactly: ASCII and Latin-1; a full-width letter or "Ł" only as a look-alike.
+        const wchar_t u = c.size() == 1 ? c[0] : 0;
+        if (u == 0 || (u >= 0x80 && u < 0xA0) || u > 0xFF) return false;
+        bytes = std::string(1, static_cast<char>(u));
         return true;
     };
     const struct {

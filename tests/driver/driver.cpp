@@ -330,10 +330,17 @@ bool Process::Start(const std::wstring& exe, const std::wstring& workDir,
             startup.dwFlags = STARTF_USESTDHANDLES;
             startup.hStdInput = startup.hStdOutput = startup.hStdError = nul.Get();
         }
-        if (!CreateProcessW(exe.c_str(), &commandLine[0], nullptr, nullptr, nul ? TRUE : FALSE,
-                            DETACHED_PROCESS, nullptr, workDir.empty() ? nullptr : workDir.c_str(),
-                            &startup, &info))
-            return false;
+        // Wine now and then refuses a start with an internal error when hundreds of processes
+        // come and go (seen about once in ten runs of 300 copies); a second try starts it.
+        bool started = false;
+        for (int attempt = 0; attempt < 5 && !started; ++attempt) {
+            if (attempt) Sleep(50);
+            started = CreateProcessW(exe.c_str(), &commandLine[0], nullptr, nullptr,
+                                     nul ? TRUE : FALSE, DETACHED_PROCESS, nullptr,
+                                     workDir.empty() ? nullptr : workDir.c_str(), &startup, &info);
+            if (!started && GetLastError() != ERROR_INTERNAL_ERROR) return false;
+        }
+        if (!started) return false;
     }
     CloseHandle(info.hThread);
     handle_.Reset(info.hProcess);

@@ -6,7 +6,7 @@ BUILD="${MORVANE_BUILD:-$ROOT/build}"
 WINE64=/usr/lib/wine/wine64
 WINESERVER=/usr/lib/wine/wineserver64
 PACKAGES=(g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix wine wine64 xvfb xauth cmake
-          ninja-build googletest imagemagick g++ clang libclang-rt-14-dev zip unzip)
+          ninja-build googletest imagemagick g++ clang libclang-rt-14-dev zip unzip debootstrap)
 
 log() { printf '== %s\n' "$*"; }
 
@@ -111,3 +111,5 @@ stop_wine() {
 
 # Path of a Linux file as Wine's programs see it.
 winpath() { printf 'Z:%s' "${1//\//\\}"; }
+
+source "$ROOT/scripts/wine32.sh"

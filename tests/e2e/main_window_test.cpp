@@ -225,10 +225,14 @@ TEST_F(MainWindowTest, BannerShowsTheGradientAndTheWhiteTitle) {
         for (int x = 8; x < 120; ++x)
             if (shot.At(x, y) == RGB(255, 255, 255)) ++white;
     EXPECT_GE(white, 40) << "white pixels of the title";
-    // The version ends 10 pixels before the right edge: nothing white right of that.
+    // The version ends 10 pixels before the right edge. Its last white column is the 378th or a
+    // few before it: glyphs may end short of their advance, and some renderers spill one pixel.
+    int lastWhite = -1;
     for (int y = 0; y < 40; ++y)
-        for (int x = 378; x < 388; ++x)
-            EXPECT_NE(shot.At(x, y), RGB(255, 255, 255)) << x << "," << y;
+        for (int x = 0; x < 388; ++x)
+            if (shot.At(x, y) == RGB(255, 255, 255) && x > lastWhite) lastWhite = x;
+    EXPECT_GE(lastWhite, 372);
+    EXPECT_LE(lastWhite, 378);
 
     ControlInfo homepage;
     ASSERT_TRUE(GetControl(window_, HomepageLine, &homepage));

@@ -188,6 +188,15 @@ class PagesTest : public e2e::MorvaneTest {
         return line;
     }
 
+    // Starts a task whose DLLs the program can read whatever the system's bitness, as it is of
+    // the tests' own: a copy of the DLL loader, with comdlg32, shell32 and version.dll besides
+    // the system's. Start it before the program, so that the first refresh lists it.
+    std::string StartInfoTask() {
+        const std::string name = "mvinfo.exe";
+        EXPECT_NE(infoTask_.Start(helperFolder_.CopyHelper("dll_loader.exe", name)).id, 0u);
+        return name;
+    }
+
     // Selects the task's row and presses Info; returns the task's name as listed.
     std::string OpenModulePage(const std::string& task) {
         const ListViewDump tasks = Dump(TaskList);
@@ -260,6 +269,9 @@ class PagesTest : public e2e::MorvaneTest {
         EXPECT_EQ(keys[0], "[Morvane SetUp]");
         EXPECT_TRUE(StartsWith(keys[11], "CurrentDir = ")) << keys[11];
     }
+
+    testsupport::TempFolder helperFolder_;
+    testsupport::ChildProcesses infoTask_; // ended before its folder goes
 };
 
 TEST_F(PagesTest, InfoWithoutASelectedTaskOnlyAsksForOne) {
@@ -284,13 +296,14 @@ TEST_F(PagesTest, InfoWithoutASelectedTaskOnlyAsksForOne) {
         EXPECT_TRUE(Enabled(id)) << id;
 }
 
-TEST_F(PagesTest, InfoOnExplorerListsItsModulesAndBackRestoresTheTaskPage) {
+TEST_F(PagesTest, InfoOnATaskListsItsModulesAndBackRestoresTheTaskPage) {
+    const std::string task = StartInfoTask();
     ASSERT_NO_FATAL_FAILURE(LaunchWith());
     const ListViewDump tasksBefore = Dump(TaskList);
     const std::string taskFrame = Text(TaskFrame);
     const size_t before = LogLines().size();
 
-    const std::string name = OpenModulePage("explorer.exe");
+    const std::string name = OpenModulePage(task);
     ASSERT_FALSE(HasFailure());
     const int count = CaptionCount(Text(TaskFrame), name);
     ASSERT_GE(count, 1);
@@ -365,8 +378,9 @@ TEST_F(PagesTest, InfoOnExplorerListsItsModulesAndBackRestoresTheTaskPage) {
 }
 
 TEST_F(PagesTest, ExportsOfADllOnTheModulePageAreListedAndSavedAsAReport) {
+    const std::string infoTask = StartInfoTask();
     ASSERT_NO_FATAL_FAILURE(LaunchWith());
-    const std::string task = OpenModulePage("explorer.exe");
+    const std::string task = OpenModulePage(infoTask);
     ASSERT_FALSE(HasFailure());
     const std::string moduleFrame = Text(TaskFrame);
     const ListViewDump modules = Dump(ModuleList);
@@ -855,8 +869,9 @@ void ExpectLaidOutAt(HWND window, double factor, int slack) {
 // every control, those of the hidden task and module pages too, lies at twice its place, the
 // columns are twice as wide, and the log check box still sizes the window by the same rule.
 TEST_F(PagesTest, AMoveToA192DpiMonitorLaysEveryControlOutAtTwiceItsSize) {
+    const std::string task = StartInfoTask();
     ASSERT_NO_FATAL_FAILURE(LaunchWith());
-    OpenModulePage("explorer.exe");
+    OpenModulePage(task);
     ASSERT_TRUE(Click(Control(TerminateButton)) && WaitShown(TaskList));
     ASSERT_NO_FATAL_FAILURE(OpenSetup());
     ASSERT_TRUE(Click(Control(ShowInfoCheck)));

@@ -17,6 +17,8 @@ namespace {
 constexpr size_t kTaskColumn = 0;
 constexpr size_t kPidColumn = 2;
 constexpr size_t kSizeColumn = 4;
+constexpr size_t kBaseColumn = 5;
+constexpr size_t kDllColumn = 6;
 constexpr size_t kFileColumn = 7;
 
 // Ending a process and the walk around it can take a while on a loaded machine.
@@ -77,7 +79,7 @@ class TaskActionsTest : public e2e::MorvaneTest {
     }
 
     // Starts `count` copies of the sleeper under `name` in the helper folder (or in `folder`)
-    // and waits until each can be read by name. Returns their indices in copies_.
+    // and waits until each says it is ready. Returns their indices in copies_.
     std::vector<size_t> StartCopies(const std::string& name, int count,
                                     const std::string& folder = {}) {
         const std::string dir = folder.empty() ? helpers_ : folder;
@@ -93,13 +95,7 @@ class TaskActionsTest : public e2e::MorvaneTest {
                 ADD_FAILURE() << "cannot start " << exe;
                 return started;
             }
-            const DWORD id = p.Id();
-            EXPECT_TRUE(WaitUntil(
-                [id, &name] {
-                    return SameTextIgnoringCase(testsupport::ExecutableNameOf(id), name);
-                },
-                kWaitMs))
-                << name << " never became readable";
+            EXPECT_TRUE(testsupport::WaitReady(p.Id())) << name << " never became ready";
             copies_.push_back(std::move(p));
             started.push_back(copies_.size() - 1);
         }
@@ -270,8 +266,18 @@ TEST_F(TaskActionsTest, ThreeCopiesShareTheFirstPidAndAllEndWhenOneRowIsConfirme
         }
     }
     ASSERT_NE(first, 0u) << "the copies are not in the system's process list";
+    // Its load address in the program's signed decimal, and its modules less the program file,
+    // as this test reads them.
+    HANDLE firstCopy = nullptr;
+    for (size_t c : copies)
+        if (copies_[c].Id() == first) firstCopy = copies_[c].Native();
+    const std::string base =
+        std::to_string(static_cast<intptr_t>(testsupport::ImageBaseOf(firstCopy)));
+    const std::string dlls = std::to_string(testsupport::ModuleSnapshotCount(first) - 1);
     for (int r : rows) {
         EXPECT_EQ(dump.rows[r].cells[kPidColumn], std::to_string(first)) << "row " << r;
+        EXPECT_EQ(dump.rows[r].cells[kBaseColumn], base) << "row " << r;
+        EXPECT_EQ(dump.rows[r].cells[kDllColumn], dlls) << "row " << r;
         EXPECT_EQ(testsupport::AsciiUpper(dump.rows[r].cells[kFileColumn]),
                   testsupport::AsciiUpper(helpers_ + name))
             << "row " << r;

@@ -3,6 +3,7 @@
 // until it is terminated. "--folder DIR" loads every *.dll found in DIR instead and then
 // writes the number loaded to DIR\loaded.txt, so a test knows when it is done.
 #include <windows.h>
+#include "started.h"
 
 #include <cstring>
 #include <string>
@@ -42,6 +43,7 @@ int main(int argc, char** argv) {
         LoadLibraryA("shell32.dll");
         LoadLibraryA("version.dll");
     }
+    SignalReady();
     Sleep(INFINITE);
     return 0;
 }

@@ -1,10 +1,12 @@
 // A process with a known number of threads: "many_threads.exe N" starts N threads besides the
 // main one (3 when no count is given); all of them wait until the process is terminated.
 #include <windows.h>
+#include "started.h"
 
 #include <cstdlib>
 
 static DWORD WINAPI WaitForever(LPVOID) {
+    SignalReady();
     Sleep(INFINITE);
     return 0;
 }

@@ -6,6 +6,7 @@
 // it changes its rights, so its starter can read it first. Then it waits until it is ended.
 #include <windows.h>
 #include <aclapi.h>
+#include "started.h"
 
 #include <cstring>
 
@@ -18,6 +19,7 @@ int main(int argc, char** argv) {
         else
             event = argv[i];
     }
+    SignalReady();
     if (event != nullptr) {
         HANDLE go = OpenEventA(SYNCHRONIZE, FALSE, event);
         if (go == nullptr) return 2;

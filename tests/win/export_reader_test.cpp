@@ -43,11 +43,16 @@ TEST(ExportLibrary, LoadedSystemLibraryIsReadInPlace) {
         const auto entries = lib.Exports();
         EXPECT_GT(entries.size(), 500u);
 
-        // Every export that is not forwarded lies exactly where GetProcAddress finds it.
+        // Every export that is not forwarded lies exactly where GetProcAddress finds it. A name
+        // whose address the loaded image leaves at 0 (Wine's 32-bit kernel32 has one) is found
+        // by neither.
         size_t direct = 0;
         for (const ExportEntry& e : entries) {
             ASSERT_FALSE(e.name.empty());
-            ASSERT_TRUE(e.valid) << e.name;
+            if (!e.valid) {
+                EXPECT_EQ(GetProcAddress(kernel, e.name.c_str()), nullptr) << e.name;
+                continue;
+            }
             if (e.forwarded) {
                 const char* text = reinterpret_cast<const char*>(lib.Address(e));
                 EXPECT_NE(std::strchr(text, '.'), nullptr) << e.name;
@@ -84,9 +89,12 @@ TEST(ExportLibrary, ReadingALibraryRunsNoneOfItsCode) {
         EXPECT_EQ(GetModuleHandleA("dllmain_probe.dll"), nullptr);
     }
     EXPECT_FALSE(ProbeRan());
+    // The view is gone. A 32-bit process under Wine keeps the address space reserved, so the
+    // region may be free or part of another allocation, but no longer this image.
     MEMORY_BASIC_INFORMATION m;
     ASSERT_NE(VirtualQuery(reinterpret_cast<void*>(mappedBase), &m, sizeof m), 0u);
-    EXPECT_EQ(m.State, static_cast<DWORD>(MEM_FREE)) << "the mapping outlived the library";
+    EXPECT_NE(m.Type, static_cast<DWORD>(MEM_IMAGE)) << "the mapping outlived the library";
+    EXPECT_NE(reinterpret_cast<uintptr_t>(m.AllocationBase), mappedBase);
 
     // The probe does mark the process when it is really loaded, so the checks above can fail.
     const HMODULE loaded = LoadLibraryA(probe.c_str());

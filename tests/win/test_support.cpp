@@ -1,5 +1,7 @@
 #include "win/test_support.h"
 
+#include "helpers/started.h"
+
 #include "base/ansi_text_win.h"
 #include "base/handle_win.h"
 
@@ -149,8 +151,15 @@ Child ChildProcesses::StartWide(const std::wstring& exePath, const std::wstring&
     if (!process.Start(exePath, std::wstring(), arguments)) return Child{};
     const Child child{process.Native(), process.Id()};
     children_.push_back(std::move(process));
-    WaitUntil([&] { return !ExecutableNameOf(child.id).empty(); }, 20000);
-    return child;
+    return WaitReady(child.id) ? child : Child{};
+}
+
+bool WaitReady(DWORD processId) {
+    // One that loads a thousand DLLs takes a while, emulated more so.
+    const std::wstring ready = StartedEventName(processId);
+    return WaitUntil(
+        [&] { return HandleGuard(OpenEventW(SYNCHRONIZE, FALSE, ready.c_str())).Valid(); }, 180000,
+        20);
 }
 
 DWORD ChildProcesses::EndAndRelease(const Child& child, UINT exitCode) {
@@ -241,6 +250,17 @@ std::vector<DWORD> AllProcessIds() {
         }
         ids.resize(ids.size() * 2);
     }
+}
+
+std::map<DWORD, std::string> ProcessSnapshotNames() {
+    std::map<DWORD, std::string> names;
+    HandleGuard snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = snapshot.Valid() && Process32FirstW(snapshot.Get(), &entry); more;
+         more = Process32NextW(snapshot.Get(), &entry))
+        names[entry.th32ProcessID] = Utf8(entry.szExeFile);
+    return names;
 }
 
 std::string ExecutableNameOf(DWORD processId) {

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -72,14 +73,19 @@ struct Child {
 
 // Programs started by a test. Whatever is still running when the owner goes out of scope is
 // terminated and waited for, so no test leaves processes behind.
+// Waits until a helper says it is ready (helpers/started.h): its imports are loaded and its own
+// set-up done. Until then its loader may still be adding modules.
+bool WaitReady(DWORD processId);
+
 class ChildProcesses {
   public:
     ChildProcesses() = default;
     ChildProcesses(const ChildProcesses&) = delete;
     ChildProcesses& operator=(const ChildProcesses&) = delete;
 
-    // Starts `exePath` with `arguments`, without a console; waits until the system can name its
-    // executable so callers see a fully started process. Returns a Child with id 0 on failure.
+    // Starts one of the helpers (`exePath`, a copy of one) with `arguments`, without a console,
+    // and waits until it says it is ready (helpers/started.h). Returns a Child with id 0 on
+    // failure or when it never said so.
     Child Start(const std::string& exePath, const std::string& arguments = std::string());
     // The same for a path that the ANSI code page cannot spell.
     Child StartWide(const std::wstring& exePath, const std::wstring& arguments = std::wstring());
@@ -128,6 +134,9 @@ DWORD WaitForExit(HANDLE process, DWORD timeoutMs = 10000);
 
 // Process ids as the system lists them now, all of them.
 std::vector<DWORD> AllProcessIds();
+// The executable names of a process snapshot by process id, read without the program's
+// process layer: what the system lists for every process, whatever its bitness.
+std::map<DWORD, std::string> ProcessSnapshotNames();
 // Base name of a process's executable read without the program's process layer; empty
 // when it cannot be read.
 std::string ExecutableNameOf(DWORD processId);

@@ -3,6 +3,7 @@
 #include "base/format.h"
 #include "base/wide_text.h"
 #include "ui/control_ids.h"
+#include "app/caption_fit.h"
 #include "app/layout.h"
 #include "ui/focus_order.h"
 
@@ -117,4 +118,66 @@ TEST(TextHelpers, CutsNeverSplitACharacter) {
     EXPECT_EQ(WithoutLastCharacters(L"xa.d" + pair, 4), L"x");
     EXPECT_EQ(WithoutLastCharacters(pair + pair, 1), pair);
     EXPECT_EQ(WithoutLastCharacters(L"abc", 4), L"");
+}
+
+// The font height a scaled layout takes, with a font whose lines are as wide as their characters
+// times the height and as high as the height plus 2: the height the scaling asks for where
+// everything fits, else the largest that fits, never below three quarters of it.
+TEST(FittingFontHeight, TheLargestHeightAtWhichEveryCaptionFits) {
+    const MeasureText measure = [](const std::wstring& line, int height) {
+        return TextExtent{static_cast<int>(line.size()) * height, height + 2};
+    };
+    const std::vector<CaptionRoom> oneLine = {{L"abcd", {10, 5, 40, 20}}};
+    const std::vector<CaptionRoom> threeLines = {{L"a\nbc\nd", {0, 0, 100, 30}}};
+    const struct {
+        std::vector<CaptionRoom> captions;
+        int dpi, preferred, height;
+    } cases[] = {
+        {oneLine, 96, 10, 10},    // 40 wide: fits as asked
+        {oneLine, 96, 11, 10},    // 44 is wider than 40
+        {oneLine, 144, 17, 15},   // 60 wide at 150 %
+        {oneLine, 120, 13, 12},   // 50 wide at 125 %
+        {oneLine, 96, 20, 15},    // fits only at 10: stops at three quarters of 20
+        {threeLines, 96, 10, 8},  // three lines of 10 in 30 pixels
+        {threeLines, 192, 20, 18} // in 60 pixels
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(FittingFontHeight(c.captions, c.dpi, c.preferred, measure), c.height)
+            << c.captions[0].text.size() << " characters at " << c.dpi << " DPI from "
+            << c.preferred;
+    EXPECT_TRUE(CaptionsFit(oneLine, 96, 10, measure));
+    EXPECT_FALSE(CaptionsFit({{L"abcd", {10, 5, 40, 11}}}, 96, 10, measure)) << "12 high in 11";
+}
+
+// What the window's captions are measured against: each button, option, check box and frame
+// caption in its control's 96-DPI place, the two captions the pages give to Terminate and Info,
+// and the About text in its label.
+TEST(WindowCaptions, EveryCaptionWithItsControlsPlace) {
+    const std::vector<CaptionRoom> captions = WindowCaptions(L"one\ntwo");
+    ASSERT_EQ(captions.size(), 28u);
+    const struct {
+        size_t index;
+        const wchar_t* text;
+        Box place;
+    } expected[] = {
+        {0, L"Detect", {10, 298, 62, 20}},
+        {5, L"Terminate", {335, 298, 65, 20}},
+        {6, L"Back", {335, 298, 65, 20}},
+        {7, L"Export", {270, 298, 62, 20}},
+        {8, L"Message before terminate", {5, 10, 210, 77}},
+        {9, L"Every time a task will be terminate", {13, 26, 180, 20}},
+        {13, L"Number of entry", {230, 26, 110, 20}},
+        {16, L"Misc", {5, 95, 358, 77}},
+        {22, L"Restore window position", {215, 147, 135, 20}},
+        {23, L"Start", {262, 16, 55, 20}},
+        {26, L"...", {321, 48, 30, 20}},
+        {27, L"one\ntwo", {27, 16, 320, 163}},
+    };
+    for (const auto& e : expected) {
+        const CaptionRoom& c = captions[e.index];
+        EXPECT_EQ(c.text, e.text) << e.index;
+        EXPECT_EQ(std::vector<int>({c.place.x, c.place.y, c.place.width, c.place.height}),
+                  std::vector<int>({e.place.x, e.place.y, e.place.width, e.place.height}))
+            << e.index;
+    }
 }

@@ -1,0 +1,177 @@
+// What the real main window in this process looks like at other scalings and in other colours:
+// every caption in its control's own font, and the banner in high contrast.
+#include <gtest/gtest.h>
+
+#include "app/main_window.h"
+#include "app/setup_panel.h"
+#include "win/app_fixture.h"
+#include "win/page_driving.h"
+#include "win/test_support.h"
+
+#include <commctrl.h>
+
+#include <sstream>
+
+namespace {
+
+using testsupport::FromUtf8;
+
+// Every captioned control with each caption it shows: the task page's buttons (Terminate and
+// Info with the captions the pages give them), the Setup page's frames, options, check boxes and
+// buttons, and the About text.
+const struct Captioned {
+    int id;
+    const char* text; // null: the control's own text
+} kCaptions[] = {
+    {DetectButton, "Detect"},
+    {ClearButton, "Clear"},
+    {RefreshButton, "Refresh"},
+    {SetupButton, "Setup"},
+    {InfoButton, "Info"},
+    {InfoButton, "Export"},
+    {TerminateButton, "Terminate"},
+    {TerminateButton, "Back"},
+    {AskFrame, "Message before terminate"},
+    {AskEveryTimeOption, "Every time a task will be terminate"},
+    {AskCriticalOption, "Only when terminate critical task"},
+    {AskNeverOption, "Never ever ask (very dangerous)"},
+    {StyleFrame, "Style of info"},
+    {StyleNumberOption, "Number of entry"},
+    {StyleTimeOption, "Time when entry"},
+    {StyleNoneOption, "None (how boring)"},
+    {MiscFrame, "Misc"},
+    {TaskTerminateCheck, "Enable task terminate (private)"},
+    {TaskFreezeCheck, "Freeze task before terminate"},
+    {DetectOwnTaskCheck, "Never detect own task (finish)"},
+    {ShowInfoCheck, "Show log-informations"},
+    {SaveInfoCheck, "Save log-informations"},
+    {RestoreWindowCheck, "Restore window position"},
+    {StartButton, "Start"},
+    {CommandBrowseButton, "..."},
+    {ShowButton, "Show"},
+    {DllBrowseButton, "..."},
+    {AboutTextLabel, nullptr},
+};
+
+// The widest line of `text` and the height of all its lines in the font `window` draws with.
+SIZE TextSize(HWND window, const std::wstring& text) {
+    HDC dc = CreateCompatibleDC(nullptr);
+    const HGDIOBJ old =
+        SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(window, WM_GETFONT, 0, 0)));
+    TEXTMETRICW metrics = {};
+    GetTextMetricsW(dc, &metrics);
+    SIZE all = {0, 0};
+    std::wistringstream lines(text);
+    for (std::wstring line; std::getline(lines, line);) {
+        SIZE size = {};
+        GetTextExtentPoint32W(dc, line.c_str(), static_cast<int>(line.size()), &size);
+        all.cx = std::max(all.cx, size.cx);
+        all.cy += metrics.tmHeight;
+    }
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    return all;
+}
+
+class WindowLook : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        EnsureMainWindow();
+        PrepareProbes();
+        // A visit builds the Setup page's controls.
+        PostClick(TerminateButton);
+        RunSetupPanel();
+    }
+    void TearDown() override {
+        ChangeDpi(96, nullptr);
+        g_SystemParameters = SystemParametersInfoW;
+    }
+};
+
+// At the layout's DPI and scaled to 125, 150 and 200 %, measured with GetTextExtentPoint32 in the
+// font the control was given: no caption is wider than its control, no text taller.
+TEST_F(WindowLook, EveryCaptionFitsItsControlInItsOwnFont) {
+    for (int dpi : {96, 120, 144, 192}) {
+        ChangeDpi(dpi, nullptr);
+        for (const Captioned& c : kCaptions) {
+            HWND control = Control(c.id);
+            ASSERT_NE(control, nullptr) << c.id;
+            const std::wstring text = c.text ? FromUtf8(c.text) : ControlText(c.id);
+            RECT room = {};
+            GetClientRect(control, &room);
+            const SIZE size = TextSize(control, text);
+            EXPECT_LE(size.cx, room.right)
+                << c.id << " \"" << testsupport::Utf8(text) << "\" at " << dpi << " DPI";
+            EXPECT_LE(size.cy, room.bottom) << c.id << " at " << dpi << " DPI";
+        }
+        // The tabs size themselves to their titles; all three fit the strip.
+        HWND tabs = Control(SetupTabs);
+        RECT strip = {};
+        GetClientRect(tabs, &strip);
+        RECT last = {};
+        ASSERT_TRUE(SendMessageW(tabs, TCM_GETITEMRECT, 2, reinterpret_cast<LPARAM>(&last)));
+        EXPECT_LE(last.right, strip.right) << dpi << " DPI";
+    }
+}
+
+// Stands for a system in high contrast, which Wine cannot switch on.
+BOOL WINAPI HighContrastOn(UINT action, UINT size, PVOID value, UINT flags) {
+    if (action != SPI_GETHIGHCONTRAST) return SystemParametersInfoW(action, size, value, flags);
+    auto* contrast = static_cast<HIGHCONTRASTW*>(value);
+    contrast->dwFlags = HCF_HIGHCONTRASTON;
+    return TRUE;
+}
+
+// How many pixels of the banner's picture have each colour.
+int PixelsOf(COLORREF colour, int* total = nullptr) {
+    BITMAP info = {};
+    GetObjectW(g_BannerBitmap, sizeof info, &info);
+    BITMAPINFO format = {};
+    format.bmiHeader.biSize = sizeof format.bmiHeader;
+    format.bmiHeader.biWidth = info.bmWidth;
+    format.bmiHeader.biHeight = -info.bmHeight;
+    format.bmiHeader.biPlanes = 1;
+    format.bmiHeader.biBitCount = 32;
+    std::vector<DWORD> pixels(static_cast<size_t>(info.bmWidth) * info.bmHeight);
+    HDC dc = GetDC(nullptr);
+    GetDIBits(dc, g_BannerBitmap, 0, info.bmHeight, pixels.data(), &format, DIB_RGB_COLORS);
+    ReleaseDC(nullptr, dc);
+    if (total) *total = static_cast<int>(pixels.size());
+    int count = 0;
+    for (DWORD p : pixels)
+        if (RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF) == colour) ++count;
+    return count;
+}
+
+// In high contrast the banner takes the highlight colours, and follows them when they change;
+// without it the gradient comes back. No restart: the window hears of each change.
+TEST_F(WindowLook, InHighContrastTheBannerTakesTheSystemColours) {
+    const int elements[] = {COLOR_HIGHLIGHT, COLOR_HIGHLIGHTTEXT};
+    const COLORREF before[] = {GetSysColor(COLOR_HIGHLIGHT), GetSysColor(COLOR_HIGHLIGHTTEXT)};
+    const COLORREF teal = RGB(0, 163, 163);
+    ASSERT_GT(PixelsOf(teal), 0);
+
+    g_SystemParameters = HighContrastOn;
+    SendMessageW(g_MainWindow, WM_SETTINGCHANGE, SPI_SETHIGHCONTRAST, 0);
+    int total = 0;
+    const int background = PixelsOf(before[0], &total);
+    EXPECT_GT(background, total / 2) << "the highlight colour behind the texts";
+    EXPECT_GT(PixelsOf(before[1]), 100) << "the texts in the highlight text colour";
+    EXPECT_EQ(PixelsOf(teal), 0);
+
+    // A colour change reaches every top-level window of the system, this one too.
+    const COLORREF chosen[] = {RGB(128, 0, 64), RGB(255, 255, 0)};
+    ASSERT_TRUE(SetSysColors(2, elements, chosen));
+    const int changed = PixelsOf(chosen[0]);
+    const int texts = PixelsOf(chosen[1]);
+    SetSysColors(2, elements, before);
+    EXPECT_EQ(changed, background);
+    EXPECT_GT(texts, 100);
+
+    g_SystemParameters = SystemParametersInfoW;
+    SendMessageW(g_MainWindow, WM_SYSCOLORCHANGE, 0, 0);
+    EXPECT_GT(PixelsOf(teal), 0) << "the gradient again";
+    EXPECT_EQ(PixelsOf(chosen[0]), 0);
+}
+
+} // namespace

@@ -1,5 +1,6 @@
-// What the real main window in this process looks like at other scalings and in other colours:
-// every caption in its control's own font, and the banner in high contrast.
+// What the real main window in this process looks like at other scalings and in other colours
+// (every caption in its control's own font, the banner in high contrast), and where it gives the
+// focus back.
 #include <gtest/gtest.h>
 
 #include "app/main_window.h"
@@ -172,6 +173,24 @@ TEST_F(WindowLook, InHighContrastTheBannerTakesTheSystemColours) {
     SendMessageW(g_MainWindow, WM_SYSCOLORCHANGE, 0, 0);
     EXPECT_GT(PixelsOf(teal), 0) << "the gradient again";
     EXPECT_EQ(PixelsOf(chosen[0]), 0);
+}
+
+// A dialog the window owns disables it first; on Windows that takes the focus away before the
+// window hears it is no longer active. The control focused when the dialog came still gets the
+// focus back when the window is active again.
+TEST(WindowFocus, TheControlFocusedWhenADialogDisablesTheWindowGetsTheFocusBack) {
+    EnsureMainWindow();
+    SetFocus(Control(RefreshButton));
+    SendMessageW(g_MainWindow, WM_ACTIVATE, WA_INACTIVE, 0);
+    SetFocus(Control(ClearButton));
+    ASSERT_EQ(GetFocus(), Control(ClearButton));
+
+    EnableWindow(g_MainWindow, FALSE);
+    SetFocus(nullptr); // as Windows does for a disabled window's controls
+    SendMessageW(g_MainWindow, WM_ACTIVATE, WA_INACTIVE, 0);
+    EnableWindow(g_MainWindow, TRUE);
+    SendMessageW(g_MainWindow, WM_ACTIVATE, WA_ACTIVE, 0);
+    EXPECT_EQ(GetFocus(), Control(ClearButton));
 }
 
 } // namespace

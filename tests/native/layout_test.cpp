@@ -148,36 +148,3 @@ TEST(FittingFontHeight, TheLargestHeightAtWhichEveryCaptionFits) {
     EXPECT_TRUE(CaptionsFit(oneLine, 96, 10, measure));
     EXPECT_FALSE(CaptionsFit({{L"abcd", {10, 5, 40, 11}}}, 96, 10, measure)) << "12 high in 11";
 }
-
-// What the window's captions are measured against: each button, option, check box and frame
-// caption in its control's 96-DPI place, the two captions the pages give to Terminate and Info,
-// and the About text in its label.
-TEST(WindowCaptions, EveryCaptionWithItsControlsPlace) {
-    const std::vector<CaptionRoom> captions = WindowCaptions(L"one\ntwo");
-    ASSERT_EQ(captions.size(), 28u);
-    const struct {
-        size_t index;
-        const wchar_t* text;
-        Box place;
-    } expected[] = {
-        {0, L"Detect", {10, 298, 62, 20}},
-        {5, L"Terminate", {335, 298, 65, 20}},
-        {6, L"Back", {335, 298, 65, 20}},
-        {7, L"Export", {270, 298, 62, 20}},
-        {8, L"Message before terminate", {5, 10, 210, 77}},
-        {9, L"Every time a task will be terminate", {13, 26, 180, 20}},
-        {13, L"Number of entry", {230, 26, 110, 20}},
-        {16, L"Misc", {5, 95, 358, 77}},
-        {22, L"Restore window position", {215, 147, 135, 20}},
-        {23, L"Start", {262, 16, 55, 20}},
-        {26, L"...", {321, 48, 30, 20}},
-        {27, L"one\ntwo", {27, 16, 320, 163}},
-    };
-    for (const auto& e : expected) {
-        const CaptionRoom& c = captions[e.index];
-        EXPECT_EQ(c.text, e.text) << e.index;
-        EXPECT_EQ(std::vector<int>({c.place.x, c.place.y, c.place.width, c.place.height}),
-                  std::vector<int>({e.place.x, e.place.y, e.place.width, e.place.height}))
-            << e.index;
-    }
-}

@@ -12,47 +12,23 @@
 #include <commctrl.h>
 
 #include <sstream>
+#include <utility>
+#include <vector>
 
 namespace {
 
-using testsupport::FromUtf8;
-
-// Every captioned control with each caption it shows: the task page's buttons (Terminate and
-// Info with the captions the pages give them), the Setup page's frames, options, check boxes and
-// buttons, and the About text.
-const struct Captioned {
-    int id;
-    const char* text; // null: the control's own text
-} kCaptions[] = {
-    {DetectButton, "Detect"},
-    {ClearButton, "Clear"},
-    {RefreshButton, "Refresh"},
-    {SetupButton, "Setup"},
-    {InfoButton, "Info"},
-    {InfoButton, "Export"},
-    {TerminateButton, "Terminate"},
-    {TerminateButton, "Back"},
-    {AskFrame, "Message before terminate"},
-    {AskEveryTimeOption, "Every time a task will be terminate"},
-    {AskCriticalOption, "Only when terminate critical task"},
-    {AskNeverOption, "Never ever ask (very dangerous)"},
-    {StyleFrame, "Style of info"},
-    {StyleNumberOption, "Number of entry"},
-    {StyleTimeOption, "Time when entry"},
-    {StyleNoneOption, "None (how boring)"},
-    {MiscFrame, "Misc"},
-    {TaskTerminateCheck, "Enable task terminate (private)"},
-    {TaskFreezeCheck, "Freeze task before terminate"},
-    {DetectOwnTaskCheck, "Never detect own task (finish)"},
-    {ShowInfoCheck, "Show log-informations"},
-    {SaveInfoCheck, "Save log-informations"},
-    {RestoreWindowCheck, "Restore window position"},
-    {StartButton, "Start"},
-    {CommandBrowseButton, "..."},
-    {ShowButton, "Show"},
-    {DllBrowseButton, "..."},
-    {AboutTextLabel, nullptr},
-};
+// Every captioned control, measured with the caption it shows (its texts are checked where the
+// pages are built): the task page's buttons, the Setup page's frames, options, check boxes and
+// buttons, and the About text; and the captions the pages give the Info and Terminate buttons.
+const int kCaptioned[] = {
+    DetectButton,       ClearButton,       RefreshButton,       SetupButton,       InfoButton,
+    TerminateButton,    AskFrame,          AskEveryTimeOption,  AskCriticalOption, AskNeverOption,
+    StyleFrame,         StyleNumberOption, StyleTimeOption,     StyleNoneOption,   MiscFrame,
+    TaskTerminateCheck, TaskFreezeCheck,   DetectOwnTaskCheck,  ShowInfoCheck,     SaveInfoCheck,
+    RestoreWindowCheck, StartButton,       CommandBrowseButton, ShowButton,        DllBrowseButton,
+    AboutTextLabel};
+const std::pair<int, const wchar_t*> kPageCaptions[] = {{InfoButton, L"Export"},
+                                                        {TerminateButton, L"Back"}};
 
 // The widest line of `text` and the height of all its lines in the font `window` draws with.
 SIZE TextSize(HWND window, const std::wstring& text) {
@@ -94,16 +70,19 @@ class WindowLook : public ::testing::Test {
 TEST_F(WindowLook, EveryCaptionFitsItsControlInItsOwnFont) {
     for (int dpi : {96, 120, 144, 192}) {
         ChangeDpi(dpi, nullptr);
-        for (const Captioned& c : kCaptions) {
-            HWND control = Control(c.id);
-            ASSERT_NE(control, nullptr) << c.id;
-            const std::wstring text = c.text ? FromUtf8(c.text) : ControlText(c.id);
+        std::vector<std::pair<int, std::wstring>> captions;
+        for (int id : kCaptioned)
+            captions.emplace_back(id, ControlText(id));
+        captions.insert(captions.end(), std::begin(kPageCaptions), std::end(kPageCaptions));
+        for (const auto& c : captions) {
+            HWND control = Control(c.first);
+            ASSERT_NE(control, nullptr) << c.first;
             RECT room = {};
             GetClientRect(control, &room);
-            const SIZE size = TextSize(control, text);
+            const SIZE size = TextSize(control, c.second);
             EXPECT_LE(size.cx, room.right)
-                << c.id << " \"" << testsupport::Utf8(text) << "\" at " << dpi << " DPI";
-            EXPECT_LE(size.cy, room.bottom) << c.id << " at " << dpi << " DPI";
+                << c.first << " \"" << testsupport::Utf8(c.second) << "\" at " << dpi << " DPI";
+            EXPECT_LE(size.cy, room.bottom) << c.first << " at " << dpi << " DPI";
         }
         // The tabs size themselves to their titles; all three fit the strip.
         HWND tabs = Control(SetupTabs);

@@ -690,6 +690,25 @@ TEST_F(PagesTest, TheWindowIsWorkedWithTheKeyboardAloneAndNeverLosesTheFocus) {
     ASSERT_TRUE(tabTo(SetupTabs));
     ASSERT_TRUE(PressKey(window_, VK_RIGHT));
     ASSERT_TRUE(WaitShown(DllBrowseButton));
+    // Reached from Preferences, the Tools tab keeps no trace of it: below the rows its frame is
+    // of one colour.
+    const auto traces = [&] {
+        RECT frame = {};
+        RECT row = {};
+        GetWindowRect(Control(ToolsFrame), &frame);
+        GetWindowRect(Control(DllBrowseButton), &row);
+        const POINT origin = ClientOrigin(window_);
+        Capture shot;
+        if (!CaptureClient(window_, &shot)) return -1;
+        const int left = frame.left - origin.x + 4, right = frame.right - origin.x - 4;
+        const int top = row.bottom - origin.y + 4, bottom = frame.bottom - origin.y - 4;
+        int others = 0;
+        for (int y = top; y < bottom; ++y)
+            for (int x = left; x < right; ++x)
+                others += shot.At(x, y) != shot.At(left, top);
+        return others;
+    };
+    EXPECT_TRUE(WaitUntil([&] { return traces() == 0; }, 2000)) << traces() << " pixels differ";
     ASSERT_TRUE(tabTo(DllBrowseButton));
     ASSERT_TRUE(PressKey(window_, VK_SPACE));
     HWND dialog = WaitDialog(app_.Id(), kWaitMs);

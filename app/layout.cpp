@@ -49,6 +49,13 @@ Box TaskPageBox(int id) {
     }
 }
 
+const std::vector<TaskButton>& TaskButtons() {
+    static const std::vector<TaskButton> buttons = {
+        {DetectButton, L"Detect"}, {ClearButton, L"Clear"}, {RefreshButton, L"Refresh"},
+        {SetupButton, L"Setup"},   {InfoButton, L"Info"},   {TerminateButton, L"Terminate"}};
+    return buttons;
+}
+
 std::vector<int> TaskListColumns() {
     return {133, 50, 50, 50, 70, 80, 45, kFrame.width - 40};
 }

@@ -15,6 +15,12 @@ Box ClientBox(bool showLog);
 // Where a control of the task page lies at 96 DPI (the banner, the frame, the task list, the six
 // buttons, the log list, the homepage line); all of it follows from the frame's rectangle.
 Box TaskPageBox(int id);
+// The task page's buttons, left to right, with their captions.
+struct TaskButton {
+    int id;
+    const wchar_t* caption;
+};
+const std::vector<TaskButton>& TaskButtons();
 // The task list's column widths at 96 DPI, in column order.
 std::vector<int> TaskListColumns();
 

@@ -16,6 +16,11 @@ extern HBITMAP g_BannerBitmap;
 
 extern const char* const ProgramVersion;
 
+// SystemParametersInfoW, through which the banner learns whether high contrast is on; tests put
+// a stand-in here where the system cannot switch it on.
+using SystemParametersFn = BOOL(WINAPI*)(UINT, UINT, PVOID, UINT);
+extern SystemParametersFn g_SystemParameters;
+
 // Everything up to showing the window, in order: the DPI awareness, common controls, the system
 // binding, the system's folders and code page, the paths and defaults, the session header, the
 // window (false when it cannot be made), the settings file, the task page, the log's hand-over,

@@ -1,9 +1,13 @@
 #include "app/main_window.h"
 
+#include "app/caption_fit.h"
 #include "app/layout.h"
+#include "app/setup_panel.h"
 #include "base/bound_entry_win.h"
 #include "base/wide_text.h"
 #include "settings/settings.h"
+#include "ui/accessible_name.h"
+#include "ui/focus.h"
 
 #include "morvane_version.h"
 
@@ -15,6 +19,7 @@ HFONT g_TitleFont;
 HFONT g_DialogFont;
 HBITMAP g_BannerBitmap;
 const char* const ProgramVersion = MORVANE_VERSION_TEXT;
+SystemParametersFn g_SystemParameters = SystemParametersInfoW;
 
 namespace {
 
@@ -70,15 +75,45 @@ HFONT CreateArialFont(int points, int weight) {
                        DEFAULT_PITCH | FF_DONTCARE, L"Arial");
 }
 
-// The default GUI font where the system made it for the window's DPI; elsewhere the same font
-// made larger or smaller for it.
+// The width and line height of texts in `font` made `height` pixels high.
+TextExtent MeasureInFont(LOGFONTW font, const std::wstring& line, int height) {
+    TextExtent extent = {0, 0};
+    font.lfHeight = font.lfHeight > 0 ? height : -height;
+    const HFONT made = CreateFontIndirectW(&font);
+    HDC dc = CreateCompatibleDC(nullptr);
+    if (made && dc) {
+        const HGDIOBJ old = SelectObject(dc, made);
+        SIZE size = {};
+        TEXTMETRICW metrics = {};
+        GetTextExtentPoint32W(dc, line.c_str(), static_cast<int>(line.size()), &size);
+        GetTextMetricsW(dc, &metrics);
+        extent = {size.cx, metrics.tmHeight};
+        SelectObject(dc, old);
+    }
+    if (dc) DeleteDC(dc);
+    if (made) DeleteObject(made);
+    return extent;
+}
+
+// The default GUI font where the system made it for the layout's DPI. At any other DPI the same
+// font made larger or smaller for it, and where the captions outgrow their controls at that
+// height, a pixel or two smaller: the layout keeps its exact scaled places.
 HFONT CreateDialogFont() {
     const HFONT stock = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
     const int systemDpi = ScreenDpi();
     LOGFONTW font = {};
-    if (g_Dpi == systemDpi || !GetObjectW(stock, sizeof font, &font)) return stock;
-    font.lfHeight = MulDiv(font.lfHeight, g_Dpi, systemDpi);
+    if ((g_Dpi == systemDpi && g_Dpi == kLayoutDpi) || !GetObjectW(stock, sizeof font, &font))
+        return stock;
     font.lfWidth = MulDiv(font.lfWidth, g_Dpi, systemDpi);
+    const int scaled = MulDiv(font.lfHeight < 0 ? -font.lfHeight : font.lfHeight, g_Dpi, systemDpi);
+    int height = scaled;
+    if (g_Dpi != kLayoutDpi) {
+        const MeasureText measure = [&font](const std::wstring& line, int h) {
+            return MeasureInFont(font, line, h);
+        };
+        height = FittingFontHeight(WindowCaptions(AboutLabelText()), g_Dpi, scaled, measure);
+    }
+    font.lfHeight = font.lfHeight > 0 ? height : -height;
     const HFONT made = CreateFontIndirectW(&font);
     return made ? made : stock;
 }
@@ -111,9 +146,18 @@ void DrawGradient(HDC dc) {
     }
 }
 
+bool HighContrast() {
+    HIGHCONTRASTW contrast = {};
+    contrast.cbSize = sizeof contrast;
+    return g_SystemParameters(SPI_GETHIGHCONTRAST, sizeof contrast, &contrast, 0) &&
+           (contrast.dwFlags & HCF_HIGHCONTRASTON) != 0;
+}
+
 // The banner picture for a client area of the given size: the gradient stretched to it (the same
-// picture at every DPI), the texts in the window's fonts at their scaled places.
+// picture at every DPI), the texts in the window's fonts at their scaled places. In high contrast
+// the user's colours replace the fixed ones: the highlight colour behind the highlight text colour.
 HBITMAP MakeBanner(int width, int height) {
+    const bool contrast = HighContrast();
     HDC screen = GetDC(nullptr);
     HDC plainDc = CreateCompatibleDC(screen);
     HBITMAP plain = CreateCompatibleBitmap(screen, kBannerWidth, kBannerHeight);
@@ -123,14 +167,19 @@ HBITMAP MakeBanner(int width, int height) {
     HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
     ReleaseDC(nullptr, screen);
     HGDIOBJ oldBitmap = SelectObject(dc, bitmap);
-    SetStretchBltMode(dc, COLORONCOLOR);
-    StretchBlt(dc, 0, 0, width, height, plainDc, 0, 0, kBannerWidth, kBannerHeight, SRCCOPY);
+    if (contrast) {
+        const RECT all = {0, 0, width, height};
+        FillRect(dc, &all, GetSysColorBrush(COLOR_HIGHLIGHT));
+    } else {
+        SetStretchBltMode(dc, COLORONCOLOR);
+        StretchBlt(dc, 0, 0, width, height, plainDc, 0, 0, kBannerWidth, kBannerHeight, SRCCOPY);
+    }
     SelectObject(plainDc, oldPlain);
     DeleteObject(plain);
     DeleteDC(plainDc);
 
     SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, RGB(255, 255, 255));
+    SetTextColor(dc, contrast ? GetSysColor(COLOR_HIGHLIGHTTEXT) : RGB(255, 255, 255));
     HGDIOBJ oldFont = SelectObject(dc, g_TitleFont);
     const int left = Scaled(8, g_Dpi);
     TextOutW(dc, left, Scaled(4, g_Dpi), L"Morvane", 7);
@@ -164,13 +213,48 @@ void ShowBanner(HWND banner) {
     if (old) DeleteObject(old);
 }
 
+// The system's colours changed (or high contrast went on or off): the banner is drawn again in
+// them, the controls hear of it, and everything is painted anew.
+void FollowSystemColours() {
+    if (HWND banner = Control(BannerImage)) ShowBanner(banner);
+    for (HWND control : ControlsInCreationOrder())
+        SendMessageW(control, WM_SYSCOLORCHANGE, 0, 0);
+    RedrawWindow(g_MainWindow, nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+}
+
 LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
+    case WM_ACTIVATE:
+        // The focused control is kept while another window is active and gets the focus back,
+        // where the default handling would leave it on the window itself.
+        if (LOWORD(wParam) == WA_INACTIVE) {
+            RememberFocus();
+            return 0;
+        }
+        if (HIWORD(wParam)) return DefWindowProcW(hwnd, message, wParam, lParam); // minimised
+        RestoreFocus();
+        return 0;
+    case WM_CANCELMODE:
+        // A dialog this window owns disables it, which takes the focus away before the dialog
+        // is activated: note it now.
+        RememberFocus();
+        return DefWindowProcW(hwnd, message, wParam, lParam);
+    case WM_SYSCOLORCHANGE:
+        FollowSystemColours();
+        return 0;
+    case WM_SETTINGCHANGE:
+        if (wParam == SPI_SETHIGHCONTRAST) FollowSystemColours();
+        return DefWindowProcW(hwnd, message, wParam, lParam);
     case WM_COMMAND:
         // Only notifications from child controls are events; the code itself is not examined.
         if (lParam != 0) PushEvent({EventKind::Command, LOWORD(wParam)});
         return 0;
     case WM_NOTIFY: {
+        // A list that takes the focus, or gets rows while it has it, shows a focused row.
+        const NMHDR* header = reinterpret_cast<const NMHDR*>(lParam);
+        if (header && (header->code == NM_SETFOCUS || header->code == LVN_INSERTITEM))
+            GiveListAFocusedRow(header->hwndFrom);
         // The control that sent it answers through the handler its page registered (the export
         // list's cells, the Setup page's tabs).
         bool handled = false;
@@ -262,22 +346,19 @@ void BuildTaskPage() {
     const std::vector<int> widths = TaskListColumns();
     for (int i = 0; i < 8; ++i)
         AddListColumn(list, i, titles[i], widths[i]);
+    SetAccessibleName(list, L"Tasks");
 
-    const struct {
-        int id;
-        const wchar_t* text;
-    } buttons[] = {{DetectButton, L"Detect"},   {ClearButton, L"Clear"},
-                   {RefreshButton, L"Refresh"}, {SetupButton, L"Setup"},
-                   {InfoButton, L"Info"},       {TerminateButton, L"Terminate"}};
-    for (const auto& button : buttons)
-        CreateControl(0, L"BUTTON", button.text,
+    for (const TaskButton& button : TaskButtons())
+        CreateControl(0, L"BUTTON", button.caption,
                       WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON | WS_TABSTOP | WS_GROUP,
                       TaskPageBox(button.id), button.id);
 
-    CreateControl(WS_EX_CLIENTEDGE, L"LISTBOX", L"",
-                  WS_CHILD | WS_VISIBLE | LBS_NOTIFY | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT |
-                      WS_VSCROLL | WS_HSCROLL | WS_TABSTOP | WS_GROUP,
-                  TaskPageBox(LogList), LogList);
+    HWND log =
+        CreateControl(WS_EX_CLIENTEDGE, L"LISTBOX", L"",
+                      WS_CHILD | WS_VISIBLE | LBS_NOTIFY | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT |
+                          WS_VSCROLL | WS_HSCROLL | WS_TABSTOP | WS_GROUP,
+                      TaskPageBox(LogList), LogList);
+    SetAccessibleName(log, L"Log");
 
     CreateControl(0, L"STATIC", kHomepageLine, WS_CHILD | WS_VISIBLE | SS_CENTER | WS_GROUP,
                   TaskPageBox(HomepageLine), HomepageLine, ControlFont::Small);

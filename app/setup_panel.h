@@ -3,6 +3,11 @@
 
 #include "ui/control_ids.h"
 
+#include <string>
+
+// The About tab's text: its lines joined by line feeds.
+std::wstring AboutLabelText();
+
 // Shows the Setup page and runs its loop until Back (or the window is closed).
 void RunSetupPanel();
 

@@ -11,6 +11,7 @@
 #include "settings/settings.h"
 #include "settings/settings_file.h"
 #include "settings/time_format.h"
+#include "ui/accessible_name.h"
 
 #include <commdlg.h>
 #include <shellapi.h>
@@ -102,8 +103,7 @@ void BuildSetupPanel() {
         SendMessageW(tabs, TCM_INSERTITEMW, i, reinterpret_cast<LPARAM>(&item));
     }
 
-    const std::wstring about = AsciiWide(AboutText(
-        ProgramVersion, FormatTimestamp("[ %dd-%mm-%yyyy / %hh:%ii:%ss ]", kBuildTimestamp)));
+    const std::wstring about = AboutLabelText();
     for (const PanelControl& c : PanelControls()) {
         const KindLook look = LookOf(c.kind);
         const wchar_t* text = c.id == AboutTextLabel ? about.c_str() : c.text;
@@ -112,6 +112,12 @@ void BuildSetupPanel() {
     }
     EnableControl(ShowButton, false);
     EnableControl(StartButton, false);
+    // The fields have no label beside them and both browse buttons read "...": what a screen
+    // reader says for each.
+    SetAccessibleName(Control(CommandField), L"Program to start");
+    SetAccessibleName(Control(CommandBrowseButton), L"Browse for a program");
+    SetAccessibleName(Control(DllField), L"DLL to show");
+    SetAccessibleName(Control(DllBrowseButton), L"Browse for a DLL");
 
     // The pages' controls are siblings of the tab control: keep it beneath them and out of their
     // area, so that they are drawn above it. Only the task frame, which encloses it and would
@@ -226,6 +232,11 @@ void ChooseFile(const BrowseRow& row) {
 
 } // namespace
 
+std::wstring AboutLabelText() {
+    return AsciiWide(AboutText(
+        ProgramVersion, FormatTimestamp("[ %dd-%mm-%yyyy / %hh:%ii:%ss ]", kBuildTimestamp)));
+}
+
 void ShowSelectedSetupTab() noexcept {
     HWND tabs = Control(SetupTabs);
     if (!tabs) return;
@@ -233,6 +244,13 @@ void ShowSelectedSetupTab() noexcept {
     const int selected = static_cast<int>(SendMessageW(tabs, TCM_GETCURSEL, 0, 0));
     for (const PanelControl& c : PanelControls())
         ShowWindow(Control(c.id), shown && c.page == selected ? SW_SHOWNA : SW_HIDE);
+    // The pages' frames do not paint their inside, and the tab control paints around its pages'
+    // controls only: without a fresh background the last page's traces would stay inside them.
+    if (shown) {
+        RECT area = ControlRect(SetupTabs);
+        RedrawWindow(g_MainWindow, &area, nullptr,
+                     RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    }
 }
 
 void RunSetupPanel() {

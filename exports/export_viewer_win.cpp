@@ -8,7 +8,9 @@
 #include "settings/session_log.h"
 #include "settings/settings.h"
 #include "settings/settings_file.h"
+#include "ui/accessible_name.h"
 #include "ui/events.h"
+#include "ui/focus.h"
 #include "ui/page.h"
 #include "ui/window.h"
 
@@ -139,12 +141,15 @@ class ExportPage {
             AddListColumn(list_, 0, L"Entry", 40);
             AddListColumn(list_, 1, L"Function", place.width - 60);
             AddListColumn(list_, 2, L"Base", 90);
+            SetAccessibleName(list_, L"Functions of the DLL");
         } else {
             ShowWindow(list_, SW_SHOW);
         }
         // Nothing is disabled; this only takes the focus off a button the host page hid.
         visit_.Disable({});
         SendMessageW(list_, LVM_SETITEMCOUNT, g_Exports.size(), 0);
+        // The rows came after the focus did.
+        GiveListAFocusedRow(list_);
         InvalidateRect(list_, nullptr, TRUE);
     }
     ~ExportPage() {

@@ -6,7 +6,8 @@ BUILD="${MORVANE_BUILD:-$ROOT/build}"
 WINE64=/usr/lib/wine/wine64
 WINESERVER=/usr/lib/wine/wineserver64
 PACKAGES=(g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix wine wine64 xvfb xauth cmake
-          ninja-build googletest imagemagick g++ clang libclang-rt-14-dev zip unzip debootstrap)
+          ninja-build googletest imagemagick g++ clang libclang-rt-14-dev zip unzip debootstrap
+          fonts-wine fonts-liberation)
 
 log() { printf '== %s\n' "$*"; }
 
@@ -77,6 +78,15 @@ prepare_prefix() {
     touch "$prefix/.morvane-ready"
 }
 
+# wine_fonts PREFIX: Wine's own fonts (Tahoma, Marlett, ...), which Wine 8 reads from the prefix's
+# Fonts folder only, copied there on every start, so that a prefix made before they were installed
+# gets them too. Arial comes from Liberation Sans through fontconfig.
+wine_fonts() {
+    local fonts="$1/drive_c/windows/Fonts"
+    mkdir -p "$fonts" && cp -n /usr/share/wine/fonts/*.ttf "$fonts"/ 2>/dev/null
+    return 0
+}
+
 # Start a private X server when there is no display, then prepare the Wine prefixes inside the
 # build tree: build/wineprefix at 96 DPI and build/wineprefix-144 at 144. Without a window manager
 # Wine stalls 2 s whenever a window hides unless it runs unmanaged.
@@ -93,6 +103,8 @@ start_wine() {
     fi
     prepare_prefix "$WINEPREFIX"
     prepare_prefix "$WINEPREFIX-$SCALED_DPI" "$SCALED_DPI"
+    wine_fonts "$WINEPREFIX"
+    wine_fonts "$WINEPREFIX-$SCALED_DPI"
     # A persistent server keeps each program start fast; stop_wine ends it.
     for prefix in "$WINEPREFIX" "$WINEPREFIX-$SCALED_DPI"; do
         WINEPREFIX="$prefix" "$WINESERVER" -p >>"$MORVANE_WINE_LOG" 2>&1

@@ -1,4 +1,5 @@
 #include "base/format.h"
+#include "ui/accessible_name.h"
 #include "ui/events.h"
 #include "ui/page.h"
 #include "ui/window.h"
@@ -27,6 +28,7 @@ HWND CreateModuleList() {
     AddListColumn(list, 1, L"DLL", 225);
     AddListColumn(list, 2, L"Base", 90);
     AddListColumn(list, 3, L"Filename", tasks.width - 21);
+    SetAccessibleName(list, L"DLLs of the task");
     return list;
 }
 

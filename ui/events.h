@@ -1,5 +1,6 @@
 // The events that the loops of the main window and of its pages wait for, and the keys the
-// window gives a meaning of its own (Tab, Shift+Tab, the arrows in an option group).
+// window gives a meaning of its own (Tab, Shift+Tab, the arrows in an option group, Enter on a push
+// button).
 #pragma once
 #include <windows.h>
 

@@ -1,5 +1,6 @@
 #include "ui/events.h"
 
+#include "ui/focus.h"
 #include "ui/focus_order.h"
 #include "ui/window.h"
 
@@ -26,7 +27,8 @@ struct IgnoredClicks {
 };
 IgnoredClicks g_Ignored;
 
-// Tab and Shift+Tab walk the visible, enabled tab stops in creation order.
+// Tab and Shift+Tab walk the visible, enabled tab stops in creation order; a control below the
+// shortened window is passed over, since no one could see it had the focus.
 bool HandleTabKey(const MSG& msg) {
     if (msg.message != WM_KEYDOWN || msg.wParam != VK_TAB) return false;
     if (msg.hwnd != g_MainWindow && !IsChild(g_MainWindow, msg.hwnd)) return false;
@@ -38,12 +40,27 @@ bool HandleTabKey(const MSG& msg) {
     HWND focus = GetFocus();
     for (size_t i = 0; i < order.size(); ++i) {
         HWND hwnd = order[i];
-        LONG_PTR style = GetWindowLongPtrW(hwnd, GWL_STYLE);
-        eligible.push_back(CanTakeFocus(hwnd) && (style & WS_TABSTOP) != 0);
+        eligible.push_back(IsTabStop(hwnd));
         if (hwnd == focus || IsChild(hwnd, focus)) current = static_cast<int>(i);
     }
     int next = NextTabStop(eligible, current, backwards);
     if (next >= 0) SetFocus(order[next]);
+    return true;
+}
+
+// Enter on a focused push button presses it, exactly as Space does: the button sees Space go
+// down and up. On any other control Enter keeps its own meaning.
+bool HandleEnterKey(const MSG& msg) {
+    if ((msg.message != WM_KEYDOWN && msg.message != WM_KEYUP) || msg.wParam != VK_RETURN)
+        return false;
+    const HWND focus = GetFocus();
+    if (focus != msg.hwnd || GetParent(focus) != g_MainWindow) return false;
+    wchar_t className[16] = {};
+    GetClassNameW(focus, className, 16);
+    const LONG_PTR type = GetWindowLongPtrW(focus, GWL_STYLE) & BS_TYPEMASK;
+    if (lstrcmpiW(className, L"Button") != 0 || (type != BS_PUSHBUTTON && type != BS_DEFPUSHBUTTON))
+        return false;
+    SendMessageW(focus, msg.message, VK_SPACE, msg.lParam);
     return true;
 }
 
@@ -128,7 +145,7 @@ Event WaitEvent(bool pauseWhenIdle) {
         if (msg.message == WM_QUIT) return {EventKind::Close, -1};
         // A press that the button never sees makes no click; its release then does nothing.
         if (g_Ignored.Cover(msg)) continue;
-        if (HandleTabKey(msg) || HandleArrowKey(msg)) continue;
+        if (HandleTabKey(msg) || HandleArrowKey(msg) || HandleEnterKey(msg)) continue;
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }

@@ -10,7 +10,8 @@
 
 // One visit of a page: entering hides the control the page replaces and keeps the frame's
 // caption and the captions the page changes; Disable moves the focus off what it disables (to
-// the page's own control) and then disables it. Leaving hides the page's control (emptying it
+// the page's own control), or onto that control when no usable control of the window has it, and
+// then disables it. Leaving hides the page's control (emptying it
 // when it is a list view), shows the replaced one, puts back every kept caption, enables what was
 // disabled, gives the focus back to the control that opened the page and drops the second click
 // of a double-click on Back. The destructor leaves a page not yet left, so that a page that fails

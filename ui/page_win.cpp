@@ -19,8 +19,10 @@ PageVisit::~PageVisit() {
 
 void PageVisit::Disable(std::initializer_list<int> ids) {
     // A disabled or hidden control that keeps the focus would leave Tab with nowhere to start.
+    // So is a focus left on the window itself, where a hidden control has passed it.
     HWND focus = GetFocus();
-    bool moveFocus = focus == nullptr || !CanTakeFocus(focus);
+    bool moveFocus = focus == nullptr || focus == g_MainWindow || !IsChild(g_MainWindow, focus) ||
+                     !CanTakeFocus(focus);
     for (int id : ids)
         if (Control(id) == focus) moveFocus = true;
     if (moveFocus && Control(pageControl_) != nullptr) SetFocus(Control(pageControl_));

@@ -3,6 +3,7 @@
 #include "base/format.h"
 #include "base/wide_text.h"
 #include "ui/control_ids.h"
+#include "app/caption_fit.h"
 #include "app/layout.h"
 #include "ui/focus_order.h"
 
@@ -117,4 +118,33 @@ TEST(TextHelpers, CutsNeverSplitACharacter) {
     EXPECT_EQ(WithoutLastCharacters(L"xa.d" + pair, 4), L"x");
     EXPECT_EQ(WithoutLastCharacters(pair + pair, 1), pair);
     EXPECT_EQ(WithoutLastCharacters(L"abc", 4), L"");
+}
+
+// The font height a scaled layout takes, with a font whose lines are as wide as their characters
+// times the height and as high as the height plus 2: the height the scaling asks for where
+// everything fits, else the largest that fits, never below three quarters of it.
+TEST(FittingFontHeight, TheLargestHeightAtWhichEveryCaptionFits) {
+    const MeasureText measure = [](const std::wstring& line, int height) {
+        return TextExtent{static_cast<int>(line.size()) * height, height + 2};
+    };
+    const std::vector<CaptionRoom> oneLine = {{L"abcd", {10, 5, 40, 20}}};
+    const std::vector<CaptionRoom> threeLines = {{L"a\nbc\nd", {0, 0, 100, 30}}};
+    const struct {
+        std::vector<CaptionRoom> captions;
+        int dpi, preferred, height;
+    } cases[] = {
+        {oneLine, 96, 10, 10},    // 40 wide: fits as asked
+        {oneLine, 96, 11, 10},    // 44 is wider than 40
+        {oneLine, 144, 17, 15},   // 60 wide at 150 %
+        {oneLine, 120, 13, 12},   // 50 wide at 125 %
+        {oneLine, 96, 20, 15},    // fits only at 10: stops at three quarters of 20
+        {threeLines, 96, 10, 8},  // three lines of 10 in 30 pixels
+        {threeLines, 192, 20, 18} // in 60 pixels
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(FittingFontHeight(c.captions, c.dpi, c.preferred, measure), c.height)
+            << c.captions[0].text.size() << " characters at " << c.dpi << " DPI from "
+            << c.preferred;
+    EXPECT_TRUE(CaptionsFit(oneLine, 96, 10, measure));
+    EXPECT_FALSE(CaptionsFit({{L"abcd", {10, 5, 40, 11}}}, 96, 10, measure)) << "12 high in 11";
 }

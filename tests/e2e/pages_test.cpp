@@ -978,8 +978,9 @@ TEST_F(PagesTest, AMoveToA192DpiMonitorLaysEveryControlOutAtTwiceItsSize) {
 // What a screen reader asks from its own process: each control's accessible object through
 // AccessibleObjectFromWindow, and its name. The fields and the "..." buttons keep their texts.
 TEST_F(PagesTest, ScreenReadersReadANameForEachFieldBrowseButtonAndList) {
+    const std::string task = StartInfoTask();
     ASSERT_NO_FATAL_FAILURE(LaunchWith());
-    OpenModulePage("explorer.exe");
+    OpenModulePage(task);
     ASSERT_TRUE(Click(Control(TerminateButton)) && WaitShown(TaskList));
     ASSERT_NO_FATAL_FAILURE(OpenSetup());
     ASSERT_NO_FATAL_FAILURE(ChooseDll(SystemFolder() + "version.dll"));

@@ -146,8 +146,8 @@ TEST_F(ProcessApiTest, SystemFoldersComeFromTheSystem) {
     g_Loaded.clear();
     proc::g_Services.loadLibrary = NoteLoad;
     BindSystemServices();
-    EXPECT_EQ(g_Loaded, (std::vector<std::wstring>{system + L"\\psapi.dll",
-                                                   system + L"\\kernel32.dll"}));
+    EXPECT_EQ(g_Loaded,
+              (std::vector<std::wstring>{system + L"\\psapi.dll", system + L"\\kernel32.dll"}));
 }
 
 TEST_F(ProcessApiTest, ModulesOfBothLayersWhereTheListingOffersThem) {

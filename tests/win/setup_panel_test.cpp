@@ -7,6 +7,7 @@
 #include "proc/process_api.h"
 #include "settings/settings.h"
 #include "settings/settings_file.h"
+#include "ui/events.h"
 #include "win/app_fixture.h"
 #include "win/page_driving.h"
 #include "win/test_support.h"
@@ -263,6 +264,30 @@ TEST_F(SetupPanel, BackPutsTheTaskPageBackAndLogsTheMessage) {
     EXPECT_TRUE(EndsWith(LastLogLine(), "Message: Every time a task will be terminate"))
         << LastLogLine();
     EXPECT_EQ(ClientHeight(), 400);
+}
+
+// Back shares its button with Terminate: for the system's double-click time after the page is
+// left, a press on that button is dropped (one at three quarters of it), and a press after that
+// time is a click again. A command posted behind each press shows where it would have come.
+TEST_F(SetupPanel, APressOnBackJustAfterLeavingIsDroppedForTheDoubleClickTime) {
+    Visit();
+    const DWORD left = GetTickCount(), span = GetDoubleClickTime();
+    const RECT button = ControlRect(TerminateButton);
+    const LPARAM at =
+        MAKELPARAM((button.right - button.left) / 2, (button.bottom - button.top) / 2);
+    for (const DWORD pressAt : {span * 3 / 4, span + 100}) {
+        while (GetTickCount() - left < pressAt)
+            Sleep(5);
+        PostMessageA(Control(TerminateButton), WM_LBUTTONDOWN, MK_LBUTTON, at);
+        PostMessageA(Control(TerminateButton), WM_LBUTTONUP, 0, at);
+        PostCommand(ClearButton);
+        std::vector<int> events = {WaitEvent(true).id};
+        while (events.back() != ClearButton && events.size() < 3)
+            events.push_back(WaitEvent(true).id);
+        const std::vector<int> clicked = {TerminateButton, ClearButton};
+        EXPECT_EQ(events, pressAt < span ? std::vector<int>(1, ClearButton) : clicked)
+            << pressAt << " ms after leaving";
+    }
 }
 
 TEST_F(SetupPanel, TabsFollowClicksAndSelectionMessages) {

@@ -1,6 +1,7 @@
 // The main window and its task page, seen from outside as a user sees them.
 #include "ui/control_ids.h"
 #include "e2e_support.h"
+#include "win/control_places.h"
 
 #include <commctrl.h>
 
@@ -15,47 +16,7 @@ using testsupport::SameTextIgnoringCase;
 
 namespace {
 
-struct Expected {
-    int id;
-    const char* className;
-    int x, y, w, h;
-    DWORD style;   // bits that must be set
-    DWORD noStyle; // bits that must be clear
-    DWORD exStyle; // extended bits that must be set
-    const char* text;
-};
-
-// The task page: every control at its place, with its class, style bits and text.
-const Expected kTaskPage[] = {
-    {BannerImage, "Static", 10, 5, 392, 44, WS_CHILD | WS_VISIBLE | SS_NOTIFY, WS_TABSTOP,
-     WS_EX_CLIENTEDGE, ""},
-    {TaskFrame, "Button", 10, 55, 390, 237, WS_CHILD | WS_VISIBLE | BS_GROUPBOX | WS_GROUP,
-     WS_TABSTOP, 0, nullptr},
-    {TaskList, "SysListView32", 18, 71, 374, 211,
-     WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_SHAREIMAGELISTS |
-         WS_TABSTOP,
-     0, WS_EX_CLIENTEDGE, ""},
-    {DetectButton, "Button", 10, 298, 62, 20, WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_GROUP, 0, 0,
-     "Detect"},
-    {ClearButton, "Button", 75, 298, 62, 20, WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_GROUP, 0, 0,
-     "Clear"},
-    {RefreshButton, "Button", 140, 298, 62, 20, WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_GROUP, 0, 0,
-     "Refresh"},
-    {SetupButton, "Button", 205, 298, 62, 20, WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_GROUP, 0, 0,
-     "Setup"},
-    {InfoButton, "Button", 270, 298, 62, 20, WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_GROUP, 0, 0,
-     "Info"},
-    {TerminateButton, "Button", 335, 298, 65, 20, WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_GROUP, 0,
-     0, "Terminate"},
-    // A list box shows its scroll bars only when it needs them, and the scroll-bar style bits go
-    // with them, so they are not looked for here.
-    {LogList, "ListBox", 10, 324, 390, 56,
-     WS_CHILD | WS_VISIBLE | LBS_NOTIFY | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT | WS_TABSTOP |
-         WS_GROUP,
-     LBS_SORT, WS_EX_CLIENTEDGE, nullptr},
-    {HomepageLine, "Static", 0, 384, 410, 12, WS_CHILD | WS_VISIBLE | SS_CENTER | WS_GROUP,
-     WS_TABSTOP, 0, nullptr},
-};
+using places::kTaskPage;
 
 TEST_F(MainWindowTest, FirstStartShowsAFixedSizeWindowCentredOnTheScreen) {
     char title[64] = {};
@@ -103,7 +64,7 @@ TEST_F(MainWindowTest, TaskPageControlsSitAtTheirPlacesWithTheirStylesAndTexts) 
                                      RefreshButton, SetupButton, InfoButton, TerminateButton,
                                      LogList, HomepageLine}));
 
-    for (const Expected& e : kTaskPage) {
+    for (const places::TaskPageControl& e : kTaskPage) {
         SCOPED_TRACE("control " + std::to_string(e.id));
         ControlInfo c;
         ASSERT_TRUE(GetControl(window_, e.id, &c));

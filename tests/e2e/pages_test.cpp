@@ -615,6 +615,27 @@ TEST_F(PagesTest, SetupChangesAppliedWithBackAreWrittenAtExit) {
     EXPECT_FALSE(logged) << "saving the log was switched off";
 }
 
+// Values of every group that Setup offers no choice for, written by hand: a visit left with
+// Back changes none of them, and the file comes back byte for byte.
+TEST_F(PagesTest, SetupLeftWithBackWritesBackEveryValueAsItWasGiven) {
+    const std::string ini = "[Morvane SetUp]\r\nAskTerminate = 3\r\nLogInfoStyle = -1\r\n"
+                            "EnableTaskTerminate = 2\r\nEnableTaskFreeze = -7\r\n"
+                            "EnableDetectOwnTask = 5\r\nEnableShowInfo = 9\r\n"
+                            "EnableSaveInfo = 0\r\nEnableRestoreWindow = 1\r\nWindowX = 150\r\n"
+                            "WindowY = 110\r\nCurrentDir = " +
+                            folder_ + "\r\n";
+    WriteFile("Morvane.ini", ini);
+    ASSERT_NO_FATAL_FAILURE(Launch());
+    ASSERT_NO_FATAL_FAILURE(OpenSetup());
+    for (int id = AskEveryTimeOption; id <= StyleNoneOption; ++id)
+        EXPECT_TRUE(id == StyleFrame || !Checked(id)) << id;
+    const size_t lines = LogLines().size();
+    ASSERT_NO_FATAL_FAILURE(LeaveSetup());
+    EXPECT_EQ(LogLineAt(lines), "Message: ");
+    EXPECT_EQ(CloseApp(), 0u);
+    EXPECT_EQ(ReadFile("Morvane.ini"), ini);
+}
+
 // The Setup page worked with real keystrokes only: each step leaves the focus where the next
 // key can act, and an option of a group is chosen with the arrow keys.
 TEST_F(PagesTest, SetupIsWorkedWithTheKeyboardAlone) {

@@ -177,13 +177,22 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
         const LRESULT result = HandleNotify(lParam, handled);
         return handled ? result : DefWindowProcW(hwnd, message, wParam, lParam);
     }
-    case kDpiChanged:
-        // Moved to a monitor of another scaling: the window lays itself out anew for it.
+    case kDpiChanged: {
+        // Moved to a monitor of another scaling: the window lays itself out anew for it. The
+        // suggested rectangle is read first, without trusting the pointer (another program may
+        // send the message): one that cannot be read changes nothing.
+        RECT suggested{};
+        SIZE_T read = 0;
+        if (!ReadProcessMemory(GetCurrentProcess(), reinterpret_cast<LPCVOID>(lParam), &suggested,
+                               sizeof suggested, &read) ||
+            read != sizeof suggested)
+            return 0;
         try {
-            ChangeDpi(HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));
+            ChangeDpi(HIWORD(wParam), &suggested);
         } catch (...) {
         }
         return 0;
+    }
     case WM_CLOSE:
         // The loops run Shutdown; the window must stay until then.
         PushEvent({EventKind::Close, -1});

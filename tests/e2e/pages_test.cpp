@@ -877,6 +877,15 @@ void ExpectLaidOutAt(HWND window, double factor, int slack) {
 // columns are twice as wide, and the log check box still sizes the window by the same rule.
 TEST_F(PagesTest, AMoveToA192DpiMonitorLaysEveryControlOutAtTwiceItsSize) {
     ASSERT_NO_FATAL_FAILURE(LaunchWith());
+    // First the message as another program may send it, with no rectangle to read behind its
+    // pointer: nothing changes, and the next resize keeps the size of 100 %.
+    DWORD_PTR answer = 0;
+    ASSERT_TRUE(SendMessageTimeoutA(window_, 0x02E0 /* WM_DPICHANGED */, MAKEWPARAM(192, 192), 1,
+                                    SMTO_NORMAL, kMessageTimeoutMs, &answer));
+    ASSERT_NO_FATAL_FAILURE(OpenSetup());
+    ASSERT_NO_FATAL_FAILURE(LeaveSetup());
+    EXPECT_EQ(ClientRect(window_).right, 410);
+    EXPECT_EQ(ClientRect(window_).bottom, 400);
     OpenModulePage("explorer.exe");
     ASSERT_TRUE(Click(Control(TerminateButton)) && WaitShown(TaskList));
     ASSERT_NO_FATAL_FAILURE(OpenSetup());

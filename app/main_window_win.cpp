@@ -3,6 +3,7 @@
 #include "app/layout.h"
 #include "base/bound_entry_win.h"
 #include "base/wide_text.h"
+#include "proc/process_api.h"
 #include "settings/settings.h"
 
 #include "morvane_version.h"
@@ -201,8 +202,12 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
         return TRUE;
     case WM_ENDSESSION:
         // The system may end the process as soon as this returns, with no close event for the
-        // loops: keep the session now, once.
-        if (wParam) SaveSession();
+        // loops: a task frozen before its termination runs on, and the session is kept now,
+        // once.
+        if (wParam) {
+            ResumeFrozenThreads();
+            SaveSession();
+        }
         return 0;
     default:
         return DefWindowProcW(hwnd, message, wParam, lParam);

@@ -12,6 +12,7 @@
 
 #include "app/main_window.h"
 #include "base/ansi_text_win.h"
+#include "base/handle_win.h"
 #include "base/plain_file_win.h"
 #include "proc/process_api.h"
 #include "settings/log_text.h"
@@ -25,6 +26,7 @@
 
 namespace {
 
+using driver::Handle;
 using testsupport::Entries;
 using testsupport::Exists;
 using testsupport::ReadTextFile;
@@ -62,6 +64,40 @@ BOOL WINAPI InformationStandIn(HANDLE file, LPBY_HANDLE_FILE_INFORMATION info) {
 bool RandomStandIn(void* buffer, size_t size) {
     std::memset(buffer, 0x11 * (++g_RandomCount % 16), size);
     return true;
+}
+// Files whose index is listed cannot be taken away: a block left by an administrator that a
+// standard user may read but not delete.
+std::vector<DWORD> g_KeptIndexes;
+bool (*g_RealMark)(HANDLE, bool) = nullptr;
+bool MarkStandIn(HANDLE file, bool gone) {
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (gone && GetFileInformationByHandle(file, &info) &&
+        std::count(g_KeptIndexes.begin(), g_KeptIndexes.end(), info.nFileIndexLow))
+        return false;
+    return g_RealMark(file, gone);
+}
+// A code page as Windows treats it where Wine is laxer: UTF-8 and GB18030 refuse
+// WC_NO_BEST_FIT_CHARS, and UTF-8 the report of a default character. Wine lacks GB18030: its
+// GBK subset, which writes the test's characters alike, converts in its place.
+UINT g_Page = 0;
+UINT WINAPI PageStandIn() {
+    return g_Page;
+}
+UINT Converted(UINT page) {
+    page = page == CP_ACP ? g_Page : page;
+    return page == 54936 ? 936 : page;
+}
+int WINAPI NarrowStandIn(UINT page, DWORD flags, LPCWCH text, int length, LPSTR out, int size,
+                         LPCCH defaultChar, LPBOOL usedDefault) {
+    SetLastError(ERROR_INVALID_FLAGS);
+    if (flags & WC_NO_BEST_FIT_CHARS) return 0;
+    SetLastError(ERROR_INVALID_PARAMETER);
+    if (Converted(page) == CP_UTF8 && usedDefault != nullptr) return 0;
+    return WideCharToMultiByte(Converted(page), flags, text, length, out, size, defaultChar,
+                               usedDefault);
+}
+int WINAPI WideStandIn(UINT page, DWORD flags, LPCCH text, int length, LPWSTR out, int size) {
+    return MultiByteToWideChar(Converted(page), flags, text, length, out, size);
 }
 void PlantLink(const std::string& link, const std::string& target) {
     HANDLE body = CreateFileA(link.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
@@ -122,9 +158,11 @@ class SettingsFileTest : public testing::Test {
         g_LogLineCount = 0;
         SetLogSink({AppendLogListLine, LogListLines, PauseAnswering});
         savedCalls_ = g_FileCalls;
-        g_FileCalls = {OpenStandIn, InformationStandIn, RandomStandIn};
+        g_RealMark = savedCalls_.markForDeletion;
+        g_FileCalls = {OpenStandIn, InformationStandIn, RandomStandIn, MarkStandIn};
         g_LinkTargets.clear();
         g_LinkIndexes.clear();
+        g_KeptIndexes.clear();
         g_RandomCount = 0;
     }
 
@@ -550,4 +588,212 @@ TEST_F(SettingsFileTest, SessionLogThatCannotBeOpenedIsLeftAlone) {
     UseBase(folder_ + "missing\\Morvane");
     WriteSessionLog();
     EXPECT_FALSE(Exists(folder_ + "missing"));
+}
+
+namespace {
+
+// A whole session block as Morvane writes it, told apart by its day.
+std::string Block(int day) {
+    const std::string date = (day < 10 ? "0" : "") + std::to_string(day) + "-02-2003 / 04:05:0";
+    return "[ Session-Log: " + date + "6 ]\r\n  line of day " + std::to_string(day) +
+           "\r\n[ Session-End: " + date + "7 ]\r\n\r\n";
+}
+
+// A new file written `minutesAgo`, at least `size` bytes long (the rest left unwritten).
+void WriteAged(const std::string& path, const std::string& text, int minutesAgo,
+               LONGLONG size = 0) {
+    Handle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+    ASSERT_TRUE(file && WriteAll(file.Get(), text)) << path;
+    LARGE_INTEGER end{};
+    end.QuadPart = size;
+    if (size > 0)
+        ASSERT_TRUE(SetFilePointerEx(file.Get(), end, nullptr, FILE_BEGIN) &&
+                    SetEndOfFile(file.Get()));
+    FILETIME now{};
+    GetSystemTimeAsFileTime(&now);
+    ULARGE_INTEGER t{};
+    t.LowPart = now.dwLowDateTime;
+    t.HighPart = now.dwHighDateTime;
+    t.QuadPart -= static_cast<ULONGLONG>(minutesAgo) * 60 * 10000000;
+    const FILETIME written = {t.LowPart, t.HighPart};
+    ASSERT_TRUE(SetFileTime(file.Get(), nullptr, nullptr, &written));
+}
+
+size_t Occurrences(const std::string& text, const std::string& part) {
+    size_t count = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++count;
+    return count;
+}
+
+} // namespace
+
+// Files named like blocks waiting beside the log, over three runs (each start merges, each end
+// merges again before its own block): Morvane's own whole blocks reach the log once, oldest file
+// first; any other file stays where it is and is named once. Then this run's own name is taken
+// by a folder while the log is held: the block waits under another number for the next start.
+TEST_F(SettingsFileTest, PendingBlocksReachTheLogOnceAndNothingElseDoes) {
+    g_Settings.LogInfoStyle = 32;
+    std::string binary(2000, '\0');
+    for (size_t i = 0; i < binary.size(); ++i)
+        binary[i] = static_cast<char>(i * 7919 >> 3);
+    enum Kind { Merged, Undeletable, Oversized, Other };
+    const struct {
+        const char* name;
+        int minutesAgo;
+        std::string text;
+        Kind kind;
+    } rows[] = {
+        {"Morvane.log.9.pending", 2, Block(3), Merged},
+        {"Morvane.log.1000.pending", 3, Block(1) + Block(2), Merged},
+        {"Morvane.log.7.pending", 4, Block(4), Undeletable},
+        {"Morvane.log.8.pending", 4, Block(5), Oversized},
+        {"Morvane.log.6.pending", 4, binary, Other},
+        {"Morvane.log.abc.pending", 4, Block(6), Other},
+    };
+    for (const auto& row : rows) {
+        const std::string path = folder_ + row.name;
+        ASSERT_NO_FATAL_FAILURE(WriteAged(path, row.text, row.minutesAgo,
+                                          row.kind == Oversized ? kPendingBlockLimit + 1 : 0u));
+        if (row.kind != Undeletable) continue;
+        Handle file(CreateFileA(path.c_str(), 0, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, 0));
+        BY_HANDLE_FILE_INFORMATION info{};
+        ASSERT_TRUE(GetFileInformationByHandle(file.Get(), &info));
+        g_KeptIndexes.push_back(info.nFileIndexLow);
+    }
+    for (int run = 0; run < 3; ++run) {
+        AppendPendingLogBlocks();
+        SessionHeader = "H";
+        EXPECT_TRUE(WriteSessionLog());
+    }
+    const std::string log = ReadTextFile(LogPath());
+    EXPECT_EQ(log.substr(0, 3 * Block(1).size()), Block(1) + Block(2) + Block(3));
+    const std::vector<std::string> lines = ListLines();
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(Occurrences(log, row.text), row.kind == Merged ? 1u : 0u);
+        EXPECT_EQ(Exists(folder_ + row.name), row.kind != Merged);
+        EXPECT_EQ(std::count(lines.begin(), lines.end(), std::string("Not merged: ") + row.name),
+                  row.kind == Merged ? 0 : 1);
+    }
+
+    const std::string own = LogPath() + "." + std::to_string(GetCurrentProcessId()) + ".pending";
+    ASSERT_TRUE(CreateDirectoryA(own.c_str(), nullptr));
+    {
+        Handle held(CreateFileA(LogPath().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, 0));
+        ASSERT_TRUE(held);
+        SessionHeader = "[ Session-Log: 10-10-2010 / 10:10:10 ]";
+        EXPECT_TRUE(WriteSessionLog());
+    }
+    const std::string waiting = LogPath() + ".286331153.pending"; // the first random number
+    const std::string block = ReadTextFile(waiting);
+    EXPECT_EQ(block.substr(0, 40), SessionHeader + "\r\n");
+    AppendPendingLogBlocks();
+    EXPECT_FALSE(Exists(waiting));
+    EXPECT_EQ(ReadTextFile(LogPath()), log + block);
+}
+
+// The log held at the end and every name for the waiting block taken: the settings file counts
+// the lost block, and the next start says so.
+TEST_F(SettingsFileTest, ABlockKeptNowhereIsToldAtTheNextStart) {
+    g_Settings.LogInfoStyle = 32;
+    WriteFileBytes(LogPath(), "");
+    // The process's own number and each the random stand-in can give.
+    ASSERT_TRUE(CreateDirectoryA(
+        (LogPath() + "." + std::to_string(GetCurrentProcessId()) + ".pending").c_str(), nullptr));
+    for (uint32_t k = 0; k < 16; ++k)
+        ASSERT_TRUE(CreateDirectoryA(
+            (LogPath() + "." + std::to_string(k * 0x11111111u) + ".pending").c_str(), nullptr));
+    {
+        Handle held(CreateFileA(LogPath().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, 0));
+        ASSERT_TRUE(held);
+        SessionHeader = "H";
+        SaveSettingsAndLog(window_);
+    }
+    EXPECT_EQ(ReadTextFile(LogPath()), "");
+    SetSettingsDefaults(g_Settings, WideText(folder_), folder_);
+    LoadSettings(window_);
+    AppendPendingLogBlocks();
+    EXPECT_EQ(ListLines().back(), "Lost log blocks: 1");
+}
+
+// The start-up line names the files the end of the run cannot save, and only those; the save
+// at the end agrees with it.
+TEST_F(SettingsFileTest, TheStartUpLineNamesWhatTheEndCannotSave) {
+    const std::string ini = "[Morvane SetUp]\r\nAskTerminate = 2\r\n";
+    g_Settings.LogInfoStyle = 32;
+    enum Setting { Writable, ReadOnly, HeldAgainstReplacing, LogIsAFolder, LogHeld };
+    const struct {
+        Setting setting;
+        std::vector<std::string> lines;
+    } rows[] = {
+        {Writable, {}},
+        {ReadOnly, {"Can't save: Morvane.ini"}},
+        {HeldAgainstReplacing, {"Can't save: Morvane.ini"}},
+        {LogIsAFolder, {"Can't save: Morvane.log"}},
+        {LogHeld, {}}, // waited for at the end
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.setting);
+        const std::string sub = folder_ + std::to_string(row.setting) + "\\";
+        ASSERT_TRUE(CreateDirectoryA(sub.c_str(), nullptr));
+        UseBase(sub + "Morvane");
+        WriteFileBytes(IniPath(), ini);
+        if (row.setting == LogIsAFolder)
+            ASSERT_TRUE(CreateDirectoryA(LogPath().c_str(), nullptr));
+        else
+            WriteFileBytes(LogPath(), "");
+        if (row.setting == ReadOnly)
+            ASSERT_TRUE(SetFileAttributesA(IniPath().c_str(), FILE_ATTRIBUTE_READONLY));
+        Handle held;
+        if (row.setting == HeldAgainstReplacing || row.setting == LogHeld)
+            held.Reset(CreateFileA((row.setting == LogHeld ? LogPath() : IniPath()).c_str(),
+                                   GENERIC_READ, row.setting == LogHeld ? 0 : FILE_SHARE_READ,
+                                   nullptr, OPEN_EXISTING, 0, nullptr));
+        const size_t before = ListLines().size();
+        ReportUnsavableFiles();
+        const std::vector<std::string> lines = ListLines();
+        EXPECT_EQ(std::vector<std::string>(lines.begin() + before, lines.end()), row.lines);
+        const bool iniSavable = row.setting != ReadOnly && row.setting != HeldAgainstReplacing;
+        EXPECT_EQ(SaveSettings(window_), iniSavable);
+        EXPECT_EQ(ReadTextFile(IniPath()) == ini, !iniSavable);
+        held.Reset();
+        SetFileAttributesA(IniPath().c_str(), FILE_ATTRIBUTE_NORMAL);
+    }
+}
+
+// Code pages that refuse the flags which keep look-alikes out, as Windows refuses them: the files
+// hold every character the page has, "?" for half a pair, and the folder reads back as written.
+TEST_F(SettingsFileTest, FilesKeepTheirTextInCodePagesThatRefuseTheExactFlags) {
+    const std::wstring name = L"\x0416\x0443\x0440\x043D\x0430\x043B \x5F20\x4F1F";
+    const struct {
+        UINT page;
+        std::string bytes;
+    } rows[] = {
+        {CP_UTF8, "\xD0\x96\xD1\x83\xD1\x80\xD0\xBD\xD0\xB0\xD0\xBB \xE5\xBC\xA0\xE4\xBC\x9F"},
+        {54936, "\xA7\xA8\xA7\xE5\xA7\xE2\xA7\xDF\xA7\xD1\xA7\xDD \xD5\xC5\xCE\xB0"},
+    };
+    struct Restore {
+        const TextCalls calls = g_TextCalls;
+        ~Restore() { g_TextCalls = calls; }
+    } restore;
+    g_Settings.LogInfoStyle = 32;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.page);
+        g_Page = row.page;
+        g_TextCalls = {PageStandIn, NarrowStandIn, WideStandIn};
+        SetCurrentDir(g_Settings, L"D:\\" + name + L"\\");
+        AddLogLine(L"Terminated: " + name + L"\xD800.exe");
+        SessionHeader = "H";
+        DeleteFileA(LogPath().c_str());
+        EXPECT_TRUE(SaveSettings(window_) && WriteSessionLog());
+        SetCurrentDir(g_Settings, L"C:\\");
+        LoadSettings(window_);
+        EXPECT_EQ(g_Settings.CurrentDir, L"D:\\" + name + L"\\");
+        g_TextCalls = restore.calls;
+        EXPECT_NE(ReadTextFile(IniPath()).find("\r\nCurrentDir = D:\\" + row.bytes + "\\\r\n"),
+                  std::string::npos);
+        EXPECT_NE(ReadTextFile(LogPath()).find("\r\n  Terminated: " + row.bytes + "?.exe\r\n"),
+                  std::string::npos);
+    }
 }

@@ -599,16 +599,10 @@ std::string Block(int day) {
            "\r\n[ Session-End: " + date + "7 ]\r\n\r\n";
 }
 
-// A new file written `minutesAgo`, at least `size` bytes long (the rest left unwritten).
-void WriteAged(const std::string& path, const std::string& text, int minutesAgo,
-               LONGLONG size = 0) {
+// A new file, last written `minutesAgo`.
+void WriteAged(const std::string& path, const std::string& text, int minutesAgo) {
     Handle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
     ASSERT_TRUE(file && WriteAll(file.Get(), text)) << path;
-    LARGE_INTEGER end{};
-    end.QuadPart = size;
-    if (size > 0)
-        ASSERT_TRUE(SetFilePointerEx(file.Get(), end, nullptr, FILE_BEGIN) &&
-                    SetEndOfFile(file.Get()));
     FILETIME now{};
     GetSystemTimeAsFileTime(&now);
     ULARGE_INTEGER t{};
@@ -637,6 +631,9 @@ TEST_F(SettingsFileTest, PendingBlocksReachTheLogOnceAndNothingElseDoes) {
     std::string binary(2000, '\0');
     for (size_t i = 0; i < binary.size(); ++i)
         binary[i] = static_cast<char>(i * 7919 >> 3);
+    // A block in every other way, with an entry longer than any run writes.
+    const std::string oversized =
+        Block(5).insert(40, "  " + std::string(kPendingBlockLimit, 'x') + "\r\n");
     enum Kind { Merged, Undeletable, Oversized, Other };
     const struct {
         const char* name;
@@ -644,17 +641,16 @@ TEST_F(SettingsFileTest, PendingBlocksReachTheLogOnceAndNothingElseDoes) {
         std::string text;
         Kind kind;
     } rows[] = {
-        {"Morvane.log.9.pending", 2, Block(3), Merged},
-        {"Morvane.log.1000.pending", 3, Block(1) + Block(2), Merged},
+        {"Morvane.log.9.pending", 3, Block(1) + Block(2), Merged},
+        {"Morvane.log.1000.pending", 2, Block(3), Merged},
         {"Morvane.log.7.pending", 4, Block(4), Undeletable},
-        {"Morvane.log.8.pending", 4, Block(5), Oversized},
+        {"Morvane.log.8.pending", 4, oversized, Oversized},
         {"Morvane.log.6.pending", 4, binary, Other},
         {"Morvane.log.abc.pending", 4, Block(6), Other},
     };
     for (const auto& row : rows) {
         const std::string path = folder_ + row.name;
-        ASSERT_NO_FATAL_FAILURE(WriteAged(path, row.text, row.minutesAgo,
-                                          row.kind == Oversized ? kPendingBlockLimit + 1 : 0u));
+        ASSERT_NO_FATAL_FAILURE(WriteAged(path, row.text, row.minutesAgo));
         if (row.kind != Undeletable) continue;
         Handle file(CreateFileA(path.c_str(), 0, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, 0));
         BY_HANDLE_FILE_INFORMATION info{};

@@ -68,11 +68,12 @@ TEST(PendingBlockText, OnlyWholeBlocksAsMorvaneWritesThem) {
         {block, true},
         {empty + block + empty, true},
         {"", false},
-        {block.substr(0, block.size() - 2), false},                 // no empty line
-        {block + "\r\n", false},                                    // a second empty line
-        {block + " ", false},                                       // text after the last block
-        {"  x\r\n" + block, false},                                 // an entry before the header
-        {block.substr(0, 40) + " x\r\n" + block.substr(40), false}, // one blank is no entry
+        {block.substr(0, block.size() - 2), false},                  // no empty line
+        {block + "\r\n", false},                                     // a second empty line
+        {empty.substr(0, 80) + "  x\r\n" + empty.substr(40), false}, // an entry after the end
+        {block + " ", false},                                        // text after the last block
+        {"  x\r\n" + block, false},                                  // an entry before the header
+        {block.substr(0, 40) + " x\r\n" + block.substr(40), false},  // one blank is no entry
         {block.substr(0, 40) + "  a\nb\r\n" + block.substr(40), false},  // a lone LF
         {block.substr(0, 40) + "  a\x01\r\n" + block.substr(40), false}, // binary
         {"[ Session-Log: 06-03-2005 / 14:07:O9 ]\r\n" + block.substr(40), false},

@@ -793,3 +793,27 @@ TEST_F(SettingsFileTest, FilesKeepTheirTextInCodePagesThatRefuseTheExactFlags) {
                   std::string::npos);
     }
 }
+
+// Timing for the record; run with --gtest_also_run_disabled_tests.
+TEST_F(SettingsFileTest, DISABLED_BenchmarkStartBesideThreeThousandForeignPendingFiles) {
+    g_Settings.LogInfoStyle = 32;
+    std::string binary(2000, '\0');
+    for (size_t i = 0; i < binary.size(); ++i)
+        binary[i] = static_cast<char>(i * 7919 >> 3);
+    for (int i = 0; i < 3000; ++i)
+        WriteFileBytes(folder_ + "Morvane.log." + std::to_string(i) + ".pending", binary);
+    {
+        Handle big(CreateFileA((folder_ + "Morvane.log.3000.pending").c_str(), GENERIC_WRITE, 0,
+                               nullptr, CREATE_NEW, 0, nullptr));
+        LARGE_INTEGER size{};
+        size.QuadPart = LONGLONG{4} << 30;
+        ASSERT_TRUE(big && SetFilePointerEx(big.Get(), size, nullptr, FILE_BEGIN) &&
+                    SetEndOfFile(big.Get()));
+    }
+    const auto start = std::chrono::steady_clock::now();
+    AppendPendingLogBlocks();
+    const double ms =
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_EQ(ListLines().size(), 3001u);
+    std::printf("start beside 3,000 foreign pending files and one of 4 GiB: %.0f ms\n", ms);
+}

@@ -60,7 +60,7 @@ const DWORD kLogRetryStepMs = 50;
 // Names tried for this run's waiting block before it is given up.
 const int kPendingNameTries = 8;
 
-// Waiting files left alone in this run, each named in the log once.
+// Waiting files left alone in this run (their paths), each named in the log once.
 std::set<std::wstring> g_LeftAlone;
 // Runs whose blocks were lost before this one started, as the settings file counted them.
 int32_t g_LostBefore = 0;
@@ -154,11 +154,12 @@ Merged MergePending(HANDLE log, const PendingFile& file) {
 // each file left alone for the first time in the run.
 void AppendPendingBlocks(HANDLE log, const std::vector<PendingFile>& files, bool report) {
     for (const PendingFile& file : files) {
-        if (file.folder || g_LeftAlone.count(file.name) != 0) continue;
+        const std::wstring path = PendingFolder() + file.name;
+        if (file.folder || g_LeftAlone.count(path) != 0) continue;
         const Merged merged = MergePending(log, file);
         if (merged == Merged::LogRefused) return; // the later ones wait too, to keep the order
         if (merged != Merged::LeftAlone || !report) continue;
-        g_LeftAlone.insert(file.name);
+        g_LeftAlone.insert(path);
         AddLogLine(L"Not merged: " + file.name);
     }
 }
@@ -185,7 +186,7 @@ bool KeepPendingBlock(const std::string& block) {
 } // namespace
 
 void AppendPendingLogBlocks() {
-    g_LostBefore = g_Settings.LostLogBlocks;
+    g_LostBefore = std::max<int32_t>(g_Settings.LostLogBlocks, 0); // as written, or edited
     g_Settings.LostLogBlocks = 0;
     if (g_LostBefore > 0) AddLogLine(L"Lost log blocks: " + std::to_wstring(g_LostBefore));
     if (!g_Settings.EnableSaveInfo) return;
@@ -235,7 +236,7 @@ void SaveSettingsAndLog(HWND window) {
         if (!g_Settings.EnableSaveInfo || WriteSessionLog() || !settingsSaved) return;
         // Kept nowhere: the settings file tells the next start, counting the runs whose blocks,
         // with the report of earlier losses, went the same way.
-        g_Settings.LostLogBlocks = g_LostBefore + 1;
+        g_Settings.LostLogBlocks = g_LostBefore + (g_LostBefore < INT32_MAX ? 1 : 0);
         SaveSettings(window);
     } catch (...) {
     }

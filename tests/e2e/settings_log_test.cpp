@@ -535,29 +535,18 @@ TEST_F(SettingsLogTest, BothFilesFollowTheProgramIntoAnyFolder) {
 
 // Windows 10 and 11 can run every program in the UTF-8 code page ("Use Unicode UTF-8 for
 // worldwide language support"); here the program's manifest asks for it. A name outside every
-// single-byte code page, the program's folder and a task's, reaches both files whole, in UTF-8.
+// single-byte code page, in the program's folder and in a file beside it that the log names,
+// reaches both files whole, in UTF-8.
 TEST_F(SettingsLogTest, UnderTheUtf8CodePageBothFilesHoldEveryNameInUtf8) {
     const std::wstring mixed = L"\x0416\x0443\x0440\x043D\x0430\x043B \x5F20\x4F1F";
     ASSERT_NO_FATAL_FAILURE(MoveProgram(mixed));
     ASSERT_NO_FATAL_FAILURE(UseCodePage("UTF-8"));
-    const std::wstring task = home_ + mixed + L".exe";
-    ASSERT_TRUE(CopyFileW(WideText(e2e::ExeFolder() + "sleeper.exe").c_str(), task.c_str(), TRUE));
-    Process sleeper;
-    ASSERT_TRUE(sleeper.Start(task, home_));
-    WriteFile("Morvane.ini", "[Morvane SetUp]\r\nLogInfoStyle = 32\r\nAskTerminate = 4\r\n");
-    ASSERT_NO_FATAL_FAILURE(Start());
-    ASSERT_NO_FATAL_FAILURE(Refresh());
-    const ListViewDump tasks = Dump(TaskList);
-    int row = -1;
-    for (size_t i = 0; i < tasks.rows.size(); ++i)
-        if (tasks.rows[i].cells[0] == Utf8(mixed + L".exe")) row = static_cast<int>(i);
-    ASSERT_GE(row, 0);
-    ASSERT_TRUE(SetRowChecked(Control(TaskList), row, true));
-    ASSERT_TRUE(Click(Control(TerminateButton)));
-    ASSERT_TRUE(sleeper.WaitExit(e2e::kWaitMs));
+    ASSERT_TRUE(testsupport::WriteTextFile(home_ + L"Morvane.log." + mixed + L".pending", "x"));
+    ASSERT_NO_FATAL_FAILURE(LaunchWith());
     ASSERT_EQ(Stop(), 0u);
     EXPECT_EQ(ParseWrittenIni(ReadFile("Morvane.ini"))["CurrentDir"], Utf8(home_));
-    EXPECT_NE(ReadFile("Morvane.log").find("\r\n  Terminated: " + Utf8(mixed) + ".exe\r\n"),
+    EXPECT_NE(ReadFile("Morvane.log")
+                  .find("\r\n  Not merged: Morvane.log." + Utf8(mixed) + ".pending\r\n"),
               std::string::npos);
 }
 

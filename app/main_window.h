@@ -44,7 +44,7 @@ void RunMainEventLoop();
 // writing nothing: the last step of Shutdown, and the whole end when the window cannot be
 // created at start-up.
 [[noreturn]] void EndProgram();
-// Writes the session log block (when EnableSaveInfo is on) and the settings, as Shutdown does;
+// Writes the settings and the session log block (when EnableSaveInfo is on), as Shutdown does;
 // only the first call of a run writes, so the end of the Windows session and a later close
 // leave one block.
 void SaveSession();

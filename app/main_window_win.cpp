@@ -5,6 +5,7 @@
 #include "app/setup_panel.h"
 #include "base/bound_entry_win.h"
 #include "base/wide_text.h"
+#include "proc/process_api.h"
 #include "settings/settings.h"
 #include "ui/accessible_name.h"
 #include "ui/focus.h"
@@ -261,13 +262,22 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
         const LRESULT result = HandleNotify(lParam, handled);
         return handled ? result : DefWindowProcW(hwnd, message, wParam, lParam);
     }
-    case kDpiChanged:
-        // Moved to a monitor of another scaling: the window lays itself out anew for it.
+    case kDpiChanged: {
+        // Moved to a monitor of another scaling: the window lays itself out anew for it. The
+        // suggested rectangle is read first, without trusting the pointer (another program may
+        // send the message): one that cannot be read changes nothing.
+        RECT suggested{};
+        SIZE_T read = 0;
+        if (!ReadProcessMemory(GetCurrentProcess(), reinterpret_cast<LPCVOID>(lParam), &suggested,
+                               sizeof suggested, &read) ||
+            read != sizeof suggested)
+            return 0;
         try {
-            ChangeDpi(HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));
+            ChangeDpi(HIWORD(wParam), &suggested);
         } catch (...) {
         }
         return 0;
+    }
     case WM_CLOSE:
         // The loops run Shutdown; the window must stay until then.
         PushEvent({EventKind::Close, -1});
@@ -276,8 +286,12 @@ LRESULT CALLBACK MainWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
         return TRUE;
     case WM_ENDSESSION:
         // The system may end the process as soon as this returns, with no close event for the
-        // loops: keep the session now, once.
-        if (wParam) SaveSession();
+        // loops: a task frozen before its termination runs on, and the session is kept now,
+        // once.
+        if (wParam) {
+            ResumeFrozenThreads();
+            SaveSession();
+        }
         return 0;
     default:
         return DefWindowProcW(hwnd, message, wParam, lParam);

@@ -1,10 +1,9 @@
 #include "app/setup_panel_rules.h"
 
 int CheckedOption(int32_t value, const Preference& group) {
-    int checked = -1;
     for (size_t i = 0; i < group.options.size(); ++i)
-        if ((value & group.options[i].value) != 0) checked = static_cast<int>(i);
-    return checked;
+        if (value == group.options[i].value) return static_cast<int>(i);
+    return -1;
 }
 
 PreferenceChoices ChoicesFromSettings(const Settings& settings) {
@@ -12,18 +11,23 @@ PreferenceChoices ChoicesFromSettings(const Settings& settings) {
     for (size_t i = 0; i < kPreferences.size(); ++i) {
         const Preference& p = kPreferences[i];
         const int32_t value = settings.*p.field;
-        choices[i] = p.kind == PreferenceKind::OptionGroup ? CheckedOption(value, p) : value != 0;
+        if (p.kind == PreferenceKind::OptionGroup)
+            choices[i] = CheckedOption(value, p);
+        else
+            choices[i] = p.onlyOneIsOn ? value == 1 : value != 0;
     }
     return choices;
 }
 
-void StorePreferences(Settings& settings, const PreferenceChoices& choices) {
+void StorePreferences(Settings& settings, const PreferenceChoices& shown,
+                      const PreferenceChoices& chosen) {
     for (size_t i = 0; i < kPreferences.size(); ++i) {
         const Preference& p = kPreferences[i];
+        if (chosen[i] == shown[i]) continue;
         if (p.kind == PreferenceKind::CheckBox)
-            settings.*p.field = choices[i] != 0 ? 1 : 0;
-        else if (choices[i] >= 0 && choices[i] < static_cast<int>(p.options.size()))
-            settings.*p.field = p.options[static_cast<size_t>(choices[i])].value;
+            settings.*p.field = chosen[i] != 0 ? 1 : 0;
+        else if (chosen[i] >= 0 && chosen[i] < static_cast<int>(p.options.size()))
+            settings.*p.field = p.options[static_cast<size_t>(chosen[i])].value;
     }
 }
 

@@ -9,19 +9,20 @@
 #include "settings/preferences.h"
 #include "settings/settings.h"
 
-// Which option of a group is checked for a value: the buttons are set in order and checking one
-// clears the others, so the last option whose bit the value holds wins. -1 when the value holds
-// none of them.
+// Which option of a group a value stands for; -1 when it is none of the group's values.
 int CheckedOption(int32_t value, const Preference& group);
 
 // What the Setup page shows of each preference, in the order of kPreferences: for an option group
-// the index of its checked option (-1 for none), for a check box 1 when checked, else 0.
+// the index of its checked option (-1 for none), for a check box 1 when checked (the value counts
+// as on where the program reads it), else 0.
 using PreferenceChoices = std::array<int, kPreferenceCount>;
 
 PreferenceChoices ChoicesFromSettings(const Settings& settings);
-// Writes the choices back. A group with nothing checked leaves its field as it was; every flag
-// becomes exactly 0 or 1.
-void StorePreferences(Settings& settings, const PreferenceChoices& choices);
+// Writes back what the user changed from `shown` to `chosen`: the value of the option chosen in
+// a group, 1 or 0 for a check box turned on or off. A preference left as it was shown keeps its
+// value, one outside its group's values too, and a group with nothing checked is never written.
+void StorePreferences(Settings& settings, const PreferenceChoices& shown,
+                      const PreferenceChoices& chosen);
 
 // The folder a started program runs in: the command up to and including its last backslash, or
 // nothing when there is no backslash after the first character.

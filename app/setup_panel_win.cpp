@@ -261,8 +261,10 @@ void RunSetupPanel() {
     else
         ShowControl(SetupTabs, true);
     page.Disable({SetupButton, RefreshButton, DetectButton, ClearButton, InfoButton});
-    // The record changes only on Back; until then the page's state lives in its controls.
-    ShowChoices(ChoicesFromSettings(g_Settings));
+    // The record changes only on Back, and only where the user changed what was shown; until then
+    // the page's state lives in its controls.
+    const PreferenceChoices shown = ChoicesFromSettings(g_Settings);
+    ShowChoices(shown);
     SetControlText(TaskFrame, L"Setup");
 
     for (;;) {
@@ -278,7 +280,7 @@ void RunSetupPanel() {
     }
 
     std::wstring askCaption;
-    StorePreferences(g_Settings, ReadChoices(askCaption));
+    StorePreferences(g_Settings, shown, ReadChoices(askCaption));
     AddLogLine(L"Message: " + askCaption);
     page.Leave();
     ApplyLogVisibility();

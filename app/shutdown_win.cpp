@@ -30,15 +30,7 @@ void SaveSession() {
     // Set first: the log writer answers messages while it waits for a busy file, and the end
     // of the Windows session may arrive among them.
     saved = true;
-    // Each file is written on its own; running out of memory for one does not cost the other.
-    try {
-        if (g_Settings.EnableSaveInfo) WriteSessionLog();
-    } catch (...) {
-    }
-    try {
-        SaveSettings(g_MainWindow);
-    } catch (...) {
-    }
+    SaveSettingsAndLog(g_MainWindow);
 }
 
 void Shutdown() {

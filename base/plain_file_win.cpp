@@ -14,9 +14,22 @@ bool SystemRandomBytes(void* buffer, size_t size) {
            genRandom(buffer, static_cast<ULONG>(size)) != FALSE;
 }
 
+// The file's disposition (FILE_DISPOSITION_INFO, class 4), set through SetFileInformationByHandle
+// where the system has it (Vista and later).
+bool SystemMarkForDeletion(HANDLE file, bool gone) {
+    using SetInformationFn = BOOL(WINAPI*)(HANDLE, int, LPVOID, DWORD);
+    static const SetInformationFn setInformation = BoundEntry<SetInformationFn>(
+        GetModuleHandleW(L"kernel32.dll"), "SetFileInformationByHandle");
+    const int kDispositionClass = 4;
+    BOOLEAN disposition = gone ? TRUE : FALSE;
+    return setInformation != nullptr &&
+           setInformation(file, kDispositionClass, &disposition, sizeof disposition) != FALSE;
+}
+
 } // namespace
 
-FileCalls g_FileCalls = {CreateFileW, GetFileInformationByHandle, SystemRandomBytes};
+FileCalls g_FileCalls = {CreateFileW, GetFileInformationByHandle, SystemRandomBytes,
+                         SystemMarkForDeletion};
 
 std::wstring RandomNamePart() {
     unsigned char bytes[8];

@@ -14,6 +14,9 @@ struct FileCalls {
     BOOL(WINAPI* fileInformation)(HANDLE, LPBY_HANDLE_FILE_INFORMATION);
     // Fills the buffer from the system's random source; false when there is none.
     bool (*randomBytes)(void* buffer, size_t size);
+    // Marks a file opened with DELETE access to go when its last handle closes (`gone`), or to
+    // stay after all; false when the system refuses.
+    bool (*markForDeletion)(HANDLE file, bool gone);
 };
 extern FileCalls g_FileCalls;
 

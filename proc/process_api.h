@@ -139,10 +139,11 @@ std::wstring OwnExeName();
 // Threads suspended by a checked freeze. They stay suspended, and their handles open, until
 // Resume or until the owner goes away, which resumes them too: whatever way a termination ends
 // (an exception, an early return), it leaves nothing frozen. Resuming the threads of a process
-// that has ended since is harmless.
+// that has ended since is harmless. Every holder is known while it lives, so that the end of the
+// Windows session, which ends the process without unwinding it, can resume them all first.
 class FrozenThreads {
   public:
-    FrozenThreads() = default;
+    FrozenThreads();
     ~FrozenThreads();
     FrozenThreads(FrozenThreads&& other) noexcept;
     FrozenThreads& operator=(FrozenThreads&& other) noexcept;
@@ -156,11 +157,17 @@ class FrozenThreads {
 
   private:
     friend int FreezeProcess(ProcessId, const std::wstring&, FrozenThreads*);
+    friend void ResumeFrozenThreads();
     void Release();
     ProcessId process_ = 0;
     void* pin_ = nullptr;        // the process, held so that its id cannot pass to another
     std::vector<void*> threads_; // opened for suspending and resuming
+    // The holders alive, linked without allocating.
+    FrozenThreads* previous_ = nullptr;
+    FrozenThreads* next_ = nullptr;
 };
+// Resumes the threads of every holder alive (the Windows session is ending).
+void ResumeFrozenThreads();
 
 // Suspends every thread of the process once; returns how many. The threads come from a thread
 // snapshot and are opened with THREAD_SUSPEND_RESUME and a query right (THREAD_QUERY_INFORMATION,
@@ -173,7 +180,9 @@ int FreezeProcess(ProcessId id);
 // while the process is held open with SYNCHRONIZE and the limited query right, so the id cannot
 // change hands in between); suspends nothing
 // when it does not, or when the process cannot be held. The suspended threads are kept in
-// `frozen` for Resume. Returns how many were suspended.
+// `frozen` for Resume: room for each is made before it is suspended, and when memory runs out
+// the freeze stops there, with the threads suspended so far held. Returns how many were
+// suspended.
 int FreezeProcess(ProcessId id, const std::wstring& name, FrozenThreads* frozen);
 // Switches the base-priority privilege on, then opens with PROCESS_SET_INFORMATION; the system's
 // result, 0 when refused.

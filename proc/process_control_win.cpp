@@ -4,6 +4,7 @@
 #include "proc/system_services_win.h"
 
 #include <algorithm>
+#include <new>
 
 using namespace proc;
 
@@ -61,7 +62,8 @@ HANDLE OpenConfirmed(ProcessId id, DWORD access, const std::wstring& name) {
 }
 
 // Suspends every thread of `id` found in one thread snapshot. Threads are kept in `kept` when
-// given, else closed at once.
+// given, else closed at once. A thread is suspended only once there is room to keep it, so that
+// nothing is frozen without a holder to resume it; out of memory, the walk stops there.
 int SuspendThreadsOf(ProcessId id, std::vector<void*>* kept) {
     const SystemServices& s = g_Services;
     HandleGuard snapshot(s.createSnapshot(TH32CS_SNAPTHREAD, 0));
@@ -72,24 +74,44 @@ int SuspendThreadsOf(ProcessId id, std::vector<void*>* kept) {
     for (BOOL more = s.thread32First(snapshot.Get(), &entry); more;
          more = s.thread32Next(snapshot.Get(), &entry)) {
         if (entry.th32OwnerProcessID != id) continue;
+        if (kept != nullptr && kept->size() == kept->capacity()) {
+            try {
+                kept->reserve(kept->empty() ? 16 : kept->size() * 2);
+            } catch (const std::bad_alloc&) {
+                break;
+            }
+        }
         HandleGuard thread(OpenOwnedThread(entry.th32ThreadID, id));
         if (!thread.Valid() || SuspendThread(thread.Get()) == static_cast<DWORD>(-1)) continue;
         ++suspended;
-        if (kept != nullptr) kept->push_back(thread.Release());
+        if (kept != nullptr) kept->push_back(thread.Release()); // into the room made above
     }
     return suspended;
 }
 
+// The holders alive, most recent first.
+FrozenThreads* g_Holders = nullptr;
+
 } // namespace
+
+FrozenThreads::FrozenThreads() : next_(g_Holders) {
+    if (next_ != nullptr) next_->previous_ = this;
+    g_Holders = this;
+}
 
 FrozenThreads::~FrozenThreads() {
     // Whatever way the owner goes, nothing it froze stays frozen; resuming a thread of a process
     // that has ended since does nothing.
     Resume();
+    if (previous_ != nullptr) previous_->next_ = next_;
+    if (next_ != nullptr) next_->previous_ = previous_;
+    if (g_Holders == this) g_Holders = next_;
 }
 
-FrozenThreads::FrozenThreads(FrozenThreads&& other) noexcept
-    : process_(other.process_), pin_(other.pin_), threads_(std::move(other.threads_)) {
+FrozenThreads::FrozenThreads(FrozenThreads&& other) noexcept : FrozenThreads() {
+    process_ = other.process_;
+    pin_ = other.pin_;
+    threads_ = std::move(other.threads_);
     other.process_ = 0;
     other.pin_ = nullptr;
     other.threads_.clear();
@@ -123,6 +145,11 @@ int FrozenThreads::Resume() {
         if (ResumeThread(thread) != static_cast<DWORD>(-1)) ++resumed;
     Release();
     return resumed;
+}
+
+void ResumeFrozenThreads() {
+    for (FrozenThreads* holder = g_Holders; holder != nullptr; holder = holder->next_)
+        holder->Resume();
 }
 
 int FreezeProcess(ProcessId id) {

@@ -8,9 +8,11 @@ constexpr std::array<PreferenceOption, 3> kNoOptions = {};
 
 // A check box of the Misc group.
 constexpr Preference CheckBox(const char* key, int32_t Settings::*field, int control,
-                              const wchar_t* caption, PreferencePlace place) {
-    return {key,     field, 1,         PreferenceKind::CheckBox, PreferencesPage, control,
-            caption, place, kNoOptions};
+                              const wchar_t* caption, PreferencePlace place,
+                              bool onlyOneIsOn = false) {
+    return {
+        key,   field,      1,          PreferenceKind::CheckBox, PreferencesPage, control, caption,
+        place, kNoOptions, onlyOneIsOn};
 }
 
 } // namespace
@@ -49,7 +51,7 @@ const std::array<Preference, kPreferenceCount> kPreferences = {{
     CheckBox("EnableTaskFreeze", &Settings::EnableTaskFreeze, TaskFreezeCheck,
              L"Freeze task before terminate", {13, 129, 165, 20}),
     CheckBox("EnableDetectOwnTask", &Settings::EnableDetectOwnTask, DetectOwnTaskCheck,
-             L"Never detect own task (finish)", {13, 147, 165, 20}),
+             L"Never detect own task (finish)", {13, 147, 165, 20}, true),
     CheckBox("EnableShowInfo", &Settings::EnableShowInfo, ShowInfoCheck, L"Show log-informations",
              {215, 111, 135, 20}),
     CheckBox("EnableSaveInfo", &Settings::EnableSaveInfo, SaveInfoCheck, L"Save log-informations",

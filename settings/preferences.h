@@ -35,6 +35,8 @@ struct Preference {
     PreferencePlace place;
     // An option group's choices in the order they are set and read; none for a check box.
     std::array<PreferenceOption, 3> options;
+    // A check box whose reader counts only 1 as on; for the others any nonzero value is on.
+    bool onlyOneIsOn = false;
 };
 
 // In the order of Morvane.ini, which is also the order the Setup page sets and reads them.

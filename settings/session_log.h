@@ -33,10 +33,18 @@ void SetLogSink(LogSink sink);
 void AddLogLine(const std::wstring& message);
 // The lines of the run, first to last, exactly as shown.
 std::vector<std::wstring> LogLines();
-// Appends this run's block to Morvane.log (called by Shutdown when EnableSaveInfo is on), after
-// any blocks still waiting beside it. When the log stays held past the wait, the block waits in
-// "Morvane.log.<process id>.pending" instead.
-void WriteSessionLog();
-// At start-up, when EnableSaveInfo is on: appends the blocks waiting beside Morvane.log, oldest
-// first, and deletes their files.
+// Appends this run's block to Morvane.log (called at the end of the run when EnableSaveInfo is
+// on), after any blocks still waiting beside it. When the log stays held past the wait, the block
+// waits in "Morvane.log.<process id>.pending" instead, or under another free number when that
+// name is taken. False when the block was kept nowhere: the log held and no such file made, or
+// a write refused. A log that is no plain file, or cannot be made, is left alone as the start of
+// the run said ("Can't save: Morvane.log"): true.
+bool WriteSessionLog();
+// At start-up: tells how many runs' blocks were lost since the last start that could tell
+// (Morvane.ini keeps the count until then). Then, when EnableSaveInfo is on, appends the blocks
+// waiting beside Morvane.log, oldest first, and deletes their files. Only Morvane's own are
+// merged: a file of that name holding whole session blocks, up to kPendingBlockLimit, that can be
+// taken away; it is taken away before its block is appended, and kept when the append fails, so
+// that no block reaches the log twice. Any other is left where it is, and named once in the run's
+// log ("Not merged: " and its name); a file another program holds waits for a later run.
 void AppendPendingLogBlocks();

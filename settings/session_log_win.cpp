@@ -1,6 +1,7 @@
 #include "settings/session_log.h"
 
 #include <algorithm>
+#include <set>
 #include <vector>
 
 #include "base/ansi_text_win.h"
@@ -56,6 +57,13 @@ namespace {
 
 // The step between two tries while another program holds the log.
 const DWORD kLogRetryStepMs = 50;
+// Names tried for this run's waiting block before it is given up.
+const int kPendingNameTries = 8;
+
+// Waiting files left alone in this run (their paths), each named in the log once.
+std::set<std::wstring> g_LeftAlone;
+// Runs whose blocks were lost before this one started, as the settings file counted them.
+int32_t g_LostBefore = 0;
 
 // Opens the log for appending, creating it when missing; a link or a file with a second name
 // is not opened. Others may read and write it meanwhile: a second instance appends its own block
@@ -81,50 +89,114 @@ bool AppendAtEnd(HANDLE file, const std::string& text) {
            written == text.size();
 }
 
-// Blocks that waited beside the log because it was held when their run ended, oldest first.
-std::vector<std::wstring> PendingFiles() {
-    const std::wstring pattern = ProgramFilePath(L".log.*.pending");
-    const std::wstring folder = pattern.substr(0, pattern.rfind(L'\\') + 1);
-    std::vector<std::pair<ULONGLONG, std::wstring>> found;
+struct PendingFile {
+    ULONGLONG written;
+    std::wstring name;
+    ULONGLONG size;
+    bool folder;
+    bool operator<(const PendingFile& other) const {
+        return written != other.written ? written < other.written : name < other.name;
+    }
+};
+
+std::wstring PendingFolder() {
+    const std::wstring log = ProgramFilePath(L".log");
+    return log.substr(0, log.rfind(L'\\') + 1);
+}
+
+// Whatever is named like a waiting block beside the log, oldest first. Only the names and
+// sizes are read here, so that thousands of such files cost little.
+std::vector<PendingFile> PendingFiles() {
+    std::vector<PendingFile> found;
     WIN32_FIND_DATAW fd;
-    const HANDLE find = FindFirstFileW(pattern.c_str(), &fd);
-    if (find == INVALID_HANDLE_VALUE) return {};
+    const HANDLE find = FindFirstFileW(ProgramFilePath(L".log.*.pending").c_str(), &fd);
+    if (find == INVALID_HANDLE_VALUE) return found;
+    const auto wide = [](DWORD high, DWORD low) {
+        return (static_cast<ULONGLONG>(high) << 32) | low;
+    };
     do {
-        const ULONGLONG written =
-            (static_cast<ULONGLONG>(fd.ftLastWriteTime.dwHighDateTime) << 32) |
-            fd.ftLastWriteTime.dwLowDateTime;
-        found.emplace_back(written, folder + fd.cFileName);
+        found.push_back({wide(fd.ftLastWriteTime.dwHighDateTime, fd.ftLastWriteTime.dwLowDateTime),
+                         fd.cFileName, wide(fd.nFileSizeHigh, fd.nFileSizeLow),
+                         (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
     } while (FindNextFileW(find, &fd));
     FindClose(find);
     std::sort(found.begin(), found.end());
-    std::vector<std::wstring> paths;
-    for (const auto& f : found)
-        paths.push_back(f.second);
-    return paths;
+    return found;
 }
 
-// Appends the waiting blocks to the open log in their order and deletes each once it is in. A
-// waiting file is held without sharing its reading meanwhile, so that two starts never append
-// it twice; one that is no plain file stays where it is.
-void AppendPendingBlocks(HANDLE log) {
-    for (const std::wstring& path : PendingFiles()) {
-        HandleGuard pending(OpenPlainFile(path, GENERIC_READ, FILE_SHARE_DELETE, OPEN_EXISTING));
-        std::string text;
-        if (!pending.Valid() || !ReadFileContent(pending.Get(), text)) continue;
-        if (!AppendAtEnd(log, text)) return; // the later ones wait too, to keep the order
-        DeleteFileW(path.c_str());
+enum class Merged { Appended, Busy, LeftAlone, LogRefused };
+
+// Appends one waiting file to the open log. It is held without sharing meanwhile, so that two
+// starts never append it twice, and marked to go before its block is appended: one that cannot
+// be taken away is never merged, and one whose block the log refuses is kept.
+Merged MergePending(HANDLE log, const PendingFile& file) {
+    if (!IsPendingBlockName(file.name) || file.size > kPendingBlockLimit) return Merged::LeftAlone;
+    HandleGuard pending(
+        OpenPlainFile(PendingFolder() + file.name, GENERIC_READ | DELETE, 0, OPEN_EXISTING));
+    if (!pending.Valid()) {
+        const DWORD error = GetLastError();
+        return HeldByAnother(error) || error == ERROR_FILE_NOT_FOUND ? Merged::Busy
+                                                                     : Merged::LeftAlone;
     }
+    LARGE_INTEGER size{};
+    std::string text;
+    if (!GetFileSizeEx(pending.Get(), &size) ||
+        static_cast<ULONGLONG>(size.QuadPart) > kPendingBlockLimit ||
+        !ReadFileContent(pending.Get(), text) || !IsSessionBlockText(text) ||
+        !g_FileCalls.markForDeletion(pending.Get(), true))
+        return Merged::LeftAlone;
+    if (AppendAtEnd(log, text)) return Merged::Appended;
+    g_FileCalls.markForDeletion(pending.Get(), false);
+    return Merged::LogRefused;
+}
+
+// Appends the waiting blocks to the open log in their order. `report` names in the log list
+// each file left alone for the first time in the run.
+void AppendPendingBlocks(HANDLE log, const std::vector<PendingFile>& files, bool report) {
+    for (const PendingFile& file : files) {
+        const std::wstring path = PendingFolder() + file.name;
+        if (file.folder || g_LeftAlone.count(path) != 0) continue;
+        const Merged merged = MergePending(log, file);
+        if (merged == Merged::LogRefused) return; // the later ones wait too, to keep the order
+        if (merged != Merged::LeftAlone || !report) continue;
+        g_LeftAlone.insert(path);
+        AddLogLine(L"Not merged: " + file.name);
+    }
+}
+
+// Keeps the block in a new file beside the log, named after this process or, when that name is
+// taken, after a random number; false when no such file could be written.
+bool KeepPendingBlock(const std::string& block) {
+    std::wstring number = std::to_wstring(GetCurrentProcessId());
+    for (int attempt = 0; attempt < kPendingNameTries; ++attempt) {
+        HandleGuard waiting(OpenPlainFile(ProgramFilePath(L".log." + number + L".pending"),
+                                          FILE_APPEND_DATA | DELETE, FILE_SHARE_READ, CREATE_NEW));
+        if (waiting.Valid()) {
+            if (WriteAll(waiting.Get(), block)) return true;
+            g_FileCalls.markForDeletion(waiting.Get(), true); // part of a block is none
+            return false;
+        }
+        uint32_t random = 0;
+        if (!g_FileCalls.randomBytes(&random, sizeof random)) return false;
+        number = std::to_wstring(random);
+    }
+    return false;
 }
 
 } // namespace
 
 void AppendPendingLogBlocks() {
-    if (!g_Settings.EnableSaveInfo || PendingFiles().empty()) return;
+    g_LostBefore = std::max<int32_t>(g_Settings.LostLogBlocks, 0); // as written, or edited
+    g_Settings.LostLogBlocks = 0;
+    if (g_LostBefore > 0) AddLogLine(L"Lost log blocks: " + std::to_wstring(g_LostBefore));
+    if (!g_Settings.EnableSaveInfo) return;
+    const std::vector<PendingFile> files = PendingFiles();
+    if (files.empty()) return;
     HandleGuard log(OpenLogForAppend());
-    if (log.Valid()) AppendPendingBlocks(log.Get());
+    if (log.Valid()) AppendPendingBlocks(log.Get(), files, true);
 }
 
-void WriteSessionLog() {
+bool WriteSessionLog() {
     // The file is ANSI text: a character the code page lacks is written "?".
     std::vector<std::string> entries;
     for (const std::wstring& line : LogLines())
@@ -144,14 +216,28 @@ void WriteSessionLog() {
     const DWORD error = GetLastError();
     HandleGuard file(handle);
     if (file.Valid()) {
-        AppendPendingBlocks(file.Get());
-        AppendAtEnd(file.Get(), block);
-    } else if (HeldByAnother(error)) {
-        // Still held: the block waits beside the log for the next start.
-        const std::wstring pending =
-            L".log." + std::to_wstring(GetCurrentProcessId()) + L".pending";
-        HandleGuard waiting(OpenPlainFile(ProgramFilePath(pending), FILE_APPEND_DATA,
-                                          FILE_SHARE_READ, OPEN_ALWAYS));
-        if (waiting.Valid()) AppendAtEnd(waiting.Get(), block);
+        // The lines of the run are taken: files left alone now are named by the next start.
+        AppendPendingBlocks(file.Get(), PendingFiles(), false);
+        return AppendAtEnd(file.Get(), block);
+    }
+    // Still held: the block waits beside the log for the next start.
+    return !HeldByAnother(error) || KeepPendingBlock(block);
+}
+
+void SaveSettingsAndLog(HWND window) {
+    // Each file is written on its own; running out of memory for one does not cost the other.
+    bool settingsSaved = false;
+    try {
+        settingsSaved = SaveSettings(window);
+    } catch (...) {
+    }
+    try {
+        if (!settingsSaved) AddLogLine(L"Can't save: Morvane.ini");
+        if (!g_Settings.EnableSaveInfo || WriteSessionLog() || !settingsSaved) return;
+        // Kept nowhere: the settings file tells the next start, counting the runs whose blocks,
+        // with the report of earlier losses, went the same way.
+        g_Settings.LostLogBlocks = g_LostBefore + (g_LostBefore < INT32_MAX ? 1 : 0);
+        SaveSettings(window);
+    } catch (...) {
     }
 }

@@ -32,6 +32,9 @@ struct Settings {
     int32_t EnableRestoreWindow;
     int32_t EnableDetectOwnTask;
     int32_t EnableSaveInfo;
+    // Not a preference: how many runs' log blocks could be kept nowhere (the log held and no file
+    // made beside it) since the last start that could tell. Morvane.ini holds it only then.
+    int32_t LostLogBlocks;
     // Where the file dialogs start: the folder last chosen in the run, as the system names it.
     std::wstring CurrentDir;
     // What Morvane.ini keeps of it: the ANSI text of the last such folder that the code page

@@ -17,12 +17,20 @@ void SetCurrentDir(Settings& s, const std::wstring& folder);
 // Reads the settings file over g_Settings; may move the (still hidden) window to the saved
 // place. The window is the main window: its position is the only part of it that is kept.
 void LoadSettings(HWND window);
-// Writes the settings file with the window's current position (0, 0 without a window).
-void SaveSettings(HWND window);
+// Writes the settings file with the window's current position (0, 0 without a window). False
+// when it could not be written.
+bool SaveSettings(HWND window);
 
-// At start-up, once the log list exists: when no new file can be made beside the executable,
-// the log list tells that the settings (and the log, when it is to be saved) will be lost. The
-// probe file is gone when this returns.
+// The end of the run's files, as Shutdown writes them: the settings first, so that when they
+// cannot be written the block ends with "Can't save: Morvane.ini"; then the block (when
+// EnableSaveInfo is on). A block kept nowhere is counted in the settings file for the next start.
+void SaveSettingsAndLog(HWND window);
+
+// At start-up, once the log list exists: the log list tells which of the files cannot be saved
+// as the end of the run will save them. The settings file needs a new temporary file beside it
+// and, when it exists, one that may be replaced (not read-only, not held against it); the log,
+// when it is to be saved, needs to open for appending, or a new file. The probe file is gone
+// when this returns.
 void ReportUnsavableFiles();
 
 // The program's file with this extension (".ini", ".log") beside its executable:
@@ -40,5 +48,6 @@ bool ReadWholeFile(const std::wstring& path, std::string& text);
 bool ReadFileContent(HANDLE file, std::string& text);
 // Replaces the file with content through a new temporary file beside it, so that the old file
 // stays whole unless the new one was written completely. The temporary name has a random part
-// and is never opened through a link. False (old file untouched) on any failure.
+// and is never opened through a link. False (old file untouched) on any failure, and for a
+// read-only file.
 bool ReplaceFileContent(const std::wstring& path, const std::string& content);

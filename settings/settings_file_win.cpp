@@ -96,6 +96,31 @@ HANDLE CreateTemporaryBeside(const std::wstring& target, std::wstring& temp, DWO
     return INVALID_HANDLE_VALUE;
 }
 
+// Whether a file at `target` (a path as the file calls take it) can be replaced by a rename:
+// either there is none, or it is neither read-only nor held by a program that keeps it from
+// being removed. A link there is replaced itself, so it is opened, not followed.
+bool Replaceable(const std::wstring& target) {
+    const DWORD attributes = GetFileAttributesW(target.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return GetLastError() == ERROR_FILE_NOT_FOUND;
+    if (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) return false;
+    const HandleGuard file(g_FileCalls.createFile(
+        target.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+        OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    return file.Valid();
+}
+
+// Whether this run's block can reach Morvane.log: the log opens for appending as at exit, or it
+// is missing and new files can be made. A log that another program holds now is waited for, or
+// its block kept beside it, at exit.
+bool LogAppendable(bool newFiles) {
+    HandleGuard log(OpenPlainFile(ProgramFilePath(L".log"), FILE_APPEND_DATA,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING));
+    if (log.Valid()) return true;
+    const DWORD error = GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND) return newFiles;
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
+}
+
 } // namespace
 
 void SetProgramPaths() {
@@ -164,6 +189,10 @@ bool ReadFileContent(HANDLE file, std::string& text) {
 
 bool ReplaceFileContent(const std::wstring& path, const std::string& content) {
     const std::wstring target = FileCallPath(path);
+    // A read-only file is the user's word that it stays as it is.
+    const DWORD attributes = GetFileAttributesW(target.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+        return false;
     std::wstring temp;
     HandleGuard file(CreateTemporaryBeside(target, temp));
     if (!file.Valid()) return false;
@@ -179,12 +208,16 @@ bool ReplaceFileContent(const std::wstring& path, const std::string& content) {
 }
 
 void ReportUnsavableFiles() {
+    // What the end of the run will do: make a new temporary file and rename it over the
+    // settings file, and append to the log, or create it.
     std::wstring probe;
     HandleGuard file(
         CreateTemporaryBeside(ProgramFilePath(L".ini"), probe, FILE_FLAG_DELETE_ON_CLOSE));
-    if (file.Valid()) return;
-    AddLogLine(L"Can't save: Morvane.ini");
-    if (g_Settings.EnableSaveInfo) AddLogLine(L"Can't save: Morvane.log");
+    const bool newFiles = file.Valid();
+    file.Close();
+    if (!newFiles || !Replaceable(ProgramFilePath(L".ini"))) AddLogLine(L"Can't save: Morvane.ini");
+    if (g_Settings.EnableSaveInfo && !LogAppendable(newFiles))
+        AddLogLine(L"Can't save: Morvane.log");
 }
 
 void LoadSettings(HWND window) {
@@ -202,9 +235,9 @@ void LoadSettings(HWND window) {
     if (g_Settings.EnableRestoreWindow != 0 && window != nullptr) RestorePosition(window, x, y);
 }
 
-void SaveSettings(HWND window) {
+bool SaveSettings(HWND window) {
     int32_t x = 0;
     int32_t y = 0;
     if (window != nullptr) PositionToSave(window, x, y);
-    ReplaceFileContent(SettingsFilePath(), FormatSettingsText(g_Settings, x, y));
+    return ReplaceFileContent(SettingsFilePath(), FormatSettingsText(g_Settings, x, y));
 }

@@ -165,6 +165,7 @@ void ApplySettingsText(const std::string& text, Settings& s, int32_t& windowX, i
         number(p.key, s.*p.field);
     number("WindowX", windowX);
     number("WindowY", windowY);
+    number("LostLogBlocks", s.LostLogBlocks);
     size_t value = 0;
     if (FindIniKey(text, body, "CurrentDir", value)) s.CurrentDirText = ParseIniText(text, value);
 }
@@ -180,5 +181,6 @@ std::string FormatSettingsText(const Settings& s, int32_t windowX, int32_t windo
     AppendLine(out, "WindowX", std::to_string(windowX));
     AppendLine(out, "WindowY", std::to_string(windowY));
     AppendLine(out, "CurrentDir", s.CurrentDirText);
+    if (s.LostLogBlocks > 0) AppendLine(out, "LostLogBlocks", std::to_string(s.LostLogBlocks));
     return out;
 }

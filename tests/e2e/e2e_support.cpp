@@ -42,6 +42,42 @@ void MorvaneTest::MoveProgram(const std::wstring& subfolder, const std::wstring&
     exe_ = exeName;
 }
 
+namespace {
+
+BOOL CALLBACK TakeLanguage(HMODULE, LPCWSTR, LPCWSTR, WORD language, LONG_PTR found) {
+    *reinterpret_cast<WORD*>(found) = language;
+    return FALSE;
+}
+
+} // namespace
+
+void MorvaneTest::UseCodePage(const std::string& name) {
+    const std::wstring exe = home_ + exe_;
+    std::string manifest;
+    WORD language = 0;
+    {
+        HMODULE image = LoadLibraryExW(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+        ASSERT_NE(image, nullptr);
+        const HRSRC found = FindResourceW(image, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));
+        if (found != nullptr)
+            manifest.assign(static_cast<const char*>(LockResource(LoadResource(image, found))),
+                            SizeofResource(image, found));
+        EnumResourceLanguagesW(image, MAKEINTRESOURCEW(24), MAKEINTRESOURCEW(1), TakeLanguage,
+                               reinterpret_cast<LONG_PTR>(&language));
+        FreeLibrary(image);
+    }
+    const size_t settings = manifest.find("</windowsSettings>");
+    ASSERT_NE(settings, std::string::npos) << manifest;
+    manifest.insert(settings, "<activeCodePage xmlns=\"http://schemas.microsoft.com/SMI/2019/"
+                              "WindowsSettings\">" +
+                                  name + "</activeCodePage>");
+    HANDLE update = BeginUpdateResourceW(exe.c_str(), FALSE);
+    ASSERT_NE(update, nullptr);
+    ASSERT_TRUE(UpdateResourceW(update, MAKEINTRESOURCEW(24), MAKEINTRESOURCEW(1), language,
+                                &manifest[0], static_cast<DWORD>(manifest.size())) &&
+                EndUpdateResourceW(update, FALSE));
+}
+
 std::wstring MorvaneTest::DeepSubfolder(size_t depth) const {
     std::wstring subfolder;
     for (wchar_t letter = L'a'; folder_.size() + subfolder.size() < depth; ++letter)

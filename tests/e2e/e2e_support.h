@@ -31,6 +31,10 @@ class MorvaneTest : public ::testing::Test {
     // script) of the temp folder, as `exeName`; WriteFile, ReadFile and Launch work there from
     // then on (use with ASSERT_NO_FATAL_FAILURE). PathOf keeps naming the temp folder.
     void MoveProgram(const std::wstring& subfolder, const std::wstring& exeName = L"Morvane.exe");
+    // Makes the copy run in the ANSI code page named (as its manifest's activeCodePage, "UTF-8"),
+    // as Windows runs every program with its worldwide UTF-8 setting on (use with
+    // ASSERT_NO_FATAL_FAILURE).
+    void UseCodePage(const std::string& name);
     // Nested folder names that take the temp folder to at least `depth` characters.
     std::wstring DeepSubfolder(size_t depth) const;
 

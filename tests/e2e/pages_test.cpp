@@ -836,6 +836,27 @@ TEST_F(PagesTest, ClosingOnTheSetupPanelEndsTheRunWithoutApplyingItsChoices) {
         << ini["CurrentDir"] << ": no file was chosen";
 }
 
+// Values of every group that Setup offers no choice for, written by hand: a visit left with
+// Back changes none of them, and the file comes back byte for byte.
+TEST_F(PagesTest, SetupLeftWithBackWritesBackEveryValueAsItWasGiven) {
+    const std::string ini = "[Morvane SetUp]\r\nAskTerminate = 3\r\nLogInfoStyle = -1\r\n"
+                            "EnableTaskTerminate = 2\r\nEnableTaskFreeze = -7\r\n"
+                            "EnableDetectOwnTask = 5\r\nEnableShowInfo = 9\r\n"
+                            "EnableSaveInfo = 0\r\nEnableRestoreWindow = 1\r\nWindowX = 150\r\n"
+                            "WindowY = 110\r\nCurrentDir = " +
+                            folder_ + "\r\n";
+    WriteFile("Morvane.ini", ini);
+    ASSERT_NO_FATAL_FAILURE(Launch());
+    ASSERT_NO_FATAL_FAILURE(OpenSetup());
+    for (int id = AskEveryTimeOption; id <= StyleNoneOption; ++id)
+        EXPECT_TRUE(id == StyleFrame || !Checked(id)) << id;
+    const size_t lines = LogLines().size();
+    ASSERT_NO_FATAL_FAILURE(LeaveSetup());
+    EXPECT_EQ(LogLineAt(lines), "Message: ");
+    EXPECT_EQ(CloseApp(), 0u);
+    EXPECT_EQ(ReadFile("Morvane.ini"), ini);
+}
+
 // A DLL of a few hundred bytes claiming 0xFFFFFFFF names shown through Setup's Show: the list
 // stops at the 65,536 ordinals and the window keeps answering. A report file that another program
 // holds is not logged as saved and keeps its text.
@@ -988,6 +1009,15 @@ TEST_F(PagesTest, AMoveToA192DpiMonitorLaysEveryControlOutAtTwiceItsSize) {
     ASSERT_NO_FATAL_FAILURE(LaunchWith());
     OpenModulePage(task);
     ASSERT_TRUE(Click(Control(TerminateButton)) && WaitShown(TaskList));
+    // First the message as another program may send it, with no rectangle to read behind its
+    // pointer: nothing changes, and the next resize keeps the size of 100 %.
+    DWORD_PTR answer = 0;
+    ASSERT_TRUE(SendMessageTimeoutA(window_, 0x02E0 /* WM_DPICHANGED */, MAKEWPARAM(192, 192), 1,
+                                    SMTO_NORMAL, kMessageTimeoutMs, &answer));
+    ASSERT_NO_FATAL_FAILURE(OpenSetup());
+    ASSERT_NO_FATAL_FAILURE(LeaveSetup());
+    EXPECT_EQ(ClientRect(window_).right, 410);
+    EXPECT_EQ(ClientRect(window_).bottom, 400);
     ASSERT_NO_FATAL_FAILURE(OpenSetup());
     ASSERT_TRUE(Click(Control(ShowInfoCheck)));
     RECT outer = {};

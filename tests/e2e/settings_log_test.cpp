@@ -533,6 +533,23 @@ TEST_F(SettingsLogTest, BothFilesFollowTheProgramIntoAnyFolder) {
     }
 }
 
+// Windows 10 and 11 can run every program in the UTF-8 code page ("Use Unicode UTF-8 for
+// worldwide language support"); here the program's manifest asks for it. A name outside every
+// single-byte code page, in the program's folder and in a file beside it that the log names,
+// reaches both files whole, in UTF-8.
+TEST_F(SettingsLogTest, UnderTheUtf8CodePageBothFilesHoldEveryNameInUtf8) {
+    const std::wstring mixed = L"\x0416\x0443\x0440\x043D\x0430\x043B \x5F20\x4F1F";
+    ASSERT_NO_FATAL_FAILURE(MoveProgram(mixed));
+    ASSERT_NO_FATAL_FAILURE(UseCodePage("UTF-8"));
+    ASSERT_TRUE(testsupport::WriteTextFile(home_ + L"Morvane.log." + mixed + L".pending", "x"));
+    ASSERT_NO_FATAL_FAILURE(LaunchWith());
+    ASSERT_EQ(Stop(), 0u);
+    EXPECT_EQ(ParseWrittenIni(ReadFile("Morvane.ini"))["CurrentDir"], Utf8(home_));
+    EXPECT_NE(ReadFile("Morvane.log")
+                  .find("\r\n  Not merged: Morvane.log." + Utf8(mixed) + ".pending\r\n"),
+              std::string::npos);
+}
+
 // --- Files that cannot be written ---------------------------------------------------------------
 
 // Both files held open without sharing while the program ends, as a read-only folder or another
@@ -608,14 +625,15 @@ TEST_F(SettingsLogTest, ABlockThatFindsTheLogHeldIsAppendedByTheNextStart) {
 // the program, under a short name, still starts, yet no file of its own fits beside it: a folder
 // that the program cannot write to. Returns the first such folder below the test's folder, or
 // nothing when the system takes files at any depth tried (Windows does).
-std::wstring FolderThatTakesNoNewFile(const std::wstring& home) {
+std::wstring FolderThatTakesNoNewFile(const std::wstring& home,
+                                      const std::wstring& name = L"Morvane.ini") {
     std::wstring sub;
     for (const std::wstring& step : {std::wstring(100, L'd'), std::wstring(L"d")}) {
         for (std::wstring next; (next = sub + (sub.empty() ? L"" : L"\\") + step).size() < 8000;
              sub = next) {
             if (!CreateDirectoryW(testsupport::LongPath(home + next).c_str(), nullptr)) break;
             const Handle probe(CreateFileW(
-                testsupport::LongPath(home + next + L"\\Morvane.ini").c_str(), GENERIC_WRITE, 0,
+                testsupport::LongPath(home + next + L"\\" + name).c_str(), GENERIC_WRITE, 0,
                 nullptr, CREATE_NEW, FILE_FLAG_DELETE_ON_CLOSE, nullptr));
             if (!probe && step.size() == 1) return next;
             if (!probe) break;
@@ -637,6 +655,27 @@ TEST_F(SettingsLogTest, AFolderThatTakesNoNewFileIsToldAtTheStartAndTheWindowWor
     ASSERT_NO_FATAL_FAILURE(Refresh());
     EXPECT_EQ(Stop(), 0u);
     EXPECT_EQ(Entries(home_), std::vector<std::wstring>{L"M.exe"});
+}
+
+// A folder that takes a file as long as "Morvane.log", but not the settings file's longer
+// temporary name: only the settings are said to be lost at the start, and the run's block,
+// appended to the log there, ends saying so again.
+TEST_F(SettingsLogTest, SettingsThatCannotBeSavedAreNamedAtTheStartAndAtTheEndOfTheBlock) {
+    const std::wstring folder =
+        FolderThatTakesNoNewFile(home_, L"Morvane.ini.0123456789abcdef.tmp");
+    if (folder.empty()) GTEST_SKIP() << "no folder here refuses new files";
+    ASSERT_NO_FATAL_FAILURE(MoveProgram(folder, L"M.exe"));
+    WriteFile("Morvane.log", "");
+    ASSERT_NO_FATAL_FAILURE(Start());
+    const std::vector<std::string> lines = LogLines();
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0].substr(15), "Can't save: Morvane.ini");
+    EXPECT_EQ(Stop(), 0u);
+    const std::vector<LogBlock> blocks = ParseLogFile(ReadFile("Morvane.log"));
+    ASSERT_EQ(blocks.size(), 1u);
+    ASSERT_EQ(blocks[0].entries.size(), 3u);
+    EXPECT_EQ(blocks[0].entries[2].substr(15), "Can't save: Morvane.ini");
+    EXPECT_EQ(Entries(home_), (std::vector<std::wstring>{L"M.exe", L"Morvane.log"}));
 }
 
 // At exit another program holds Morvane.log for a moment without sharing (an editor, or a second

@@ -131,8 +131,13 @@ TEST(SettingsWriter, WhatIsWrittenReadsBackTheSame) {
     s.EnableDetectOwnTask = 2;
     s.EnableSaveInfo = 0;
     s.CurrentDirText = "E:\\a\tb c  ";
-    const Parsed p = Parse(FormatSettingsText(s, -12, 34567));
+    s.LostLogBlocks = 3; // only then a thirteenth line, after the others
+    const std::string text = FormatSettingsText(s, -12, 34567);
+    const std::string tail = "\r\nCurrentDir = E:\\a\tb c  \r\nLostLogBlocks = 3\r\n";
+    EXPECT_EQ(text.substr(text.size() - tail.size()), tail);
+    const Parsed p = Parse(text);
     EXPECT_EQ(Numbers(p.s), (std::vector<int32_t>{4, 32, 0, 7, -1, 0, 2, 0}));
+    EXPECT_EQ(p.s.LostLogBlocks, 3);
     EXPECT_EQ(p.s.CurrentDirText, "E:\\a\tb c  ");
     EXPECT_EQ(p.x, -12);
     EXPECT_EQ(p.y, 34567);

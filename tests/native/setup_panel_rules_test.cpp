@@ -4,50 +4,47 @@
 
 #include "app/setup_panel_rules.h"
 
-TEST(CheckedOption, LastSetBitOfTheGroupWins) {
+// Only a value of the group checks an option: bits of it do not, nor bits of the other group.
+TEST(CheckedOption, OnlyTheGroupsOwnValuesCheckAnOption) {
     const Preference& ask = *PreferenceOf(&Settings::AskTerminate);
     const Preference& style = *PreferenceOf(&Settings::LogInfoStyle);
-    EXPECT_EQ(CheckedOption(1, ask), 0);
-    EXPECT_EQ(CheckedOption(2, ask), 1);
-    EXPECT_EQ(CheckedOption(4, ask), 2);
-    EXPECT_EQ(CheckedOption(3, ask), 1);
-    EXPECT_EQ(CheckedOption(5, ask), 2);
-    EXPECT_EQ(CheckedOption(-1, ask), 2);
-    // Bits of the other group, or none at all, check nothing.
-    EXPECT_EQ(CheckedOption(0, ask), -1);
-    EXPECT_EQ(CheckedOption(8, ask), -1);
-    EXPECT_EQ(CheckedOption(16, style), 1);
-    EXPECT_EQ(CheckedOption(8 | 32, style), 2);
-    EXPECT_EQ(CheckedOption(7 | 64, style), -1);
+    const struct {
+        const Preference& group;
+        int32_t value;
+        int option;
+    } cases[] = {{ask, 1, 0},    {ask, 2, 1},    {ask, 4, 2},         {ask, 3, -1},
+                 {ask, 5, -1},   {ask, -1, -1},  {ask, 0, -1},        {ask, 8, -1},
+                 {style, 16, 1}, {style, 32, 2}, {style, 8 | 32, -1}, {style, 1, -1}};
+    for (const auto& c : cases)
+        EXPECT_EQ(CheckedOption(c.value, c.group), c.option) << c.group.key << " = " << c.value;
 }
 
 // In the order of the preference table: the two option groups, then the check boxes 23 terminate,
 // 24 freeze, 25 own task, 26 show, 27 save, 28 restore.
-TEST(Preferences, ShownFromTheRecordAndStoredBackNormalised) {
+TEST(Preferences, BackWritesOnlyWhatTheUserChanged) {
+    const auto values = [](const Settings& s) {
+        std::vector<int32_t> v;
+        for (const Preference& p : kPreferences)
+            v.push_back(s.*p.field);
+        return v;
+    };
     Settings s;
     s.AskTerminate = 3;
-    s.LogInfoStyle = 0;
+    s.LogInfoStyle = 24;
     s.EnableTaskFreeze = 7;
     s.EnableSaveInfo = 0;
-    s.EnableDetectOwnTask = -5;
-    PreferenceChoices c = ChoicesFromSettings(s);
-    EXPECT_EQ(c, (PreferenceChoices{1, -1, 1, 1, 1, 1, 0, 1}));
+    s.EnableDetectOwnTask = -5; // Detect counts only 1 as on
+    const PreferenceChoices shown = ChoicesFromSettings(s);
+    EXPECT_EQ(shown, (PreferenceChoices{-1, -1, 1, 1, 0, 1, 0, 1}));
 
-    StorePreferences(s, c);
-    EXPECT_EQ(s.AskTerminate, 2);
-    EXPECT_EQ(s.LogInfoStyle, 0); // nothing checked: left as it was
-    EXPECT_EQ(s.EnableTaskFreeze, 1);
-    EXPECT_EQ(s.EnableDetectOwnTask, 1);
-    EXPECT_EQ(s.EnableSaveInfo, 0);
-
-    c = {2, 0, 0, 0, 0, 0, 1, 0};
-    StorePreferences(s, c);
-    EXPECT_EQ(s.AskTerminate, 4);
-    EXPECT_EQ(s.LogInfoStyle, 8);
-    EXPECT_EQ(s.EnableTaskTerminate, 0);
-    EXPECT_EQ(s.EnableShowInfo, 0);
-    EXPECT_EQ(s.EnableRestoreWindow, 0);
-    EXPECT_EQ(s.EnableSaveInfo, 1);
+    StorePreferences(s, shown, shown);
+    EXPECT_EQ(values(s), (std::vector<int32_t>{3, 24, 1, 7, -5, 1, 0, 1}));
+    StorePreferences(s, shown, {2, -1, 1, 0, 1, 1, 1, 1});
+    EXPECT_EQ(values(s), (std::vector<int32_t>{4, 24, 1, 0, 1, 1, 1, 1}));
+    // Options changed write their values; check boxes left as shown keep theirs, 9 too.
+    s.EnableTaskTerminate = 9;
+    StorePreferences(s, {0, 1, 1, 1, 1, 1, 1, 1}, {1, 2, 1, 1, 1, 1, 1, 1});
+    EXPECT_EQ(values(s), (std::vector<int32_t>{2, 32, 9, 0, 1, 1, 1, 1}));
 }
 
 TEST(WorkingFolder, UpToTheLastBackslashAfterTheFirstCharacter) {

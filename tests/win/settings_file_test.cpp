@@ -12,6 +12,7 @@
 
 #include "app/main_window.h"
 #include "base/ansi_text_win.h"
+#include "base/handle_win.h"
 #include "base/plain_file_win.h"
 #include "proc/process_api.h"
 #include "settings/log_text.h"
@@ -25,6 +26,7 @@
 
 namespace {
 
+using driver::Handle;
 using testsupport::Entries;
 using testsupport::Exists;
 using testsupport::ReadTextFile;
@@ -62,6 +64,40 @@ BOOL WINAPI InformationStandIn(HANDLE file, LPBY_HANDLE_FILE_INFORMATION info) {
 bool RandomStandIn(void* buffer, size_t size) {
     std::memset(buffer, 0x11 * (++g_RandomCount % 16), size);
     return true;
+}
+// Files whose index is listed cannot be taken away: a block left by an administrator that a
+// standard user may read but not delete.
+std::vector<DWORD> g_KeptIndexes;
+bool (*g_RealMark)(HANDLE, bool) = nullptr;
+bool MarkStandIn(HANDLE file, bool gone) {
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (gone && GetFileInformationByHandle(file, &info) &&
+        std::count(g_KeptIndexes.begin(), g_KeptIndexes.end(), info.nFileIndexLow))
+        return false;
+    return g_RealMark(file, gone);
+}
+// A code page as Windows treats it where Wine is laxer: UTF-8 and GB18030 refuse
+// WC_NO_BEST_FIT_CHARS, and UTF-8 the report of a default character. Wine lacks GB18030: its
+// GBK subset, which writes the test's characters alike, converts in its place.
+UINT g_Page = 0;
+UINT WINAPI PageStandIn() {
+    return g_Page;
+}
+UINT Converted(UINT page) {
+    page = page == CP_ACP ? g_Page : page;
+    return page == 54936 ? 936 : page;
+}
+int WINAPI NarrowStandIn(UINT page, DWORD flags, LPCWCH text, int length, LPSTR out, int size,
+                         LPCCH defaultChar, LPBOOL usedDefault) {
+    SetLastError(ERROR_INVALID_FLAGS);
+    if (flags & WC_NO_BEST_FIT_CHARS) return 0;
+    SetLastError(ERROR_INVALID_PARAMETER);
+    if (Converted(page) == CP_UTF8 && usedDefault != nullptr) return 0;
+    return WideCharToMultiByte(Converted(page), flags, text, length, out, size, defaultChar,
+                               usedDefault);
+}
+int WINAPI WideStandIn(UINT page, DWORD flags, LPCCH text, int length, LPWSTR out, int size) {
+    return MultiByteToWideChar(Converted(page), flags, text, length, out, size);
 }
 void PlantLink(const std::string& link, const std::string& target) {
     HANDLE body = CreateFileA(link.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
@@ -122,9 +158,11 @@ class SettingsFileTest : public testing::Test {
         g_LogLineCount = 0;
         SetLogSink({AppendLogListLine, LogListLines, PauseAnswering});
         savedCalls_ = g_FileCalls;
-        g_FileCalls = {OpenStandIn, InformationStandIn, RandomStandIn};
+        g_RealMark = savedCalls_.markForDeletion;
+        g_FileCalls = {OpenStandIn, InformationStandIn, RandomStandIn, MarkStandIn};
         g_LinkTargets.clear();
         g_LinkIndexes.clear();
+        g_KeptIndexes.clear();
         g_RandomCount = 0;
     }
 
@@ -236,17 +274,29 @@ TEST_F(SettingsFileTest, FailedSaveLeavesTheOldFileIntact) {
     EXPECT_EQ(ReadTextFile(IniPath()), old);
 }
 
+// Held open by another program that does not let it be replaced, or made read-only (which Wine,
+// running as root, would not stop): the start says so, and the save leaves it as it is.
 TEST_F(SettingsFileTest, OldFileThatCannotBeReplacedStaysAndTheTemporaryGoes) {
     const std::string old = "[Morvane SetUp]\r\nAskTerminate = 2\r\n";
     WriteFileBytes(IniPath(), old);
-    // Held open by another program that does not let it be replaced.
-    HANDLE holder = CreateFileA(IniPath().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
-    SaveSettings(window_);
-    CloseHandle(holder);
-    EXPECT_EQ(ReadTextFile(IniPath()), old);
-    EXPECT_EQ(Entries(Long(folder_)), std::vector<std::wstring>{L"Morvane.ini"});
+    g_Settings.LogInfoStyle = 32;
+    for (bool held : {true, false}) {
+        HANDLE holder = CreateFileA(IniPath().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+        if (!held) {
+            CloseHandle(holder);
+            ASSERT_TRUE(SetFileAttributesA(IniPath().c_str(), FILE_ATTRIBUTE_READONLY));
+        }
+        ReportUnsavableFiles();
+        EXPECT_EQ(ListLines(), std::vector<std::string>{"Can't save: Morvane.ini"});
+        EXPECT_FALSE(SaveSettings(window_));
+        if (held) CloseHandle(holder);
+        EXPECT_EQ(ReadTextFile(IniPath()), old);
+        EXPECT_EQ(Entries(Long(folder_)), std::vector<std::wstring>{L"Morvane.ini"});
+        SendMessageA(Control(LogList), LB_RESETCONTENT, 0, 0);
+    }
+    SetFileAttributesA(IniPath().c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
 // Links to a file and to a missing one, and second names of a file, planted at Morvane.log and
@@ -553,4 +603,117 @@ TEST_F(SettingsFileTest, SessionLogThatCannotBeOpenedIsLeftAlone) {
     UseBase(folder_ + "missing\\Morvane");
     WriteSessionLog();
     EXPECT_FALSE(Exists(folder_ + "missing"));
+}
+
+// A whole session block as Morvane writes it, told apart by its day.
+std::string Block(int day) {
+    const std::string date = "0" + std::to_string(day) + "-02-2003 / 04:05:0";
+    return "[ Session-Log: " + date + "6 ]\r\n  line " + date + "\r\n[ Session-End: " + date +
+           "7 ]\r\n\r\n";
+}
+
+// Files named like blocks waiting beside the log, over three runs (each start merges, each end
+// merges again before its own block): Morvane's own whole blocks reach the log once, oldest file
+// first; any other file stays and is named once. Then the log is held at the end: with the run's
+// own name taken, the block waits under another number for the next start; with every name
+// taken, the settings file counts it lost, and the next start says so.
+TEST_F(SettingsFileTest, PendingBlocksReachTheLogOnceAndNothingElseDoes) {
+    g_Settings.LogInfoStyle = 32;
+    std::string binary(2000, '\0');
+    for (size_t i = 0; i < binary.size(); ++i)
+        binary[i] = static_cast<char>(i * 7919 >> 3);
+    // A block in every other way, with an entry longer than any run writes.
+    const std::string oversized =
+        Block(5).insert(40, "  " + std::string(kPendingBlockLimit, 'x') + "\r\n");
+    enum Kind { Merged, Undeletable, Other };
+    const struct {
+        const char* name;
+        DWORD written; // the higher, the later
+        std::string text;
+        Kind kind;
+    } rows[] = {
+        {"Morvane.log.9.pending", 1, Block(1) + Block(2), Merged},
+        {"Morvane.log.1000.pending", 2, Block(3), Merged},
+        {"Morvane.log.7.pending", 0, Block(4), Undeletable},
+        {"Morvane.log.8.pending", 0, oversized, Other},
+        {"Morvane.log.6.pending", 0, binary, Other},
+        {"Morvane.log.abc.pending", 0, Block(6), Other},
+    };
+    for (const auto& row : rows) {
+        Handle file(CreateFileA((folder_ + row.name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                0, nullptr));
+        const FILETIME written = {0, 0x01D00000u + row.written};
+        BY_HANDLE_FILE_INFORMATION info{};
+        ASSERT_TRUE(file && WriteAll(file.Get(), row.text) &&
+                    SetFileTime(file.Get(), nullptr, nullptr, &written) &&
+                    GetFileInformationByHandle(file.Get(), &info));
+        if (row.kind == Undeletable) g_KeptIndexes.push_back(info.nFileIndexLow);
+    }
+    for (int run = 0; run < 3; ++run) {
+        AppendPendingLogBlocks();
+        SessionHeader = "H";
+        EXPECT_TRUE(WriteSessionLog());
+    }
+    const std::string log = ReadTextFile(LogPath());
+    EXPECT_EQ(log.substr(0, 3 * Block(1).size()), Block(1) + Block(2) + Block(3));
+    const std::vector<std::string> lines = ListLines();
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const size_t at = log.find(row.text);
+        EXPECT_EQ(at != std::string::npos && at == log.rfind(row.text), row.kind == Merged);
+        EXPECT_EQ(Exists(folder_ + row.name), row.kind != Merged);
+        EXPECT_EQ(std::count(lines.begin(), lines.end(), std::string("Not merged: ") + row.name),
+                  row.kind == Merged ? 0 : 1);
+    }
+
+    const auto endHeld = [&] {
+        Handle held(CreateFileA(LogPath().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, 0));
+        ASSERT_TRUE(held);
+        SaveSettingsAndLog(window_);
+    };
+    const auto taken = [&](uint32_t number) {
+        const std::string name = LogPath() + "." + std::to_string(number) + ".pending";
+        ASSERT_TRUE(CreateDirectoryA(name.c_str(), nullptr)) << name;
+    };
+    ASSERT_NO_FATAL_FAILURE(taken(GetCurrentProcessId()));
+    SessionHeader = "[ Session-Log: 10-10-2010 / 10:10:10 ]";
+    ASSERT_NO_FATAL_FAILURE(endHeld());
+    // The stand-in's second random number (the first named the settings' temporary file).
+    const std::string block = ReadTextFile(LogPath() + ".572662306.pending");
+    EXPECT_EQ(block.substr(0, 40), SessionHeader + "\r\n");
+    AppendPendingLogBlocks();
+    EXPECT_EQ(ReadTextFile(LogPath()), log + block);
+
+    for (uint32_t k = 0; k < 16; ++k) // each number the stand-in gives
+        ASSERT_NO_FATAL_FAILURE(taken(k * 0x11111111u));
+    ASSERT_NO_FATAL_FAILURE(endHeld());
+    EXPECT_EQ(ReadTextFile(LogPath()), log + block);
+    const size_t before = ListLines().size();
+    LoadSettings(window_);
+    AppendPendingLogBlocks();
+    EXPECT_EQ(ListLines().size(), before + 1);
+    EXPECT_EQ(ListLines().back(), "Lost log blocks: 1");
+}
+
+// Code pages that refuse the flags which keep look-alikes out, as Windows refuses them: the files
+// hold every character the page has, "?" for half a pair, and read back as written.
+TEST_F(SettingsFileTest, FilesKeepTheirTextInCodePagesThatRefuseTheExactFlags) {
+    const std::wstring name = L"\x0416\x0443\x0440\x043D\x0430\x043B \x5F20\x4F1F";
+    const struct {
+        UINT page;
+        std::string bytes;
+    } rows[] = {
+        {CP_UTF8, "\xD0\x96\xD1\x83\xD1\x80\xD0\xBD\xD0\xB0\xD0\xBB \xE5\xBC\xA0\xE4\xBC\x9F"},
+        {54936, "\xA7\xA8\xA7\xE5\xA7\xE2\xA7\xDF\xA7\xD1\xA7\xDD \xD5\xC5\xCE\xB0"},
+    };
+    const TextCalls system = g_TextCalls;
+    for (const auto& row : rows) {
+        g_Page = row.page;
+        g_TextCalls = {PageStandIn, NarrowStandIn, WideStandIn};
+        const std::string narrow = AnsiText(name + L"\xD800!");
+        const std::wstring wide = WideText(row.bytes);
+        g_TextCalls = system;
+        EXPECT_EQ(narrow, row.bytes + "?!") << row.page;
+        EXPECT_EQ(wide, name) << row.page;
+    }
 }

@@ -292,28 +292,28 @@ TEST_F(SetupPanel, TabsFollowClicksAndSelectionMessages) {
     ExpectPageShown(-1);
 }
 
-TEST_F(SetupPanel, OptionsFollowTheLastSetBitAndBackStoresTheCheckedOne) {
+// A value that is none of its group's shows no option, and every value left as shown stays as
+// it was after Back: a check box shows whether the program counts its value as on.
+TEST_F(SetupPanel, OptionsShowOnlyTheirOwnValuesAndBackKeepsWhatWasLeft) {
     Visit();
     struct Case {
         int32_t ask, style;
         int askChecked, styleChecked; // -1: none
-        int32_t askAfter, styleAfter;
         const char* message;
     } cases[] = {
-        {1, 16, AskEveryTimeOption, StyleTimeOption, 1, 16,
+        {1, 16, AskEveryTimeOption, StyleTimeOption,
          "Message: Every time a task will be terminate"},
-        {3, 8 | 32, AskCriticalOption, StyleNoneOption, 2, 32,
-         "Message: Only when terminate critical task"},
-        {7, 24, AskNeverOption, StyleTimeOption, 4, 16, "Message: Never ever ask (very dangerous)"},
-        {0, 64, -1, -1, 0, 64, "Message: "},
+        {3, 8 | 32, -1, -1, "Message: "},
+        {4, 32, AskNeverOption, StyleNoneOption, "Message: Never ever ask (very dangerous)"},
+        {0, 64, -1, -1, "Message: "},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.ask);
         g_Settings.AskTerminate = c.ask;
         g_Settings.LogInfoStyle = c.style;
-        g_Settings.EnableTaskFreeze = 5; // any nonzero value counts as on
+        g_Settings.EnableTaskFreeze = 5; // on
         g_Settings.EnableSaveInfo = 0;
-        g_Settings.EnableDetectOwnTask = -1;
+        g_Settings.EnableDetectOwnTask = -1; // off: Detect counts only 1
         PostProbe([&c] {
             for (int id = AskEveryTimeOption; id <= AskNeverOption; ++id)
                 EXPECT_EQ(IsChecked(id), id == c.askChecked) << id;
@@ -321,17 +321,17 @@ TEST_F(SetupPanel, OptionsFollowTheLastSetBitAndBackStoresTheCheckedOne) {
                 EXPECT_EQ(IsChecked(id), id == c.styleChecked) << id;
             EXPECT_TRUE(IsChecked(TaskTerminateCheck));
             EXPECT_TRUE(IsChecked(TaskFreezeCheck));
-            EXPECT_TRUE(IsChecked(DetectOwnTaskCheck));
+            EXPECT_FALSE(IsChecked(DetectOwnTaskCheck));
             EXPECT_TRUE(IsChecked(ShowInfoCheck));
             EXPECT_FALSE(IsChecked(SaveInfoCheck));
             EXPECT_TRUE(IsChecked(RestoreWindowCheck));
         });
         PostClick(TerminateButton);
         RunSetupPanel();
-        EXPECT_EQ(g_Settings.AskTerminate, c.askAfter);
-        EXPECT_EQ(g_Settings.LogInfoStyle, c.styleAfter);
-        EXPECT_EQ(g_Settings.EnableTaskFreeze, 1);
-        EXPECT_EQ(g_Settings.EnableDetectOwnTask, 1);
+        EXPECT_EQ(g_Settings.AskTerminate, c.ask);
+        EXPECT_EQ(g_Settings.LogInfoStyle, c.style);
+        EXPECT_EQ(g_Settings.EnableTaskFreeze, 5);
+        EXPECT_EQ(g_Settings.EnableDetectOwnTask, -1);
         EXPECT_EQ(g_Settings.EnableSaveInfo, 0);
         EXPECT_TRUE(EndsWith(LastLogLine(), c.message)) << LastLogLine();
     }

@@ -18,12 +18,32 @@
 #include <commctrl.h>
 
 #include <atomic>
+#include <cstdlib>
 #include <cstring>
+#include <new>
 #include <stdexcept>
 #include <chrono>
 #include <thread>
 
 using namespace testsupport;
+
+namespace {
+// Set while a test has memory run out.
+std::atomic<bool> g_OutOfMemory{false};
+} // namespace
+
+// Every allocation of this program fails while a test says memory has run out.
+void* operator new(size_t size) {
+    void* block = g_OutOfMemory ? nullptr : std::malloc(size != 0 ? size : 1);
+    if (block == nullptr) throw std::bad_alloc();
+    return block;
+}
+void operator delete(void* block) noexcept {
+    std::free(block);
+}
+void operator delete(void* block, size_t) noexcept {
+    std::free(block);
+}
 
 namespace {
 
@@ -490,6 +510,72 @@ TEST_F(TaskActions, ARefusedTerminationIsLoggedAndLeavesNothingFrozen) {
     EXPECT_TRUE(NoneEndsWithin({guard.process}));
     for (DWORD t : threads)
         EXPECT_EQ(SuspendCountOf(t), 0) << "thread " << t;
+}
+
+// Memory runs out from the n-th thread of the frozen process on, as the holder grows.
+DWORD g_WalkedProcess = 0;
+int g_RunOutAt = 0;
+int g_Walked = 0;
+proc::Thread32FirstFn g_RealThreadFirst = nullptr;
+proc::Thread32NextFn g_RealThreadNext = nullptr;
+BOOL Walked(BOOL more, THREADENTRY32* entry) {
+    if (more && entry->th32OwnerProcessID == g_WalkedProcess && ++g_Walked == g_RunOutAt)
+        g_OutOfMemory = true;
+    return more;
+}
+BOOL WINAPI RunningOutFirst(HANDLE snapshot, THREADENTRY32* entry) {
+    return Walked(g_RealThreadFirst(snapshot, entry), entry);
+}
+BOOL WINAPI RunningOutNext(HANDLE snapshot, THREADENTRY32* entry) {
+    return Walked(g_RealThreadNext(snapshot, entry), entry);
+}
+
+// Memory runs out while the holder of a freeze grows, or the Windows session ends while a task
+// is frozen (the pause before its termination): no thread is left suspended.
+TEST_F(TaskActions, NoThreadStaysFrozenWhenMemoryRunsOutOrTheSessionEnds) {
+    const Child target =
+        children_.Start(folder_.CopyHelper("many_threads.exe", "mvfrozen.exe"), "40");
+    ASSERT_TRUE(WaitUntil([&] { return ThreadIdsOf(target.id).size() >= 41; }));
+    const std::vector<DWORD> threads = ThreadIdsOf(target.id);
+    const auto suspended = [&] {
+        int count = 0;
+        for (DWORD t : threads)
+            count += SuspendCountOf(t);
+        return count;
+    };
+    g_RealThreadFirst = proc::g_Services.thread32First;
+    g_RealThreadNext = proc::g_Services.thread32Next;
+    proc::g_Services.thread32First = RunningOutFirst; // until TearDown releases the binding
+    proc::g_Services.thread32Next = RunningOutNext;
+    for (int runOutAt : {1, 2, 30}) {
+        SCOPED_TRACE(runOutAt);
+        g_WalkedProcess = target.id;
+        g_RunOutAt = runOutAt;
+        g_Walked = 0;
+        {
+            FrozenThreads frozen;
+            int count = -1;
+            try {
+                count = FreezeProcess(target.id, L"mvfrozen.exe", &frozen);
+            } catch (...) {
+            }
+            g_OutOfMemory = false;
+            EXPECT_EQ(count, frozen.Count());
+            EXPECT_EQ(suspended(), frozen.Count());
+        }
+        EXPECT_EQ(suspended(), 0);
+    }
+    g_RunOutAt = 0;
+
+    // The session's files go to the test's folder.
+    const std::wstring base = SettingsBasePath;
+    SettingsBasePath = FromUtf8(folder_.Path() + "\\Morvane");
+    FrozenThreads frozen;
+    EXPECT_GE(FreezeProcess(target.id, L"mvfrozen.exe", &frozen), 41);
+    SendMessageW(g_MainWindow, WM_ENDSESSION, TRUE, 0);
+    SettingsBasePath = base;
+    EXPECT_EQ(suspended(), 0);
+    EXPECT_EQ(frozen.Count(), 0);
 }
 
 TEST_F(TaskActions, ARowWhosePidPassedToAnotherNameFreezesNothing) {

@@ -663,7 +663,7 @@ TEST_F(SettingsLogTest, AFolderThatTakesNoNewFileIsToldAtTheStartAndTheWindowWor
 TEST_F(SettingsLogTest, SettingsThatCannotBeSavedAreNamedAtTheStartAndAtTheEndOfTheBlock) {
     const std::wstring folder =
         FolderThatTakesNoNewFile(home_, L"Morvane.ini.0123456789abcdef.tmp");
-    if (folder.empty()) GTEST_SKIP() << "no folder here refuses new files";
+    ASSERT_FALSE(folder.empty()) << "needs a folder that takes no new file, as Wine makes one";
     ASSERT_NO_FATAL_FAILURE(MoveProgram(folder, L"M.exe"));
     WriteFile("Morvane.log", "");
     ASSERT_NO_FATAL_FAILURE(Start());

@@ -62,19 +62,19 @@ TEST(IsUnnecessaryTask, SystemFolderAndNamedExceptions) {
 // Detect knows its own task by the program's file name up to the first dot, then ".exe": by the
 // row's system name where it has one, else by the name it shows.
 TEST(IsUnnecessaryTask, OwnTaskOnlyWhenTheFlagIsExactlyOne) {
-    const OwnTask own(
-        L"D:\\My.Tools\\Morvane.exe",
-        [](const std::wstring& a, const std::wstring& b) { return UpperAnsi(a) == UpperAnsi(b); });
-    const OwnTask renamed(L"\"D:\\my.tool.exe\"",
-                          [](const std::wstring& a, const std::wstring& b) { return a == b; });
+    const OwnTask::SameName same = [](const std::wstring& a, const std::wstring& b) {
+        return UpperAnsi(a) == UpperAnsi(b);
+    };
+    const OwnTask own(L"D:\\My.Tools\\Morvane.exe", same), renamed(L"\"D:\\my.tool.exe\"", same);
     const struct {
         const OwnTask& task;
         const wchar_t *systemName, *name;
         bool isOwn;
-    } rows[] = {{own, L"MORVANE.EXE", L"other.exe", true}, {own, L"Morvane", L"Morvane.exe", false},
-                {own, L"", L"morvane.exe", true},          {own, L"", L"Morvane.exe.exe", false},
-                {renamed, L"my.exe", L"", true},           {renamed, L"my.tool.exe", L"", false},
-                {renamed, L"", L"MY.EXE", true},           {renamed, L"My.exe", L"my.exe", false}};
+    } rows[] = {
+        {own, L"MORVANE.EXE", L"other.exe", true}, {own, L"Morvane", L"Morvane.exe", false},
+        {own, L"", L"morvane.exe", true},          {own, L"", L"Morvane.exe.exe", false},
+        {renamed, L"my.exe", L"", true},           {renamed, L"my.tool.exe", L"", false},
+        {renamed, L"", L"MY.EXE", true},           {renamed, L"my.tool.exe", L"my.exe", false}};
     for (const auto& row : rows) {
         TaskRecord r;
         r.SystemName = row.systemName;

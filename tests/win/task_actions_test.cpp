@@ -38,12 +38,17 @@ void* operator new(size_t size) {
     if (block == nullptr) throw std::bad_alloc();
     return block;
 }
+// GCC, inlining these where a container gives back what it took, sees malloc's block go to free
+// through operator new and takes it for a mismatch.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
 void operator delete(void* block) noexcept {
     std::free(block);
 }
 void operator delete(void* block, size_t) noexcept {
     std::free(block);
 }
+#pragma GCC diagnostic pop
 
 namespace {
 

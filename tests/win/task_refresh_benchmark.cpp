@@ -4,7 +4,6 @@
 
 #include "proc/process_api.h"
 #include "tasks/task_refresh.h"
-#include "tasks/task_table.h"
 #include "win/app_fixture.h"
 #include "win/test_support.h"
 
@@ -29,34 +28,24 @@ double Seconds(int32_t (*fill)(), int repeats) {
     return runs[runs.size() / 2];
 }
 
-// The task table built the slow way, to measure the one reading of FillTaskTable against: every
-// row's name looked up in a fresh reading of all processes, each property read with an open of
-// its own. Returns the index of the last record.
+// The slow way to measure the one reading of FillTaskTable against: every row's name looked up in
+// a fresh reading of all processes, each property read with an open of its own.
 int32_t FillTaskTableByLookup() {
     const int32_t count = ExamineProcesses();
-    std::vector<TaskRecord> rows;
     for (int32_t i = 0; i < count; ++i) {
-        TaskRecord r;
         NextProcess();
-        r.Name = ProcessName();
-        r.SystemName = ProcessSystemName();
-        r.Pid = static_cast<int32_t>(FindProcessByName(r.SystemName));
-        const ProcessId pid = static_cast<ProcessId>(r.Pid);
-        ProcessDetails d;
-        if (pid != 0) {
-            d.fileName = ProcessFileName(pid);
-            d.priority = ProcessPriority(pid);
-            d.memory = ProcessMemory(pid);
-            d.rights = HasFullAccess(pid);
-            d.moduleCount = ExamineModules(pid);
-            NextModule();
-            d.base = ModuleBase();
-        }
-        r.Details = d;
-        rows.push_back(std::move(r));
+        ProcessName();
+        const ProcessId pid = FindProcessByName(ProcessSystemName());
+        if (pid == 0) continue;
+        ProcessFileName(pid);
+        ProcessPriority(pid);
+        ProcessMemory(pid);
+        HasFullAccess(pid);
+        ExamineModules(pid);
+        NextModule();
+        ModuleBase();
     }
-    TaskTable.Replace(std::move(rows));
-    return TaskTable.LastIndex();
+    return count - 1;
 }
 
 } // namespace

@@ -32,7 +32,7 @@ template <typename Fn> std::wstring FolderFrom(Fn read) {
 HMODULE LoadSystemLibrary(const char* name) {
     const std::wstring folder = FolderFrom(GetSystemDirectoryW);
     if (folder.empty() || name == nullptr) return nullptr;
-    return LoadLibraryW((folder + L"\\" + AsciiWide(name)).c_str());
+    return g_Services.loadLibrary((folder + L"\\" + AsciiWide(name)).c_str());
 }
 
 } // namespace

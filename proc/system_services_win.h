@@ -1,7 +1,7 @@
 // State shared by the process layer's Win32 files: the entry points bound by name, the tables,
 // the cursors and the small owners that close handles on every path. Tests may replace a bound
 // entry point (an enumeration that lists more processes than run, say) between binding and
-// release.
+// release, and the loader before binding.
 #pragma once
 #include <windows.h>
 
@@ -49,6 +49,7 @@ using NtQueryInformationThreadFn = LONG(WINAPI*)(HANDLE, int, void*, ULONG, ULON
 using CompareStringOrdinalFn = int(WINAPI*)(LPCWCH, int, LPCWCH, int, BOOL);
 using GetProcessIdOfThreadFn = DWORD(WINAPI*)(HANDLE);
 using GetSystemWow64DirectoryWFn = UINT(WINAPI*)(LPWSTR, UINT);
+using LoadLibraryWFn = HMODULE(WINAPI*)(LPCWSTR);
 
 // The id table starts at 256 ids and doubles while the system fills it to the brim.
 constexpr DWORD kFirstProcessIdSlots = 256;
@@ -79,6 +80,8 @@ class ProcessHandle : public HandleGuard {
 };
 
 struct SystemServices {
+    // Loads the libraries below, each by its full path in the system folder.
+    LoadLibraryWFn loadLibrary = LoadLibraryW;
     HMODULE psapi = nullptr;
     EnumProcessesFn enumProcesses = nullptr;
     EnumProcessModulesFn enumProcessModules = nullptr;

@@ -8,27 +8,8 @@
 #include "tasks/task_list.h"
 #include "tasks/task_rules.h"
 
-namespace {
-
-// The program's own task by the name Detect gives it: its file name up to the first dot, then
-// ".exe". A row is told by the system's own name where it has one, else by the name it shows.
-class OwnTask {
-  public:
-    OwnTask() : name_(OwnProgramName() + L".exe"), upper_(UpperAnsi(name_)) {}
-    bool Is(const TaskRecord& r) const {
-        return r.SystemName.empty() ? UpperAnsi(r.Name) == upper_
-                                    : SameProcessName(r.SystemName, name_);
-    }
-
-  private:
-    std::wstring name_;
-    std::wstring upper_;
-};
-
-} // namespace
-
 void DetectUnnecessaryTasks() {
-    const OwnTask own;
+    const OwnTask own(OwnProgramPath(), SameProcessName);
     HWND list = Control(TaskList);
     int count = 0;
     for (int32_t i = 0; i < TaskTable.Count(); ++i) {

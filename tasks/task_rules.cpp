@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "base/format.h"
+#include "proc/name_fold.h"
 
 namespace {
 
@@ -58,6 +59,13 @@ bool SystemFolders::Hold(const std::wstring& upperPath) const {
 bool IsCriticalTask(const std::wstring& fileName, int32_t pid, const SystemFolders& system) {
     const std::wstring f = UpperAnsi(fileName);
     return pid == 4 || f.find(L"\\SYSTEM32\\") != std::wstring::npos || system.Hold(f);
+}
+
+OwnTask::OwnTask(const std::wstring& programPath, SameName same)
+    : name_(ProgramNameFromPath(programPath) + L".exe"), upper_(UpperAnsi(name_)), same_(same) {}
+
+bool OwnTask::Is(const TaskRecord& r) const {
+    return r.SystemName.empty() ? UpperAnsi(r.Name) == upper_ : same_(r.SystemName, name_);
 }
 
 bool IsUnnecessaryTask(const std::wstring& fileName, const std::wstring& name, bool ownTask,

@@ -37,6 +37,22 @@ extern SystemFolders g_SystemFolders;
 // kernel's own process, gets the critical question before it is terminated.
 bool IsCriticalTask(const std::wstring& fileName, int32_t pid, const SystemFolders& system);
 
+// The program's own task, which Detect knows by the name it gives it: the program's file name up
+// to the first dot, then ".exe" (renamed "my.tool.exe", it looks for "my.exe"). A row is told by
+// the system's own name where it has one, compared as `same` compares the system's names, else by
+// the name it shows, upper-cased as UpperAnsi does.
+class OwnTask {
+  public:
+    using SameName = bool (*)(const std::wstring&, const std::wstring&);
+    OwnTask(const std::wstring& programPath, SameName same);
+    bool Is(const TaskRecord& r) const;
+
+  private:
+    std::wstring name_;
+    std::wstring upper_;
+    SameName same_;
+};
+
 // Detect's judgement: a task outside the system folder is unnecessary, with the named
 // exceptions; a task in one of the system's folders never is. ownTask tells whether the row is
 // the program's own task (the caller knows it by the system's name); it is spared when

@@ -1,6 +1,7 @@
 // The main window and its task page, seen from outside as a user sees them.
 #include "ui/control_ids.h"
 #include "e2e_support.h"
+#include "win/control_places.h"
 
 #include <commctrl.h>
 
@@ -15,47 +16,7 @@ using testsupport::SameTextIgnoringCase;
 
 namespace {
 
-struct Expected {
-    int id;
-    const char* className;
-    int x, y, w, h;
-    DWORD style;   // bits that must be set
-    DWORD noStyle; // bits that must be clear
-    DWORD exStyle; // extended bits that must be set
-    const char* text;
-};
-
-// The task page: every control at its place, with its class, style bits and text.
-const Expected kTaskPage[] = {
-    {BannerImage, "Static", 10, 5, 392, 44, WS_CHILD | WS_VISIBLE | SS_NOTIFY, WS_TABSTOP,
-     WS_EX_CLIENTEDGE, ""},
-    {TaskFrame, "Button", 10, 55, 390, 237, WS_CHILD | WS_VISIBLE | BS_GROUPBOX | WS_GROUP,
-     WS_TABSTOP, 0, nullptr},
-    {TaskList, "SysListView32", 18, 71, 374, 211,
-     WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_SHAREIMAGELISTS |
-         WS_TABSTOP,
-     0, WS_EX_CLIENTEDGE, ""},
-    {DetectButton, "Button", 10, 298, 62, 20, WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_GROUP, 0, 0,
-     "Detect"},
-    {ClearButton, "Button", 75, 298, 62, 20, WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_GROUP, 0, 0,
-     "Clear"},
-    {RefreshButton, "Button", 140, 298, 62, 20, WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_GROUP, 0, 0,
-     "Refresh"},
-    {SetupButton, "Button", 205, 298, 62, 20, WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_GROUP, 0, 0,
-     "Setup"},
-    {InfoButton, "Button", 270, 298, 62, 20, WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_GROUP, 0, 0,
-     "Info"},
-    {TerminateButton, "Button", 335, 298, 65, 20, WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_GROUP, 0,
-     0, "Terminate"},
-    // A list box shows its scroll bars only when it needs them, and the scroll-bar style bits go
-    // with them, so they are not looked for here.
-    {LogList, "ListBox", 10, 324, 390, 56,
-     WS_CHILD | WS_VISIBLE | LBS_NOTIFY | LBS_HASSTRINGS | LBS_NOINTEGRALHEIGHT | WS_TABSTOP |
-         WS_GROUP,
-     LBS_SORT, WS_EX_CLIENTEDGE, nullptr},
-    {HomepageLine, "Static", 0, 384, 410, 12, WS_CHILD | WS_VISIBLE | SS_CENTER | WS_GROUP,
-     WS_TABSTOP, 0, nullptr},
-};
+using places::kTaskPage;
 
 TEST_F(MainWindowTest, FirstStartShowsAFixedSizeWindowCentredOnTheScreen) {
     char title[64] = {};
@@ -103,7 +64,7 @@ TEST_F(MainWindowTest, TaskPageControlsSitAtTheirPlacesWithTheirStylesAndTexts) 
                                      RefreshButton, SetupButton, InfoButton, TerminateButton,
                                      LogList, HomepageLine}));
 
-    for (const Expected& e : kTaskPage) {
+    for (const places::TaskPageControl& e : kTaskPage) {
         SCOPED_TRACE("control " + std::to_string(e.id));
         ControlInfo c;
         ASSERT_TRUE(GetControl(window_, e.id, &c));
@@ -135,8 +96,9 @@ TEST_F(MainWindowTest, TaskPageControlsSitAtTheirPlacesWithTheirStylesAndTexts) 
     EXPECT_EQ(c.style & BS_TYPEMASK, static_cast<DWORD>(BS_GROUPBOX));
     ListViewDump tasks;
     ASSERT_TRUE(DumpListView(Control(TaskList), &tasks));
-    EXPECT_GT(tasks.rows.size(), 1u);
-    EXPECT_EQ(c.text, "Active Tasks [ " + std::to_string(tasks.rows.size()) + " ]");
+    const size_t count = testsupport::AllProcessIds().size();
+    EXPECT_EQ(tasks.rows.size(), count);
+    EXPECT_EQ(c.text, "Active Tasks [ " + std::to_string(count) + " ]");
     ASSERT_TRUE(GetControl(window_, HomepageLine, &c));
     EXPECT_EQ(c.style & SS_TYPEMASK, static_cast<DWORD>(SS_CENTER));
     EXPECT_EQ(c.text.rfind("-= Homepage: ", 0), 0u) << c.text;
@@ -242,7 +204,6 @@ TEST_F(MainWindowTest, BannerShowsTheGradientAndTheWhiteTitle) {
 TEST_F(MainWindowTest, ClicksOnTheListsAndTheBannerStartNothing) {
     const int lines = LogLineCount();
     ASSERT_GE(lines, 0);
-    const std::string frame = WindowText(Control(TaskFrame));
 
     // Double clicks too (the window class takes them): each target twice in a row.
     const RECT banner = ClientRect(Control(BannerImage));
@@ -258,12 +219,17 @@ TEST_F(MainWindowTest, ClicksOnTheListsAndTheBannerStartNothing) {
     // Input is taken in order: once the log list has the focus, every click has arrived.
     ASSERT_TRUE(
         WaitUntil([&] { return FocusedWindow(window_) == Control(LogList); }, e2e::kWaitMs));
-    Sleep(300);
+    // Refresh, pressed after them, comes after anything they started: its line is the only one.
+    const std::string count = std::to_string(testsupport::AllProcessIds().size());
+    ASSERT_TRUE(PostClick(Control(RefreshButton)));
+    ASSERT_TRUE(WaitUntil([&] { return LogLineCount() > lines; }, e2e::kWaitMs));
     ASSERT_TRUE(Sync(window_));
 
-    EXPECT_EQ(LogLineCount(), lines);
+    const std::vector<std::string> now = LogLines();
+    ASSERT_EQ(now.size(), static_cast<size_t>(lines) + 1);
+    EXPECT_TRUE(EndsWith(now.back(), "Initialized tasks: " + count)) << now.back();
     EXPECT_EQ(FindDialog(app_.Id()), nullptr);
-    EXPECT_EQ(WindowText(Control(TaskFrame)), frame);
+    EXPECT_EQ(WindowText(Control(TaskFrame)), "Active Tasks [ " + count + " ]");
     EXPECT_TRUE(IsWindowVisible(Control(TaskList))) << "still on the task page";
     EXPECT_EQ(WindowText(Control(TerminateButton)), "Terminate");
     EXPECT_TRUE(app_.Running());

@@ -2,10 +2,9 @@
 // what the lists and captions show, what is logged, and what is left in the files at the end.
 #include "ui/control_ids.h"
 #include "base/ansi_text_win.h"
-#include "app/layout.h"
-#include "app/setup_layout.h"
 #include "e2e_support.h"
 #include "native/pe_test_image.h"
+#include "win/control_places.h"
 
 #include <commctrl.h>
 #include <oleacc.h>
@@ -92,7 +91,8 @@ std::vector<std::string> FilesIn(const std::string& folder) {
 
 // The names of a DLL's export name table, read by this test's own walk of the image the loader
 // maps here: what the export page and its report must hold, whole and in order.
-std::vector<std::string> ExportNamesOf(const std::string& path) {
+std::vector<std::string> ExportNamesOf(const std::string& path,
+                                       std::vector<DWORD>* functionRvas = nullptr) {
     std::vector<std::string> names;
     HMODULE module = LoadLibraryA(path.c_str());
     if (!module) return names;
@@ -103,8 +103,14 @@ std::vector<std::string> ExportNamesOf(const std::string& path) {
     if (rva != 0) {
         const auto* directory = reinterpret_cast<const IMAGE_EXPORT_DIRECTORY*>(base + rva);
         const auto* nameRvas = reinterpret_cast<const DWORD*>(base + directory->AddressOfNames);
-        for (DWORD i = 0; i < directory->NumberOfNames; ++i)
+        const auto* ordinals =
+            reinterpret_cast<const WORD*>(base + directory->AddressOfNameOrdinals);
+        const auto* functions =
+            reinterpret_cast<const DWORD*>(base + directory->AddressOfFunctions);
+        for (DWORD i = 0; i < directory->NumberOfNames; ++i) {
             names.emplace_back(base + nameRvas[i]);
+            if (functionRvas) functionRvas->push_back(functions[ordinals[i]]);
+        }
     }
     FreeLibrary(module);
     return names;
@@ -386,15 +392,23 @@ TEST_F(PagesTest, ExportsOfADllOnTheModulePageAreListedAndSavedAsAReport) {
     const std::string moduleFrame = Text(TaskFrame);
     const ListViewDump modules = Dump(ModuleList);
     // A small library keeps the cross-process reading of the list short; every process has the
-    // last one.
+    // last one. One that the program has loaded itself is read where it lies there: its
+    // functions' addresses are that load address plus their offsets.
+    const std::vector<testsupport::ModuleEntry> loaded = testsupport::ModuleSnapshot(app_.Id());
     int dllRow = -1;
-    for (const char* small : {"version.dll", "imm32.dll", "kernel32.dll"})
-        if ((dllRow = RowNamed(modules, 1, small)) >= 0) break;
+    uintptr_t base = 0;
+    for (const char* small : {"version.dll", "imm32.dll", "kernel32.dll"}) {
+        base = 0;
+        for (const testsupport::ModuleEntry& m : loaded)
+            if (SameTextIgnoringCase(m.name, small)) base = m.base;
+        if (base != 0 && (dllRow = RowNamed(modules, 1, small)) >= 0) break;
+    }
     ASSERT_GE(dllRow, 0);
     const std::string library = modules.rows[static_cast<size_t>(dllRow)].cells[1];
     const std::string libraryPath = modules.rows[static_cast<size_t>(dllRow)].cells[3];
     ASSERT_TRUE(SetRowSelected(Control(ModuleList), dllRow, true));
-    const std::vector<std::string> names = ExportNamesOf(libraryPath);
+    std::vector<DWORD> rvas;
+    const std::vector<std::string> names = ExportNamesOf(libraryPath, &rvas);
     ASSERT_FALSE(names.empty()) << libraryPath;
     const int count = static_cast<int>(names.size());
 
@@ -412,8 +426,10 @@ TEST_F(PagesTest, ExportsOfADllOnTheModulePageAreListedAndSavedAsAReport) {
     EXPECT_EQ(exports.columns[1].width, 374 - 60);
     EXPECT_EQ(exports.columns[2].title, "Base");
     EXPECT_EQ(exports.columns[2].width, 90);
-    for (const ListRow& row : exports.rows)
-        EXPECT_NE(std::strtoll(row.cells[2].c_str(), nullptr, 10), 0) << row.cells[1];
+    ASSERT_EQ(exports.rows.size(), rvas.size());
+    for (size_t i = 0; i < rvas.size(); ++i)
+        EXPECT_EQ(exports.rows[i].cells[2], std::to_string(static_cast<intptr_t>(base + rvas[i])))
+            << exports.rows[i].cells[1];
     const std::string report = ExpectedReport(library, names);
 
     // Export, accepting the proposed file: named after the library, in the program's folder.
@@ -695,10 +711,22 @@ TEST_F(PagesTest, TheWindowIsWorkedWithTheKeyboardAloneAndNeverLosesTheFocus) {
     ASSERT_TRUE(PressKey(window_, VK_LEFT));
     ASSERT_TRUE(WaitShown(AskEveryTimeOption));
     ASSERT_TRUE(tabTo(AskEveryTimeOption));
-    ASSERT_TRUE(PressKey(window_, VK_DOWN));
-    ASSERT_TRUE(WaitUntil([&] { return Checked(AskCriticalOption); }, kWaitMs));
-    EXPECT_FALSE(Checked(AskEveryTimeOption));
-    EXPECT_EQ(focused(), Control(AskCriticalOption));
+    // Down and Right go to the next option, Up and Left to the one before; past either end of
+    // the group the choice comes round to its other end, never into the next group.
+    const struct {
+        WORD key;
+        int option;
+    } steps[] = {{VK_DOWN, AskCriticalOption},
+                 {VK_RIGHT, AskNeverOption},
+                 {VK_DOWN, AskEveryTimeOption},
+                 {VK_UP, AskNeverOption},
+                 {VK_LEFT, AskCriticalOption}};
+    for (const auto& step : steps) {
+        ASSERT_TRUE(PressKey(window_, step.key));
+        EXPECT_TRUE(WaitUntil([&] { return Checked(step.option); }, kWaitMs)) << step.key;
+        EXPECT_EQ(focused(), Control(step.option)) << step.key;
+        EXPECT_TRUE(Checked(StyleNoneOption) && !Checked(StyleNumberOption)) << step.key;
+    }
 
     // The Open dialog of the DLL row's "..." gives the focus back to that button.
     ASSERT_TRUE(tabTo(SetupTabs));
@@ -946,30 +974,29 @@ TEST_F(PagesTest, ATaskWith1100DllsListsEveryOneWhileTheWindowAnswers) {
 }
 
 // The task page's controls, the lists that take the task list's place (the module list 2 pixels
-// shorter) and the Setup page's controls in the tab control's page area lie where the 96-DPI
-// layout puts them at `factor` times its size: every edge within `slack` pixels.
+// shorter) and the Setup page's controls in the tab control's page area lie where they lie at
+// 96 DPI, times `factor`: every edge within `slack` pixels.
 void ExpectLaidOutAt(HWND window, double factor, int slack) {
     RECT page = {};
     ASSERT_TRUE(TabPageArea(ControlHandle(window, SetupTabs), &page));
-    const auto expectAt = [&](int id, const Box& b, LONG x, LONG y) {
+    const auto expectAt = [&](int id, int x, int y, int width, int height, LONG left, LONG top) {
         ControlInfo c;
         EXPECT_TRUE(GetControl(window, id, &c)) << id;
-        const double want[] = {x + b.x * factor, y + b.y * factor, x + (b.x + b.width) * factor,
-                               y + (b.y + b.height) * factor};
+        const double want[] = {left + x * factor, top + y * factor, left + (x + width) * factor,
+                               top + (y + height) * factor};
         const LONG got[] = {c.rect.left, c.rect.top, c.rect.right, c.rect.bottom};
         for (int i = 0; i < 4; ++i)
             EXPECT_LE(std::fabs(got[i] - want[i]), slack + 0.5)
                 << "control " << id << ", edge " << i;
     };
-    const Box list = TaskPageBox(TaskList);
-    expectAt(SetupTabs, list, 0, 0);
-    if (ControlHandle(window, ModuleList))
-        expectAt(ModuleList, {list.x, list.y, list.width, list.height - 2}, 0, 0);
-    for (int id : {BannerImage, TaskFrame, TaskList, DetectButton, ClearButton, RefreshButton,
-                   SetupButton, InfoButton, TerminateButton, LogList, HomepageLine})
-        expectAt(id, TaskPageBox(id), 0, 0);
-    for (const PanelControl& c : PanelControls())
-        expectAt(c.id, PlaceOf(c, list.width, list.height), page.left, page.top);
+    for (const places::TaskPageControl& c : places::kTaskPage) {
+        expectAt(c.id, c.x, c.y, c.w, c.h, 0, 0);
+        if (c.id == TaskList) expectAt(SetupTabs, c.x, c.y, c.w, c.h, 0, 0);
+        if (c.id == TaskList && ControlHandle(window, ModuleList))
+            expectAt(ModuleList, c.x, c.y, c.w, c.h - 2, 0, 0);
+    }
+    for (const places::PageControl& c : places::kSetupPage)
+        expectAt(c.id, c.x, c.y, c.width, c.height, page.left, page.top);
 }
 
 // Moved to a monitor of 192 DPI, as the system tells it: the window takes the rectangle offered,

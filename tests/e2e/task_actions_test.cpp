@@ -139,6 +139,10 @@ class TaskActionsTest : public e2e::MorvaneTest {
     }
 
     ListViewDump Rows() const { return Dump(TaskList); }
+    // The line of a refresh, with the number of processes the system lists now.
+    static std::string RefreshLine() {
+        return "Initialized tasks: " + std::to_string(testsupport::AllProcessIds().size());
+    }
     // Presses Refresh and waits for its log line; the rows it left.
     ListViewDump Refresh() {
         const size_t before = LogLines().size();
@@ -182,10 +186,10 @@ class TaskActionsTest : public e2e::MorvaneTest {
     // and the log since `from` must hold only that Refresh's line.
     void ExpectNothingLoggedSince(size_t from) {
         ASSERT_TRUE(Sync(window_));
-        const ListViewDump after = Refresh();
+        Refresh();
         const std::vector<std::string> added = LogSince(from);
         ASSERT_EQ(added.size(), 1u) << JoinLines(added);
-        EXPECT_EQ(added[0], "Initialized tasks: " + std::to_string(after.rows.size()));
+        EXPECT_EQ(added[0], RefreshLine());
         EXPECT_EQ(FindDialog(app_.Id()), nullptr);
     }
 
@@ -197,7 +201,7 @@ class TaskActionsTest : public e2e::MorvaneTest {
         for (const std::string& n : names)
             expected.push_back("Terminated: " + n);
         expected.push_back(memoryLine);
-        expected.push_back("Initialized tasks: " + std::to_string(Rows().rows.size()));
+        expected.push_back(RefreshLine());
         EXPECT_EQ(added, expected) << JoinLines(added);
     }
 
@@ -236,8 +240,23 @@ class TaskActionsTest : public e2e::MorvaneTest {
         EXPECT_EQ(added[0], "Detected unnecessary tasks: " + std::to_string(expectedCount));
     }
 
+    // Detect, its marks and line as ExpectDetected knows them, kept in detected_; then Clear,
+    // which counts every mark.
+    void DetectAndClear(bool ownChecked) {
+        size_t lines = LogLines().size();
+        ASSERT_TRUE(Click(Control(DetectButton)));
+        const std::vector<std::string> added = WaitLogLine(lines, "Detected unnecessary tasks: ");
+        detected_ = Rows();
+        ASSERT_NO_FATAL_FAILURE(ExpectDetected(detected_, added, ownChecked));
+        lines = LogLines().size();
+        ASSERT_TRUE(Click(Control(ClearButton)));
+        EXPECT_EQ(WaitLogLine(lines, "Unchecked tasks: "),
+                  std::vector<std::string>{"Unchecked tasks: " + added[0].substr(28)});
+    }
+
     std::string helpers_;
     std::vector<std::string> madeFolders_;
+    ListViewDump detected_;
     std::vector<Process> copies_;
 };
 
@@ -484,7 +503,7 @@ TEST_F(TaskActionsTest, TerminateSwitchedOffLogsEveryRowButLeavesTheCopiesRunnin
                 added[3] == MemoryLine(std::to_string(cells + 1)) ||
                 added[3] == MemoryLine(std::to_string(cells + 2)))
         << added[3] << ", the cells add up to " << cells << " KB";
-    EXPECT_EQ(added[4], "Initialized tasks: " + std::to_string(Rows().rows.size()));
+    EXPECT_EQ(added[4], RefreshLine());
 
     EXPECT_TRUE(NoneEnds(copies));
     EXPECT_EQ(RowsNamed(Rows(), name).size(), 3u);
@@ -717,18 +736,14 @@ TEST_F(TaskActionsTest, NamesAreShownAsTheSystemWritesThem) {
     ASSERT_TRUE(WaitUntil([&] { return WindowText(Control(TerminateButton)) == "Terminate"; }));
 
     // Detect checks it; confirmed, it ends.
-    size_t lines = LogLines().size();
-    ASSERT_TRUE(Click(Control(DetectButton)));
-    WaitLogLine(lines, "Detected unnecessary tasks: ");
-    EXPECT_TRUE(Rows().rows[row].checked);
-    lines = LogLines().size();
-    ASSERT_TRUE(Click(Control(ClearButton)));
-    WaitLogLine(lines, "Unchecked tasks: ");
+    ASSERT_NO_FATAL_FAILURE(DetectAndClear(false));
+    EXPECT_TRUE(detected_.rows[row].checked);
+    const size_t lines = LogLines().size();
     ASSERT_NO_FATAL_FAILURE(Check(row));
     ASSERT_TRUE(PostClick(Control(TerminateButton)));
     Answer(ExpectQuestion("Terminate Process", chinese + "\n\nKill process structure?"), IDYES);
     EXPECT_TRUE(EndsWithCodeZero(0));
-    WaitLogLine(lines, "Initialized tasks: ");
+    ExpectTerminateLog(lines, {chinese}, MemoryLine(dump.rows[row].cells[kSizeColumn]));
     EXPECT_EQ(CloseApp(), 0u);
     EXPECT_NE(ReadFile("Morvane.log").find("\r\n  Terminated: ????.exe\r\n"), std::string::npos);
 }
@@ -749,10 +764,8 @@ TEST_F(TaskActionsTest, OwnRowIsKnownInADeepFolderUnderANonLatinName) {
     ASSERT_NO_FATAL_FAILURE(MoveProgram(DeepSubfolder(300), ownName));
     ASSERT_NO_FATAL_FAILURE(LaunchWith("AskTerminate = 4\r\nEnableTaskFreeze = 1\r\n"));
 
-    size_t lines = LogLines().size();
-    ASSERT_TRUE(Click(Control(DetectButton)));
-    WaitLogLine(lines, "Detected unnecessary tasks: ");
-    const ListViewDump dump = Rows();
+    ASSERT_NO_FATAL_FAILURE(DetectAndClear(false));
+    const ListViewDump& dump = detected_;
     auto rowOf = [&dump](DWORD pid) {
         for (size_t i = 0; i < dump.rows.size(); ++i)
             if (dump.rows[i].cells[kPidColumn] == std::to_string(pid)) return static_cast<int>(i);
@@ -765,10 +778,6 @@ TEST_F(TaskActionsTest, OwnRowIsKnownInADeepFolderUnderANonLatinName) {
               Utf8(L"\x041B\x0435\x0441\x043D\x0438\x043A.exe"));
     EXPECT_FALSE(dump.rows[own].checked) << dump.rows[own].cells[kFileColumn];
     EXPECT_TRUE(dump.rows[twin].checked) << dump.rows[twin].cells[kFileColumn];
-
-    lines = LogLines().size();
-    ASSERT_TRUE(Click(Control(ClearButton)));
-    WaitLogLine(lines, "Unchecked tasks: ");
     ASSERT_NO_FATAL_FAILURE(Check(own));
     ASSERT_TRUE(PostClick(Control(TerminateButton)));
     DWORD code = ~0u;
@@ -792,7 +801,8 @@ TEST_F(TaskActionsTest, ThreeHundredCopiesAreAllListedAndTheLastRowEndsThemAll) 
     const ListViewDump dump = Refresh();
     const std::vector<int> rows = RowsNamed(dump, name);
     ASSERT_EQ(rows.size(), 300u);
-    const std::string count = std::to_string(dump.rows.size());
+    const std::string count = std::to_string(testsupport::AllProcessIds().size());
+    EXPECT_EQ(std::to_string(dump.rows.size()), count);
     EXPECT_EQ(WindowText(Control(TaskFrame)), "Active Tasks [ " + count + " ]");
     EXPECT_EQ(LogLines().back(), "Initialized tasks: " + count);
 

@@ -5,8 +5,11 @@
 
 #include <cstdlib>
 
-static DWORD WINAPI WaitForever(LPVOID) {
-    SignalReady();
+static LONG g_Started = 0;
+
+// The last of `extra` threads to start says the process is ready.
+static DWORD WINAPI WaitForever(LPVOID extra) {
+    if (InterlockedIncrement(&g_Started) == reinterpret_cast<INT_PTR>(extra)) SignalReady();
     Sleep(INFINITE);
     return 0;
 }
@@ -14,8 +17,11 @@ static DWORD WINAPI WaitForever(LPVOID) {
 int main(int argc, char** argv) {
     int extra = argc > 1 ? std::atoi(argv[1]) : 3;
     if (extra < 0) extra = 0;
+    if (extra == 0) SignalReady();
     for (int i = 0; i < extra; ++i) {
-        HANDLE thread = CreateThread(nullptr, 0, WaitForever, nullptr, 0, nullptr);
+        HANDLE thread =
+            CreateThread(nullptr, 0, WaitForever,
+                         reinterpret_cast<LPVOID>(static_cast<INT_PTR>(extra)), 0, nullptr);
         if (thread != nullptr) CloseHandle(thread);
     }
     Sleep(INFINITE);

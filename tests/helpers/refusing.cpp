@@ -1,9 +1,11 @@
 // A process that refuses the read rights, as elevated, service and protected processes do for a
 // standard user: its own security descriptor denies everyone PROCESS_QUERY_INFORMATION and
 // PROCESS_VM_READ and grants PROCESS_QUERY_LIMITED_INFORMATION, PROCESS_TERMINATE and SYNCHRONIZE.
-//   refusing.exe [--deny-terminate] [EVENT]
-// --deny-terminate refuses termination as well. With EVENT it waits for that named event before
-// it changes its rights, so its starter can read it first. Then it waits until it is ended.
+//   refusing.exe [--deny-terminate | --read-only] [EVENT]
+// --deny-terminate refuses termination as well. --read-only grants the read rights and refuses
+// every other right instead, as a process that opens for reading but not with all rights. With
+// EVENT it waits for that named event before it changes its rights, so its starter can read it
+// first. Then it waits until it is ended.
 #include <windows.h>
 #include <aclapi.h>
 #include "started.h"
@@ -11,11 +13,13 @@
 #include <cstring>
 
 int main(int argc, char** argv) {
-    bool denyTerminate = false;
+    bool denyTerminate = false, readOnly = false;
     const char* event = nullptr;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--deny-terminate") == 0)
             denyTerminate = true;
+        else if (std::strcmp(argv[i], "--read-only") == 0)
+            readOnly = true;
         else
             event = argv[i];
     }
@@ -31,11 +35,12 @@ int main(int argc, char** argv) {
     PSID everyone = nullptr;
     if (!AllocateAndInitializeSid(&world, 1, SECURITY_WORLD_RID, 0, 0, 0, 0, 0, 0, 0, &everyone))
         return 3;
-    const DWORD denied =
-        PROCESS_QUERY_INFORMATION | PROCESS_VM_READ | (denyTerminate ? PROCESS_TERMINATE : 0);
-    const DWORD granted =
-        (0x1000 /* PROCESS_QUERY_LIMITED_INFORMATION */ | PROCESS_TERMINATE | SYNCHRONIZE) &
-        ~denied;
+    const DWORD read = PROCESS_QUERY_INFORMATION | PROCESS_VM_READ |
+                       0x1000 /* PROCESS_QUERY_LIMITED_INFORMATION */ | SYNCHRONIZE;
+    const DWORD denied = readOnly ? 0x1F0FFF & ~read
+                                  : PROCESS_QUERY_INFORMATION | PROCESS_VM_READ |
+                                        (denyTerminate ? PROCESS_TERMINATE : 0);
+    const DWORD granted = (readOnly ? read : read | PROCESS_TERMINATE) & ~denied;
     const DWORD size = sizeof(ACL) + 2 * (sizeof(ACCESS_ALLOWED_ACE) + GetLengthSid(everyone));
     ACL* acl = static_cast<ACL*>(LocalAlloc(LPTR, size));
     if (acl == nullptr || !InitializeAcl(acl, size, ACL_REVISION) ||

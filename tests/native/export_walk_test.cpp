@@ -55,7 +55,7 @@ const char* LayoutName(ImageLayout l) {
 class ExportFixture : public ::testing::TestWithParam<const char*> {
   protected:
     void SetUp() override {
-        if (!FixturesBuilt) GTEST_SKIP() << "MinGW cross compilers absent: no fixtures";
+        ASSERT_TRUE(FixturesBuilt) << "needs the fixtures, which the MinGW C compilers build";
         file = ReadFile(FixturePath(GetParam()));
         ASSERT_FALSE(file.empty()) << "fixture missing: " << GetParam();
         image = MapLikeLoader(file);
@@ -264,7 +264,7 @@ INSTANTIATE_TEST_SUITE_P(BothArchitectures, ExportFixture,
                          ::testing::Values("exportlib64.dll", "exportlib32.dll"));
 
 TEST(ExportWalk, Pe32AndPe32PlusGiveTheSameListing) {
-    if (!FixturesBuilt) GTEST_SKIP() << "MinGW cross compilers absent: no fixtures";
+    ASSERT_TRUE(FixturesBuilt) << "needs the fixtures, which the MinGW C compilers build";
     const auto file64 = ReadFile(FixturePath("exportlib64.dll"));
     const auto file32 = ReadFile(FixturePath("exportlib32.dll"));
     ASSERT_FALSE(file64.empty());
@@ -282,7 +282,7 @@ TEST(ExportWalk, Pe32AndPe32PlusGiveTheSameListing) {
 }
 
 TEST(ExportWalk, ExecutableWithoutExportsListsNothing) {
-    if (!FixturesBuilt) GTEST_SKIP() << "MinGW cross compilers absent: no fixtures";
+    ASSERT_TRUE(FixturesBuilt) << "needs the fixtures, which the MinGW C compilers build";
     const auto file = ReadFile(FixturePath("noexports64.exe"));
     ASSERT_FALSE(file.empty());
     const auto image = MapLikeLoader(file);
@@ -311,7 +311,7 @@ TEST(ExportWalk, BytesThatAreNoImageListNothing) {
 // Many name pointers aimed at one very long name: the walk bounds the bytes it copies instead of
 // copying the long name for every entry.
 TEST(ExportWalk, NamesSharingOneHugeTextStayBounded) {
-    if (!FixturesBuilt) GTEST_SKIP() << "MinGW cross compilers absent: no fixtures";
+    ASSERT_TRUE(FixturesBuilt) << "needs the fixtures, which the MinGW C compilers build";
     const auto file = ReadFile(FixturePath("exportlib64.dll"));
     ASSERT_FALSE(file.empty());
     std::vector<uint8_t> image = MapLikeLoader(file);
@@ -415,7 +415,7 @@ TEST(ExportWalk, LoaderLayoutFuzzSeedsAreTheirFileSeedsMapped) {
 
 // Timing for the record; run with --gtest_also_run_disabled_tests.
 TEST(ExportWalkBenchmark, DISABLED_LargeExportTable) {
-    if (!FixturesBuilt) GTEST_SKIP() << "MinGW cross compilers absent: no fixtures";
+    ASSERT_TRUE(FixturesBuilt) << "needs the fixtures, which the MinGW C compilers build";
     const auto file = ReadFile(FixturePath("bigexports64.dll"));
     ASSERT_FALSE(file.empty());
     const auto image = MapLikeLoader(file);

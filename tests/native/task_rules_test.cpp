@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "proc/name_fold.h"
 #include "tasks/task_rules.h"
 
 namespace {
@@ -60,17 +59,33 @@ TEST(IsUnnecessaryTask, SystemFolderAndNamedExceptions) {
     EXPECT_FALSE(IsUnnecessaryTask(L"", L"ghost.exe", false, 1, kNoFolders));
 }
 
+// Detect knows its own task by the program's file name up to the first dot, then ".exe": by the
+// row's system name where it has one, else by the name it shows.
 TEST(IsUnnecessaryTask, OwnTaskOnlyWhenTheFlagIsExactlyOne) {
-    const bool own = true;
-    EXPECT_FALSE(IsUnnecessaryTask(L"D:\\Tools\\Morvane.exe", L"Morvane.exe", own, 1, kNoFolders));
-    EXPECT_TRUE(IsUnnecessaryTask(L"D:\\Tools\\Morvane.exe", L"morvane.exe", own, 0, kNoFolders));
-    EXPECT_TRUE(IsUnnecessaryTask(L"D:\\Tools\\Morvane.exe", L"Morvane.exe", own, 2, kNoFolders));
-    // A program file with two dots is never recognised as the own task: Detect knows the own
-    // task by the name up to the first dot, then ".exe".
-    EXPECT_EQ(ProgramNameFromPath(std::wstring(L"D:\\my.tool.exe")) + L".exe", L"my.exe");
-    EXPECT_TRUE(IsUnnecessaryTask(L"D:\\my.tool.exe", L"my.tool.exe", false, 1, kNoFolders));
+    const OwnTask::SameName same = [](const std::wstring& a, const std::wstring& b) {
+        return UpperAnsi(a) == UpperAnsi(b);
+    };
+    const OwnTask own(L"D:\\My.Tools\\Morvane.exe", same), renamed(L"\"D:\\my.tool.exe\"", same);
+    const struct {
+        const OwnTask& task;
+        const wchar_t *systemName, *name;
+        bool isOwn;
+    } rows[] = {
+        {own, L"MORVANE.EXE", L"other.exe", true}, {own, L"Morvane", L"Morvane.exe", false},
+        {own, L"", L"morvane.exe", true},          {own, L"", L"Morvane.exe.exe", false},
+        {renamed, L"my.exe", L"", true},           {renamed, L"my.tool.exe", L"", false},
+        {renamed, L"", L"MY.EXE", true},           {renamed, L"my.tool.exe", L"my.exe", false}};
+    for (const auto& row : rows) {
+        TaskRecord r;
+        r.SystemName = row.systemName;
+        r.Name = row.name;
+        EXPECT_EQ(row.task.Is(r), row.isOwn) << row.systemName << " / " << row.name;
+    }
+    EXPECT_FALSE(IsUnnecessaryTask(L"D:\\Tools\\Morvane.exe", L"Morvane.exe", true, 1, kNoFolders));
+    EXPECT_TRUE(IsUnnecessaryTask(L"D:\\Tools\\Morvane.exe", L"morvane.exe", true, 0, kNoFolders));
+    EXPECT_TRUE(IsUnnecessaryTask(L"D:\\Tools\\Morvane.exe", L"Morvane.exe", true, 2, kNoFolders));
     // The own task inside the system folder stays unchecked either way.
-    EXPECT_FALSE(IsUnnecessaryTask(L"C:\\windows\\system32\\morvane.exe", L"morvane.exe", own, 0,
+    EXPECT_FALSE(IsUnnecessaryTask(L"C:\\windows\\system32\\morvane.exe", L"morvane.exe", true, 0,
                                    kNoFolders));
 }
 

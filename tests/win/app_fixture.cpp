@@ -3,8 +3,6 @@
 #include "app/main_window.h"
 #include "settings/settings.h"
 #include "settings/settings_file.h"
-#include "proc/process_api.h"
-#include "tasks/task_table.h"
 #include "win/test_support.h"
 
 namespace {
@@ -48,37 +46,4 @@ std::vector<std::string> LogLinesFrom(int first) {
 std::string LastLogLine() {
     std::vector<std::string> lines = LogLinesFrom(LogLineCount() - 1);
     return lines.empty() ? std::string() : lines.back();
-}
-
-int32_t FillTaskTableByLookup() {
-    const int32_t count = ExamineProcesses();
-    std::vector<TaskRecord> rows;
-    bool systemNamed = false;
-    for (int32_t i = 0; i < count; ++i) {
-        TaskRecord r;
-        NextProcess();
-        r.Name = ProcessName();
-        r.SystemName = ProcessSystemName();
-        r.Pid = static_cast<int32_t>(FindProcessByName(r.SystemName));
-        // Only the first record whose id is 4 in a pass is called "SYSTEM".
-        if (r.Pid == 4 && !systemNamed) {
-            r.Name = L"SYSTEM";
-            systemNamed = true;
-        }
-        const ProcessId pid = static_cast<ProcessId>(r.Pid);
-        ProcessDetails d;
-        if (pid != 0) {
-            d.fileName = ProcessFileName(pid);
-            d.priority = ProcessPriority(pid);
-            d.memory = ProcessMemory(pid);
-            d.rights = HasFullAccess(pid);
-            d.moduleCount = ExamineModules(pid);
-            NextModule();
-            d.base = ModuleBase();
-        }
-        r.Details = d;
-        rows.push_back(std::move(r));
-    }
-    TaskTable.Replace(std::move(rows));
-    return TaskTable.LastIndex();
 }

@@ -16,8 +16,3 @@ std::string TextOf(int id);
 int LogLineCount();
 std::vector<std::string> LogLinesFrom(int first);
 std::string LastLogLine();
-
-// The task table built the slow way: every row's name looked up in a
-// fresh reading of all processes, each property read with an open of its own. Kept to check and
-// measure the one reading of FillTaskTable against it. Returns the index of the last record.
-int32_t FillTaskTableByLookup();

@@ -98,6 +98,27 @@ BOOL WINAPI ListBothLayers(HANDLE process, HMODULE* modules, DWORD bytes, DWORD*
     *needed = 3 * sizeof(HMODULE);
     return TRUE;
 }
+// Notes each library the binding loads.
+std::vector<std::wstring> g_Loaded;
+HMODULE WINAPI NoteLoad(LPCWSTR path) {
+    g_Loaded.push_back(path);
+    return LoadLibraryW(path);
+}
+// The system's owner of a thread, but process 4 for one of them: a thread id that has passed to
+// another process. Through GetProcessIdOfThread, and through ntdll's thread query, whose record
+// holds the process id after the exit status and the environment block's address.
+DWORD g_Disowned = 0;
+proc::GetProcessIdOfThreadFn g_RealOwner = nullptr;
+proc::NtQueryInformationThreadFn g_RealQuery = nullptr;
+DWORD WINAPI OwnerButOne(HANDLE thread) {
+    return GetThreadId(thread) == g_Disowned ? 4 : g_RealOwner(thread);
+}
+LONG WINAPI QueryButOne(HANDLE thread, int kind, void* info, ULONG size, ULONG* written) {
+    const LONG status = g_RealQuery(thread, kind, info, size, written);
+    if (GetThreadId(thread) == g_Disowned)
+        *reinterpret_cast<ULONG_PTR*>(static_cast<char*>(info) + 2 * sizeof(void*)) = 4;
+    return status;
+}
 DWORD g_ModuleSnapshotFlags = 0;
 HANDLE WINAPI NoteModuleSnapshot(DWORD flags, DWORD id) {
     if (flags & TH32CS_SNAPMODULE) g_ModuleSnapshotFlags = flags;
@@ -118,6 +139,15 @@ TEST_F(ProcessApiTest, SystemFoldersComeFromTheSystem) {
     EXPECT_EQ(ReadSystemFolders(), (std::vector<std::wstring>{system, apps}));
     proc::g_Services.getSystemWow64Directory = LongWow64Folder;
     EXPECT_EQ(ReadSystemFolders(), (std::vector<std::wstring>{system, kLongFolder, apps}));
+
+    // Its libraries by their full path there, never by a name the loader would look for beside
+    // the program first.
+    ReleaseSystemServices();
+    g_Loaded.clear();
+    proc::g_Services.loadLibrary = NoteLoad;
+    BindSystemServices();
+    EXPECT_EQ(g_Loaded,
+              (std::vector<std::wstring>{system + L"\\psapi.dll", system + L"\\kernel32.dll"}));
 }
 
 TEST_F(ProcessApiTest, ModulesOfBothLayersWhereTheListingOffersThem) {
@@ -228,7 +258,7 @@ TEST_F(ProcessApiTest, FindProcessByNameIgnoresCaseAndReturnsTheFirstListed) {
 }
 
 TEST_F(ProcessApiTest, FindProcessByNameFoldsAccentedCapitals) {
-    if (GetACP() != 1252) GTEST_SKIP() << "needs the Western code page, have " << GetACP();
+    ASSERT_EQ(GetACP(), 1252u) << "needs the Western code page";
     // "café_fold.exe" on disk, looked up as "CAFÉ_FOLD.EXE" (0xE9 / 0xC9).
     const std::string lower = "caf\xE9_fold.exe";
     Child child = StartCopy("sleeper.exe", lower);
@@ -433,11 +463,11 @@ TEST_F(ProcessApiTest, OwnProcessIsNeverEndedOrFrozen) {
 TEST_F(ProcessApiTest, FreezeProcessSuspendsEachThreadOncePerCall) {
     Child target = StartCopy("many_threads.exe", "freeze_me.exe", "3");
     Child other = StartCopy("many_threads.exe", "freeze_not.exe", "2");
-    ASSERT_TRUE(WaitUntil([&] { return ThreadIdsOf(target.id).size() >= 4; }));
-    ASSERT_TRUE(WaitUntil([&] { return ThreadIdsOf(other.id).size() >= 3; }));
-    Sleep(100); // let the threads settle into their waits
+    // Ready once every thread has started.
     const std::vector<DWORD> threads = ThreadIdsOf(target.id);
     const std::vector<DWORD> otherThreads = ThreadIdsOf(other.id);
+    ASSERT_GE(threads.size(), 4u);
+    ASSERT_GE(otherThreads.size(), 3u);
     for (DWORD t : threads)
         ASSERT_EQ(SuspendCountOf(t), 0) << "thread " << t;
 
@@ -449,6 +479,28 @@ TEST_F(ProcessApiTest, FreezeProcessSuspendsEachThreadOncePerCall) {
         EXPECT_EQ(SuspendCountOf(t), 2) << "thread " << t;
     for (DWORD t : otherThreads)
         EXPECT_EQ(SuspendCountOf(t), 0) << "other process's thread " << t;
+
+    // A thread is frozen only while the system tells that it belongs to the process: through
+    // GetProcessIdOfThread, else through ntdll's thread query; with neither, none is.
+    g_Disowned = threads[0];
+    g_RealOwner = proc::g_Services.getProcessIdOfThread;
+    g_RealQuery = proc::g_Services.ntQueryInformationThread;
+    ASSERT_TRUE(g_RealOwner && g_RealQuery);
+    const struct {
+        proc::GetProcessIdOfThreadFn owner;
+        proc::NtQueryInformationThreadFn query;
+        int count; // of each of the other threads after the freeze
+    } routes[] = {{OwnerButOne, g_RealQuery, 3}, {nullptr, QueryButOne, 4}, {nullptr, nullptr, 4}};
+    for (const auto& route : routes) {
+        proc::g_Services.getProcessIdOfThread = route.owner;
+        proc::g_Services.ntQueryInformationThread = route.query;
+        FreezeProcess(target.id);
+        EXPECT_EQ(SuspendCountOf(threads[0]), 2) << "the thread of another process";
+        for (size_t i = 1; i < threads.size(); ++i)
+            EXPECT_EQ(SuspendCountOf(threads[i]), route.count) << "thread " << threads[i];
+    }
+    proc::g_Services.getProcessIdOfThread = g_RealOwner;
+    proc::g_Services.ntQueryInformationThread = g_RealQuery;
 
     // A frozen process can still be ended by name.
     TerminateByName(L"freeze_me.exe", 9);

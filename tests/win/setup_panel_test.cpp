@@ -7,7 +7,9 @@
 #include "proc/process_api.h"
 #include "settings/settings.h"
 #include "settings/settings_file.h"
+#include "ui/events.h"
 #include "win/app_fixture.h"
+#include "win/control_places.h"
 #include "win/page_driving.h"
 #include "win/test_support.h"
 
@@ -18,6 +20,8 @@
 
 namespace {
 
+using places::kSetupPage;
+using places::PageControl;
 using testsupport::EndsWith;
 using testsupport::ExeFolder;
 using testsupport::FromUtf8;
@@ -37,50 +41,6 @@ int SelectedTab() {
 void PostSelectTab(int index) {
     PostMessageA(Control(SetupTabs), TCM_SETCURSEL, index, 0);
 }
-
-// The page as built, in creation order: each control's tab (0 Preferences, 1 Tools, 2 About),
-// class, BS_/SS_ type bits (-1: not looked at), text (the fields' hints) and place in the tab's
-// page area. The TaskList it replaces is 374 x 211, so the two frames are 354 x 181 and the About
-// text starts at 374 / 2 - 160.
-const struct PageControl {
-    int id, page;
-    const char* className;
-    LONG_PTR type;
-    const char* text; // null: not looked at
-    int x, y, width, height;
-} kSetupPage[] = {
-    {AskFrame, 0, "Button", BS_GROUPBOX, "Message before terminate", 5, 10, 210, 77},
-    {AskEveryTimeOption, 0, "Button", BS_AUTORADIOBUTTON, "Every time a task will be terminate", 13,
-     26, 180, 20},
-    {AskCriticalOption, 0, "Button", BS_AUTORADIOBUTTON, "Only when terminate critical task", 13,
-     44, 180, 20},
-    {AskNeverOption, 0, "Button", BS_AUTORADIOBUTTON, "Never ever ask (very dangerous)", 13, 62,
-     180, 20},
-    {StyleFrame, 0, "Button", BS_GROUPBOX, "Style of info", 222, 10, 141, 77},
-    {StyleNumberOption, 0, "Button", BS_AUTORADIOBUTTON, "Number of entry", 230, 26, 110, 20},
-    {StyleTimeOption, 0, "Button", BS_AUTORADIOBUTTON, "Time when entry", 230, 44, 110, 20},
-    {StyleNoneOption, 0, "Button", BS_AUTORADIOBUTTON, "None (how boring)", 230, 62, 110, 20},
-    {MiscFrame, 0, "Button", BS_GROUPBOX, "Misc", 5, 95, 358, 77},
-    {TaskTerminateCheck, 0, "Button", BS_AUTOCHECKBOX, "Enable task terminate (private)", 13, 111,
-     165, 20},
-    {TaskFreezeCheck, 0, "Button", BS_AUTOCHECKBOX, "Freeze task before terminate", 13, 129, 165,
-     20},
-    {DetectOwnTaskCheck, 0, "Button", BS_AUTOCHECKBOX, "Never detect own task (finish)", 13, 147,
-     165, 20},
-    {ShowInfoCheck, 0, "Button", BS_AUTOCHECKBOX, "Show log-informations", 215, 111, 135, 20},
-    {SaveInfoCheck, 0, "Button", BS_AUTOCHECKBOX, "Save log-informations", 215, 129, 135, 20},
-    {RestoreWindowCheck, 0, "Button", BS_AUTOCHECKBOX, "Restore window position", 215, 147, 135,
-     20},
-    {ToolsFrame, 1, "Button", BS_GROUPBOX, "", 8, 0, 354, 181},
-    {CommandField, 1, "Edit", -1, "Create a new task", 18, 17, 237, 18},
-    {StartButton, 1, "Button", BS_PUSHBUTTON, "Start", 262, 16, 55, 20},
-    {CommandBrowseButton, 1, "Button", BS_PUSHBUTTON, "...", 321, 16, 30, 20},
-    {DllField, 1, "Edit", -1, "Show functions of a DLL", 18, 49, 237, 18},
-    {ShowButton, 1, "Button", BS_PUSHBUTTON, "Show", 262, 48, 55, 20},
-    {DllBrowseButton, 1, "Button", BS_PUSHBUTTON, "...", 321, 48, 30, 20},
-    {AboutFrame, 2, "Button", BS_GROUPBOX, "", 8, 0, 354, 181},
-    {AboutTextLabel, 2, "Static", SS_CENTER, nullptr, 27, 16, 320, 163},
-};
 
 // Only the selected page's controls are shown, and none while the tab control is hidden.
 void ExpectPageShown(int page) {
@@ -263,6 +223,30 @@ TEST_F(SetupPanel, BackPutsTheTaskPageBackAndLogsTheMessage) {
     EXPECT_TRUE(EndsWith(LastLogLine(), "Message: Every time a task will be terminate"))
         << LastLogLine();
     EXPECT_EQ(ClientHeight(), 400);
+}
+
+// Back shares its button with Terminate: for the system's double-click time after the page is
+// left, a press on that button is dropped (one at three quarters of it), and a press after that
+// time is a click again. A command posted behind each press shows where it would have come.
+TEST_F(SetupPanel, APressOnBackJustAfterLeavingIsDroppedForTheDoubleClickTime) {
+    Visit();
+    const DWORD left = GetTickCount(), span = GetDoubleClickTime();
+    const RECT button = ControlRect(TerminateButton);
+    const LPARAM at =
+        MAKELPARAM((button.right - button.left) / 2, (button.bottom - button.top) / 2);
+    for (const DWORD pressAt : {span * 3 / 4, span + 100}) {
+        while (GetTickCount() - left < pressAt)
+            Sleep(5);
+        PostMessageA(Control(TerminateButton), WM_LBUTTONDOWN, MK_LBUTTON, at);
+        PostMessageA(Control(TerminateButton), WM_LBUTTONUP, 0, at);
+        PostCommand(ClearButton);
+        std::vector<int> events = {WaitEvent(true).id};
+        while (events.back() != ClearButton && events.size() < 3)
+            events.push_back(WaitEvent(true).id);
+        const std::vector<int> clicked = {TerminateButton, ClearButton};
+        EXPECT_EQ(events, pressAt < span ? std::vector<int>(1, ClearButton) : clicked)
+            << pressAt << " ms after leaving";
+    }
 }
 
 TEST_F(SetupPanel, TabsFollowClicksAndSelectionMessages) {

@@ -19,6 +19,7 @@
 
 #include <atomic>
 #include <cstdlib>
+#include <cstring>
 #include <new>
 #include <stdexcept>
 #include <chrono>
@@ -37,12 +38,17 @@ void* operator new(size_t size) {
     if (block == nullptr) throw std::bad_alloc();
     return block;
 }
+// GCC, inlining these where a container gives back what it took, sees malloc's block go to free
+// through operator new and takes it for a mismatch.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
 void operator delete(void* block) noexcept {
     std::free(block);
 }
 void operator delete(void* block, size_t) noexcept {
     std::free(block);
 }
+#pragma GCC diagnostic pop
 
 namespace {
 
@@ -163,64 +169,67 @@ class TaskActions : public testing::Test {
     std::string path_;
 };
 
-TEST_F(TaskActions, RefreshShowsEveryCopyWithTheFirstCopysId) {
-    std::vector<int> rows = RowsNamed(kHelperName);
+// Every process the system lists, in its order, under its name in the system's process list and
+// with the id of the first process of that name; the copies' rows show what this test reads of
+// the first copy. Wine's own processes may come and go: a refresh while they did is done again.
+TEST_F(TaskActions, RefreshShowsEveryProcessWithTheFirstIdOfItsName) {
+    std::vector<DWORD> ids;
+    std::map<DWORD, std::string> names;
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        ids = AllProcessIds();
+        names = ProcessSnapshotNames();
+        RefreshTaskList();
+        if (AllProcessIds() == ids) break;
+    }
+    const std::string count = std::to_string(ids.size());
+    HWND list = Control(TaskList);
+    ASSERT_EQ(TaskTable.Count(), static_cast<int>(ids.size()));
+    EXPECT_EQ(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0), static_cast<LRESULT>(ids.size()));
+    EXPECT_EQ(TextOf(TaskFrame), "Active Tasks [ " + count + " ]");
+    EXPECT_EQ(LastLogLine(), "Initialized tasks: " + count);
+    std::map<std::string, DWORD> firstOfName;
+    for (int i = 0; i < TaskTable.Count(); ++i) {
+        const std::string name = ids[i] == 0 ? "IDLE" : names[ids[i]];
+        const DWORD first =
+            ids[i] == 0 ? 0 : firstOfName.emplace(AsciiUpper(name), ids[i]).first->second;
+        EXPECT_EQ(Utf8(TaskTable[i].Name), name) << "row " << i;
+        EXPECT_EQ(static_cast<DWORD>(TaskTable[i].Pid), first) << name;
+        EXPECT_FALSE(RowChecked(list, i) || RowSelected(list, i)) << name;
+    }
+
+    const std::vector<int> rows = RowsNamed(kHelperName);
     ASSERT_EQ(rows.size(), 3u);
     const DWORD first = FirstCopyId();
-    HWND list = Control(TaskList);
+    HANDLE firstCopy = nullptr;
+    for (const Child& c : children_.All())
+        if (c.id == first) firstCopy = c.process;
     for (int row : rows) {
-        EXPECT_EQ(static_cast<DWORD>(TaskTable[row].Pid), first);
-        EXPECT_TRUE(SameTextIgnoringCase(Utf8(TaskTable[row].FileName()), path_));
-        EXPECT_GT(TaskTable[row].MemorySize(), 0);
-        EXPECT_FALSE(RowChecked(list, row));
-        EXPECT_FALSE(RowSelected(list, row));
+        const TaskRecord& r = TaskTable[row];
+        EXPECT_TRUE(SameTextIgnoringCase(Utf8(r.FileName()), path_)) << r.FileName();
+        EXPECT_EQ(r.Priority(), static_cast<int32_t>(NORMAL_PRIORITY_CLASS));
+        EXPECT_EQ(r.Rights(), 1) << "a process of the same user opens with all rights";
+        EXPECT_EQ(r.DllCount(), ModuleSnapshotCount(first) - 1);
+        EXPECT_EQ(r.Base(), static_cast<intptr_t>(ImageBaseOf(firstCopy)));
+        EXPECT_GT(r.MemorySize(), 0);
     }
-    EXPECT_EQ(static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0)),
-              TaskTable.LastIndex() + 1);
-    EXPECT_EQ(TextOf(TaskFrame),
-              "Active Tasks [ " + std::to_string(TaskTable.LastIndex() + 1) + " ]");
-    EXPECT_EQ(LastLogLine(), "Initialized tasks: " + std::to_string(TaskTable.LastIndex() + 1));
 }
 
-TEST_F(TaskActions, OneReadingGivesTheSameRowsAsTheLookupPerRow) {
-    // Wine's own processes may come and go; a pass whose count changed is read again.
-    for (int attempt = 0; attempt < 5; ++attempt) {
-        const int32_t lastByLookup = FillTaskTableByLookup();
-        std::vector<TaskRecord> byLookup;
-        for (int32_t i = 0; i <= lastByLookup; ++i)
-            byLookup.push_back(TaskTable[i]);
-        const int32_t last = FillTaskTable();
-        if (last != lastByLookup) continue;
-        ASSERT_EQ(RowsNamed(kHelperName).size(), 3u);
-        for (int32_t i = 0; i <= last; ++i) {
-            const TaskRecord& a = TaskTable[i];
-            const TaskRecord& b = byLookup[i];
-            EXPECT_EQ(a.Name, b.Name) << i;
-            EXPECT_EQ(a.Pid, b.Pid) << i;
-            EXPECT_EQ(a.FileName(), b.FileName()) << i;
-            EXPECT_EQ(a.Priority(), b.Priority()) << i;
-            EXPECT_EQ(a.Rights(), b.Rights()) << i;
-            EXPECT_EQ(a.DllCount(), b.DllCount()) << i;
-            EXPECT_EQ(a.Base(), b.Base()) << i;
-            // Working sets move between two readings; both must see the process.
-            EXPECT_EQ(a.MemorySize() > 0, b.MemorySize() > 0) << i;
-        }
-        return;
-    }
-    FAIL() << "the process list never held still for two readings";
-}
-
-TEST_F(TaskActions, TerminateOneCheckedRowEndsEveryCopy) {
-    std::vector<int> rows = RowsNamed(kHelperName);
-    ASSERT_EQ(rows.size(), 3u);
-    const int64_t size = TaskTable[rows[1]].MemorySize();
+// Each checked row's name once, then the sizes of the rows really ended added up.
+TEST_F(TaskActions, TerminateEndsEveryCopyOfEachCheckedRowAndAddsUpTheirSizes) {
+    ASSERT_NE(children_.Start(folder_.CopyHelper("sleeper.exe", "mvsecond.exe")).id, 0u);
+    RefreshTaskList();
+    const std::vector<int> rows = {RowsNamed(kHelperName).at(1), RowsNamed("mvsecond.exe").at(0)};
+    CheckRow(rows[0]);
     CheckRow(rows[1]);
+    const bool helperFirst = rows[0] < rows[1];
+    const int64_t size = TaskTable[rows[0]].MemorySize() + TaskTable[rows[1]].MemorySize();
     const std::vector<std::string> lines = Terminate(1);
     EXPECT_TRUE(AllCopiesEnded());
-    ASSERT_EQ(lines.size(), 3u);
-    EXPECT_EQ(lines[0], std::string("Terminated: ") + kHelperName);
-    EXPECT_EQ(lines[1], "Restored memory: " + std::to_string(size / 1024) + " KB");
-    EXPECT_EQ(lines[2].rfind("Initialized tasks: ", 0), 0u);
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_EQ(lines[helperFirst ? 0 : 1], std::string("Terminated: ") + kHelperName);
+    EXPECT_EQ(lines[helperFirst ? 1 : 0], "Terminated: mvsecond.exe");
+    EXPECT_EQ(lines[2], "Restored memory: " + std::to_string(size / 1024) + " KB");
+    EXPECT_EQ(lines[3].rfind("Initialized tasks: ", 0), 0u);
     EXPECT_TRUE(RowsNamed(kHelperName).empty());
 }
 
@@ -265,13 +274,34 @@ TEST_F(TaskActions, EveryTimeAskingHonoursYesNoAndCancel) {
 TEST_F(TaskActions, CriticalQuestionOnlyForSystem32Rows) {
     g_Settings.AskTerminate = 2;
     g_Settings.EnableTaskTerminate = 0; // keep Wine's own processes alive
+    // The first process in the system's order whose image, as this test reads it, lies in the
+    // system folder: the first of its name, so its row shows its id.
+    char folder[MAX_PATH] = {};
+    GetSystemDirectoryA(folder, MAX_PATH);
+    using QueryImageFn = BOOL(WINAPI*)(HANDLE, DWORD, LPSTR, PDWORD);
+    const auto queryImage = reinterpret_cast<QueryImageFn>(reinterpret_cast<void (*)()>(
+        GetProcAddress(GetModuleHandleA("kernel32.dll"), "QueryFullProcessImageNameA")));
+    ASSERT_NE(queryImage, nullptr);
+    std::string file;
+    DWORD id = 0;
+    for (DWORD candidate : AllProcessIds()) {
+        HandleGuard process(OpenProcess(proc::kLimitedQueryAccess, FALSE, candidate));
+        char image[MAX_PATH] = {};
+        DWORD length = MAX_PATH;
+        if (process.Valid() && queryImage(process.Get(), 0, image, &length) &&
+            SameTextIgnoringCase(std::string(image).substr(0, std::strlen(folder) + 1),
+                                 std::string(folder) + "\\")) {
+            file = image;
+            id = candidate;
+            break;
+        }
+    }
+    ASSERT_NE(id, 0u) << "Wine runs its services from the system folder";
     int critical = -1;
-    for (int i = 0; i <= TaskTable.LastIndex() && critical < 0; ++i)
-        if (IsCriticalTask(TaskTable[i].FileName(), TaskTable[i].Pid, g_SystemFolders) &&
-            !TaskTable[i].Name.empty())
-            critical = i;
-    ASSERT_GE(critical, 0) << "Wine runs its services from system32";
-    std::vector<int> rows = RowsNamed(kHelperName);
+    for (int i = TaskTable.LastIndex(); i >= 0; --i)
+        if (static_cast<DWORD>(TaskTable[i].Pid) == id) critical = i;
+    ASSERT_GE(critical, 0);
+    const std::vector<int> rows = RowsNamed(kHelperName);
     CheckRow(critical);
     CheckRow(rows[0]);
     const int mark = LogLineCount();
@@ -281,9 +311,8 @@ TEST_F(TaskActions, CriticalQuestionOnlyForSystem32Rows) {
         ASSERT_EQ(answerer.titles.size(), 1u);
         EXPECT_EQ(answerer.titles[0], "Terminate Critical Process");
         EXPECT_EQ(answerer.texts[0],
-                  "Critical process detected!\n\nName: " + Utf8(TaskTable[critical].Name) +
-                      "\n\nFile: " + Utf8(TaskTable[critical].FileName()) +
-                      "\n\nReally kill process structure?");
+                  "Critical process detected!\n\nName: " + ProcessSnapshotNames()[id] +
+                      "\n\nFile: " + file + "\n\nReally kill process structure?");
     }
     // The helper's row was confirmed without a question; with terminating off it still runs.
     std::vector<std::string> lines = LogLinesFrom(mark);
@@ -405,16 +434,17 @@ TEST_F(TaskActions, TheWalkAnswersMessagesAndKeepsClicksForAfterIt) {
     if (first != -1) WaitEvent(true);
 }
 
-// A copy of the refusing helper under `name`, with its rights already changed.
+// A copy of the refusing helper under `name`, started with `mode`, with its rights already
+// changed.
 Child StartRefusing(ChildProcesses& children, const TempFolder& folder, const std::string& name,
-                    bool denyTerminate) {
+                    const std::string& mode) {
     const std::string path = folder.CopyHelper("refusing.exe", name);
     const std::string event = "morvane-refuse-" + std::to_string(GetTickCount());
     HANDLE go = CreateEventA(nullptr, TRUE, FALSE, event.c_str());
-    Child child = children.Start(path, (denyTerminate ? "--deny-terminate " : "") + event);
+    Child child = children.Start(path, mode + " " + event);
     SetEvent(go);
-    // Refused once the helper has changed its rights.
-    WaitUntil([&] { return ExecutableNameOf(child.id).empty(); });
+    // All rights are refused once the helper has changed them.
+    WaitUntil([&] { return !HandleGuard(OpenProcess(0x1F0FFF, FALSE, child.id)).Valid(); });
     CloseHandle(go);
     return child;
 }
@@ -425,18 +455,31 @@ const TaskRecord* RowOf(const std::string& name) {
 }
 
 TEST_F(TaskActions, ARefusingProcessShowsItsNamePidAndPathAndEnds) {
-    Child guard = StartRefusing(children_, folder_, "mvguard.exe", false);
+    Child guard = StartRefusing(children_, folder_, "mvguard.exe", "");
+    // One that grants the read rights alone shows all but the Rights cell.
+    Child reader = StartRefusing(children_, folder_, "mvreader.exe", "--read-only");
     ASSERT_NE(guard.id, 0u);
+    ASSERT_NE(reader.id, 0u);
     ASSERT_EQ(ExecutableNameOf(guard.id), "") << "the helper still grants the read rights";
+    ASSERT_EQ(ExecutableNameOf(reader.id), "mvreader.exe");
     RefreshTaskList();
     const TaskRecord* r = RowOf("mvguard.exe");
-    ASSERT_NE(r, nullptr);
+    const TaskRecord* read = RowOf("mvreader.exe");
+    ASSERT_TRUE(r && read);
     EXPECT_TRUE(SameTextIgnoringCase(Utf8(r->FileName()), folder_.Path() + "\\mvguard.exe"))
         << r->FileName();
+    EXPECT_TRUE(SameTextIgnoringCase(Utf8(read->FileName()), folder_.Path() + "\\mvreader.exe"));
     // What needs the read rights stays as for a process that cannot be opened.
     const std::wstring pid = std::to_wstring(guard.id);
     EXPECT_EQ(TaskCells(*r), (std::vector<std::wstring>{L"mvguard.exe", L"0", pid, L"0", L"0", L"0",
                                                         L"0", r->FileName()}));
+    std::vector<std::wstring> cells = TaskCells(*read);
+    EXPECT_NE(cells.at(4), L"0") << "its working set";
+    cells[4] = L"size";
+    EXPECT_EQ(cells, (std::vector<std::wstring>{
+                         L"mvreader.exe", L"0", std::to_wstring(reader.id), L"32", L"size",
+                         std::to_wstring(static_cast<intptr_t>(ImageBaseOf(reader.process))),
+                         std::to_wstring(ModuleSnapshotCount(reader.id) - 1), read->FileName()}));
 
     CheckRow(RowsNamed("mvguard.exe")[0]);
     const std::vector<std::string> lines = Terminate(1);
@@ -446,7 +489,7 @@ TEST_F(TaskActions, ARefusingProcessShowsItsNamePidAndPathAndEnds) {
 }
 
 TEST_F(TaskActions, ARefusedTerminationIsLoggedAndLeavesNothingFrozen) {
-    Child guard = StartRefusing(children_, folder_, "mvstays.exe", true);
+    Child guard = StartRefusing(children_, folder_, "mvstays.exe", "--deny-terminate");
     ASSERT_NE(guard.id, 0u);
     const std::vector<DWORD> threads = ThreadIdsOf(guard.id);
     ASSERT_FALSE(threads.empty());

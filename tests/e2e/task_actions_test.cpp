@@ -5,6 +5,7 @@
 #include "base/ansi_text_win.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <set>
 
 using namespace driver;
@@ -817,4 +818,58 @@ TEST_F(TaskActionsTest, ThreeHundredCopiesAreAllListedAndTheLastRowEndsThemAll) 
     EXPECT_TRUE(RowsNamed(Rows(), name).empty());
 }
 
+double NowMs() {
+    LARGE_INTEGER frequency, counter;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&counter);
+    return 1000.0 * static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+// Refresh clicked from outside against the floor program (tests/helpers/refresh_floor.cpp) at
+// about 10, 70 and 300 processes, each copy of a name of its own so that every row is read. The
+// two take turns, so that a change in the machine's load reaches both:
+//   e2e_tests.exe --gtest_also_run_disabled_tests --gtest_filter=*RefreshAgainstTheFloor*
+TEST_F(TaskActionsTest, DISABLED_RefreshAgainstTheFloor) {
+    ASSERT_NO_FATAL_FAILURE(LaunchWith());
+    const std::string report = helpers_ + "floor.txt";
+    // Only the count is asked: reading the lines would add their own time.
+    const auto lines = [this] {
+        DWORD_PTR count = 0;
+        SendMessageTimeoutW(Control(LogList), LB_GETCOUNT, 0, 0, SMTO_BLOCK, 60000, &count);
+        return count;
+    };
+    std::printf("%10s %13s %11s %7s\n", "processes", "refresh (ms)", "floor (ms)", "ratio");
+    int copy = 0;
+    for (size_t target : {10u, 70u, 300u}) {
+        while (testsupport::AllProcessIds().size() < target)
+            ASSERT_EQ(StartCopies("floor" + std::to_string(copy++) + ".exe", 1).size(), 1u);
+        std::vector<double> refresh, floor;
+        for (int run = 0; run < 9; ++run) {
+            const DWORD_PTR before = lines();
+            const double start = NowMs();
+            ASSERT_TRUE(PostClick(Control(RefreshButton)));
+            // The window answers once the refresh has logged its line.
+            while (lines() <= before) {
+            }
+            refresh.push_back(NowMs() - start);
+
+            Process pass;
+            ASSERT_TRUE(
+                pass.Start(e2e::ExeFolder() + "refresh_floor.exe", helpers_, "\"" + report + "\""));
+            DWORD code = ~0u;
+            ASSERT_TRUE(pass.WaitExit(kExitWaitMs, &code) && code == 0);
+            floor.push_back(0);
+            ASSERT_EQ(std::sscanf(testsupport::ReadTextFile(report).c_str(), "%lf", &floor.back()),
+                      1);
+        }
+        std::printf("%10zu %13.1f %11.1f %7.2f\n", Rows().rows.size(), Median(refresh),
+                    Median(floor), Median(refresh) / Median(floor));
+        std::fflush(stdout);
+    }
+}
 } // namespace

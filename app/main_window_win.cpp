@@ -5,7 +5,7 @@
 #include "app/setup_panel.h"
 #include "base/bound_entry_win.h"
 #include "base/wide_text.h"
-#include "proc/process_api.h"
+#include "proc/frozen_threads_win.h"
 #include "settings/settings.h"
 #include "ui/accessible_name.h"
 #include "ui/focus.h"

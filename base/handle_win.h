@@ -5,13 +5,16 @@
 #include <string>
 
 // Both null and INVALID_HANDLE_VALUE stand for "no handle", so it owns the results of file,
-// process and snapshot calls alike.
+// process and snapshot calls alike. A move hands the handle on; the guard moved from holds none.
 class HandleGuard {
   public:
     explicit HandleGuard(HANDLE handle = nullptr) : handle_(handle) {}
     ~HandleGuard() { Close(); }
-    HandleGuard(const HandleGuard&) = delete;
-    HandleGuard& operator=(const HandleGuard&) = delete;
+    HandleGuard(HandleGuard&& other) noexcept : handle_(other.Release()) {}
+    HandleGuard& operator=(HandleGuard&& other) noexcept {
+        if (this != &other) Reset(other.Release());
+        return *this;
+    }
 
     bool Valid() const { return handle_ != nullptr && handle_ != INVALID_HANDLE_VALUE; }
     HANDLE Get() const { return handle_; }

@@ -43,7 +43,7 @@ int SlotCount(uint64_t bytes, size_t slotSize, int maxSlots) {
     return slots > static_cast<uint64_t>(maxSlots) ? maxSlots : static_cast<int>(slots);
 }
 
-std::wstring DisplayName(const ProcessNameEntry& entry) {
+std::wstring DisplayName(const ProcessListEntry& entry) {
     if (entry.id == 0) return L"IDLE";
     if (entry.rawName == L"?") return L"System";
     return entry.rawName.empty() ? entry.listedName : entry.rawName;

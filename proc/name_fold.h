@@ -26,4 +26,4 @@ int SlotCount(uint64_t bytes, size_t slotSize, int maxSlots);
 // The name a task row shows for one process of a reading: "IDLE" for id 0, "System" for a main
 // module read as "?", else the name read from the process, and where none could be read the
 // name in the system's process list (empty when that is unknown too).
-std::wstring DisplayName(const ProcessNameEntry& entry);
+std::wstring DisplayName(const ProcessListEntry& entry);

@@ -1,4 +1,4 @@
-// Binding of the process services by name, the shared readings, names, and privileges.
+// Binding of the process services by name, the process list, names, and privileges.
 #include "proc/process_api.h"
 
 #include "proc/system_services_win.h"
@@ -35,24 +35,9 @@ HMODULE LoadSystemLibrary(const char* name) {
     return g_Services.loadLibrary((folder + L"\\" + AsciiWide(name)).c_str());
 }
 
-} // namespace
-
-bool SameSystemName(const std::wstring& a, const std::wstring& b) {
-    // Upper-casing keeps the number of UTF-16 units, so names of other lengths never match.
-    if (a.empty() || a.size() != b.size()) return false;
-    const int length = static_cast<int>(a.size());
-    if (g_Services.compareStringOrdinal != nullptr)
-        return g_Services.compareStringOrdinal(a.data(), length, b.data(), length, TRUE) ==
-               CSTR_EQUAL;
-    std::wstring upperA(a), upperB(b);
-    CharUpperBuffW(&upperA[0], static_cast<DWORD>(length));
-    CharUpperBuffW(&upperB[0], static_cast<DWORD>(length));
-    return upperA == upperB;
-}
-
+// Every process id the system lists, in its order; empty when the system refuses.
 std::vector<DWORD> ReadProcessIds() {
     std::vector<DWORD> ids;
-    if (g_Services.enumProcesses == nullptr) return ids;
     for (DWORD slots = kFirstProcessIdSlots;; slots *= 2) {
         ids.resize(slots);
         const DWORD offered = slots * sizeof(DWORD);
@@ -66,21 +51,28 @@ std::vector<DWORD> ReadProcessIds() {
     }
 }
 
-std::unordered_map<DWORD, std::wstring> ReadListedNames() {
-    std::unordered_map<DWORD, std::wstring> names;
+} // namespace
+
+std::vector<ListedProcess> ListProcesses() {
+    std::vector<ListedProcess> listed;
     const SystemServices& s = g_Services;
-    if (s.createSnapshot == nullptr || s.process32First == nullptr || s.process32Next == nullptr)
-        return names;
-    HandleGuard snapshot(s.createSnapshot(TH32CS_SNAPPROCESS, 0));
-    if (!snapshot.Valid()) return names;
-    PROCESSENTRY32W entry{};
-    entry.dwSize = sizeof(entry);
-    for (BOOL more = s.process32First(snapshot.Get(), &entry); more;
-         more = s.process32Next(snapshot.Get(), &entry)) {
-        entry.szExeFile[MAX_PATH - 1] = L'\0';
-        names[entry.th32ProcessID] = entry.szExeFile;
+    if (s.enumProcesses == nullptr) return listed;
+    if (s.createSnapshot != nullptr && s.process32First != nullptr && s.process32Next != nullptr) {
+        HandleGuard snapshot(s.createSnapshot(TH32CS_SNAPPROCESS, 0));
+        if (snapshot.Valid()) {
+            PROCESSENTRY32W entry{};
+            entry.dwSize = sizeof(entry);
+            for (BOOL more = s.process32First(snapshot.Get(), &entry); more;
+                 more = s.process32Next(snapshot.Get(), &entry)) {
+                entry.szExeFile[MAX_PATH - 1] = L'\0';
+                listed.push_back({entry.th32ProcessID, entry.szExeFile});
+            }
+            return listed;
+        }
     }
-    return names;
+    for (DWORD id : ReadProcessIds())
+        listed.push_back({id, std::wstring()});
+    return listed;
 }
 
 std::wstring ImageNameOf(HANDLE process) {
@@ -100,13 +92,19 @@ std::wstring ImageNameOf(HANDLE process) {
     return path.substr(path.rfind(L'\\') + 1);
 }
 
-std::wstring SystemNameOf(DWORD id, const std::unordered_map<DWORD, std::wstring>& listed) {
+std::wstring SystemNameOf(DWORD id, const std::wstring& listed) {
     if (id == 0) return std::wstring();
-    auto it = listed.find(id);
-    if (it != listed.end()) return it->second;
+    if (!listed.empty()) return listed;
     ProcessHandle process(id, kReadAccess);
     if (!process.Valid()) return std::wstring();
-    return MainModuleName(process.Get());
+    return ModuleText(g_Services.getModuleBaseName, process.Get(), nullptr, kProcessNameChars);
+}
+
+HANDLE OpenConfirmed(ProcessId id, DWORD access, const std::wstring& name) {
+    HandleGuard process(OpenProcess(access | kLimitedQueryAccess, FALSE, id));
+    if (!process.Valid()) process.Reset(OpenProcess(access | PROCESS_QUERY_INFORMATION, FALSE, id));
+    if (!process.Valid() || !SameProcessName(ImageNameOf(process.Get()), name)) return nullptr;
+    return process.Release();
 }
 
 } // namespace proc
@@ -114,7 +112,16 @@ std::wstring SystemNameOf(DWORD id, const std::unordered_map<DWORD, std::wstring
 using namespace proc;
 
 bool SameProcessName(const std::wstring& a, const std::wstring& b) {
-    return SameSystemName(a, b);
+    // Upper-casing keeps the number of UTF-16 units, so names of other lengths never match.
+    if (a.empty() || a.size() != b.size()) return false;
+    const int length = static_cast<int>(a.size());
+    if (g_Services.compareStringOrdinal != nullptr)
+        return g_Services.compareStringOrdinal(a.data(), length, b.data(), length, TRUE) ==
+               CSTR_EQUAL;
+    std::wstring upperA(a), upperB(b);
+    CharUpperBuffW(&upperA[0], static_cast<DWORD>(length));
+    CharUpperBuffW(&upperB[0], static_cast<DWORD>(length));
+    return upperA == upperB;
 }
 
 void BindSystemServices() {
@@ -131,8 +138,8 @@ void BindSystemServicesFrom(const char* psapiName, const char* kernelName) {
         s.enumProcessModules = BoundEntry<EnumProcessModulesFn>(s.psapi, "EnumProcessModules");
         s.enumProcessModulesEx =
             BoundEntry<EnumProcessModulesExFn>(s.psapi, "EnumProcessModulesEx");
-        s.getModuleBaseName = BoundEntry<GetModuleBaseNameWFn>(s.psapi, "GetModuleBaseNameW");
-        s.getModuleFileNameEx = BoundEntry<GetModuleFileNameExWFn>(s.psapi, "GetModuleFileNameExW");
+        s.getModuleBaseName = BoundEntry<ModuleTextFn>(s.psapi, "GetModuleBaseNameW");
+        s.getModuleFileNameEx = BoundEntry<ModuleTextFn>(s.psapi, "GetModuleFileNameExW");
         s.getProcessMemoryInfo =
             BoundEntry<GetProcessMemoryInfoFn>(s.psapi, "GetProcessMemoryInfo");
         s.getProcessImageFileName =
@@ -166,8 +173,6 @@ void BindSystemServicesFrom(const char* psapiName, const char* kernelName) {
             s.enumProcessModulesEx =
                 BoundEntry<EnumProcessModulesExFn>(s.kernel32, "K32EnumProcessModulesEx");
     }
-    s.processCursor.Reset(0);
-    s.moduleCursor.Reset(0);
 }
 
 std::vector<std::wstring> ReadSystemFolders() {
@@ -189,31 +194,12 @@ std::vector<std::wstring> ReadSystemFolders() {
 void ReleaseSystemServices() {
     SystemServices& s = g_Services;
     if (s.psapi != nullptr) FreeLibrary(s.psapi);
-    // The kernel library stays loaded; forgetting every address and reading keeps any late call
-    // from going into an unloaded psapi.
+    // The kernel library stays loaded; forgetting every address keeps any late call from going
+    // into an unloaded psapi.
     s = SystemServices();
 }
 
-void EnablePrivilege(const char* name) {
-    if (name == nullptr) return;
-    HANDLE rawToken = nullptr;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &rawToken))
-        return;
-    HandleGuard token(rawToken);
-
-    LUID luid{};
-    if (!LookupPrivilegeValueA("", name, &luid)) return;
-
-    TOKEN_PRIVILEGES wanted{};
-    wanted.PrivilegeCount = 1;
-    wanted.Privileges[0].Luid = luid;
-    wanted.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
-    TOKEN_PRIVILEGES previous{};
-    DWORD returned = 0;
-    AdjustTokenPrivileges(token.Get(), FALSE, &wanted, sizeof(wanted), &previous, &returned);
-}
-
-int SetPrivilegeState(const char* name, bool enabled) {
+int EnablePrivilege(const char* name, bool enable) {
     if (name == nullptr) return -1;
     HANDLE rawToken = nullptr;
     if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &rawToken))
@@ -225,13 +211,13 @@ int SetPrivilegeState(const char* name, bool enabled) {
     TOKEN_PRIVILEGES wanted{};
     wanted.PrivilegeCount = 1;
     wanted.Privileges[0].Luid = luid;
-    wanted.Privileges[0].Attributes = enabled ? SE_PRIVILEGE_ENABLED : 0;
+    wanted.Privileges[0].Attributes = enable ? SE_PRIVILEGE_ENABLED : 0;
     TOKEN_PRIVILEGES previous{};
     DWORD returned = 0;
     if (!AdjustTokenPrivileges(token.Get(), FALSE, &wanted, sizeof(wanted), &previous, &returned) ||
         GetLastError() == ERROR_NOT_ALL_ASSIGNED)
         return -1;
     // The previous state lists only what changed: nothing listed means it was already so.
-    if (previous.PrivilegeCount == 0) return enabled ? 1 : 0;
+    if (previous.PrivilegeCount == 0) return enable ? 1 : 0;
     return (previous.Privileges[0].Attributes & SE_PRIVILEGE_ENABLED) != 0 ? 1 : 0;
 }

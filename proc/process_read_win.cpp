@@ -1,5 +1,5 @@
-// The read side: process and module listings with their cursors, single properties, and the
-// one reading of every process that the task list is built from.
+// The read side: the one reading of every process that the task list is built from, and the
+// modules of one process.
 #include "proc/process_api.h"
 
 #include "base/wide_text.h"
@@ -14,20 +14,6 @@
 namespace proc {
 
 namespace {
-
-std::wstring ModuleBaseName(HANDLE process, HMODULE module, DWORD chars) {
-    if (g_Services.getModuleBaseName == nullptr) return std::wstring();
-    std::wstring buffer(chars, L'\0');
-    const DWORD written = g_Services.getModuleBaseName(process, module, &buffer[0], chars);
-    return NameFromBuffer(buffer.data(), chars, written);
-}
-
-std::wstring ModulePath(HANDLE process, HMODULE module, DWORD chars) {
-    if (g_Services.getModuleFileNameEx == nullptr) return std::wstring();
-    std::wstring buffer(chars, L'\0');
-    const DWORD written = g_Services.getModuleFileNameEx(process, module, &buffer[0], chars);
-    return NameFromBuffer(buffer.data(), chars, written);
-}
 
 // The image path through the limited query right (or any handle that includes it), cut like
 // the paths read from the modules.
@@ -44,17 +30,14 @@ std::wstring ImagePath(HANDLE process) {
 // the image name, through a limited open when the read open was refused.
 std::wstring PathOf(ProcessId id, HANDLE process, HMODULE first) {
     if (process != nullptr) {
-        std::wstring path = ModulePath(process, first, kProcessNameChars);
+        std::wstring path =
+            ModuleText(g_Services.getModuleFileNameEx, process, first, kProcessNameChars);
         if (!path.empty()) return path;
         return ImagePath(process);
     }
     if (id == 0 || g_Services.queryFullProcessImageName == nullptr) return std::wstring();
     ProcessHandle limited(id, kLimitedQueryAccess);
     return limited.Valid() ? ImagePath(limited.Get()) : std::wstring();
-}
-
-int32_t PriorityOf(HANDLE process) {
-    return static_cast<int32_t>(GetPriorityClass(process));
 }
 
 uint64_t MemoryOf(HANDLE process) {
@@ -73,7 +56,7 @@ class FirstOfName {
         if (name.empty() || id == 0) return 0;
         std::vector<std::pair<std::wstring, ProcessId>>& bucket = byLength_[name.size()];
         for (const auto& known : bucket)
-            if (SameSystemName(known.first, name)) return known.second;
+            if (SameProcessName(known.first, name)) return known.second;
         bucket.emplace_back(name, id);
         return id;
     }
@@ -83,56 +66,38 @@ class FirstOfName {
 };
 
 // Reads one process of a reading; its details only when it is the first of its name.
-void ReadListEntry(ProcessListEntry& entry, FirstOfName& firsts,
-                   const std::unordered_map<DWORD, std::wstring>& listed, bool withDetails) {
+void ReadListEntry(ProcessListEntry& entry, FirstOfName& firsts) {
     const ProcessId id = entry.id;
     if (id == 0) return; // the idle pseudo-process is not asked
-    auto it = listed.find(id);
-    if (it != listed.end()) {
-        entry.systemName = it->second;
-        entry.listedName = it->second;
-    }
+    entry.systemName = entry.listedName;
     ProcessHandle process(id, kReadAccess);
-    entry.opened = process.Valid();
-    if (entry.systemName.empty() && entry.opened) {
-        entry.rawName = MainModuleName(process.Get());
+    const bool opened = process.Valid();
+    const SystemServices& s = g_Services;
+    if (entry.systemName.empty() && opened) {
+        entry.rawName = ModuleText(s.getModuleBaseName, process.Get(), nullptr, kProcessNameChars);
         entry.systemName = entry.rawName;
     }
     entry.firstOfName = firsts.Take(entry.systemName, id);
-    const bool details = withDetails && entry.firstOfName == id;
+    const bool details = entry.firstOfName == id;
 
     // The first module of the list is the executable; without a list, the null module stands
     // for it too.
     std::vector<HMODULE> modules;
-    if (details && entry.opened) modules = ReadModuleHandles(process.Get());
+    if (details && opened) modules = ReadModuleHandles(process.Get());
     HMODULE first = modules.empty() ? nullptr : modules.front();
-    if (entry.opened && entry.rawName.empty())
-        entry.rawName = ModuleBaseName(process.Get(), first, kProcessNameChars);
+    if (opened && entry.rawName.empty())
+        entry.rawName = ModuleText(s.getModuleBaseName, process.Get(), first, kProcessNameChars);
     if (!details) return;
 
     ProcessDetails& d = entry.details;
-    d.fileName = PathOf(id, entry.opened ? process.Get() : nullptr, first);
-    if (!entry.opened) return; // the other cells stay as for a process that cannot be opened
-    d.priority = PriorityOf(process.Get());
+    d.fileName = PathOf(id, opened ? process.Get() : nullptr, first);
+    if (!opened) return; // the other cells stay as for a process that cannot be opened
+    d.priority = static_cast<int32_t>(GetPriorityClass(process.Get()));
     d.memory = MemoryOf(process.Get());
     d.moduleCount = static_cast<int32_t>(modules.size());
     d.base = modules.empty() ? 0 : reinterpret_cast<ModuleHandle>(modules.front());
     process.Close();
     d.rights = HasFullAccess(id);
-}
-
-std::vector<ProcessListEntry> ReadList(bool withDetails) {
-    const std::vector<DWORD> ids = ReadProcessIds();
-    // Taken after the ids, so every process still running is in it.
-    const std::unordered_map<DWORD, std::wstring> listed = ReadListedNames();
-    std::vector<ProcessListEntry> entries(ids.size());
-    FirstOfName firsts;
-    for (size_t i = 0; i < ids.size(); ++i) {
-        entries[i].id = ids[i];
-        entries[i].opened = false;
-        ReadListEntry(entries[i], firsts, listed, withDetails);
-    }
-    return entries;
 }
 
 // A module snapshot of one process. The system refuses one (ERROR_BAD_LENGTH) while the process
@@ -183,32 +148,9 @@ void ReadModuleTexts(ProcessId id, HANDLE process, const std::vector<HMODULE>& m
     // Modules the snapshot did not show (none taken, or loaded since the listing).
     for (size_t i = 0; i < modules.size(); ++i) {
         if (found[i]) continue;
-        names[i] = ModuleBaseName(process, modules[i], kModuleNameChars);
-        paths[i] = ModulePath(process, modules[i], kModuleNameChars);
+        names[i] = ModuleText(s.getModuleBaseName, process, modules[i], kModuleNameChars);
+        paths[i] = ModuleText(s.getModuleFileNameEx, process, modules[i], kModuleNameChars);
     }
-}
-
-// The texts of the cursor's reading, read once on first request. The reading counts as read
-// only once both tables are whole, so running out of memory half-way leaves it unread.
-void ReadCursorTexts() {
-    SystemServices& s = g_Services;
-    std::vector<std::wstring> names, paths;
-    ProcessHandle process(s.moduleProcess, kReadAccess);
-    ReadModuleTexts(s.moduleProcess, process.Valid() ? process.Get() : nullptr, s.modules, names,
-                    paths);
-    s.moduleNames.swap(names);
-    s.modulePaths.swap(paths);
-    s.moduleTextsRead = true;
-}
-
-enum class ModuleText { BaseName, FullPath };
-
-std::wstring ReadModuleText(ProcessId id, ModuleText which) {
-    SystemServices& s = g_Services;
-    const int slot = s.moduleCursor.Slot();
-    if (slot < 0 || id != s.moduleProcess) return std::wstring();
-    if (!s.moduleTextsRead) ReadCursorTexts();
-    return which == ModuleText::BaseName ? s.moduleNames[slot] : s.modulePaths[slot];
 }
 
 } // namespace
@@ -244,79 +186,26 @@ std::vector<HMODULE> ReadModuleHandles(HANDLE process) {
     return modules;
 }
 
-std::wstring MainModuleName(HANDLE process) {
-    // The null module is the executable. Asking for the first handle instead would make the
-    // system walk the whole module list just to report its size.
-    return ModuleBaseName(process, nullptr, kProcessNameChars);
+std::wstring ModuleText(ModuleTextFn read, HANDLE process, HMODULE module, DWORD chars) {
+    if (read == nullptr) return std::wstring();
+    std::wstring buffer(chars, L'\0');
+    return NameFromBuffer(buffer.data(), chars, read(process, module, &buffer[0], chars));
 }
 
 } // namespace proc
 
 using namespace proc;
 
-int ExamineProcesses() {
-    SystemServices& s = g_Services;
-    s.processIds = ReadProcessIds();
-    s.listedNames =
-        s.processIds.empty() ? std::unordered_map<DWORD, std::wstring>() : ReadListedNames();
-    s.processCursor.Reset(static_cast<int>(s.processIds.size()));
-    return s.processCursor.Count();
-}
-
-int NextProcess() {
-    return g_Services.processCursor.Next();
-}
-
-std::wstring ProcessName() {
-    const SystemServices& s = g_Services;
-    const int slot = s.processCursor.Slot();
-    if (slot < 0) return std::wstring();
-    ProcessNameEntry entry{s.processIds[slot], false, std::wstring(), std::wstring(),
-                           std::wstring()};
-    if (entry.id != 0) {
-        ProcessHandle process(entry.id, kReadAccess);
-        entry.opened = process.Valid();
-        if (entry.opened) entry.rawName = MainModuleName(process.Get());
-        auto it = s.listedNames.find(entry.id);
-        if (it != s.listedNames.end()) entry.listedName = it->second;
+std::vector<ProcessListEntry> ExamineProcesses() {
+    const std::vector<ListedProcess> listed = ListProcesses();
+    std::vector<ProcessListEntry> entries(listed.size());
+    FirstOfName firsts;
+    for (size_t i = 0; i < listed.size(); ++i) {
+        entries[i].id = listed[i].id;
+        entries[i].listedName = listed[i].name;
+        ReadListEntry(entries[i], firsts);
     }
-    return DisplayName(entry);
-}
-
-std::wstring ProcessSystemName() {
-    const SystemServices& s = g_Services;
-    const int slot = s.processCursor.Slot();
-    if (slot < 0) return std::wstring();
-    return SystemNameOf(s.processIds[slot], s.listedNames);
-}
-
-ProcessId FindProcessByName(const std::wstring& name) {
-    if (name.empty()) return 0;
-    const std::vector<DWORD> ids = ReadProcessIds();
-    if (ids.empty()) return 0;
-    const std::unordered_map<DWORD, std::wstring> listed = ReadListedNames();
-    for (DWORD id : ids)
-        if (SameSystemName(SystemNameOf(id, listed), name)) return id;
-    return 0;
-}
-
-std::wstring ProcessFileName(ProcessId id) {
-    ProcessHandle process(id, kReadAccess);
-    if (!process.Valid()) return PathOf(id, nullptr, nullptr);
-    return PathOf(id, process.Get(), nullptr);
-}
-
-int32_t ProcessPriority(ProcessId id) {
-    ProcessHandle process(id, kReadAccess);
-    if (!process.Valid()) return 0;
-    return PriorityOf(process.Get());
-}
-
-uint64_t ProcessMemory(ProcessId id) {
-    if (g_Services.getProcessMemoryInfo == nullptr) return 0;
-    ProcessHandle process(id, kReadAccess);
-    if (!process.Valid()) return 0;
-    return MemoryOf(process.Get());
+    return entries;
 }
 
 int32_t HasFullAccess(ProcessId id) {
@@ -324,31 +213,7 @@ int32_t HasFullAccess(ProcessId id) {
     return process.Valid() ? 1 : 0;
 }
 
-namespace {
-
-// A new module reading of `id` through `process` (null: refused). The cursor stands on nothing
-// until the table is whole, so no read can reach into a half-filled one.
-int ExamineModulesThrough(ProcessId id, HANDLE process) {
-    SystemServices& s = g_Services;
-    s.moduleCursor.Reset(0);
-    s.moduleTextsRead = false;
-    s.moduleNames.clear();
-    s.modulePaths.clear();
-    s.modules.clear();
-    s.moduleProcess = id;
-    if (process != nullptr) s.modules = ReadModuleHandles(process);
-    s.moduleCursor.Reset(static_cast<int>(s.modules.size()));
-    return s.moduleCursor.Count();
-}
-
-} // namespace
-
-int ExamineModules(ProcessId id) {
-    ProcessHandle process(id, kReadAccess);
-    return ExamineModulesThrough(id, process.Valid() ? process.Get() : nullptr);
-}
-
-std::vector<ModuleInfo> ReadModules(ProcessId id, const std::wstring& name, bool* otherProgram) {
+std::vector<ModuleInfo> ExamineModules(ProcessId id, const std::wstring& name, bool* otherProgram) {
     if (otherProgram != nullptr) *otherProgram = false;
     std::vector<ModuleInfo> modules;
     ProcessHandle process(id, kReadAccess);
@@ -357,9 +222,11 @@ std::vector<ModuleInfo> ReadModules(ProcessId id, const std::wstring& name, bool
         // The name is confirmed on the handle the modules are read through: while it is open
         // the id cannot pass to another program. A name that cannot be read confirms nothing.
         std::wstring actual = ImageNameOf(process.Get());
-        if (actual.empty()) actual = MainModuleName(process.Get());
+        if (actual.empty())
+            actual =
+                ModuleText(g_Services.getModuleBaseName, process.Get(), nullptr, kProcessNameChars);
         if (actual.empty()) return modules;
-        if (!SameSystemName(actual, name)) {
+        if (!SameProcessName(actual, name)) {
             if (otherProgram != nullptr) *otherProgram = true;
             return modules;
         }
@@ -372,31 +239,4 @@ std::vector<ModuleInfo> ReadModules(ProcessId id, const std::wstring& name, bool
         modules.push_back(
             {reinterpret_cast<ModuleHandle>(handles[i]), std::move(names[i]), std::move(paths[i])});
     return modules;
-}
-
-int NextModule() {
-    return g_Services.moduleCursor.Next();
-}
-
-ModuleHandle ModuleBase() {
-    const int slot = g_Services.moduleCursor.Slot();
-    if (slot < 0) return 0;
-    return reinterpret_cast<ModuleHandle>(g_Services.modules[slot]);
-}
-
-std::wstring ModuleName(ProcessId id) {
-    return ReadModuleText(id, ModuleText::BaseName);
-}
-
-std::wstring ModuleFileName(ProcessId id) {
-    return ReadModuleText(id, ModuleText::FullPath);
-}
-
-std::vector<ProcessListEntry> ReadProcessList() {
-    return ReadList(true);
-}
-
-std::vector<ProcessNameEntry> ReadProcessNames() {
-    const std::vector<ProcessListEntry> list = ReadList(false);
-    return std::vector<ProcessNameEntry>(list.begin(), list.end());
 }

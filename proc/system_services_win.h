@@ -1,21 +1,17 @@
-// State shared by the process layer's Win32 files: the entry points bound by name, the tables,
-// the cursors and the small owners that close handles on every path. Tests may replace a bound
-// entry point (an enumeration that lists more processes than run, say) between binding and
-// release, and the loader before binding.
+// State shared by the process layer's Win32 files: the entry points bound by name and the small
+// owners that close handles on every path. Tests may replace a bound entry point (an enumeration
+// that lists more processes than run, say) between binding and release, and the loader before
+// binding.
 #pragma once
 #include <windows.h>
 
 #include <psapi.h>
 #include <tlhelp32.h>
 
-#include <cstddef>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
-#include "base/ansi_text_win.h"
 #include "base/handle_win.h"
-#include "proc/list_cursor.h"
 #include "proc/process_api.h"
 
 #if !defined(_WIN64)
@@ -32,8 +28,8 @@ namespace proc {
 using EnumProcessesFn = BOOL(WINAPI*)(DWORD*, DWORD, DWORD*);
 using EnumProcessModulesFn = BOOL(WINAPI*)(HANDLE, HMODULE*, DWORD, DWORD*);
 using EnumProcessModulesExFn = BOOL(WINAPI*)(HANDLE, HMODULE*, DWORD, DWORD*, DWORD);
-using GetModuleBaseNameWFn = DWORD(WINAPI*)(HANDLE, HMODULE, LPWSTR, DWORD);
-using GetModuleFileNameExWFn = DWORD(WINAPI*)(HANDLE, HMODULE, LPWSTR, DWORD);
+// GetModuleBaseNameW and GetModuleFileNameExW.
+using ModuleTextFn = DWORD(WINAPI*)(HANDLE, HMODULE, LPWSTR, DWORD);
 using GetProcessMemoryInfoFn = BOOL(WINAPI*)(HANDLE, PROCESS_MEMORY_COUNTERS*, DWORD);
 using CreateToolhelp32SnapshotFn = HANDLE(WINAPI*)(DWORD, DWORD);
 using Thread32FirstFn = BOOL(WINAPI*)(HANDLE, THREADENTRY32*);
@@ -87,8 +83,8 @@ struct SystemServices {
     EnumProcessModulesFn enumProcessModules = nullptr;
     // Vista and later (psapi, or kernel32 as K32EnumProcessModulesEx); preferred when bound.
     EnumProcessModulesExFn enumProcessModulesEx = nullptr;
-    GetModuleBaseNameWFn getModuleBaseName = nullptr;
-    GetModuleFileNameExWFn getModuleFileNameEx = nullptr;
+    ModuleTextFn getModuleBaseName = nullptr;
+    ModuleTextFn getModuleFileNameEx = nullptr;
     GetProcessMemoryInfoFn getProcessMemoryInfo = nullptr;
     // XP's way to a process's image name through the query right alone.
     GetProcessImageFileNameWFn getProcessImageFileName = nullptr;
@@ -109,44 +105,37 @@ struct SystemServices {
     NtQueryInformationThreadFn ntQueryInformationThread = nullptr;
     // Fails, or is missing, where the system has no 32-bit layer.
     GetSystemWow64DirectoryWFn getSystemWow64Directory = nullptr;
-
-    // The process reading: ids in the system's order and the system's names of them.
-    std::vector<DWORD> processIds;
-    std::unordered_map<DWORD, std::wstring> listedNames;
-    ListCursor processCursor;
-
-    // The module reading, and the names and paths read for it on first request.
-    ProcessId moduleProcess = 0;
-    std::vector<HMODULE> modules;
-    bool moduleTextsRead = false;
-    std::vector<std::wstring> moduleNames;
-    std::vector<std::wstring> modulePaths;
-    ListCursor moduleCursor;
 };
 
 extern SystemServices g_Services;
 
-// Every process id the system lists, in its order; empty when psapi is not bound or the
-// system refuses.
-std::vector<DWORD> ReadProcessIds();
-// The system's process list: id to executable name. Empty when it cannot be taken.
-std::unordered_map<DWORD, std::wstring> ReadListedNames();
+// One process as the system lists it: its id and the name of its executable.
+struct ListedProcess {
+    DWORD id;
+    std::wstring name; // empty where the list gives none
+};
+// Every process the system lists, in its order: from one process snapshot, or where none can be
+// taken from the id list alone, without names. Empty without psapi, which every read of a
+// process needs.
+std::vector<ListedProcess> ListProcesses();
+// The name a process is matched by: `listed`, or where that is empty the base name of its main
+// module read through an open with the read rights; empty for id 0 and when neither gives one.
+std::wstring SystemNameOf(DWORD id, const std::wstring& listed);
+
 // Every module handle of a process opened for reading, each once, the 32-bit modules of a 32-bit
 // process included where the system can list them; empty when the system gives no list.
 std::vector<HMODULE> ReadModuleHandles(HANDLE process);
-
-// Base name of the main module of a process opened for reading; empty when the system writes
-// no name.
-std::wstring MainModuleName(HANDLE process);
-// The system's name of one process: from `listed`, or else the name read through a read open;
-// empty when neither gives one.
-std::wstring SystemNameOf(DWORD id, const std::unordered_map<DWORD, std::wstring>& listed);
-
-// Equal names ignoring case, as the system compares them; an empty name equals nothing.
-bool SameSystemName(const std::wstring& a, const std::wstring& b);
+// What `read` (a bound GetModuleBaseNameW or GetModuleFileNameExW) writes for `module` of a
+// process opened for reading, into a buffer of `chars`; empty when it writes nothing or is not
+// bound. The null module is the executable.
+std::wstring ModuleText(ModuleTextFn read, HANDLE process, HMODULE module, DWORD chars);
 
 // The file name of a process's image, read through `process`, which needs the limited query
 // right (the query right before Vista); empty when the system gives none.
 std::wstring ImageNameOf(HANDLE process);
+// Opens the process with `access` and a right to read its image name (the limited query right,
+// or the query right where the system lacks it), and keeps it open only when that image is named
+// `name`: while the handle is open the id cannot pass to another program. Null otherwise.
+HANDLE OpenConfirmed(ProcessId id, DWORD access, const std::wstring& name);
 
 } // namespace proc

@@ -9,7 +9,7 @@
 #include "tasks/task_rules.h"
 
 void DetectUnnecessaryTasks() {
-    const OwnTask own(OwnProgramPath(), SameProcessName);
+    const OwnTask own(OwnProgramName(), SameProcessName);
     HWND list = Control(TaskList);
     int count = 0;
     for (int32_t i = 0; i < TaskTable.Count(); ++i) {

@@ -52,7 +52,7 @@ void ShowTaskModules() {
     // another program since the refresh shows an empty page rather than that program's DLLs.
     bool otherProgram = false;
     const std::vector<ModuleInfo> modules =
-        ReadModules(static_cast<ProcessId>(task.Pid), task.SystemName, &otherProgram);
+        ExamineModules(static_cast<ProcessId>(task.Pid), task.SystemName, &otherProgram);
     // The program file itself, the first module, is not listed.
     const int listed = otherProgram ? 0 : static_cast<int>(modules.size()) - 1;
     if (listed <= 0 && !otherProgram) {

@@ -23,7 +23,7 @@ void NameSystemTask(TaskRecord& r, bool& systemNamed) {
 } // namespace
 
 int32_t FillTaskTable() {
-    const std::vector<ProcessListEntry> reading = ReadProcessList();
+    const std::vector<ProcessListEntry> reading = ExamineProcesses();
     // Every row shows the details of the first process of its name, read once for that one.
     std::unordered_map<ProcessId, const ProcessDetails*> detailsOf;
     for (const ProcessListEntry& e : reading)

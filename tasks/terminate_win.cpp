@@ -1,14 +1,13 @@
 #include "base/format.h"
 #include "ui/events.h"
 #include "ui/window.h"
+#include "proc/frozen_threads_win.h"
 #include "proc/process_api.h"
 #include "settings/session_log.h"
 #include "settings/settings.h"
 #include "tasks/task_actions.h"
 #include "tasks/task_list.h"
 #include "tasks/task_rules.h"
-
-#include <algorithm>
 
 namespace {
 
@@ -57,19 +56,16 @@ int TerminateCheckedTasks() {
         if (answer != IDYES) continue;
         terminated = true;
         if (g_Settings.EnableTaskTerminate) {
-            // One reading of the processes of the row's name serves the freeze and the
-            // termination; each confirms the name again on the handle it acts through.
-            const std::vector<ProcessId> named = ProcessesNamed(r.SystemName);
+            // Freeze and termination each confirm the name on the handle they act through.
             const ProcessId pid = static_cast<ProcessId>(r.Pid);
             FrozenThreads frozen;
             // Freezing our own threads would hang the program for good.
             if (g_Settings.EnableTaskFreeze && pid != ownPid) {
-                if (std::find(named.begin(), named.end(), pid) != named.end())
-                    FreezeProcess(pid, r.SystemName, &frozen);
+                FreezeProcess(pid, r.SystemName, &frozen);
                 PauseAnswering(kFreezeSettleMs);
             }
             std::vector<ProcessId> ended;
-            TerminateProcesses(named, r.SystemName, 0, &ended);
+            TerminateByName(r.SystemName, 0, &ended);
             // A frozen process that did not end runs on: nothing is left frozen by us.
             frozen.Resume();
             // The program's own task ends too, through the orderly shutdown below.

@@ -2,7 +2,6 @@
 
 #include <string>
 
-#include "proc/list_cursor.h"
 #include "proc/name_fold.h"
 
 TEST(NameFromBuffer, TakesWhatTheSystemWroteAndNothingElse) {
@@ -49,39 +48,13 @@ TEST(SlotCount, NeverExceedsTheTable) {
     EXPECT_EQ(SlotCount(100, 4, 0), 0);
 }
 
-TEST(ListCursor, WalksEveryEntryOnceAndStopsOnTheLast) {
-    ListCursor cursor;
-    EXPECT_EQ(cursor.Slot(), -1);
-    EXPECT_EQ(cursor.Next(), 0) << "an empty listing has nothing to move to";
-    EXPECT_EQ(cursor.Slot(), -1);
-
-    cursor.Reset(3);
-    EXPECT_EQ(cursor.Slot(), -1) << "a new listing starts before its first entry";
-    EXPECT_EQ(cursor.Next(), 1);
-    EXPECT_EQ(cursor.Slot(), 0);
-    EXPECT_EQ(cursor.Next(), 2);
-    EXPECT_EQ(cursor.Next(), 3);
-    EXPECT_EQ(cursor.Slot(), 2);
-    EXPECT_EQ(cursor.Next(), 0);
-    EXPECT_EQ(cursor.Next(), 0);
-    EXPECT_EQ(cursor.Slot(), 2) << "past the end the cursor stays on the last entry";
-    EXPECT_EQ(cursor.Position(), 3);
-
-    cursor.Reset(0);
-    EXPECT_EQ(cursor.Slot(), -1) << "an empty reading drops the old position";
-    cursor.Reset(-5);
-    EXPECT_EQ(cursor.Count(), 0);
-    EXPECT_EQ(cursor.Next(), 0);
-}
-
 TEST(DisplayName, SpecialCasesOfTheReading) {
-    EXPECT_EQ(DisplayName({0, false, L"", L"", L""}), L"IDLE");
-    EXPECT_EQ(DisplayName({0, true, L"x.exe", L"x.exe", L"x.exe"}), L"IDLE");
-    EXPECT_EQ(DisplayName({8, false, L"", L"", L""}), L"");
-    EXPECT_EQ(DisplayName({8, true, L"?", L"", L""}), L"System");
-    EXPECT_EQ(DisplayName({8, true, L"svc.exe", L"SVC.EXE", L"SVC.EXE"}), L"svc.exe");
+    EXPECT_EQ(DisplayName({0, L"", L"", L""}), L"IDLE");
+    EXPECT_EQ(DisplayName({0, L"x.exe", L"x.exe", L"x.exe"}), L"IDLE");
+    EXPECT_EQ(DisplayName({8, L"", L"", L""}), L"");
+    EXPECT_EQ(DisplayName({8, L"?", L"", L""}), L"System");
+    EXPECT_EQ(DisplayName({8, L"svc.exe", L"SVC.EXE", L"SVC.EXE"}), L"svc.exe");
     // Refused or unreadable: the name in the system's process list, never a blank row.
-    EXPECT_EQ(DisplayName({8, false, L"", L"guard.exe", L"guard.exe"}), L"guard.exe");
-    EXPECT_EQ(DisplayName({8, true, L"", L"\x65e5\x672c.exe", L"\x65e5\x672c.exe"}),
-              L"\x65e5\x672c.exe");
+    EXPECT_EQ(DisplayName({8, L"", L"guard.exe", L"guard.exe"}), L"guard.exe");
+    EXPECT_EQ(DisplayName({8, L"", L"\x65e5\x672c.exe", L"\x65e5\x672c.exe"}), L"\x65e5\x672c.exe");
 }

@@ -4,8 +4,9 @@
 
 #include <algorithm>
 #include <cstring>
-#include <set>
+#include <tuple>
 
+#include "proc/frozen_threads_win.h"
 #include "proc/name_fold.h"
 #include "proc/process_api.h"
 #include "proc/system_services_win.h"
@@ -56,12 +57,15 @@ class ProcessApiTest : public testing::Test {
 
 std::vector<std::string> ModuleNamesOf(ProcessId id) {
     std::vector<std::string> names;
-    const int count = ExamineModules(id);
-    for (int i = 0; i < count; ++i) {
-        NextModule();
-        names.push_back(AsciiLower(Utf8(ModuleName(id))));
-    }
+    for (const ModuleInfo& m : ExamineModules(id))
+        names.push_back(AsciiLower(Utf8(m.name)));
     return names;
+}
+
+const ProcessListEntry* EntryOf(const std::vector<ProcessListEntry>& reading, DWORD id) {
+    for (const ProcessListEntry& e : reading)
+        if (e.id == id) return &e;
+    return nullptr;
 }
 
 bool Contains(const std::vector<std::string>& list, const std::string& item) {
@@ -124,6 +128,19 @@ HANDLE WINAPI NoteModuleSnapshot(DWORD flags, DWORD id) {
     if (flags & TH32CS_SNAPMODULE) g_ModuleSnapshotFlags = flags;
     return CreateToolhelp32Snapshot(flags, id);
 }
+// A process list of the test's choosing, in place of the system's.
+std::vector<std::pair<DWORD, std::wstring>> g_Listed;
+size_t g_NextListed = 0;
+BOOL WINAPI NextOfTheList(HANDLE, PROCESSENTRY32W* entry) {
+    if (g_NextListed >= g_Listed.size()) return FALSE;
+    entry->th32ProcessID = g_Listed[g_NextListed].first;
+    lstrcpynW(entry->szExeFile, g_Listed[g_NextListed++].second.c_str(), MAX_PATH);
+    return TRUE;
+}
+BOOL WINAPI FirstOfTheList(HANDLE snapshot, PROCESSENTRY32W* entry) {
+    g_NextListed = 0;
+    return NextOfTheList(snapshot, entry);
+}
 
 } // namespace
 
@@ -156,13 +173,12 @@ TEST_F(ProcessApiTest, ModulesOfBothLayersWhereTheListingOffersThem) {
     proc::g_Services.enumProcessModulesEx = ListBothLayers;
     proc::g_Services.createSnapshot = NoteModuleSnapshot;
 
-    ASSERT_EQ(ExamineModules(child.id), 2) << "the executable once, then the second module";
+    const std::vector<ModuleInfo> modules = ExamineModules(child.id);
+    ASSERT_EQ(modules.size(), 2u) << "the executable once, then the second module";
     EXPECT_EQ(g_ModuleFilter, static_cast<DWORD>(LIST_MODULES_ALL));
-    ASSERT_EQ(NextModule(), 1);
-    EXPECT_EQ(ModuleBase(), ImageBaseOf(child.process));
-    EXPECT_EQ(ModuleName(child.id), L"both_layers.exe");
-    ASSERT_EQ(NextModule(), 2);
-    EXPECT_EQ(AsciiLower(Utf8(ModuleName(child.id))), "ntdll.dll");
+    EXPECT_EQ(modules[0].base, ImageBaseOf(child.process));
+    EXPECT_EQ(modules[0].name, L"both_layers.exe");
+    EXPECT_EQ(AsciiLower(Utf8(modules[1].name)), "ntdll.dll");
     // Names are matched by load address, so the snapshot must hold the 32-bit modules too.
 #if defined(_WIN64)
     EXPECT_EQ(g_ModuleSnapshotFlags, static_cast<DWORD>(TH32CS_SNAPMODULE | TH32CS_SNAPMODULE32));
@@ -171,162 +187,93 @@ TEST_F(ProcessApiTest, ModulesOfBothLayersWhereTheListingOffersThem) {
 #endif
 
     proc::g_Services.enumProcessModulesEx = nullptr;
-    EXPECT_EQ(ExamineModules(child.id), ModuleSnapshotCount(child.id)) << "the plain listing";
+    EXPECT_EQ(static_cast<int>(ExamineModules(child.id).size()), ModuleSnapshotCount(child.id))
+        << "the plain listing";
 }
 
-TEST_F(ProcessApiTest, ProcessReadingListsEveryIdWithItsNameAndKeepsTheCursorAtTheEnd) {
-    Child alpha = StartCopy("sleeper.exe", "alpha_read.exe");
-    Child beta = StartCopy("sleeper.exe", "beta_read.exe");
-
-    EXPECT_EQ(ProcessName(), L"") << "no entry under the cursor before the first NextProcess";
-
-    // Wine starts and ends its own helpers at will: read until nothing changed in between.
-    std::vector<DWORD> system;
-    std::map<DWORD, std::string> listed;
-    std::vector<ProcessNameEntry> raw;
-    int count = 0;
-    for (int attempt = 0; attempt < 5; ++attempt) {
-        system = AllProcessIds();
-        listed = ProcessSnapshotNames();
-        count = ExamineProcesses();
-        raw = ReadProcessNames();
-        if (AllProcessIds() == system) break;
-    }
-    ASSERT_EQ(count, static_cast<int>(std::min<size_t>(system.size(), 256)));
-    ASSERT_EQ(raw.size(), static_cast<size_t>(count));
-
-    // Every process by the name the system lists, those of the other bitness too.
-    std::vector<std::string> names;
-    for (int i = 0; i < count; ++i) {
-        ASSERT_EQ(NextProcess(), i + 1);
-        names.push_back(Utf8(ProcessName()));
-        EXPECT_EQ(raw[i].id, system[i]) << "entry " << i;
-        EXPECT_EQ(names.back(), raw[i].id == 0 ? "IDLE" : listed[raw[i].id]) << "entry " << i;
-    }
-    EXPECT_TRUE(Contains(names, "alpha_read.exe"));
-    EXPECT_TRUE(Contains(names, "beta_read.exe"));
-    for (size_t i = 0; i < raw.size(); ++i) {
-        if (raw[i].id == alpha.id || raw[i].id == beta.id) {
-            EXPECT_TRUE(raw[i].opened);
-        }
-    }
-
-    EXPECT_EQ(NextProcess(), 0);
-    EXPECT_EQ(NextProcess(), 0);
-    EXPECT_EQ(Utf8(ProcessName()), names.back()) << "the cursor stays on the last entry";
-
-    ASSERT_GT(ExamineProcesses(), 0);
-    EXPECT_EQ(ProcessName(), L"") << "a new reading starts before the first entry";
-}
-
-TEST_F(ProcessApiTest, FindProcessByNameIgnoresCaseAndReturnsTheFirstListed) {
+// Every row of a name shows the first process of it in the system's order, wherever its file
+// lies and however its name is written.
+TEST_F(ProcessApiTest, TheReadingTakesTheFirstProcessOfEachNameIgnoringCaseAndFolder) {
     std::vector<DWORD> copies;
     for (const Child& c : StartCopies("sleeper.exe", "lowfind.exe", 3))
         copies.push_back(c.id);
-    // Same name in another folder: still the same task name.
     const std::string other = temp.Path() + "\\sub";
     CreateDirectoryA(other.c_str(), nullptr);
     ASSERT_TRUE(
-        CopyFileA(HelperPath("sleeper.exe").c_str(), (other + "\\lowfind.exe").c_str(), FALSE));
-    copies.push_back(children.Start(other + "\\lowfind.exe").id);
+        CopyFileA(HelperPath("sleeper.exe").c_str(), (other + "\\LOWFIND.EXE").c_str(), FALSE));
+    copies.push_back(children.Start(other + "\\LOWFIND.EXE").id);
 
+    const std::vector<ProcessListEntry> reading = ExamineProcesses();
     DWORD first = 0;
-    for (DWORD id : AllProcessIds()) {
-        if (std::find(copies.begin(), copies.end(), id) != copies.end()) {
-            first = id;
+    for (const ProcessListEntry& e : reading)
+        if (std::find(copies.begin(), copies.end(), e.id) != copies.end()) {
+            first = e.id;
             break;
         }
-    }
     ASSERT_NE(first, 0u);
-    for (const wchar_t* name : {L"LOWFIND.EXE", L"LowFind.Exe", L"lowfind.exe"})
-        EXPECT_EQ(FindProcessByName(name), first) << Utf8(name);
-    // The whole name must match.
-    for (const std::wstring& name :
-         {std::wstring(L"lowfind"), std::wstring(L"no-such-task.exe"), std::wstring(),
-          std::wstring(L"IDLE"), std::wstring(255, L' ')})
-        EXPECT_EQ(FindProcessByName(name), 0u) << Utf8(name);
-
-    // A lookup in the middle of a process reading leaves that reading alone.
-    const int count = ExamineProcesses();
-    ASSERT_GE(count, 3);
-    NextProcess();
-    NextProcess();
-    const std::wstring second = ProcessName();
-    FindProcessByName(L"LOWFIND.EXE");
-    EXPECT_EQ(ProcessName(), second);
-    EXPECT_EQ(NextProcess(), 3);
+    for (DWORD id : copies) {
+        const ProcessListEntry* e = EntryOf(reading, id);
+        ASSERT_NE(e, nullptr) << id;
+        EXPECT_EQ(e->firstOfName, first) << Utf8(e->systemName);
+        EXPECT_EQ(e->details.fileName.empty(), id != first) << "read for the first one only";
+    }
 }
 
-TEST_F(ProcessApiTest, FindProcessByNameFoldsAccentedCapitals) {
-    ASSERT_EQ(GetACP(), 1252u) << "needs the Western code page";
-    // "café_fold.exe" on disk, looked up as "CAFÉ_FOLD.EXE" (0xE9 / 0xC9).
-    const std::string lower = "caf\xE9_fold.exe";
-    Child child = StartCopy("sleeper.exe", lower);
-    ASSERT_EQ(ExecutableNameOf(child.id), lower);
-    EXPECT_EQ(FindProcessByName(L"CAF\xC9_FOLD.EXE"), child.id);
-}
-
-TEST_F(ProcessApiTest, PropertiesOfAHelperAndOfAnEndedProcess) {
+// What the reading shows of a running helper, of an id whose process has gone and of the idle
+// pseudo-process, from a process list of the test's making.
+TEST_F(ProcessApiTest, TheReadingShowsEachProcessAsItCanBeRead) {
     Child child = StartCopy("sleeper.exe", "props_helper.exe");
-    EXPECT_TRUE(SameTextIgnoringCase(Utf8(ProcessFileName(child.id)), PathOf("props_helper.exe")))
-        << Utf8(ProcessFileName(child.id));
-    EXPECT_EQ(ProcessPriority(child.id), static_cast<int32_t>(NORMAL_PRIORITY_CLASS));
-    EXPECT_GT(ProcessMemory(child.id), 64u * 1024u) << "a working set of at least the image";
-    EXPECT_EQ(HasFullAccess(child.id), 1) << "a process of the same user opens fully";
-
-    // A process that ended yields nothing, without touching other readings.
     Child ended = StartCopy("sleeper.exe", "props_ended.exe");
     ASSERT_EQ(children.EndAndRelease(ended, 0), 0u);
-    EXPECT_EQ(ProcessFileName(ended.id), L"");
-    EXPECT_EQ(ProcessPriority(ended.id), 0);
-    EXPECT_EQ(ProcessMemory(ended.id), 0u);
-    EXPECT_EQ(HasFullAccess(ended.id), 0);
+    ASSERT_TRUE(SetPriorityClass(child.process, IDLE_PRIORITY_CLASS));
+    g_Listed = {{child.id, L"props_helper.exe"}, {ended.id, L"props_ended.exe"}, {0, L"[idle]"}};
+    proc::g_Services.process32First = FirstOfTheList; // until TearDown releases the binding
+    proc::g_Services.process32Next = NextOfTheList;
 
-    EXPECT_EQ(HasFullAccess(0), 0) << "the idle pseudo-process cannot be opened";
-    EXPECT_EQ(ProcessFileName(0), L"");
+    std::vector<ProcessListEntry> reading = ExamineProcesses();
+    ASSERT_EQ(reading.size(), 3u);
+    const ProcessDetails& d = reading[0].details;
+    EXPECT_EQ(reading[0].firstOfName, child.id);
+    EXPECT_TRUE(SameTextIgnoringCase(Utf8(d.fileName), PathOf("props_helper.exe")))
+        << Utf8(d.fileName);
+    EXPECT_EQ(d.priority, static_cast<int32_t>(IDLE_PRIORITY_CLASS))
+        << "the class as the system gives it";
+    EXPECT_GT(d.memory, 64u * 1024u) << "a working set of at least the image";
+    EXPECT_EQ(d.rights, 1) << "a process of the same user opens fully";
+    EXPECT_EQ(d.moduleCount, ModuleSnapshotCount(child.id));
+    EXPECT_EQ(d.base, ImageBaseOf(child.process));
+    // Gone: its listed name, and nothing that needs an open.
+    EXPECT_EQ(DisplayName(reading[1]), L"props_ended.exe");
+    EXPECT_EQ(reading[1].firstOfName, ended.id);
+    const ProcessDetails& gone = reading[1].details;
+    EXPECT_EQ(std::make_tuple(gone.fileName, gone.priority, gone.memory, gone.rights,
+                              gone.moduleCount, gone.base),
+              std::make_tuple(std::wstring(), 0, uint64_t(0), 0, 0, ModuleHandle(0)));
+    EXPECT_EQ(DisplayName(reading[2]), L"IDLE");
+    EXPECT_EQ(reading[2].systemName, L"") << "the idle pseudo-process matches nothing";
+    EXPECT_EQ(reading[2].firstOfName, 0u);
+    EXPECT_EQ(reading[2].details.rights, 0);
+
+    // Where the main module's path cannot be read, the image path stands in.
+    proc::g_Services.getModuleFileNameEx = nullptr;
+    reading = ExamineProcesses();
+    EXPECT_TRUE(
+        SameTextIgnoringCase(Utf8(reading.at(0).details.fileName), PathOf("props_helper.exe")));
 }
 
 TEST_F(ProcessApiTest, ModuleReadingStartsAtTheImageAndMatchesASnapshot) {
     Child child = StartCopy("sleeper.exe", "mods_helper.exe");
-    const int expected = ModuleSnapshotCount(child.id);
-    ASSERT_GT(expected, 1);
+    const std::vector<ModuleInfo> modules = ExamineModules(child.id);
+    ASSERT_GT(modules.size(), 1u);
+    EXPECT_EQ(static_cast<int>(modules.size()), ModuleSnapshotCount(child.id));
+    EXPECT_EQ(modules[0].base, ImageBaseOf(child.process));
+    EXPECT_EQ(modules[0].name, L"mods_helper.exe");
+    EXPECT_TRUE(SameTextIgnoringCase(Utf8(modules[0].path), PathOf("mods_helper.exe")));
 
-    EXPECT_EQ(ModuleBase(), 0u) << "no module under the cursor before any reading";
-    const int count = ExamineModules(child.id);
-    EXPECT_EQ(count, expected);
-    EXPECT_EQ(ModuleBase(), 0u) << "a new reading starts before the first module";
-    EXPECT_EQ(ModuleName(child.id), L"");
-
-    ASSERT_EQ(NextModule(), 1);
-    const uintptr_t imageBase = ImageBaseOf(child.process);
-    ASSERT_NE(imageBase, 0u);
-    EXPECT_EQ(ModuleBase(), imageBase);
-    EXPECT_EQ(ModuleName(child.id), L"mods_helper.exe");
-    EXPECT_TRUE(SameTextIgnoringCase(Utf8(ModuleFileName(child.id)), PathOf("mods_helper.exe")));
-
-    std::set<ModuleHandle> bases{ModuleBase()};
-    for (int i = 2; i <= count; ++i) {
-        ASSERT_EQ(NextModule(), i);
-        EXPECT_NE(ModuleBase(), 0u);
-        bases.insert(ModuleBase());
-        EXPECT_FALSE(ModuleName(child.id).empty()) << "module " << i;
-    }
-    EXPECT_EQ(bases.size(), static_cast<size_t>(count)) << "every module has its own base";
-    const ModuleHandle last = ModuleBase();
-    const std::wstring lastName = ModuleName(child.id);
-    EXPECT_EQ(NextModule(), 0);
-    EXPECT_EQ(NextModule(), 0);
-    EXPECT_EQ(ModuleBase(), last);
-    EXPECT_EQ(ModuleName(child.id), lastName);
-
-    // A process that cannot be opened empties the reading, whatever came before.
+    // A process that cannot be opened has none.
     Child ended = StartCopy("sleeper.exe", "mods_ended.exe");
     ASSERT_EQ(children.EndAndRelease(ended, 0), 0u);
-    EXPECT_EQ(ExamineModules(ended.id), 0);
-    EXPECT_EQ(NextModule(), 0);
-    EXPECT_EQ(ModuleBase(), 0u);
-    EXPECT_EQ(ModuleName(child.id), L"");
-    EXPECT_EQ(ModuleFileName(child.id), L"");
+    EXPECT_TRUE(ExamineModules(ended.id).empty());
 }
 
 TEST_F(ProcessApiTest, ModuleReadingShowsLoadedDlls) {
@@ -342,21 +289,17 @@ TEST_F(ProcessApiTest, ModuleReadingShowsLoadedDlls) {
 
     // The loader's DLLs may still pull in their own dependencies for a moment after the three
     // show up; once it settles, both views of its modules agree.
-    int count = 0;
+    std::vector<ModuleInfo> modules;
     EXPECT_TRUE(WaitUntil([&] {
-        count = ExamineModules(loader.id);
-        return count == ModuleSnapshotCount(loader.id);
-    })) << count
+        modules = ExamineModules(loader.id);
+        return static_cast<int>(modules.size()) == ModuleSnapshotCount(loader.id);
+    })) << modules.size()
         << " modules read, " << ModuleSnapshotCount(loader.id) << " in a snapshot";
     int pathsFound = 0;
-    for (int i = 0; i < count; ++i) {
-        NextModule();
-        const std::string path = AsciiLower(Utf8(ModuleFileName(loader.id)));
+    for (const ModuleInfo& m : modules) {
+        const std::string path = AsciiLower(Utf8(m.path));
         for (const char* dll : wanted)
-            if (path.size() > std::strlen(dll) + 1 &&
-                path.compare(path.size() - std::strlen(dll) - 1, std::string::npos,
-                             std::string("\\") + dll) == 0)
-                ++pathsFound;
+            if (EndsWith(path, std::string("\\") + dll)) ++pathsFound;
     }
     EXPECT_EQ(pathsFound, 3);
 }
@@ -374,33 +317,39 @@ TEST_F(ProcessApiTest, ModuleReadingListsEveryModuleOfAProcessWithMoreThan1024) 
         [&] { return GetFileAttributesA(done.c_str()) != INVALID_FILE_ATTRIBUTES; }, 60000, 50));
     ASSERT_GT(ModuleSnapshotCount(loader.id), 1024);
 
-    const int count = ExamineModules(loader.id);
-    ASSERT_EQ(count, ModuleSnapshotCount(loader.id));
+    const std::vector<ModuleInfo> modules = ExamineModules(loader.id);
+    ASSERT_EQ(static_cast<int>(modules.size()), ModuleSnapshotCount(loader.id));
     int ours = 0;
-    for (int i = 1; i <= count; ++i) {
-        ASSERT_EQ(NextModule(), i);
-        const std::string name = Utf8(ModuleName(loader.id));
-        ASSERT_FALSE(name.empty()) << "module " << i;
-        if (name.size() > 5 && name[0] == 'm' && name.compare(name.size() - 4, 4, ".dll") == 0 &&
+    for (const ModuleInfo& m : modules) {
+        const std::string name = Utf8(m.name);
+        ASSERT_FALSE(name.empty()) << "module at " << m.base;
+        if (name.size() > 5 && name[0] == 'm' && EndsWith(name, ".dll") &&
             name.find_first_not_of("0123456789", 1) == name.size() - 4)
             ++ours;
     }
     EXPECT_EQ(ours, extra) << "every DLL of the folder, the last ones included";
-    EXPECT_EQ(NextModule(), 0);
-    EXPECT_NE(ModuleBase(), 0u);
-    EXPECT_FALSE(ModuleFileName(loader.id).empty());
+    EXPECT_NE(modules.back().base, 0u);
+    EXPECT_FALSE(modules.back().path.empty());
 }
 
+// The same name in capitals, and with an accented capital (0xC9 in the Western code page) for
+// the small letter of the file (0xE9).
 TEST_F(ProcessApiTest, TerminateByNameEndsEveryCopyAndNothingElse) {
-    for (const char* name : {"victim_lower.exe", "VICTIM_UPPER.EXE"}) {
-        SCOPED_TRACE(name);
-        const std::string file = AsciiLower(name);
-        std::vector<Child> victims = StartCopies("sleeper.exe", file, 3);
+    ASSERT_EQ(GetACP(), 1252u) << "needs the Western code page";
+    const struct {
+        const char* file;
+        const wchar_t* asked;
+    } cases[] = {{"victim_lower.exe", L"victim_lower.exe"},
+                 {"victim_upper.exe", L"VICTIM_UPPER.EXE"},
+                 {"caf\xE9_victim.exe", L"CAF\xC9_VICTIM.EXE"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        std::vector<Child> victims = StartCopies("sleeper.exe", c.file, 3);
         Child bystander = StartCopy("sleeper.exe", "bystander.exe");
         ProcessWatch watch;
         ASSERT_GT(watch.Size(), 4u);
 
-        TerminateByName(FromUtf8(name), 77);
+        EXPECT_EQ(TerminateByName(c.asked, 77), 3);
 
         for (const Child& v : victims)
             EXPECT_EQ(WaitForExit(v.process), 77u);
@@ -415,14 +364,16 @@ TEST_F(ProcessApiTest, TerminateByNameEndsEveryCopyAndNothingElse) {
     }
 }
 
+// Only the whole name matches; the idle row's name and the blanks of an unreadable one match
+// nothing.
 TEST_F(ProcessApiTest, TerminateByNameWithoutAMatchChangesNothing) {
     Child helper = StartCopy("sleeper.exe", "untouched.exe");
     ProcessWatch watch;
     ASSERT_GT(watch.Size(), 1u);
-    TerminateByName(L"no-such-task.exe", 4242);
-    TerminateByName(L"untouched", 4242);
-    TerminateByName(L"", 4242);
-    TerminateByName(std::wstring(255, L' '), 4242);
+    for (const std::wstring& name :
+         {std::wstring(L"no-such-task.exe"), std::wstring(L"untouched"), std::wstring(),
+          std::wstring(L"IDLE"), std::wstring(255, L' ')})
+        EXPECT_EQ(TerminateByName(name, 4242), 0) << Utf8(name);
     EXPECT_TRUE(NoneEndsWithin({helper.process}));
     const std::vector<DWORD> ended = watch.EndedWithCode(4242);
     EXPECT_TRUE(ended.empty()) << watch.Describe(ended);
@@ -449,7 +400,8 @@ TEST_F(ProcessApiTest, OwnProcessIsNeverEndedOrFrozen) {
     DWORD workerId = 0;
     HANDLE worker = CreateThread(nullptr, 0, WaitForRelease, release, 0, &workerId);
     ASSERT_NE(worker, nullptr);
-    FreezeProcess(GetCurrentProcessId());
+    FrozenThreads frozen;
+    EXPECT_EQ(FreezeProcess(GetCurrentProcessId(), FromUtf8(ownName), &frozen), 0);
     EXPECT_EQ(SuspendCountOf(workerId), 0);
     SetEvent(release);
     EXPECT_EQ(WaitForSingleObject(worker, 5000), WAIT_OBJECT_0);
@@ -471,14 +423,18 @@ TEST_F(ProcessApiTest, FreezeProcessSuspendsEachThreadOncePerCall) {
     for (DWORD t : threads)
         ASSERT_EQ(SuspendCountOf(t), 0) << "thread " << t;
 
-    FreezeProcess(target.id);
+    // Each holder keeps its freeze until the end of the test.
+    FrozenThreads frozen[6];
+    EXPECT_EQ(FreezeProcess(target.id, L"freeze_me.exe", &frozen[0]),
+              static_cast<int>(threads.size()));
     for (DWORD t : threads)
         EXPECT_EQ(SuspendCountOf(t), 1) << "thread " << t;
-    FreezeProcess(target.id);
+    FreezeProcess(target.id, L"FREEZE_ME.EXE", &frozen[1]);
     for (DWORD t : threads)
         EXPECT_EQ(SuspendCountOf(t), 2) << "thread " << t;
     for (DWORD t : otherThreads)
         EXPECT_EQ(SuspendCountOf(t), 0) << "other process's thread " << t;
+    EXPECT_EQ(FreezeProcess(other.id, L"freeze_me.exe", &frozen[2]), 0) << "another program";
 
     // A thread is frozen only while the system tells that it belongs to the process: through
     // GetProcessIdOfThread, else through ntdll's thread query; with neither, none is.
@@ -491,13 +447,13 @@ TEST_F(ProcessApiTest, FreezeProcessSuspendsEachThreadOncePerCall) {
         proc::NtQueryInformationThreadFn query;
         int count; // of each of the other threads after the freeze
     } routes[] = {{OwnerButOne, g_RealQuery, 3}, {nullptr, QueryButOne, 4}, {nullptr, nullptr, 4}};
-    for (const auto& route : routes) {
-        proc::g_Services.getProcessIdOfThread = route.owner;
-        proc::g_Services.ntQueryInformationThread = route.query;
-        FreezeProcess(target.id);
+    for (size_t r = 0; r < 3; ++r) {
+        proc::g_Services.getProcessIdOfThread = routes[r].owner;
+        proc::g_Services.ntQueryInformationThread = routes[r].query;
+        FreezeProcess(target.id, L"freeze_me.exe", &frozen[3 + r]);
         EXPECT_EQ(SuspendCountOf(threads[0]), 2) << "the thread of another process";
         for (size_t i = 1; i < threads.size(); ++i)
-            EXPECT_EQ(SuspendCountOf(threads[i]), route.count) << "thread " << threads[i];
+            EXPECT_EQ(SuspendCountOf(threads[i]), routes[r].count) << "thread " << threads[i];
     }
     proc::g_Services.getProcessIdOfThread = g_RealOwner;
     proc::g_Services.ntQueryInformationThread = g_RealQuery;
@@ -506,26 +462,11 @@ TEST_F(ProcessApiTest, FreezeProcessSuspendsEachThreadOncePerCall) {
     TerminateByName(L"freeze_me.exe", 9);
     EXPECT_EQ(WaitForExit(target.process), 9u);
     // A freeze of the id that is gone finds no thread of it and touches no other.
-    FreezeProcess(target.id);
+    FrozenThreads late;
+    EXPECT_EQ(FreezeProcess(target.id, L"freeze_me.exe", &late), 0);
     for (DWORD t : otherThreads)
         EXPECT_EQ(SuspendCountOf(t), 0) << "other process's thread " << t;
     EXPECT_TRUE(NoneEndsWithin({other.process}));
-}
-
-TEST_F(ProcessApiTest, SetProcessPriorityChangesTheClassAndRefusesClassZero) {
-    Child child = StartCopy("sleeper.exe", "priority_me.exe");
-    EXPECT_NE(SetProcessPriority(child.id, IDLE_PRIORITY_CLASS), 0);
-    EXPECT_EQ(ProcessPriority(child.id), static_cast<int32_t>(IDLE_PRIORITY_CLASS));
-    EXPECT_EQ(GetPriorityClass(child.process), static_cast<DWORD>(IDLE_PRIORITY_CLASS));
-
-    EXPECT_EQ(SetProcessPriority(child.id, 0), 0);
-    EXPECT_EQ(ProcessPriority(child.id), static_cast<int32_t>(IDLE_PRIORITY_CLASS));
-
-    EXPECT_NE(SetProcessPriority(child.id, BELOW_NORMAL_PRIORITY_CLASS), 0);
-    EXPECT_EQ(ProcessPriority(child.id), static_cast<int32_t>(BELOW_NORMAL_PRIORITY_CLASS));
-
-    ASSERT_EQ(children.EndAndRelease(child, 0), 0u);
-    EXPECT_EQ(SetProcessPriority(child.id, NORMAL_PRIORITY_CLASS), 0);
 }
 
 TEST_F(ProcessApiTest, RepeatedPrivilegeRequestsLeaveNoHandleOpen) {
@@ -543,15 +484,11 @@ TEST_F(ProcessApiTest, RepeatedPrivilegeRequestsLeaveNoHandleOpen) {
     Child child = StartCopy("sleeper.exe", "handles.exe");
     const std::vector<uintptr_t> slotsWithChild = NextHandleValues();
     for (int i = 0; i < 50; ++i) {
-        FindProcessByName(L"handles.exe");
-        ProcessFileName(child.id);
-        ProcessMemory(child.id);
-        HasFullAccess(child.id);
-        ExamineModules(child.id);
-        NextModule();
-        ModuleFileName(child.id);
-        SetProcessPriority(child.id, NORMAL_PRIORITY_CLASS);
-        FreezeProcess(child.id);
+        ExamineProcesses();
+        ExamineModules(child.id, L"handles.exe");
+        FrozenThreads frozen;
+        FreezeProcess(child.id, L"handles.exe", &frozen);
+        frozen.Resume();
         TerminateByName(L"no-such-task.exe", 0);
     }
     EXPECT_EQ(NextHandleValues(), slotsWithChild);
@@ -562,37 +499,52 @@ TEST_F(ProcessApiTest, WithoutPsapiEveryReadingIsEmptyAndNothingIsEnded) {
     ReleaseSystemServices();
     BindSystemServicesFrom("morvane-missing-psapi.dll", "kernel32.dll");
 
-    EXPECT_EQ(ExamineProcesses(), 0);
-    EXPECT_EQ(NextProcess(), 0);
-    EXPECT_EQ(ProcessName(), L"");
-    EXPECT_TRUE(ReadProcessNames().empty());
-    EXPECT_EQ(FindProcessByName(L"no_psapi.exe"), 0u);
-    EXPECT_EQ(ProcessMemory(helper.id), 0u);
-    EXPECT_EQ(ExamineModules(helper.id), 0);
-    EXPECT_EQ(NextModule(), 0);
-    EXPECT_EQ(ModuleBase(), 0u);
-    EXPECT_EQ(ModuleName(helper.id), L"");
-    EXPECT_EQ(ModuleFileName(helper.id), L"");
-    TerminateByName(L"no_psapi.exe", 1);
+    EXPECT_TRUE(ExamineProcesses().empty());
+    EXPECT_TRUE(ExamineModules(helper.id).empty());
+    EXPECT_EQ(TerminateByName(L"no_psapi.exe", 1), 0);
     EXPECT_TRUE(NoneEndsWithin({helper.process}));
-    // What needs no psapi still works; the path comes from the image name instead.
-    EXPECT_TRUE(SameTextIgnoringCase(Utf8(ProcessFileName(helper.id)), PathOf("no_psapi.exe")));
-    EXPECT_EQ(ProcessPriority(helper.id), static_cast<int32_t>(NORMAL_PRIORITY_CLASS));
-    EXPECT_EQ(HasFullAccess(helper.id), 1);
 
     ReleaseSystemServices();
     BindSystemServices();
-    EXPECT_EQ(FindProcessByName(L"no_psapi.exe"), helper.id) << "a fresh binding reads again";
+    EXPECT_NE(EntryOf(ExamineProcesses(), helper.id), nullptr) << "a fresh binding reads again";
 }
 
-TEST_F(ProcessApiTest, WithoutSnapshotFunctionsFreezeDoesNothing) {
+// Without the snapshot functions nothing is frozen, and the process list comes from the ids, the
+// names read from each process.
+TEST_F(ProcessApiTest, WithoutSnapshotFunctionsFreezeDoesNothingAndTheIdsAreRead) {
     Child target = StartCopy("many_threads.exe", "no_snapshot.exe", "2");
     ASSERT_TRUE(WaitUntil([&] { return ThreadIdsOf(target.id).size() >= 3; }));
     ReleaseSystemServices();
     // A library that has none of the snapshot functions stands in for an old kernel.
     BindSystemServicesFrom("psapi.dll", "version.dll");
-    FreezeProcess(target.id);
+    FrozenThreads frozen;
+    EXPECT_EQ(FreezeProcess(target.id, L"no_snapshot.exe", &frozen), 0);
     for (DWORD t : ThreadIdsOf(target.id))
         EXPECT_EQ(SuspendCountOf(t), 0) << "thread " << t;
-    EXPECT_EQ(FindProcessByName(L"no_snapshot.exe"), target.id) << "psapi is still bound";
+    const std::vector<ProcessListEntry> reading = ExamineProcesses();
+    const ProcessListEntry* entry = EntryOf(reading, target.id);
+    ASSERT_NE(entry, nullptr);
+    EXPECT_EQ(entry->systemName, L"no_snapshot.exe");
+    EXPECT_EQ(entry->firstOfName, target.id);
+    EXPECT_EQ(entry->listedName, L"");
+}
+
+// Fills the system past 256 processes to see every one of them listed by the real system
+// (about 20 s under Wine).
+TEST_F(ProcessApiTest, EveryProcessBeyond256IsListed) {
+    const std::string path = temp.CopyHelper("sleeper.exe", "crowd.exe");
+    ASSERT_FALSE(path.empty());
+    while (AllProcessIds().size() < 270)
+        ASSERT_NE(children.Start(path).id, 0u)
+            << GetLastError() << " after " << children.All().size();
+
+    const std::vector<DWORD> all = AllProcessIds();
+    const std::vector<ProcessListEntry> reading = ExamineProcesses();
+    ASSERT_EQ(reading.size(), all.size());
+    for (size_t i = 0; i < reading.size(); ++i) {
+        EXPECT_EQ(reading[i].id, all[i]) << "entry " << i;
+        if (SameProcessName(reading[i].systemName, L"CROWD.EXE")) {
+            EXPECT_EQ(reading[i].firstOfName, children.All().front().id) << "entry " << i;
+        }
+    }
 }

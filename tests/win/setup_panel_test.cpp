@@ -534,7 +534,7 @@ TEST_F(SetupPanel, StartedProgramsDoNotInheritTheDebugPrivilege) {
     const std::string probe = ExeFolder() + "report_cwd.exe";
     const std::string report = probe + ".priv";
     DeleteFileA(report.c_str());
-    ASSERT_GE(SetPrivilegeState("SeDebugPrivilege", true), 0) << "the token lacks the privilege";
+    ASSERT_GE(EnablePrivilege("SeDebugPrivilege"), 0) << "the token lacks the privilege";
 
     // A program started plainly while the privilege is on has it on as well.
     STARTUPINFOA startup = {};
@@ -557,7 +557,7 @@ TEST_F(SetupPanel, StartedProgramsDoNotInheritTheDebugPrivilege) {
     SetControlText(CommandField, FromUtf8(commandBefore));
     EXPECT_EQ(TakeReport(report), "off");
     DeleteFileA((probe + ".cwd").c_str());
-    EXPECT_EQ(SetPrivilegeState("SeDebugPrivilege", false), 1) << "Morvane's own state is back";
+    EXPECT_EQ(EnablePrivilege("SeDebugPrivilege", false), 1) << "Morvane's own state is back";
 }
 
 } // namespace

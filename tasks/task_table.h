@@ -7,8 +7,8 @@
 #include "proc/process_api.h"
 
 struct TaskRecord {
-    // Not always the row's own process, as the name reads: the id of the first process of the
-    // row's name, whose details every row of that name shows; 0 when the row has no name.
+    // Reads as the row's own process id, but is the id of the first process of the row's name
+    // (whose details every row of that name shows); 0 when the row has no name.
     int32_t Pid = 0;
     std::wstring Name;
     // The system's own name of the task, by which Freeze and Terminate find its processes; the

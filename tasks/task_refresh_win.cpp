@@ -1,5 +1,6 @@
 #include "base/format.h"
 #include "ui/events.h"
+#include "ui/focus.h"
 #include "ui/window.h"
 #include "proc/name_fold.h"
 #include "proc/process_api.h"
@@ -49,19 +50,38 @@ int32_t FillTaskTable() {
 void RefreshTaskList() {
     FillTaskTable();
     HWND list = Control(TaskList);
-    SendMessageW(list, WM_SETREDRAW, FALSE, 0);
-    SendMessageW(list, LVM_DELETEALLITEMS, 0, 0);
-    // Row i must always be record i: a row that cannot be added (out of memory) ends the list,
+    // The rows are written over in place. Holding the list's drawing back, which costs more than
+    // every cell of a short list, is left to a change in their number.
+    const int shown = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+    const bool hold = shown != TaskTable.Count();
+    if (hold) SendMessageW(list, WM_SETREDRAW, FALSE, 0);
+    // Row i must always be record i: a row that cannot be written (out of memory) ends the list,
     // and the table keeps exactly the records shown.
+    int written = 0;
     try {
-        for (int32_t i = 0; i < TaskTable.Count(); ++i)
-            if (AddListRow(list, TaskCells(TaskTable[i])) != i) break;
+        for (; written < TaskTable.Count(); ++written) {
+            const std::vector<std::wstring> cells = TaskCells(TaskTable[written]);
+            if (written < shown ? !SetListRow(list, written, cells)
+                                : AddListRow(list, cells) != written)
+                break;
+        }
     } catch (...) {
     }
+    for (int row = shown - 1; row >= written; --row)
+        SendMessageW(list, LVM_DELETEITEM, row, 0);
+    // As if every row were new: none checked, selected or focused, no anchor for a range.
+    LVITEMW none = {};
+    none.stateMask = LVIS_STATEIMAGEMASK | LVIS_SELECTED | LVIS_FOCUSED;
+    none.state = INDEXTOSTATEIMAGEMASK(1);
+    SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&none));
+    SendMessageW(list, LVM_SETSELECTIONMARK, 0, -1);
+    GiveListAFocusedRow(list);
     TaskTable.Truncate(static_cast<int32_t>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0)));
     const int32_t count = TaskTable.Count();
     SetControlText(TaskFrame, L"Active Tasks [ " + Decimal(count) + L" ]");
-    SendMessageW(list, WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(list, nullptr, TRUE);
+    if (hold) {
+        SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+        InvalidateRect(list, nullptr, TRUE);
+    }
     AddLogLine(L"Initialized tasks: " + Decimal(count));
 }

@@ -5,11 +5,14 @@
 int AppendLogListLine(const std::wstring& line) {
     const HWND list = Control(LogList);
     if (list == nullptr) return -1;
+    // Held back while the line goes in and is scrolled to, the list redraws once, not twice.
+    SendMessageW(list, WM_SETREDRAW, FALSE, 0);
     const LRESULT index =
         SendMessageW(list, LB_INSERTSTRING, static_cast<WPARAM>(-1), (LPARAM)line.c_str());
-    if (index < 0) return -1;
-    SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
-    return static_cast<int>(index);
+    if (index >= 0) SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(list, nullptr, TRUE);
+    return index < 0 ? -1 : static_cast<int>(index);
 }
 
 std::vector<std::wstring> LogListLines() {

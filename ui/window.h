@@ -48,7 +48,10 @@ const std::vector<HWND>& ControlsInCreationOrder();
 HWND CreateListView(int id, const Box& place, DWORD extraStyle, DWORD extendedStyle);
 // A column `width` pixels wide in the 96-DPI layout.
 void AddListColumn(HWND list, int index, const wchar_t* title, int width, int format = LVCFMT_LEFT);
+// Adds a row at the end; its index, or -1 when the list refuses it.
 int AddListRow(HWND list, const std::vector<std::wstring>& cells);
+// Writes the cells of an existing row; false when the list refuses one of them.
+bool SetListRow(HWND list, int row, const std::vector<std::wstring>& cells);
 
 // What the window procedure hands on of a notification from a child control: a handler
 // registered for the control's ID answers it (the export list's cells, the tab strip's page).

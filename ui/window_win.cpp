@@ -159,6 +159,23 @@ void AddListColumn(HWND list, int index, const wchar_t* title, int width, int fo
     }
 }
 
+namespace {
+
+// Writes cells `from` onwards of a row; false when the list refuses any.
+bool SetCells(HWND list, int row, const std::vector<std::wstring>& cells, size_t from) {
+    bool written = true;
+    for (size_t i = from; i < cells.size(); ++i) {
+        LVITEMW sub = {};
+        sub.iSubItem = static_cast<int>(i);
+        sub.pszText = const_cast<wchar_t*>(cells[i].c_str());
+        if (!SendMessageW(list, LVM_SETITEMTEXTW, row, reinterpret_cast<LPARAM>(&sub)))
+            written = false;
+    }
+    return written;
+}
+
+} // namespace
+
 int AddListRow(HWND list, const std::vector<std::wstring>& cells) {
     LVITEMW item = {};
     item.mask = LVIF_TEXT;
@@ -166,14 +183,12 @@ int AddListRow(HWND list, const std::vector<std::wstring>& cells) {
     item.pszText = const_cast<wchar_t*>(cells.empty() ? L"" : cells[0].c_str());
     int row =
         static_cast<int>(SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
-    if (row < 0) return row;
-    for (size_t i = 1; i < cells.size(); ++i) {
-        LVITEMW sub = {};
-        sub.iSubItem = static_cast<int>(i);
-        sub.pszText = const_cast<wchar_t*>(cells[i].c_str());
-        SendMessageW(list, LVM_SETITEMTEXTW, row, reinterpret_cast<LPARAM>(&sub));
-    }
+    if (row >= 0) SetCells(list, row, cells, 1);
     return row;
+}
+
+bool SetListRow(HWND list, int row, const std::vector<std::wstring>& cells) {
+    return SetCells(list, row, cells, 0);
 }
 
 void SetNotifyHandler(int id, NotifyHandler handler) {

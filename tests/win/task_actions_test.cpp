@@ -174,6 +174,14 @@ class TaskActions : public testing::Test {
 // with the id of the first process of that name; the copies' rows show what this test reads of
 // the first copy. Wine's own processes may come and go: a refresh while they did is done again.
 TEST_F(TaskActions, RefreshShowsEveryProcessWithTheFirstIdOfItsName) {
+    // Every row is as new: no mark, selection, focus or range anchor.
+    HWND list = Control(TaskList);
+    SetFocus(Control(RefreshButton));
+    SetRowState(list, 1, true, true);
+    SendMessageA(list, LVM_SETSELECTIONMARK, 0, 1);
+    LVITEMA focus = {};
+    focus.stateMask = focus.state = LVIS_FOCUSED;
+    SendMessageA(list, LVM_SETITEMSTATE, 2, reinterpret_cast<LPARAM>(&focus));
     std::vector<DWORD> ids;
     std::map<DWORD, std::string> names;
     for (int attempt = 0; attempt < 5; ++attempt) {
@@ -183,8 +191,9 @@ TEST_F(TaskActions, RefreshShowsEveryProcessWithTheFirstIdOfItsName) {
         if (AllProcessIds() == ids) break;
     }
     const std::string count = std::to_string(ids.size());
-    HWND list = Control(TaskList);
     ASSERT_EQ(TaskTable.Count(), static_cast<int>(ids.size()));
+    EXPECT_EQ(SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED), -1);
+    EXPECT_EQ(SendMessageA(list, LVM_GETSELECTIONMARK, 0, 0), -1);
     EXPECT_EQ(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0), static_cast<LRESULT>(ids.size()));
     EXPECT_EQ(TextOf(TaskFrame), "Active Tasks [ " + count + " ]");
     EXPECT_EQ(LastLogLine(), "Initialized tasks: " + count);
@@ -197,6 +206,11 @@ TEST_F(TaskActions, RefreshShowsEveryProcessWithTheFirstIdOfItsName) {
         EXPECT_EQ(static_cast<DWORD>(TaskTable[i].Pid), first) << name;
         EXPECT_FALSE(RowChecked(list, i) || RowSelected(list, i)) << name;
     }
+    // A list that has the focus shows it on its first row.
+    SetFocus(list);
+    SendMessageA(list, LVM_SETITEMSTATE, 2, reinterpret_cast<LPARAM>(&focus));
+    RefreshTaskList();
+    EXPECT_EQ(SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED), 0);
 
     const std::vector<int> rows = RowsNamed(kHelperName);
     ASSERT_EQ(rows.size(), 3u);
@@ -673,25 +687,28 @@ TEST_F(TaskActions, AnIdReusedByAnotherProgramIsNeitherShownNorEnded) {
         EXPECT_EQ(SuspendCountOf(t), 0) << "thread " << t;
 }
 
-// Refuses every row insertion after the first two, as a list out of memory would.
+// Refuses to add a third row or to write into one, as a list out of memory would.
 LRESULT CALLBACK TwoRowsOnly(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
                              DWORD_PTR) {
-    if ((message == LVM_INSERTITEMA || message == LVM_INSERTITEMW) &&
-        SendMessageA(hwnd, LVM_GETITEMCOUNT, 0, 0) >= 2)
-        return -1;
+    if ((message == LVM_INSERTITEMW && SendMessageA(hwnd, LVM_GETITEMCOUNT, 0, 0) >= 2) ||
+        (message == LVM_SETITEMTEXTW && wParam >= 2))
+        return message == LVM_INSERTITEMW ? -1 : FALSE;
     return DefSubclassProc(hwnd, message, wParam, lParam);
 }
 
-// Row i is record i: a refresh whose rows cannot all be added keeps only the records shown.
-TEST_F(TaskActions, ARefreshThatCannotAddEveryRowKeepsOnlyTheRowsShown) {
+// Row i is record i: a refresh whose rows cannot all be written over, then one whose rows cannot
+// all be added, keeps only the records shown.
+TEST_F(TaskActions, ARefreshThatCannotWriteEveryRowKeepsOnlyTheRowsShown) {
     ASSERT_GT(TaskTable.Count(), 2);
     ASSERT_TRUE(SetWindowSubclass(Control(TaskList), TwoRowsOnly, 1, 0));
-    RefreshTaskList();
+    for (int pass = 0; pass < 2; ++pass) {
+        RefreshTaskList();
+        EXPECT_EQ(TaskTable.Count(), 2) << pass;
+        EXPECT_EQ(SendMessageA(Control(TaskList), LVM_GETITEMCOUNT, 0, 0), 2);
+        EXPECT_EQ(TextOf(TaskFrame), "Active Tasks [ 2 ]");
+        EXPECT_EQ(LastLogLine(), "Initialized tasks: 2");
+    }
     RemoveWindowSubclass(Control(TaskList), TwoRowsOnly, 1);
-    EXPECT_EQ(TaskTable.Count(), 2);
-    EXPECT_EQ(SendMessageA(Control(TaskList), LVM_GETITEMCOUNT, 0, 0), 2);
-    EXPECT_EQ(TextOf(TaskFrame), "Active Tasks [ 2 ]");
-    EXPECT_EQ(LastLogLine(), "Initialized tasks: 2");
 }
 
 TEST_F(TaskActions, TwoNonLatinNamesAreTwoTasks) {

@@ -11,30 +11,17 @@ std::wstring NameFromBuffer(const wchar_t* buffer, size_t capacity, size_t repor
     return std::wstring(buffer, length);
 }
 
-namespace {
-
-template <typename Text> Text NameFromPath(const Text& path) {
-    using Char = typename Text::value_type;
-    const size_t slash = path.rfind(Char('\\'));
-    Text name = slash == Text::npos ? path : path.substr(slash + 1);
-    if (!name.empty() && name[0] == Char('"')) name.erase(0, 1);
-    const size_t quote = name.find(Char('"'));
-    if (quote != Text::npos) name.erase(quote);
+std::wstring ProgramNameFromPath(const std::wstring& path) {
+    const size_t slash = path.rfind(L'\\');
+    std::wstring name = slash == std::wstring::npos ? path : path.substr(slash + 1);
+    if (!name.empty() && name[0] == L'"') name.erase(0, 1);
+    const size_t quote = name.find(L'"');
+    if (quote != std::wstring::npos) name.erase(quote);
     if (name.size() > 1) {
-        const size_t dot = name.find(Char('.'), 1);
-        if (dot != Text::npos) name.erase(dot);
+        const size_t dot = name.find(L'.', 1);
+        if (dot != std::wstring::npos) name.erase(dot);
     }
     return name;
-}
-
-} // namespace
-
-std::string ProgramNameFromPath(const std::string& path) {
-    return NameFromPath(path);
-}
-
-std::wstring ProgramNameFromPath(const std::wstring& path) {
-    return NameFromPath(path);
 }
 
 int SlotCount(uint64_t bytes, size_t slotSize, int maxSlots) {

@@ -15,9 +15,8 @@ std::wstring NameFromBuffer(const wchar_t* buffer, size_t capacity, size_t repor
 
 // The program's name from the full path of its executable: the part after the last
 // backslash, without a leading double quote and ending at the next double quote, cut before
-// the first "." that is not its first character ("C:\\x\\tool.exe" gives "tool").
-std::string ProgramNameFromPath(const std::string& path);
-// The same on the system's own (wide) text of the path.
+// the first "." that is not its first character ("C:\\x\\tool.exe" gives "tool"). A name
+// given for the path comes back as it was.
 std::wstring ProgramNameFromPath(const std::wstring& path);
 
 // Number of whole slots of `slotSize` bytes in `bytes`, never more than `maxSlots`.

@@ -19,18 +19,21 @@ TEST(NameFromBuffer, TakesWhatTheSystemWroteAndNothingElse) {
 }
 
 TEST(ProgramNameFromPath, KeepsTheFileNameUpToItsFirstDot) {
-    EXPECT_EQ(ProgramNameFromPath("C:\\Tools\\tool.exe"), "tool");
-    EXPECT_EQ(ProgramNameFromPath("C:\\Tools\\a.b.exe"), "a");
-    EXPECT_EQ(ProgramNameFromPath("C:\\Tools\\.hidden"), ".hidden");
-    EXPECT_EQ(ProgramNameFromPath("C:\\Tools\\..x"), ".");
-    EXPECT_EQ(ProgramNameFromPath("C:\\My.Tools\\Morvane.exe"), "Morvane");
-    EXPECT_EQ(ProgramNameFromPath("C:\\My.Tools\\Morvane"), "Morvane");
-    EXPECT_EQ(ProgramNameFromPath("tool.exe"), "tool");
-    EXPECT_EQ(ProgramNameFromPath("\"C:\\Program Files\\tool.exe\" -x"), "tool");
-    EXPECT_EQ(ProgramNameFromPath("\"tool.exe\""), "tool");
-    EXPECT_EQ(ProgramNameFromPath("C:\\Tools\\"), "");
-    EXPECT_EQ(ProgramNameFromPath(""), "");
-    // The wide form follows the same rule on names outside any code page.
+    EXPECT_EQ(ProgramNameFromPath(L"C:\\Tools\\tool.exe"), L"tool");
+    EXPECT_EQ(ProgramNameFromPath(L"C:\\Tools\\a.b.exe"), L"a");
+    EXPECT_EQ(ProgramNameFromPath(L"C:\\Tools\\.hidden"), L".hidden");
+    EXPECT_EQ(ProgramNameFromPath(L"C:\\Tools\\..x"), L".");
+    EXPECT_EQ(ProgramNameFromPath(L"C:\\My.Tools\\Morvane.exe"), L"Morvane");
+    EXPECT_EQ(ProgramNameFromPath(L"C:\\My.Tools\\Morvane"), L"Morvane");
+    EXPECT_EQ(ProgramNameFromPath(L"tool.exe"), L"tool");
+    EXPECT_EQ(ProgramNameFromPath(L"\"C:\\Program Files\\tool.exe\" -x"), L"tool");
+    EXPECT_EQ(ProgramNameFromPath(L"\"tool.exe\""), L"tool");
+    EXPECT_EQ(ProgramNameFromPath(L"C:\\Tools\\"), L"");
+    EXPECT_EQ(ProgramNameFromPath(L""), L"");
+    // A name cut already stays as it is.
+    for (const wchar_t* name : {L"tool", L".hidden", L".", L"Morvane"})
+        EXPECT_EQ(ProgramNameFromPath(name), name);
+    // Names outside any code page follow the same rule.
     EXPECT_EQ(ProgramNameFromPath(L"C:\\\x5F20\x4F1F.x\\\x0416\x0443\x0440.v2.exe"),
               L"\x0416\x0443\x0440");
     EXPECT_EQ(ProgramNameFromPath(L"\"C:\\a b\\tool.exe\" -x"), L"tool");

@@ -3,16 +3,13 @@
 #pragma once
 #include <windows.h>
 
+#include "base/gdi_win.h"
 #include "ui/events.h"
 #include "ui/window.h"
 
-extern HFONT g_SmallFont;
-extern HFONT g_TitleFont;
-// The controls' font: the default GUI font, or one like it made for the window's DPI where the
-// system made that one for another.
-extern HFONT g_DialogFont;
-// The banner's picture, drawn once by DrawBanner.
-extern HBITMAP g_BannerBitmap;
+// The banner's picture, drawn by DrawBanner for the window's DPI and the system's colours, and
+// again whenever either changes.
+extern GdiBitmap g_BannerBitmap;
 
 extern const char* const ProgramVersion;
 
@@ -40,6 +37,8 @@ void ChangeDpi(int dpi, const RECT* suggested);
 void RunMainEventLoop();
 // Writes the session log and the settings, releases everything and exits with code 0.
 [[noreturn]] void Shutdown();
+// Gives back the banner's picture and the fonts, once the window is gone.
+void ReleaseDrawings();
 // Releases the system binding, the window, the banner and the fonts and exits with code 0,
 // writing nothing: the last step of Shutdown, and the whole end when the window cannot be
 // created at start-up.

@@ -17,10 +17,7 @@ const DWORD kShutdownPauseMs = 50;
 void EndProgram() {
     ReleaseSystemServices();
     if (g_MainWindow) DestroyWindow(g_MainWindow);
-    if (g_BannerBitmap) DeleteObject(g_BannerBitmap);
-    if (g_SmallFont) DeleteObject(g_SmallFont);
-    if (g_TitleFont) DeleteObject(g_TitleFont);
-    if (g_DialogFont) DeleteObject(g_DialogFont); // nothing happens to the system's own font
+    ReleaseDrawings();
     ExitProcess(0);
 }
 

@@ -6,6 +6,7 @@
 
 #include "base/ansi_text_win.h"
 #include "base/handle_win.h"
+#include "base/owner_win.h"
 #include "base/plain_file_win.h"
 #include "base/wide_text.h"
 #include "settings/log_text.h"
@@ -109,8 +110,8 @@ std::wstring PendingFolder() {
 std::vector<PendingFile> PendingFiles() {
     std::vector<PendingFile> found;
     WIN32_FIND_DATAW fd;
-    const HANDLE find = FindFirstFileW(ProgramFilePath(L".log.*.pending").c_str(), &fd);
-    if (find == INVALID_HANDLE_VALUE) return found;
+    const FindHandle find(FindFirstFileW(ProgramFilePath(L".log.*.pending").c_str(), &fd));
+    if (!find.Valid()) return found;
     const auto wide = [](DWORD high, DWORD low) {
         return (static_cast<ULONGLONG>(high) << 32) | low;
     };
@@ -118,8 +119,7 @@ std::vector<PendingFile> PendingFiles() {
         found.push_back({wide(fd.ftLastWriteTime.dwHighDateTime, fd.ftLastWriteTime.dwLowDateTime),
                          fd.cFileName, wide(fd.nFileSizeHigh, fd.nFileSizeLow),
                          (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
-    } while (FindNextFileW(find, &fd));
-    FindClose(find);
+    } while (FindNextFileW(find.Get(), &fd));
     std::sort(found.begin(), found.end());
     return found;
 }

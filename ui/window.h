@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "base/gdi_win.h"
 #include "ui/control_ids.h"
 #include "ui/geometry.h"
 
@@ -27,9 +28,17 @@ RECT ControlRect(int id);
 bool CanTakeFocus(HWND hwnd);
 
 enum class ControlFont { Dialog, Small };
-// The fonts the controls are made in, which the window makes for its DPI: the dialog font (null:
+// The fonts the controls are made in, which the window makes for its DPI: the dialog font (none:
 // the system's default GUI font) and the small font of the homepage line.
-void SetControlFonts(HFONT dialog, HFONT small);
+struct ControlFonts {
+    GdiFont dialog;
+    GdiFont small;
+};
+// Takes the window's fonts and gives back those held before, which the caller keeps until every
+// control has taken the new ones (PlaceControls).
+ControlFonts SetControlFonts(ControlFonts fonts);
+// The font the controls of that kind are made in.
+HFONT FontOf(ControlFont font);
 // Creates a child control of the main window. Its place is given in the 96-DPI layout: in the
 // client area, or, with an `anchor`, in the page area of that tab control; the control keeps that
 // place whenever the DPI changes. The creation order is also the order in which Tab moves the

@@ -1,6 +1,7 @@
 #include "ui/window.h"
 
 #include <unordered_map>
+#include <utility>
 
 HINSTANCE g_Instance;
 HWND g_MainWindow;
@@ -10,8 +11,7 @@ namespace {
 
 std::vector<HWND> g_CreationOrder; // every control, in the order it was created
 std::unordered_map<int, NotifyHandler> g_NotifyHandlers;
-HFONT g_DialogFont = nullptr;
-HFONT g_SmallFont = nullptr;
+ControlFonts g_Fonts;
 
 // A control as it was created: its place in the 96-DPI layout (relative to the page area of the
 // tab control `anchor`, when there is one), its font and, for a list, its column widths.
@@ -43,12 +43,13 @@ RECT PlaceRect(const Box& place, int anchor) {
     return {at.x, at.y, at.x + at.width, at.y + at.height};
 }
 
-HFONT FontOf(ControlFont font) {
-    if (font == ControlFont::Small && g_SmallFont) return g_SmallFont;
-    return g_DialogFont ? g_DialogFont : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-}
-
 } // namespace
+
+HFONT FontOf(ControlFont font) {
+    if (font == ControlFont::Small && g_Fonts.small.Valid()) return g_Fonts.small.Get();
+    return g_Fonts.dialog.Valid() ? g_Fonts.dialog.Get()
+                                  : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+}
 
 HWND Control(int id) {
     return GetDlgItem(g_MainWindow, id);
@@ -88,9 +89,9 @@ RECT ControlRect(int id) {
     return r;
 }
 
-void SetControlFonts(HFONT dialog, HFONT small) {
-    g_DialogFont = dialog;
-    g_SmallFont = small;
+ControlFonts SetControlFonts(ControlFonts fonts) {
+    std::swap(g_Fonts, fonts);
+    return fonts;
 }
 
 HWND CreateControl(DWORD exStyle, const wchar_t* className, const wchar_t* text, DWORD style,

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "base/gdi_win.h"
+#include "settings/settings_file.h"
 #include "ui/events.h"
 #include "ui/window.h"
 
@@ -31,6 +32,13 @@ bool CreateMainWindow();
 void BuildTaskPage();
 void DrawBanner();
 void ApplyLogVisibility();
+// Reads Morvane.ini over the settings and, when EnableRestoreWindow is on, moves the (still
+// hidden) window to the corner the file keeps, where its caption bar can be grabbed (else to the
+// middle of the primary monitor's work area).
+void LoadSettingsAndPlace(HWND window);
+// The window's outer top-left corner, as Morvane.ini keeps it: the restored place of a minimised
+// window; (0, 0) without a window.
+WindowCorner CornerToKeep(HWND window);
 // The window moved to a monitor of another DPI: it takes the rectangle the system suggests (when
 // given), and its fonts, banner, controls (those of hidden pages too) and client size follow.
 void ChangeDpi(int dpi, const RECT* suggested);

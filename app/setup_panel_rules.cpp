@@ -37,11 +37,6 @@ std::wstring WorkingFolder(const std::wstring& command) {
     return command.substr(0, slash + 1);
 }
 
-std::wstring FolderOf(const std::wstring& path) {
-    std::wstring::size_type slash = path.rfind(L'\\');
-    return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash + 1);
-}
-
 std::vector<std::string> AboutLines(const std::string& version, const std::string& buildStamp) {
     return {
         "Morvane " + version,

@@ -7,6 +7,7 @@
 #include "exports/export_viewer.h"
 #include "proc/process_api.h"
 #include "settings/session_log.h"
+#include "base/file_path.h"
 #include "base/wide_text.h"
 #include "settings/settings.h"
 #include "settings/settings_file.h"

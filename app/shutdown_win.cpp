@@ -4,7 +4,7 @@
 #include "proc/process_api.h"
 #include "settings/session_log.h"
 #include "settings/settings.h"
-#include "settings/settings_file.h"
+#include "settings/run_files.h"
 
 namespace {
 
@@ -27,7 +27,7 @@ void SaveSession() {
     // Set first: the log writer answers messages while it waits for a busy file, and the end
     // of the Windows session may arrive among them.
     saved = true;
-    SaveSettingsAndLog(g_MainWindow);
+    SaveSettingsAndLog(CornerToKeep(g_MainWindow));
 }
 
 void Shutdown() {

@@ -8,10 +8,11 @@
 #include "base/handle_win.h"
 #include "base/owner_win.h"
 #include "base/plain_file_win.h"
+#include "base/whole_file_win.h"
 #include "base/wide_text.h"
 #include "settings/log_text.h"
+#include "settings/program_paths.h"
 #include "settings/settings.h"
-#include "settings/settings_file.h"
 #include "settings/time_format.h"
 
 std::string SessionHeader;
@@ -72,10 +73,6 @@ int32_t g_LostBefore = 0;
 HANDLE OpenLogForAppend() {
     return OpenPlainFile(ProgramFilePath(L".log"), FILE_APPEND_DATA,
                          FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_ALWAYS);
-}
-
-bool HeldByAnother(DWORD error) {
-    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
 }
 
 // The whole text in one write, placed at the end of the file as it is at that moment, so that
@@ -185,6 +182,10 @@ bool KeepPendingBlock(const std::string& block) {
 
 } // namespace
 
+int32_t LostLogBlocksBefore() {
+    return g_LostBefore;
+}
+
 void AppendPendingLogBlocks() {
     g_LostBefore = std::max<int32_t>(g_Settings.LostLogBlocks, 0); // as written, or edited
     g_Settings.LostLogBlocks = 0;
@@ -222,22 +223,4 @@ bool WriteSessionLog() {
     }
     // Still held: the block waits beside the log for the next start.
     return !HeldByAnother(error) || KeepPendingBlock(block);
-}
-
-void SaveSettingsAndLog(HWND window) {
-    // Each file is written on its own; running out of memory for one does not cost the other.
-    bool settingsSaved = false;
-    try {
-        settingsSaved = SaveSettings(window);
-    } catch (...) {
-    }
-    try {
-        if (!settingsSaved) AddLogLine(L"Can't save: Morvane.ini");
-        if (!g_Settings.EnableSaveInfo || WriteSessionLog() || !settingsSaved) return;
-        // Kept nowhere: the settings file tells the next start, counting the runs whose blocks,
-        // with the report of earlier losses, went the same way.
-        g_Settings.LostLogBlocks = g_LostBefore + (g_LostBefore < INT32_MAX ? 1 : 0);
-        SaveSettings(window);
-    } catch (...) {
-    }
 }

@@ -56,12 +56,6 @@ TEST(WorkingFolder, UpToTheLastBackslashAfterTheFirstCharacter) {
     EXPECT_EQ(WorkingFolder(L""), L"");
 }
 
-TEST(FolderOf, ChosenFileGivesItsFolderWithBackslash) {
-    EXPECT_EQ(FolderOf(L"C:\\Windows\\system32\\kernel32.dll"), L"C:\\Windows\\system32\\");
-    EXPECT_EQ(FolderOf(L"C:\\a.exe"), L"C:\\");
-    EXPECT_EQ(FolderOf(L"a.exe"), L"");
-}
-
 TEST(AboutText, TwelveLinesAroundTheStamp) {
     const std::vector<std::string> lines = AboutLines("v1.02.41", "[ STAMP ]");
     ASSERT_EQ(lines.size(), 12u);

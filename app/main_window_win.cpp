@@ -8,8 +8,10 @@
 #include "base/wide_text.h"
 #include "proc/process_api.h"
 #include "settings/settings.h"
+#include "tasks/task_rules.h"
 #include "ui/accessible_name.h"
 #include "ui/focus.h"
+#include "ui/list_view.h"
 
 #include "morvane_version.h"
 
@@ -44,7 +46,7 @@ template <typename Fn> Fn User32Entry(const char* name) {
 
 // The DPI the system made its fonts and metrics for.
 int ScreenDpi() {
-    const ScreenDc screen;
+    const ScreenDc screen(GetDC(nullptr));
     const int dpi = GetDeviceCaps(screen.Get(), LOGPIXELSY);
     return dpi > 0 ? dpi : kLayoutDpi;
 }
@@ -155,7 +157,7 @@ bool HighContrast() {
 // the user's colours replace the fixed ones: the highlight colour behind the highlight text colour.
 GdiBitmap MakeBanner(int width, int height) {
     const bool contrast = HighContrast();
-    const ScreenDc screen;
+    const ScreenDc screen(GetDC(nullptr));
     GdiBitmap bitmap(CreateCompatibleBitmap(screen.Get(), width, height));
     const MemoryDc dc(CreateCompatibleDC(screen.Get()));
     const Selection drawing(dc.Get(), bitmap.Get());
@@ -344,11 +346,7 @@ void BuildTaskPage() {
 
     HWND list = CreateListView(TaskList, TaskPageBox(TaskList), LVS_SHAREIMAGELISTS,
                                LVS_EX_GRIDLINES | LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
-    const wchar_t* const titles[] = {L"Task",      L"Rights", L"PID",   L"Priority",
-                                     L"Size (KB)", L"Base",   L"DLL's", L"Filename"};
-    const std::vector<int> widths = TaskListColumns();
-    for (int i = 0; i < 8; ++i)
-        AddListColumn(list, i, titles[i], widths[i]);
+    AddListColumns(list, kTaskColumns);
     SetAccessibleName(list, L"Tasks");
 
     for (const TaskButton& button : TaskButtons())

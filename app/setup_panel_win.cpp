@@ -176,12 +176,12 @@ PreferenceChoices ReadChoices(std::wstring& askCaption) {
 
 void ShowExportsOfField() {
     const std::wstring file = ControlText(DllField);
-    // An empty name would ask for the module page's selected row, which this page does not show.
     if (file.empty()) {
         AddLogLine(L"Please select a dll first...");
         return;
     }
-    ShowExports(file);
+    ShowExports(FilePart(file), file, SetupTabs);
+    // Info has no use on this page.
     EnableControl(InfoButton, false);
 }
 

@@ -4,37 +4,24 @@
 
 #include "base/owner_win.h"
 
-template <typename Object> struct LentGdiObject {
-    using Type = Object;
-    static Type None() { return nullptr; }
-    static void GiveBack(Type object) { DeleteObject(object); }
+struct DeleteGdiObject {
+    void operator()(HGDIOBJ object) const { DeleteObject(object); }
 };
-using GdiFont = Owner<LentGdiObject<HFONT>>;
-using GdiBitmap = Owner<LentGdiObject<HBITMAP>>;
-using GdiPen = Owner<LentGdiObject<HPEN>>;
+using GdiFont = Owner<HFONT, DeleteGdiObject>;
+using GdiBitmap = Owner<HBITMAP, DeleteGdiObject>;
+using GdiPen = Owner<HPEN, DeleteGdiObject>;
 
-struct LentMemoryDc {
-    using Type = HDC;
-    static Type None() { return nullptr; }
-    static void GiveBack(Type dc) { DeleteDC(dc); }
+struct DeleteDc {
+    void operator()(HDC dc) const { DeleteDC(dc); }
 };
 // A device context of CreateCompatibleDC.
-using MemoryDc = Owner<LentMemoryDc>;
+using MemoryDc = Owner<HDC, DeleteDc>;
 
-// The screen's device context, for as long as it lives.
-class ScreenDc {
-  public:
-    ScreenDc() : dc_(GetDC(nullptr)) {}
-    ~ScreenDc() {
-        if (dc_) ReleaseDC(nullptr, dc_);
-    }
-    ScreenDc(const ScreenDc&) = delete;
-    ScreenDc& operator=(const ScreenDc&) = delete;
-    HDC Get() const { return dc_; }
-
-  private:
-    HDC dc_;
+struct ReleaseScreenDc {
+    void operator()(HDC dc) const { ReleaseDC(nullptr, dc); }
 };
+// The screen's device context, of GetDC(nullptr).
+using ScreenDc = Owner<HDC, ReleaseScreenDc>;
 
 // An object selected into a device context until the selection goes, which puts back the one
 // it replaced: a GDI object is deleted only once no device context holds it.

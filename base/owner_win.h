@@ -1,16 +1,15 @@
 // An owner for what the system lends and wants back through a call of its own: a find handle, a
-// loaded module, a GDI object, a memory device context. It gives the thing back once, when it
-// goes or takes another, and can be moved but not copied.
+// loaded module, a GDI object, a device context. It gives the thing back once, when it goes or
+// takes another, and can be moved but not copied. Null and INVALID_HANDLE_VALUE both stand for
+// "none", as the system's calls give either on failure.
 #pragma once
 #include <windows.h>
 
-// `Lent` says what the owned type is, what stands for "none" and how the thing is given back.
-template <typename Lent> class Owner {
+// `GiveBack` is called with what is owned.
+template <typename Lent, typename GiveBack> class Owner {
   public:
-    using Type = typename Lent::Type;
-
     Owner() = default;
-    explicit Owner(Type value) : value_(value) {}
+    explicit Owner(Lent value) : value_(value) {}
     ~Owner() { Reset(); }
     Owner(Owner&& other) noexcept : value_(other.Release()) {}
     Owner& operator=(Owner&& other) noexcept {
@@ -20,36 +19,34 @@ template <typename Lent> class Owner {
     Owner(const Owner&) = delete;
     Owner& operator=(const Owner&) = delete;
 
-    bool Valid() const { return value_ != Type() && value_ != Lent::None(); }
-    Type Get() const { return value_; }
+    bool Valid() const {
+        return value_ != nullptr && value_ != reinterpret_cast<Lent>(INVALID_HANDLE_VALUE);
+    }
+    Lent Get() const { return value_; }
     // Gives back what is held and takes `value`.
-    void Reset(Type value = Lent::None()) {
-        if (Valid()) Lent::GiveBack(value_);
+    void Reset(Lent value = nullptr) {
+        if (Valid()) GiveBack()(value_);
         value_ = value;
     }
     // Hands what is held to the caller, who gives it back from then on.
-    Type Release() {
-        const Type value = value_;
-        value_ = Lent::None();
+    Lent Release() {
+        const Lent value = value_;
+        value_ = nullptr;
         return value;
     }
 
   private:
-    Type value_ = Lent::None();
+    Lent value_ = nullptr;
 };
 
-struct LentFindHandle {
-    using Type = HANDLE;
-    static Type None() { return INVALID_HANDLE_VALUE; }
-    static void GiveBack(Type find) { FindClose(find); }
+struct CloseFind {
+    void operator()(HANDLE find) const { FindClose(find); }
 };
 // A search of FindFirstFileW.
-using FindHandle = Owner<LentFindHandle>;
+using FindHandle = Owner<HANDLE, CloseFind>;
 
-struct LentModule {
-    using Type = HMODULE;
-    static Type None() { return nullptr; }
-    static void GiveBack(Type module) { FreeLibrary(module); }
+struct FreeModule {
+    void operator()(HMODULE module) const { FreeLibrary(module); }
 };
 // A reference to a module loaded into this process.
-using LoadedModule = Owner<LentModule>;
+using LoadedModule = Owner<HMODULE, FreeModule>;

@@ -86,13 +86,14 @@ bool IsUnnecessaryTask(const std::wstring& fileName, const std::wstring& name, b
     return checked;
 }
 
-std::vector<std::wstring> TaskCells(const TaskRecord& r) {
-    return {r.Name,
-            Decimal(r.Rights()),
-            Decimal(r.Pid),
-            Decimal(r.Priority()),
-            Decimal(r.MemorySize() / 1024),
-            Decimal(r.Base()),
-            Decimal(r.DllCount()),
-            r.FileName()};
-}
+const ListColumns<TaskRecord> kTaskColumns = {
+    {L"Task", {133}, [](const TaskRecord& r, int) { return r.Name; }},
+    {L"Rights", {50}, [](const TaskRecord& r, int) { return Decimal(r.Rights()); }},
+    {L"PID", {50}, [](const TaskRecord& r, int) { return Decimal(r.Pid); }},
+    {L"Priority", {50}, [](const TaskRecord& r, int) { return Decimal(r.Priority()); }},
+    {L"Size (KB)", {70}, [](const TaskRecord& r, int) { return Decimal(r.MemorySize() / 1024); }},
+    {L"Base", {80}, [](const TaskRecord& r, int) { return Decimal(r.Base()); }},
+    {L"DLL's", {45}, [](const TaskRecord& r, int) { return Decimal(r.DllCount()); }},
+    // Beyond the list's right edge: the list scrolls sideways.
+    {L"Filename", ListWidthLess(24), [](const TaskRecord& r, int) { return r.FileName(); }},
+};

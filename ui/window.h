@@ -1,5 +1,5 @@
 // The main window as the actions see it: its controls by ID, their texts and places, and the
-// making of controls and list rows. The window itself is made and run by app/.
+// making of controls. The window itself is made and run by app/.
 #pragma once
 #include <windows.h>
 #include <commctrl.h>
@@ -53,11 +53,9 @@ Box LayoutBox(int id);
 void PlaceControls();
 // Every control, in the order it was created.
 const std::vector<HWND>& ControlsInCreationOrder();
-// A report-view list with a sunken edge, one selectable row, the selection always shown.
-HWND CreateListView(int id, const Box& place, DWORD extraStyle, DWORD extendedStyle);
-// A column `width` pixels wide in the 96-DPI layout.
-void AddListColumn(HWND list, int index, const wchar_t* title, int width, int format = LVCFMT_LEFT);
-int AddListRow(HWND list, const std::vector<std::wstring>& cells);
+// A left-aligned column `width` pixels wide in the 96-DPI layout (ui/list_view.h makes a list's
+// columns from its table).
+void AddListColumn(HWND list, int index, const wchar_t* title, int width);
 
 // What the window procedure hands on of a notification from a child control: a handler
 // registered for the control's ID answers it (the export list's cells, the tab strip's page).

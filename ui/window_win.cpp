@@ -137,19 +137,10 @@ const std::vector<HWND>& ControlsInCreationOrder() {
     return g_CreationOrder;
 }
 
-HWND CreateListView(int id, const Box& place, DWORD extraStyle, DWORD extendedStyle) {
-    HWND list = CreateControl(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
-                              WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL |
-                                  LVS_SHOWSELALWAYS | extraStyle,
-                              place, id);
-    SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, extendedStyle, extendedStyle);
-    return list;
-}
-
-void AddListColumn(HWND list, int index, const wchar_t* title, int width, int format) {
+void AddListColumn(HWND list, int index, const wchar_t* title, int width) {
     LVCOLUMNW column = {};
     column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
-    column.fmt = format;
+    column.fmt = LVCFMT_LEFT;
     column.cx = Scaled(width, g_Dpi);
     column.pszText = const_cast<wchar_t*>(title);
     column.iSubItem = index;
@@ -158,23 +149,6 @@ void AddListColumn(HWND list, int index, const wchar_t* title, int width, int fo
         if (p->columns.size() <= static_cast<size_t>(index)) p->columns.resize(index + 1);
         p->columns[index] = width;
     }
-}
-
-int AddListRow(HWND list, const std::vector<std::wstring>& cells) {
-    LVITEMW item = {};
-    item.mask = LVIF_TEXT;
-    item.iItem = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
-    item.pszText = const_cast<wchar_t*>(cells.empty() ? L"" : cells[0].c_str());
-    int row =
-        static_cast<int>(SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
-    if (row < 0) return row;
-    for (size_t i = 1; i < cells.size(); ++i) {
-        LVITEMW sub = {};
-        sub.iSubItem = static_cast<int>(i);
-        sub.pszText = const_cast<wchar_t*>(cells[i].c_str());
-        SendMessageW(list, LVM_SETITEMTEXTW, row, reinterpret_cast<LPARAM>(&sub));
-    }
-    return row;
 }
 
 void SetNotifyHandler(int id, NotifyHandler handler) {

@@ -6,6 +6,7 @@
 #include "app/caption_fit.h"
 #include "app/layout.h"
 #include "app/window_place.h"
+#include "tasks/task_rules.h"
 #include "ui/focus_order.h"
 
 TEST(CenteredOrigin, CentresAndRoundsHalvesDown) {
@@ -39,8 +40,8 @@ TEST(ScaledLayout, EveryPlaceFollowsTheDpi) {
             const Box b = Scaled(TaskPageBox(id), dpi);
             got.insert(got.end(), {b.x, b.y, b.width, b.height});
         }
-        for (int v :
-             {Scaled(TaskListColumns().back(), dpi), FontHeight(7, dpi), FontHeight(11, dpi)})
+        const int lastColumn = kTaskColumns.back().width.For(TaskPageBox(TaskList).width);
+        for (int v : {Scaled(lastColumn, dpi), FontHeight(7, dpi), FontHeight(11, dpi)})
             got.push_back(v);
         EXPECT_EQ(got, std::vector<int>(c, c + 15));
     }

@@ -1,6 +1,8 @@
 // The preferences: one row each, read by the settings file's reader and writer and by the Setup
 // page, which builds, shows and reads back its option groups and check boxes from the rows.
-// Adding a preference is adding a row.
+// Adding a preference takes a field of Settings (settings.h), a control ID for its check box or
+// option buttons (ui/control_ids.h), its row here and kPreferenceCount; the Setup page's Misc
+// frame (app/setup_layout.cpp) may have to grow around a new check box.
 #pragma once
 #include <array>
 #include <cstddef>

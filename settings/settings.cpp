@@ -2,10 +2,7 @@
 
 #include "settings/preferences.h"
 
-Settings::Settings()
-    : AskTerminate(0), LogInfoStyle(0), EnableShowInfo(0), EnableTaskTerminate(0),
-      EnableTaskFreeze(0), EnableRestoreWindow(0), EnableDetectOwnTask(0), EnableSaveInfo(0),
-      LostLogBlocks(0) {
+Settings::Settings() {
     for (const Preference& p : kPreferences)
         this->*p.field = p.defaultValue;
 }

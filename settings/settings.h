@@ -23,17 +23,19 @@ enum LogInfoStyleValue : int32_t {
 // A new record holds the defaults of the preference table (settings/preferences.h).
 struct Settings {
     Settings();
-    int32_t AskTerminate;
-    int32_t LogInfoStyle;
-    int32_t EnableShowInfo;
-    int32_t EnableTaskTerminate;
-    int32_t EnableTaskFreeze;
-    int32_t EnableRestoreWindow;
-    int32_t EnableDetectOwnTask;
-    int32_t EnableSaveInfo;
+    int32_t AskTerminate = 0;
+    int32_t LogInfoStyle = 0;
+    int32_t EnableShowInfo = 0;
+    int32_t EnableTaskTerminate = 0;
+    int32_t EnableTaskFreeze = 0;
+    int32_t EnableRestoreWindow = 0;
+    // Reads backwards: on (exactly 1) it keeps Detect from marking the program's own task, as its
+    // check box "Never detect own task" says.
+    int32_t EnableDetectOwnTask = 0;
+    int32_t EnableSaveInfo = 0;
     // Not a preference: how many runs' log blocks could be kept nowhere (the log held and no file
     // made beside it) since the last start that could tell. Morvane.ini holds it only then.
-    int32_t LostLogBlocks;
+    int32_t LostLogBlocks = 0;
     // Where the file dialogs start: the folder last chosen in the run, as the system names it.
     std::wstring CurrentDir;
     // What Morvane.ini keeps of it: the ANSI text of the last such folder that the code page

@@ -33,6 +33,7 @@ std::string ReadIniText(const std::string& text, const std::string& group, const
 // the value it came in with.
 void ApplySettingsText(const std::string& text, Settings& s, int32_t& windowX, int32_t& windowY);
 
-// The whole file as SaveSettings writes it: the group line and eleven key lines, CR LF each, and
-// LostLogBlocks after them when there are any.
+// The whole file as SaveSettings writes it: the group line, a line for each preference in the
+// order of the preference table, WindowX, WindowY and CurrentDir, CR LF each, and LostLogBlocks
+// after them when there are any.
 std::string FormatSettingsText(const Settings& s, int32_t windowX, int32_t windowY);

@@ -74,9 +74,8 @@ bool IsUnnecessaryTask(const std::wstring& fileName, const std::wstring& name, b
     const std::wstring n = UpperAnsi(name);
     if (f.empty()) return false;
     auto contains = [&f](const wchar_t* pattern) { return f.find(pattern) != std::wstring::npos; };
-    bool checked = false;
-    if (!contains(L"C:\\")) checked = true;
-    if (!contains(L"C:\\WINDOWS\\SYSTEM32")) checked = true;
+    // Outside C:\Windows\System32 (a path without "C:\" included) unless an exception below holds.
+    bool checked = !contains(L"C:\\WINDOWS\\SYSTEM32");
     // Where Windows lives elsewhere, and its 32-bit and app-host folders.
     if (system.Hold(f)) checked = false;
     if (contains(L"SYSTEM32\\SMSS.EXE")) checked = false;

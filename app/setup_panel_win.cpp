@@ -143,13 +143,13 @@ void SetChecked(int id, bool checked) {
 // Sets the option buttons and check boxes in the order of the preference table.
 void ShowChoices(const PreferenceChoices& choices) {
     for (size_t i = 0; i < kPreferences.size(); ++i) {
-        const Preference& p = kPreferences[i];
-        if (p.kind == PreferenceKind::CheckBox) {
-            SetChecked(p.control, choices[i] != 0);
+        const PreferenceLook& look = kPreferenceLooks[i];
+        if (kPreferences[i].kind == PreferenceKind::CheckBox) {
+            SetChecked(look.control, choices[i] != 0);
             continue;
         }
-        for (size_t k = 0; k < p.options.size(); ++k)
-            SetChecked(p.options[k].control, static_cast<int>(k) == choices[i]);
+        for (size_t k = 0; k < look.options.size(); ++k)
+            SetChecked(look.options[k].control, static_cast<int>(k) == choices[i]);
     }
 }
 
@@ -159,16 +159,17 @@ void ShowChoices(const PreferenceChoices& choices) {
 PreferenceChoices ReadChoices(std::wstring& askCaption) {
     PreferenceChoices choices = {};
     for (size_t i = 0; i < kPreferences.size(); ++i) {
-        const Preference& p = kPreferences[i];
-        if (p.kind == PreferenceKind::CheckBox) {
-            choices[i] = IsChecked(p.control) ? 1 : 0;
+        const PreferenceLook& look = kPreferenceLooks[i];
+        if (kPreferences[i].kind == PreferenceKind::CheckBox) {
+            choices[i] = IsChecked(look.control) ? 1 : 0;
             continue;
         }
         choices[i] = -1;
-        for (size_t k = 0; k < p.options.size(); ++k) {
-            if (!IsChecked(p.options[k].control)) continue;
+        for (size_t k = 0; k < look.options.size(); ++k) {
+            if (!IsChecked(look.options[k].control)) continue;
             choices[i] = static_cast<int>(k);
-            if (p.field == &Settings::AskTerminate) askCaption = ControlText(p.options[k].control);
+            if (look.field == &Settings::AskTerminate)
+                askCaption = ControlText(look.options[k].control);
         }
     }
     return choices;

@@ -19,8 +19,7 @@ bool HeldByAnother(DWORD error) {
     return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
 }
 
-std::wstring FileCallPath(const std::wstring& path) {
-    if (path.empty() || IsDevicePath(path)) return path;
+std::wstring FullPathName(const std::wstring& path) {
     std::wstring full(path.size() + MAX_PATH, L'\0');
     DWORD length =
         GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), &full[0], nullptr);
@@ -28,9 +27,14 @@ std::wstring FileCallPath(const std::wstring& path) {
         full.resize(length);
         length = GetFullPathNameW(path.c_str(), length, &full[0], nullptr);
     }
-    if (length == 0 || length >= full.size()) return LongPathForm(path);
-    full.resize(length);
-    return LongPathForm(full);
+    full.resize(length < full.size() ? length : 0);
+    return full;
+}
+
+std::wstring FileCallPath(const std::wstring& path) {
+    if (path.empty() || IsDevicePath(path)) return path;
+    const std::wstring full = FullPathName(path);
+    return LongPathForm(full.empty() ? path : full);
 }
 
 bool ReadWholeFile(const std::wstring& path, std::string& text) {

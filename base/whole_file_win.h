@@ -9,6 +9,8 @@
 // Whether a file call failed because another program holds the file.
 bool HeldByAnother(DWORD error);
 
+// The path made full by the system, at any length; empty when the system cannot.
+std::wstring FullPathName(const std::wstring& path);
 // The path as the wide file calls take it: made full by the system (a relative start, "." and
 // "..", "/" resolved), then in its long-path form where it needs one. Device paths stay as they
 // are. Paths below go through it.

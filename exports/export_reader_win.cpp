@@ -4,6 +4,8 @@
 
 #include <utility>
 
+#include "base/whole_file_win.h"
+
 #ifndef LOAD_LIBRARY_AS_IMAGE_RESOURCE
 #define LOAD_LIBRARY_AS_IMAGE_RESOURCE 0x00000020
 #endif
@@ -12,20 +14,6 @@ namespace {
 
 bool HasFolder(const std::wstring& path) {
     return path.find_first_of(L"\\/:") != std::wstring::npos;
-}
-
-// Paths of any length: the buffer grows to what the system asks for.
-std::wstring FullPath(const std::wstring& path) {
-    std::wstring buffer(MAX_PATH, L'\0');
-    DWORD n = GetFullPathNameW(path.c_str(), MAX_PATH, &buffer[0], nullptr);
-    if (n >= MAX_PATH) {
-        buffer.assign(n, L'\0');
-        const DWORD room = n;
-        n = GetFullPathNameW(path.c_str(), room, &buffer[0], nullptr);
-        if (n >= room) n = 0;
-    }
-    buffer.resize(n);
-    return buffer;
 }
 
 std::wstring ModulePath(HMODULE module) {
@@ -43,7 +31,7 @@ LoadedModule FindLoaded(const std::wstring& path) {
     if (!GetModuleHandleExW(0, path.c_str(), &found)) return LoadedModule();
     LoadedModule module(found);
     if (!HasFolder(path)) return module;
-    const std::wstring wanted = FullPath(path);
+    const std::wstring wanted = FullPathName(path);
     const std::wstring loaded = ModulePath(module.Get());
     if (!wanted.empty() && lstrcmpiW(wanted.c_str(), loaded.c_str()) == 0) return module;
     return LoadedModule(); // the reference taken above goes with `module`

@@ -33,10 +33,10 @@ void ForgetExports() {
     std::vector<ExportEntry>().swap(g_Exports);
 }
 
-// A row of the page: an export of the library it was read from.
+// A row of the page: an export and its address in this process.
 struct ExportRow {
     const ExportEntry& entry;
-    const ExportLibrary& library;
+    uintptr_t address;
 };
 
 const ListColumns<ExportRow> kExportColumns = {
@@ -45,11 +45,7 @@ const ListColumns<ExportRow> kExportColumns = {
     {L"Function", ListWidthLess(60),
      [](const ExportRow& r, int) { return WideText(r.entry.name); }},
     // Pointer width, so the 32-bit build shows addresses above 2 GB as negative numbers.
-    {L"Base",
-     {90},
-     [](const ExportRow& r, int) {
-         return Decimal(static_cast<intptr_t>(r.library.Address(r.entry)));
-     }},
+    {L"Base", {90}, [](const ExportRow& r, int) { return Decimal(static_cast<intptr_t>(r.address)); }},
 };
 
 // The report of the listed names in the chosen file. The existing file is replaced only by a
@@ -97,7 +93,8 @@ void ExportCellText(int row, int column, wchar_t* buffer, size_t size) {
     if (row < 0 || static_cast<size_t>(row) >= g_Exports.size() || column < 0 ||
         static_cast<size_t>(column) >= kExportColumns.size())
         return;
-    const ExportRow shown = {g_Exports[static_cast<size_t>(row)], g_Library};
+    const ExportEntry& entry = g_Exports[static_cast<size_t>(row)];
+    const ExportRow shown = {entry, g_Library.Address(entry)};
     const std::wstring text =
         CutText(kExportColumns[static_cast<size_t>(column)].cell(shown, row + 1), size - 1);
     buffer[text.copy(buffer, size - 1)] = L'\0';

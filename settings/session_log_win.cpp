@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "base/ansi_text_win.h"
+#include "base/file_path.h"
 #include "base/handle_win.h"
 #include "base/owner_win.h"
 #include "base/plain_file_win.h"
@@ -98,8 +99,7 @@ struct PendingFile {
 };
 
 std::wstring PendingFolder() {
-    const std::wstring log = ProgramFilePath(L".log");
-    return log.substr(0, log.rfind(L'\\') + 1);
+    return FolderOf(ProgramFilePath(L".log"));
 }
 
 // Whatever is named like a waiting block beside the log, oldest first. Only the names and

@@ -279,16 +279,6 @@ TEST(SettingsText, CurrentDirValueRules) {
     EXPECT_EQ(Parse(g + " = a=b\r\n").s.CurrentDirText, "a=b");
 }
 
-TEST(SettingsText, LowLevelLookupsUseTheirDefaults) {
-    const std::string text = "[A]\nk = 5\nt = hello\n[B]\nk = 6\n";
-    EXPECT_EQ(ReadIniNumber(text, "a", "K", -1), 5);
-    EXPECT_EQ(ReadIniNumber(text, "B", "k", -1), 6);
-    EXPECT_EQ(ReadIniNumber(text, "C", "k", -1), -1);
-    EXPECT_EQ(ReadIniNumber(text, "B", "t", -1), -1);
-    EXPECT_EQ(ReadIniText(text, "A", "t", "none"), "hello");
-    EXPECT_EQ(ReadIniText(text, "A", "u", "none"), "none");
-}
-
 TEST(SettingsText, AllKeysOfAHandWrittenFile) {
     const Parsed p = Parse("; my settings\r\n"
                            "[Morvane SetUp]\r\n"

@@ -6,8 +6,8 @@
 
 // Only a value of the group checks an option: bits of it do not, nor bits of the other group.
 TEST(CheckedOption, OnlyTheGroupsOwnValuesCheckAnOption) {
-    const Preference& ask = *PreferenceOf(&Settings::AskTerminate);
-    const Preference& style = *PreferenceOf(&Settings::LogInfoStyle);
+    const Preference& ask = kPreferences[0];
+    const Preference& style = kPreferences[1];
     const struct {
         const Preference& group;
         int32_t value;

@@ -177,7 +177,7 @@ GdiBitmap MakeBanner(int width, int height) {
     const Selection title(dc.Get(), g_TitleFont.Get());
     const int left = Scaled(8, g_Dpi);
     TextOutW(dc.Get(), left, Scaled(4, g_Dpi), L"Morvane", 7);
-    const Selection small(dc.Get(), FontOf(ControlFont::Small));
+    const Selection smallText(dc.Get(), FontOf(ControlFont::Small));
     const int lineTop = Scaled(25, g_Dpi);
     TextOutW(dc.Get(), left, lineTop, kBannerSubtitle, static_cast<int>(wcslen(kBannerSubtitle)));
     SIZE versionSize = {};

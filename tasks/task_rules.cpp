@@ -74,7 +74,7 @@ bool IsUnnecessaryTask(const std::wstring& fileName, const std::wstring& name, b
     const std::wstring n = UpperAnsi(name);
     if (f.empty()) return false;
     auto contains = [&f](const wchar_t* pattern) { return f.find(pattern) != std::wstring::npos; };
-    // Outside C:\Windows\System32 (a path without "C:\" included) unless an exception below holds.
+    // Unnecessary outside C:\WINDOWS\SYSTEM32, on any other drive too, unless an exception holds.
     bool checked = !contains(L"C:\\WINDOWS\\SYSTEM32");
     // Where Windows lives elsewhere, and its 32-bit and app-host folders.
     if (system.Hold(f)) checked = false;

@@ -31,8 +31,8 @@ enum class ControlFont { Dialog, Small };
 // The fonts the controls are made in, which the window makes for its DPI: the dialog font (none:
 // the system's default GUI font) and the small font of the homepage line.
 struct ControlFonts {
-    GdiFont dialog;
-    GdiFont small;
+    GdiFont dialogFont;
+    GdiFont smallFont;
 };
 // Takes the window's fonts and gives back those held before, which the caller keeps until every
 // control has taken the new ones (PlaceControls).

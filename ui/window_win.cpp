@@ -46,9 +46,9 @@ RECT PlaceRect(const Box& place, int anchor) {
 } // namespace
 
 HFONT FontOf(ControlFont font) {
-    if (font == ControlFont::Small && g_Fonts.small.Valid()) return g_Fonts.small.Get();
-    return g_Fonts.dialog.Valid() ? g_Fonts.dialog.Get()
-                                  : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    if (font == ControlFont::Small && g_Fonts.smallFont.Valid()) return g_Fonts.smallFont.Get();
+    return g_Fonts.dialogFont.Valid() ? g_Fonts.dialogFont.Get()
+                                      : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
 }
 
 HWND Control(int id) {

@@ -45,7 +45,9 @@ const ListColumns<ExportRow> kExportColumns = {
     {L"Function", ListWidthLess(60),
      [](const ExportRow& r, int) { return WideText(r.entry.name); }},
     // Pointer width, so the 32-bit build shows addresses above 2 GB as negative numbers.
-    {L"Base", {90}, [](const ExportRow& r, int) { return Decimal(static_cast<intptr_t>(r.address)); }},
+    {L"Base",
+     {90},
+     [](const ExportRow& r, int) { return Decimal(static_cast<intptr_t>(r.address)); }},
 };
 
 // The report of the listed names in the chosen file. The existing file is replaced only by a

@@ -1,5 +1,6 @@
-// Where the Setup page's controls go: one table, in creation order (which is also the Tab order),
-// read by the page that builds them and by its tests.
+// Where the Setup page's controls go and what they say: how each preference is shown, and one
+// table of all controls in creation order (which is also the Tab order), read by the page that
+// builds them and by its tests.
 #pragma once
 #include <array>
 #include <cstddef>

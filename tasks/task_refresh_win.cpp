@@ -1,5 +1,6 @@
 #include "base/format.h"
 #include "ui/events.h"
+#include "ui/list_view.h"
 #include "ui/window.h"
 #include "proc/name_fold.h"
 #include "proc/process_api.h"
@@ -55,7 +56,7 @@ void RefreshTaskList() {
     // and the table keeps exactly the records shown.
     try {
         for (int32_t i = 0; i < TaskTable.Count(); ++i)
-            if (AddListRow(list, TaskCells(TaskTable[i])) != i) break;
+            if (AddListRow(list, RowCells(kTaskColumns, TaskTable[i], i + 1)) != i) break;
     } catch (...) {
     }
     TaskTable.Truncate(static_cast<int32_t>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0)));

@@ -7,7 +7,7 @@
 #include "settings/settings.h"
 #include "settings/settings_file.h"
 #include "tasks/task_actions.h"
-#include "tasks/task_list.h"
+#include "ui/list_view.h"
 #include "tasks/task_refresh.h"
 #include "tasks/task_rules.h"
 #include "win/app_fixture.h"
@@ -471,9 +471,10 @@ TEST_F(TaskActions, ARefusingProcessShowsItsNamePidAndPathAndEnds) {
     EXPECT_TRUE(SameTextIgnoringCase(Utf8(read->FileName()), folder_.Path() + "\\mvreader.exe"));
     // What needs the read rights stays as for a process that cannot be opened.
     const std::wstring pid = std::to_wstring(guard.id);
-    EXPECT_EQ(TaskCells(*r), (std::vector<std::wstring>{L"mvguard.exe", L"0", pid, L"0", L"0", L"0",
-                                                        L"0", r->FileName()}));
-    std::vector<std::wstring> cells = TaskCells(*read);
+    EXPECT_EQ(RowCells(kTaskColumns, *r, 1),
+              (std::vector<std::wstring>{L"mvguard.exe", L"0", pid, L"0", L"0", L"0", L"0",
+                                         r->FileName()}));
+    std::vector<std::wstring> cells = RowCells(kTaskColumns, *read, 1);
     EXPECT_NE(cells.at(4), L"0") << "its working set";
     cells[4] = L"size";
     EXPECT_EQ(cells, (std::vector<std::wstring>{

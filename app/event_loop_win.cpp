@@ -6,8 +6,8 @@
 
 namespace {
 
-// The action of a TaskPage button. The buttons are tested in the order Terminate, Info, Setup,
-// Refresh, Detect, Clear; only one can match.
+// The action of a TaskPage button. An event carries one control's ID, so the order of the cases
+// makes no difference.
 void Dispatch(int id) {
     switch (id) {
     case TerminateButton:

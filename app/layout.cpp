@@ -56,10 +56,6 @@ const std::vector<TaskButton>& TaskButtons() {
     return buttons;
 }
 
-std::vector<int> TaskListColumns() {
-    return {133, 50, 50, 50, 70, 80, 45, kFrame.width - 40};
-}
-
 Point CenteredOrigin(int screenWidth, int screenHeight, int outerWidth, int outerHeight) {
     return {screenWidth / 2 - std::min(screenWidth, outerWidth) / 2,
             screenHeight / 2 - std::min(screenHeight, outerHeight) / 2};

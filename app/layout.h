@@ -21,8 +21,6 @@ struct TaskButton {
     const wchar_t* caption;
 };
 const std::vector<TaskButton>& TaskButtons();
-// The task list's column widths at 96 DPI, in column order.
-std::vector<int> TaskListColumns();
 
 // Top-left corner that centres a window of the given outer size on the screen.
 Point CenteredOrigin(int screenWidth, int screenHeight, int outerWidth, int outerHeight);

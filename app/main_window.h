@@ -3,16 +3,14 @@
 #pragma once
 #include <windows.h>
 
+#include "base/gdi_win.h"
+#include "settings/settings_file.h"
 #include "ui/events.h"
 #include "ui/window.h"
 
-extern HFONT g_SmallFont;
-extern HFONT g_TitleFont;
-// The controls' font: the default GUI font, or one like it made for the window's DPI where the
-// system made that one for another.
-extern HFONT g_DialogFont;
-// The banner's picture, drawn once by DrawBanner.
-extern HBITMAP g_BannerBitmap;
+// The banner's picture, drawn by DrawBanner for the window's DPI and the system's colours, and
+// again whenever either changes.
+extern GdiBitmap g_BannerBitmap;
 
 extern const char* const ProgramVersion;
 
@@ -34,12 +32,21 @@ bool CreateMainWindow();
 void BuildTaskPage();
 void DrawBanner();
 void ApplyLogVisibility();
+// Reads Morvane.ini over the settings and, when EnableRestoreWindow is on, moves the (still
+// hidden) window to the corner the file keeps, where its caption bar can be grabbed (else to the
+// middle of the primary monitor's work area).
+void LoadSettingsAndPlace(HWND window);
+// The window's outer top-left corner, as Morvane.ini keeps it: the restored place of a minimised
+// window; (0, 0) without a window.
+WindowCorner CornerToKeep(HWND window);
 // The window moved to a monitor of another DPI: it takes the rectangle the system suggests (when
 // given), and its fonts, banner, controls (those of hidden pages too) and client size follow.
 void ChangeDpi(int dpi, const RECT* suggested);
 void RunMainEventLoop();
 // Writes the session log and the settings, releases everything and exits with code 0.
 [[noreturn]] void Shutdown();
+// Gives back the banner's picture and the fonts, once the window is gone.
+void ReleaseDrawings();
 // Releases the system binding, the window, the banner and the fonts and exits with code 0,
 // writing nothing: the last step of Shutdown, and the whole end when the window cannot be
 // created at start-up.

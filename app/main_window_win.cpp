@@ -4,21 +4,22 @@
 #include "app/layout.h"
 #include "app/setup_panel.h"
 #include "base/bound_entry_win.h"
+#include "base/gdi_win.h"
 #include "base/wide_text.h"
 #include "proc/frozen_threads_win.h"
 #include "settings/settings.h"
+#include "tasks/task_rules.h"
 #include "ui/accessible_name.h"
 #include "ui/focus.h"
+#include "ui/list_view.h"
 
 #include "morvane_version.h"
 
 #include <cwchar>
+#include <utility>
 #include <vector>
 
-HFONT g_SmallFont;
-HFONT g_TitleFont;
-HFONT g_DialogFont;
-HBITMAP g_BannerBitmap;
+GdiBitmap g_BannerBitmap;
 const char* const ProgramVersion = MORVANE_VERSION_TEXT;
 SystemParametersFn g_SystemParameters = SystemParametersInfoW;
 
@@ -34,6 +35,9 @@ const wchar_t kBannerSubtitle[] = L"Small, fast and trustworthy task manager";
 const int kBannerWidth = 388;
 const int kBannerHeight = 40;
 
+// The banner's title font; the controls' fonts are kept with the controls (ui/window.h).
+GdiFont g_TitleFont;
+
 // Entry points of newer systems, bound at run time so that the program still starts on older
 // ones.
 template <typename Fn> Fn User32Entry(const char* name) {
@@ -42,9 +46,8 @@ template <typename Fn> Fn User32Entry(const char* name) {
 
 // The DPI the system made its fonts and metrics for.
 int ScreenDpi() {
-    HDC screen = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
+    const ScreenDc screen(GetDC(nullptr));
+    const int dpi = GetDeviceCaps(screen.Get(), LOGPIXELSY);
     return dpi > 0 ? dpi : kLayoutDpi;
 }
 
@@ -70,41 +73,36 @@ SIZE OuterSize(int clientWidth, int clientHeight) {
     return {r.right - r.left, r.bottom - r.top};
 }
 
-HFONT CreateArialFont(int points, int weight) {
-    return CreateFontW(FontHeight(points, g_Dpi), 0, 0, 0, weight, FALSE, FALSE, FALSE,
-                       DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, PROOF_QUALITY,
-                       DEFAULT_PITCH | FF_DONTCARE, L"Arial");
+GdiFont CreateArialFont(int points, int weight) {
+    return GdiFont(CreateFontW(FontHeight(points, g_Dpi), 0, 0, 0, weight, FALSE, FALSE, FALSE,
+                               DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                               PROOF_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"Arial"));
 }
 
 // The width and line height of texts in `font` made `height` pixels high.
 TextExtent MeasureInFont(LOGFONTW font, const std::wstring& line, int height) {
-    TextExtent extent = {0, 0};
     font.lfHeight = font.lfHeight > 0 ? height : -height;
-    const HFONT made = CreateFontIndirectW(&font);
-    HDC dc = CreateCompatibleDC(nullptr);
-    if (made && dc) {
-        const HGDIOBJ old = SelectObject(dc, made);
-        SIZE size = {};
-        TEXTMETRICW metrics = {};
-        GetTextExtentPoint32W(dc, line.c_str(), static_cast<int>(line.size()), &size);
-        GetTextMetricsW(dc, &metrics);
-        extent = {size.cx, metrics.tmHeight};
-        SelectObject(dc, old);
-    }
-    if (dc) DeleteDC(dc);
-    if (made) DeleteObject(made);
-    return extent;
+    const GdiFont made(CreateFontIndirectW(&font));
+    const MemoryDc dc(CreateCompatibleDC(nullptr));
+    if (!made.Valid() || !dc.Valid()) return {0, 0};
+    const Selection measuring(dc.Get(), made.Get());
+    SIZE size = {};
+    TEXTMETRICW metrics = {};
+    GetTextExtentPoint32W(dc.Get(), line.c_str(), static_cast<int>(line.size()), &size);
+    GetTextMetricsW(dc.Get(), &metrics);
+    return {size.cx, metrics.tmHeight};
 }
 
-// The default GUI font where the system made it for the layout's DPI. At any other DPI the same
-// font made larger or smaller for it, and where the captions outgrow their controls at that
-// height, a pixel or two smaller: the layout keeps its exact scaled places.
-HFONT CreateDialogFont() {
+// The default GUI font where the system made it for the layout's DPI (none: the controls take the
+// system's own). At any other DPI the same font made larger or smaller for it, and where the
+// captions outgrow their controls at that height, a pixel or two smaller: the layout keeps its
+// exact scaled places.
+GdiFont CreateDialogFont() {
     const HFONT stock = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
     const int systemDpi = ScreenDpi();
     LOGFONTW font = {};
     if ((g_Dpi == systemDpi && g_Dpi == kLayoutDpi) || !GetObjectW(stock, sizeof font, &font))
-        return stock;
+        return GdiFont();
     font.lfWidth = MulDiv(font.lfWidth, g_Dpi, systemDpi);
     const int scaled = MulDiv(font.lfHeight < 0 ? -font.lfHeight : font.lfHeight, g_Dpi, systemDpi);
     int height = scaled;
@@ -115,36 +113,36 @@ HFONT CreateDialogFont() {
         height = FittingFontHeight(WindowCaptions(AboutLabelText()), g_Dpi, scaled, measure);
     }
     font.lfHeight = font.lfHeight > 0 ? height : -height;
-    const HFONT made = CreateFontIndirectW(&font);
-    return made ? made : stock;
+    return GdiFont(CreateFontIndirectW(&font));
 }
 
-void MakeFonts() {
-    g_SmallFont = CreateArialFont(7, FW_NORMAL);
+// Makes the fonts for g_Dpi; gives back the controls' fonts made before, which the controls use
+// until PlaceControls hands them the new ones.
+ControlFonts MakeFonts() {
     g_TitleFont = CreateArialFont(11, FW_BOLD);
-    g_DialogFont = CreateDialogFont();
-    SetControlFonts(g_DialogFont, g_SmallFont);
+    return SetControlFonts({CreateDialogFont(), CreateArialFont(7, FW_NORMAL)});
+}
+
+// A line of the gradient, one pixel wide, from the top at x to the bottom at x + 1.
+void DrawGradientLine(HDC dc, int x, int shade) {
+    const GdiPen pen(CreatePen(PS_SOLID, 1, RGB(0, shade, shade)));
+    const Selection drawing(dc, pen.Get());
+    MoveToEx(dc, x, 0, nullptr);
+    LineTo(dc, x + 1, kBannerHeight);
 }
 
 // The gradient of the banner at its 96-DPI size.
-void DrawGradient(HDC dc) {
-    PatBlt(dc, 0, 0, kBannerWidth, kBannerHeight, BLACKNESS);
+GdiBitmap PlainBanner(HDC screen) {
+    GdiBitmap plain(CreateCompatibleBitmap(screen, kBannerWidth, kBannerHeight));
+    const MemoryDc dc(CreateCompatibleDC(screen));
+    const Selection drawing(dc.Get(), plain.Get());
+    PatBlt(dc.Get(), 0, 0, kBannerWidth, kBannerHeight, BLACKNESS);
     for (int i = 0; i <= 194; ++i) {
-        std::pair<int, int> shade = BannerShades(i);
-        HPEN pen = CreatePen(PS_SOLID, 1, RGB(0, shade.first, shade.first));
-        HGDIOBJ oldPen = SelectObject(dc, pen);
-        MoveToEx(dc, i, 0, nullptr);
-        LineTo(dc, i + 1, kBannerHeight);
-        SelectObject(dc, oldPen);
-        DeleteObject(pen);
-
-        pen = CreatePen(PS_SOLID, 1, RGB(0, shade.second, shade.second));
-        oldPen = SelectObject(dc, pen);
-        MoveToEx(dc, kBannerWidth - i, 0, nullptr);
-        LineTo(dc, kBannerWidth + 1 - i, kBannerHeight);
-        SelectObject(dc, oldPen);
-        DeleteObject(pen);
+        const std::pair<int, int> shade = BannerShades(i);
+        DrawGradientLine(dc.Get(), i, shade.first);
+        DrawGradientLine(dc.Get(), kBannerWidth - i, shade.second);
     }
+    return plain;
 }
 
 bool HighContrast() {
@@ -157,45 +155,37 @@ bool HighContrast() {
 // The banner picture for a client area of the given size: the gradient stretched to it (the same
 // picture at every DPI), the texts in the window's fonts at their scaled places. In high contrast
 // the user's colours replace the fixed ones: the highlight colour behind the highlight text colour.
-HBITMAP MakeBanner(int width, int height) {
+GdiBitmap MakeBanner(int width, int height) {
     const bool contrast = HighContrast();
-    HDC screen = GetDC(nullptr);
-    HDC plainDc = CreateCompatibleDC(screen);
-    HBITMAP plain = CreateCompatibleBitmap(screen, kBannerWidth, kBannerHeight);
-    HGDIOBJ oldPlain = SelectObject(plainDc, plain);
-    DrawGradient(plainDc);
-    HDC dc = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
-    ReleaseDC(nullptr, screen);
-    HGDIOBJ oldBitmap = SelectObject(dc, bitmap);
+    const ScreenDc screen(GetDC(nullptr));
+    GdiBitmap bitmap(CreateCompatibleBitmap(screen.Get(), width, height));
+    const MemoryDc dc(CreateCompatibleDC(screen.Get()));
+    const Selection drawing(dc.Get(), bitmap.Get());
     if (contrast) {
         const RECT all = {0, 0, width, height};
-        FillRect(dc, &all, GetSysColorBrush(COLOR_HIGHLIGHT));
+        FillRect(dc.Get(), &all, GetSysColorBrush(COLOR_HIGHLIGHT));
     } else {
-        SetStretchBltMode(dc, COLORONCOLOR);
-        StretchBlt(dc, 0, 0, width, height, plainDc, 0, 0, kBannerWidth, kBannerHeight, SRCCOPY);
+        const GdiBitmap plain = PlainBanner(screen.Get());
+        const MemoryDc plainDc(CreateCompatibleDC(screen.Get()));
+        const Selection source(plainDc.Get(), plain.Get());
+        SetStretchBltMode(dc.Get(), COLORONCOLOR);
+        StretchBlt(dc.Get(), 0, 0, width, height, plainDc.Get(), 0, 0, kBannerWidth, kBannerHeight,
+                   SRCCOPY);
     }
-    SelectObject(plainDc, oldPlain);
-    DeleteObject(plain);
-    DeleteDC(plainDc);
-
-    SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, contrast ? GetSysColor(COLOR_HIGHLIGHTTEXT) : RGB(255, 255, 255));
-    HGDIOBJ oldFont = SelectObject(dc, g_TitleFont);
+    SetBkMode(dc.Get(), TRANSPARENT);
+    SetTextColor(dc.Get(), contrast ? GetSysColor(COLOR_HIGHLIGHTTEXT) : RGB(255, 255, 255));
+    const Selection title(dc.Get(), g_TitleFont.Get());
     const int left = Scaled(8, g_Dpi);
-    TextOutW(dc, left, Scaled(4, g_Dpi), L"Morvane", 7);
-    SelectObject(dc, g_SmallFont);
+    TextOutW(dc.Get(), left, Scaled(4, g_Dpi), L"Morvane", 7);
+    const Selection smallText(dc.Get(), FontOf(ControlFont::Small));
     const int lineTop = Scaled(25, g_Dpi);
-    TextOutW(dc, left, lineTop, kBannerSubtitle, static_cast<int>(wcslen(kBannerSubtitle)));
+    TextOutW(dc.Get(), left, lineTop, kBannerSubtitle, static_cast<int>(wcslen(kBannerSubtitle)));
     SIZE versionSize = {};
     const std::wstring version = AsciiWide(ProgramVersion);
     const int versionLength = static_cast<int>(version.size());
-    GetTextExtentPoint32W(dc, version.c_str(), versionLength, &versionSize);
-    TextOutW(dc, width - versionSize.cx - Scaled(10, g_Dpi), lineTop, version.c_str(),
+    GetTextExtentPoint32W(dc.Get(), version.c_str(), versionLength, &versionSize);
+    TextOutW(dc.Get(), width - versionSize.cx - Scaled(10, g_Dpi), lineTop, version.c_str(),
              versionLength);
-    SelectObject(dc, oldFont);
-    SelectObject(dc, oldBitmap);
-    DeleteDC(dc);
     return bitmap;
 }
 
@@ -203,15 +193,16 @@ HBITMAP MakeBanner(int width, int height) {
 void ShowBanner(HWND banner) {
     RECT client = {};
     GetClientRect(banner, &client);
-    const HBITMAP old = g_BannerBitmap;
+    // The picture shown until now goes once the control shows the new one.
+    const GdiBitmap shown = std::move(g_BannerBitmap);
     g_BannerBitmap = MakeBanner(client.right, client.bottom);
-    SendMessageW(banner, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(g_BannerBitmap));
+    SendMessageW(banner, STM_SETIMAGE, IMAGE_BITMAP,
+                 reinterpret_cast<LPARAM>(g_BannerBitmap.Get()));
     // The static resizes itself to the bitmap; pin it to its place.
     const Box place = Scaled(TaskPageBox(BannerImage), g_Dpi);
     const RECT r = {place.x, place.y, place.x + place.width, place.y + place.height};
     SetWindowPos(banner, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
                  SWP_NOZORDER | SWP_NOACTIVATE);
-    if (old) DeleteObject(old);
 }
 
 // The system's colours changed (or high contrast went on or off): the banner is drawn again in
@@ -355,11 +346,7 @@ void BuildTaskPage() {
 
     HWND list = CreateListView(TaskList, TaskPageBox(TaskList), LVS_SHAREIMAGELISTS,
                                LVS_EX_GRIDLINES | LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
-    const wchar_t* const titles[] = {L"Task",      L"Rights", L"PID",   L"Priority",
-                                     L"Size (KB)", L"Base",   L"DLL's", L"Filename"};
-    const std::vector<int> widths = TaskListColumns();
-    for (int i = 0; i < 8; ++i)
-        AddListColumn(list, i, titles[i], widths[i]);
+    AddListColumns(list, kTaskColumns);
     SetAccessibleName(list, L"Tasks");
 
     for (const TaskButton& button : TaskButtons())
@@ -379,6 +366,12 @@ void BuildTaskPage() {
     EnableControl(HomepageLine, false);
 }
 
+void ReleaseDrawings() {
+    g_BannerBitmap.Reset();
+    g_TitleFont.Reset();
+    SetControlFonts({});
+}
+
 void ApplyLogVisibility() {
     const Box client = Scaled(ClientBox(g_Settings.EnableShowInfo != 0), g_Dpi);
     SIZE outer = OuterSize(client.width, client.height);
@@ -395,13 +388,9 @@ void ChangeDpi(int dpi, const RECT* suggested) {
                      SWP_NOZORDER | SWP_NOACTIVATE);
     // Before the task page is built there is nothing to lay out: it is built for this DPI.
     if (!Control(TaskFrame)) return;
-    const HFONT oldFonts[] = {g_SmallFont, g_TitleFont, g_DialogFont};
-    MakeFonts();
+    const ControlFonts oldFonts = MakeFonts();
     PlaceControls();
     if (HWND banner = Control(BannerImage)) ShowBanner(banner);
-    // Deleting the default GUI font, which the system owns, does nothing.
-    for (HFONT font : oldFonts)
-        if (font) DeleteObject(font);
     ApplyLogVisibility();
     InvalidateRect(g_MainWindow, nullptr, TRUE);
 }

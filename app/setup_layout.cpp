@@ -1,8 +1,52 @@
 #include "app/setup_layout.h"
 
-#include "settings/preferences.h"
-
 #include "ui/control_ids.h"
+
+namespace {
+
+constexpr PreferenceLook CheckBoxLook(int32_t Settings::*field, int control, const wchar_t* caption,
+                                      Box place) {
+    return {field, control, caption, place, {}};
+}
+
+} // namespace
+
+constexpr std::array<PreferenceLook, kPreferenceCount> kPreferenceLooks = {{
+    {&Settings::AskTerminate,
+     AskFrame,
+     L"Message before terminate",
+     {5, 10, 210, 77},
+     {{{AskEveryTimeOption, L"Every time a task will be terminate", {13, 26, 180, 20}},
+       {AskCriticalOption, L"Only when terminate critical task", {13, 44, 180, 20}},
+       {AskNeverOption, L"Never ever ask (very dangerous)", {13, 62, 180, 20}}}}},
+    {&Settings::LogInfoStyle,
+     StyleFrame,
+     L"Style of info",
+     {222, 10, 141, 77},
+     {{{StyleNumberOption, L"Number of entry", {230, 26, 110, 20}},
+       {StyleTimeOption, L"Time when entry", {230, 44, 110, 20}},
+       {StyleNoneOption, L"None (how boring)", {230, 62, 110, 20}}}}},
+    CheckBoxLook(&Settings::EnableTaskTerminate, TaskTerminateCheck,
+                 L"Enable task terminate (private)", {13, 111, 165, 20}),
+    CheckBoxLook(&Settings::EnableTaskFreeze, TaskFreezeCheck, L"Freeze task before terminate",
+                 {13, 129, 165, 20}),
+    CheckBoxLook(&Settings::EnableDetectOwnTask, DetectOwnTaskCheck,
+                 L"Never detect own task (finish)", {13, 147, 165, 20}),
+    CheckBoxLook(&Settings::EnableShowInfo, ShowInfoCheck, L"Show log-informations",
+                 {215, 111, 135, 20}),
+    CheckBoxLook(&Settings::EnableSaveInfo, SaveInfoCheck, L"Save log-informations",
+                 {215, 129, 135, 20}),
+    CheckBoxLook(&Settings::EnableRestoreWindow, RestoreWindowCheck, L"Restore window position",
+                 {215, 147, 135, 20}),
+}};
+
+static_assert(
+    [] {
+        for (size_t i = 0; i < kPreferenceCount; ++i)
+            if (kPreferenceLooks[i].field != kPreferences[i].field) return false;
+        return true;
+    }(),
+    "a look for each preference, in the order of kPreferences");
 
 namespace {
 
@@ -22,29 +66,30 @@ const PanelControl kToolsAndAbout[] = {
     {AboutTextLabel, AboutPage, PanelKind::Text, L"", 0, 16, 320, 163},
 };
 
-PanelControl ControlAt(int id, int page, PanelKind kind, const wchar_t* text,
-                       const PreferencePlace& at) {
-    return {id, page, kind, text, at.x, at.y, at.width, at.height};
+// A control of the Preferences tab.
+PanelControl ControlAt(int id, PanelKind kind, const wchar_t* text, const Box& at) {
+    return {id, PreferencesPage, kind, text, at.x, at.y, at.width, at.height};
 }
 
 std::vector<PanelControl> BuildPanelControls() {
     std::vector<PanelControl> controls;
-    for (const Preference& p : kPreferences) {
-        if (p.kind != PreferenceKind::OptionGroup) continue;
-        controls.push_back(ControlAt(p.control, p.page, PanelKind::GroupBox, p.caption, p.place));
-        for (size_t i = 0; i < p.options.size(); ++i) {
-            const PreferenceOption& o = p.options[i];
+    for (size_t p = 0; p < kPreferenceCount; ++p) {
+        const PreferenceLook& look = kPreferenceLooks[p];
+        if (kPreferences[p].kind != PreferenceKind::OptionGroup) continue;
+        controls.push_back(ControlAt(look.control, PanelKind::GroupBox, look.caption, look.place));
+        for (size_t i = 0; i < look.options.size(); ++i) {
+            const OptionLook& o = look.options[i];
             // The first option of each group starts a new group of its own.
-            controls.push_back(ControlAt(o.control, p.page,
+            controls.push_back(ControlAt(o.control,
                                          i == 0 ? PanelKind::FirstOption : PanelKind::Option,
                                          o.caption, o.place));
         }
     }
     controls.push_back(kMiscFrame);
-    for (const Preference& p : kPreferences)
-        if (p.kind == PreferenceKind::CheckBox)
-            controls.push_back(
-                ControlAt(p.control, p.page, PanelKind::CheckBox, p.caption, p.place));
+    for (size_t p = 0; p < kPreferenceCount; ++p)
+        if (kPreferences[p].kind == PreferenceKind::CheckBox)
+            controls.push_back(ControlAt(kPreferenceLooks[p].control, PanelKind::CheckBox,
+                                         kPreferenceLooks[p].caption, kPreferenceLooks[p].place));
     controls.insert(controls.end(), std::begin(kToolsAndAbout), std::end(kToolsAndAbout));
     return controls;
 }

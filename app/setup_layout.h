@@ -1,10 +1,31 @@
-// Where the Setup page's controls go: one table, in creation order (which is also the Tab order),
-// read by the page that builds them and by its tests.
+// Where the Setup page's controls go and what they say: how each preference is shown, and one
+// table of all controls in creation order (which is also the Tab order), read by the page that
+// builds them and by its tests.
 #pragma once
+#include <array>
 #include <cstddef>
 #include <vector>
 
 #include "app/layout.h"
+#include "settings/preferences.h"
+
+// How the Preferences tab shows a preference: its check box, or the group box around its option
+// buttons, and an option group's buttons in the order of the preference's values, each with its
+// caption and its place at 96 DPI in the tab control's page area.
+struct OptionLook {
+    int control;
+    const wchar_t* caption;
+    Box place;
+};
+struct PreferenceLook {
+    int32_t Settings::*field;
+    int control;
+    const wchar_t* caption;
+    Box place;
+    std::array<OptionLook, 3> options; // none for a check box
+};
+// Row i shows kPreferences[i].
+extern const std::array<PreferenceLook, kPreferenceCount> kPreferenceLooks;
 
 enum class PanelKind { GroupBox, FirstOption, Option, CheckBox, Field, Button, Text };
 

@@ -1,8 +1,8 @@
 #include "app/setup_panel_rules.h"
 
 int CheckedOption(int32_t value, const Preference& group) {
-    for (size_t i = 0; i < group.options.size(); ++i)
-        if (value == group.options[i].value) return static_cast<int>(i);
+    for (size_t i = 0; i < group.values.size(); ++i)
+        if (value == group.values[i]) return static_cast<int>(i);
     return -1;
 }
 
@@ -26,8 +26,8 @@ void StorePreferences(Settings& settings, const PreferenceChoices& shown,
         if (chosen[i] == shown[i]) continue;
         if (p.kind == PreferenceKind::CheckBox)
             settings.*p.field = chosen[i] != 0 ? 1 : 0;
-        else if (chosen[i] >= 0 && chosen[i] < static_cast<int>(p.options.size()))
-            settings.*p.field = p.options[static_cast<size_t>(chosen[i])].value;
+        else if (chosen[i] >= 0 && chosen[i] < static_cast<int>(p.values.size()))
+            settings.*p.field = p.values[static_cast<size_t>(chosen[i])];
     }
 }
 
@@ -35,11 +35,6 @@ std::wstring WorkingFolder(const std::wstring& command) {
     std::wstring::size_type slash = command.rfind(L'\\');
     if (slash == std::wstring::npos || slash == 0) return std::wstring();
     return command.substr(0, slash + 1);
-}
-
-std::wstring FolderOf(const std::wstring& path) {
-    std::wstring::size_type slash = path.rfind(L'\\');
-    return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash + 1);
 }
 
 std::vector<std::string> AboutLines(const std::string& version, const std::string& buildStamp) {

@@ -27,8 +27,6 @@ void StorePreferences(Settings& settings, const PreferenceChoices& shown,
 // The folder a started program runs in: the command up to and including its last backslash, or
 // nothing when there is no backslash after the first character.
 std::wstring WorkingFolder(const std::wstring& command);
-// The folder part of a chosen file, with its trailing backslash (empty without one).
-std::wstring FolderOf(const std::wstring& path);
 
 // The lines of the About text around the build stamp, and the text as the page shows it (lines
 // joined by line feeds).

@@ -7,6 +7,7 @@
 #include "exports/export_viewer.h"
 #include "proc/process_api.h"
 #include "settings/session_log.h"
+#include "base/file_path.h"
 #include "base/wide_text.h"
 #include "settings/settings.h"
 #include "settings/settings_file.h"
@@ -142,13 +143,13 @@ void SetChecked(int id, bool checked) {
 // Sets the option buttons and check boxes in the order of the preference table.
 void ShowChoices(const PreferenceChoices& choices) {
     for (size_t i = 0; i < kPreferences.size(); ++i) {
-        const Preference& p = kPreferences[i];
-        if (p.kind == PreferenceKind::CheckBox) {
-            SetChecked(p.control, choices[i] != 0);
+        const PreferenceLook& look = kPreferenceLooks[i];
+        if (kPreferences[i].kind == PreferenceKind::CheckBox) {
+            SetChecked(look.control, choices[i] != 0);
             continue;
         }
-        for (size_t k = 0; k < p.options.size(); ++k)
-            SetChecked(p.options[k].control, static_cast<int>(k) == choices[i]);
+        for (size_t k = 0; k < look.options.size(); ++k)
+            SetChecked(look.options[k].control, static_cast<int>(k) == choices[i]);
     }
 }
 
@@ -158,16 +159,17 @@ void ShowChoices(const PreferenceChoices& choices) {
 PreferenceChoices ReadChoices(std::wstring& askCaption) {
     PreferenceChoices choices = {};
     for (size_t i = 0; i < kPreferences.size(); ++i) {
-        const Preference& p = kPreferences[i];
-        if (p.kind == PreferenceKind::CheckBox) {
-            choices[i] = IsChecked(p.control) ? 1 : 0;
+        const PreferenceLook& look = kPreferenceLooks[i];
+        if (kPreferences[i].kind == PreferenceKind::CheckBox) {
+            choices[i] = IsChecked(look.control) ? 1 : 0;
             continue;
         }
         choices[i] = -1;
-        for (size_t k = 0; k < p.options.size(); ++k) {
-            if (!IsChecked(p.options[k].control)) continue;
+        for (size_t k = 0; k < look.options.size(); ++k) {
+            if (!IsChecked(look.options[k].control)) continue;
             choices[i] = static_cast<int>(k);
-            if (p.field == &Settings::AskTerminate) askCaption = ControlText(p.options[k].control);
+            if (look.field == &Settings::AskTerminate)
+                askCaption = ControlText(look.options[k].control);
         }
     }
     return choices;
@@ -175,12 +177,12 @@ PreferenceChoices ReadChoices(std::wstring& askCaption) {
 
 void ShowExportsOfField() {
     const std::wstring file = ControlText(DllField);
-    // An empty name would ask for the module page's selected row, which this page does not show.
     if (file.empty()) {
         AddLogLine(L"Please select a dll first...");
         return;
     }
-    ShowExports(file);
+    ShowExports(FilePart(file), file, SetupTabs);
+    // Info has no use on this page.
     EnableControl(InfoButton, false);
 }
 

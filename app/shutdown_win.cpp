@@ -4,7 +4,7 @@
 #include "proc/process_api.h"
 #include "settings/session_log.h"
 #include "settings/settings.h"
-#include "settings/settings_file.h"
+#include "settings/run_files.h"
 
 namespace {
 
@@ -17,10 +17,7 @@ const DWORD kShutdownPauseMs = 50;
 void EndProgram() {
     ReleaseSystemServices();
     if (g_MainWindow) DestroyWindow(g_MainWindow);
-    if (g_BannerBitmap) DeleteObject(g_BannerBitmap);
-    if (g_SmallFont) DeleteObject(g_SmallFont);
-    if (g_TitleFont) DeleteObject(g_TitleFont);
-    if (g_DialogFont) DeleteObject(g_DialogFont); // nothing happens to the system's own font
+    ReleaseDrawings();
     ExitProcess(0);
 }
 
@@ -30,7 +27,7 @@ void SaveSession() {
     // Set first: the log writer answers messages while it waits for a busy file, and the end
     // of the Windows session may arrive among them.
     saved = true;
-    SaveSettingsAndLog(g_MainWindow);
+    SaveSettingsAndLog(CornerToKeep(g_MainWindow));
 }
 
 void Shutdown() {

@@ -3,6 +3,8 @@
 #include "proc/process_api.h"
 #include "settings/session_log.h"
 #include "settings/settings.h"
+#include "settings/program_paths.h"
+#include "settings/run_files.h"
 #include "settings/settings_file.h"
 #include "tasks/task_actions.h"
 #include "tasks/task_rules.h"
@@ -37,7 +39,7 @@ bool StartUp(HINSTANCE instance) {
     // Every loop ends the run the same orderly way when the window is closed.
     SetEndOfRun(Shutdown);
     if (!CreateMainWindow()) return false;
-    LoadSettings(g_MainWindow);
+    LoadSettingsAndPlace(g_MainWindow);
     BuildTaskPage();
     SetLogSink({AppendLogListLine, LogListLines, PauseAnswering});
     // Before anything of this run reaches the log list or the file: blocks of earlier runs that

@@ -1,4 +1,4 @@
-// Small text helpers shared by every folder. Texts the window shows are wide, as the system
+// Numbers as the window and the files show them. Texts the window shows are wide, as the system
 // writes them.
 #pragma once
 #include <cstdint>
@@ -6,5 +6,3 @@
 
 // Signed decimal without leading zeros, blanks or grouping.
 std::wstring Decimal(int64_t value);
-// The text after the last backslash (the whole text when there is none).
-std::wstring FilePart(const std::wstring& path);

@@ -5,12 +5,12 @@
 #include <string>
 #include <vector>
 
+#include "base/owner_win.h"
 #include "exports/export_walk.h"
 
 class ExportLibrary {
   public:
     ExportLibrary() = default;
-    ~ExportLibrary() { Close(); }
     ExportLibrary(const ExportLibrary&) = delete;
     ExportLibrary& operator=(const ExportLibrary&) = delete;
 
@@ -35,7 +35,7 @@ class ExportLibrary {
     }
 
   private:
-    void* module_ = nullptr; // the reference released by Close (FreeLibrary)
+    LoadedModule module_; // the reference held while the library is open
     uintptr_t base_ = 0;
     size_t size_ = 0;
     ImageLayout layout_ = ImageLayout::Mapped;

@@ -2,6 +2,10 @@
 
 #include <windows.h>
 
+#include <utility>
+
+#include "base/whole_file_win.h"
+
 #ifndef LOAD_LIBRARY_AS_IMAGE_RESOURCE
 #define LOAD_LIBRARY_AS_IMAGE_RESOURCE 0x00000020
 #endif
@@ -12,20 +16,6 @@ bool HasFolder(const std::wstring& path) {
     return path.find_first_of(L"\\/:") != std::wstring::npos;
 }
 
-// Paths of any length: the buffer grows to what the system asks for.
-std::wstring FullPath(const std::wstring& path) {
-    std::wstring buffer(MAX_PATH, L'\0');
-    DWORD n = GetFullPathNameW(path.c_str(), MAX_PATH, &buffer[0], nullptr);
-    if (n >= MAX_PATH) {
-        buffer.assign(n, L'\0');
-        const DWORD room = n;
-        n = GetFullPathNameW(path.c_str(), room, &buffer[0], nullptr);
-        if (n >= room) n = 0;
-    }
-    buffer.resize(n);
-    return buffer;
-}
-
 std::wstring ModulePath(HMODULE module) {
     std::wstring buffer(0x8000, L'\0');
     const DWORD n = GetModuleFileNameW(module, &buffer[0], static_cast<DWORD>(buffer.size()));
@@ -33,18 +23,18 @@ std::wstring ModulePath(HMODULE module) {
     return buffer;
 }
 
-// A module already in this process that stands for path, with a reference added; null when there
+// A module already in this process that stands for path, with a reference added; none when there
 // is none. A bare name takes whichever module the loader would hand out for it; a path must name
 // the very file, so that a same-named DLL from another folder is not read in its place.
-HMODULE FindLoaded(const std::wstring& path) {
-    HMODULE module = nullptr;
-    if (!GetModuleHandleExW(0, path.c_str(), &module)) return nullptr;
+LoadedModule FindLoaded(const std::wstring& path) {
+    HMODULE found = nullptr;
+    if (!GetModuleHandleExW(0, path.c_str(), &found)) return LoadedModule();
+    LoadedModule module(found);
     if (!HasFolder(path)) return module;
-    const std::wstring wanted = FullPath(path);
-    const std::wstring loaded = ModulePath(module);
+    const std::wstring wanted = FullPathName(path);
+    const std::wstring loaded = ModulePath(module.Get());
     if (!wanted.empty() && lstrcmpiW(wanted.c_str(), loaded.c_str()) == 0) return module;
-    FreeLibrary(module); // drops only the reference taken above
-    return nullptr;
+    return LoadedModule(); // the reference taken above goes with `module`
 }
 
 bool Readable(const MEMORY_BASIC_INFORMATION& m) {
@@ -71,29 +61,26 @@ bool ExportLibrary::Open(const std::wstring& path) {
     Close();
     if (path.empty()) return false;
 
-    HMODULE module = FindLoaded(path);
-    bool inPlace = module != nullptr;
+    LoadedModule module = FindLoaded(path);
+    const bool inPlace = module.Valid();
     ImageLayout layout = ImageLayout::Mapped;
-    if (!module) {
+    if (!inPlace) {
         // Mapped like an image, sections at their relative addresses, but nothing of it runs:
         // no DllMain, no imports resolved.
-        module = LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_IMAGE_RESOURCE);
-        if (!module && GetLastError() == ERROR_INVALID_PARAMETER) {
+        module.Reset(LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_IMAGE_RESOURCE));
+        if (!module.Valid() && GetLastError() == ERROR_INVALID_PARAMETER) {
             // Systems before Vista do not know the flag: map the plain file instead.
-            module = LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+            module.Reset(LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
             layout = ImageLayout::File;
         }
     }
-    if (!module) return false;
+    if (!module.Valid()) return false;
 
     // A handle from a resource or data-file load carries flags in its low bits.
-    const uintptr_t base = reinterpret_cast<uintptr_t>(module) & ~static_cast<uintptr_t>(3);
+    const uintptr_t base = reinterpret_cast<uintptr_t>(module.Get()) & ~static_cast<uintptr_t>(3);
     const size_t size = ReadableSpan(base);
-    if (!IsPeImage(reinterpret_cast<const uint8_t*>(base), size, layout)) {
-        FreeLibrary(module);
-        return false;
-    }
-    module_ = module;
+    if (!IsPeImage(reinterpret_cast<const uint8_t*>(base), size, layout)) return false;
+    module_ = std::move(module);
     base_ = base;
     size_ = size;
     layout_ = layout;
@@ -102,8 +89,7 @@ bool ExportLibrary::Open(const std::wstring& path) {
 }
 
 void ExportLibrary::Close() {
-    if (module_) FreeLibrary(static_cast<HMODULE>(module_));
-    module_ = nullptr;
+    module_.Reset();
     base_ = 0;
     size_ = 0;
     layout_ = ImageLayout::Mapped;

@@ -3,7 +3,8 @@
 #include <cstddef>
 #include <string>
 
-// An empty file name takes the DLL selected on the module page.
-void ShowExports(const std::wstring& fileName);
+// The exports of the DLL at `path`, shown as `libraryName`, in place of the calling page's list
+// `host`, until Back. The Info button, enabled, is the page's Export.
+void ShowExports(const std::wstring& libraryName, const std::wstring& path, int host);
 // Releases a library still held by the viewer (the window was closed on the export page).
 void ReleaseExportLibrary();

@@ -1,22 +1,23 @@
 #include "exports/export_viewer.h"
 
 #include "base/ansi_text_win.h"
+#include "base/file_path.h"
 #include "base/format.h"
+#include "base/whole_file_win.h"
 #include "base/wide_text.h"
 #include "exports/export_reader.h"
 #include "exports/export_report.h"
 #include "settings/session_log.h"
 #include "settings/settings.h"
-#include "settings/settings_file.h"
 #include "ui/accessible_name.h"
 #include "ui/events.h"
 #include "ui/focus.h"
+#include "ui/list_view.h"
 #include "ui/page.h"
 #include "ui/window.h"
 
 #include <commdlg.h>
 
-#include <charconv>
 #include <new>
 #include <vector>
 
@@ -24,37 +25,30 @@ namespace {
 
 // The library shown on the export page; held only while the page is shown.
 ExportLibrary g_Library;
-// The page's rows, which the list asks for cell by cell, and the address the library was read
-// at. Only the visible rows are ever turned into text, so even the largest table fills at once.
+// The page's rows, which the list asks for cell by cell. Only the visible rows are ever turned
+// into text, so even the largest table fills at once.
 std::vector<ExportEntry> g_Exports;
-uintptr_t g_ExportBase = 0;
 
 void ForgetExports() {
     std::vector<ExportEntry>().swap(g_Exports);
-    g_ExportBase = 0;
 }
 
-// Writes value in decimal; false when it does not fit.
-bool WriteDecimal(int64_t value, wchar_t* buffer, size_t size) {
-    char digits[24];
-    const std::to_chars_result r = std::to_chars(digits, digits + sizeof digits, value);
-    const size_t length = static_cast<size_t>(r.ptr - digits);
-    if (r.ec != std::errc() || length + 1 > size) return false;
-    for (size_t i = 0; i < length; ++i)
-        buffer[i] = static_cast<wchar_t>(digits[i]);
-    buffer[length] = L'\0';
-    return true;
-}
+// A row of the page: an export and its address in this process.
+struct ExportRow {
+    const ExportEntry& entry;
+    uintptr_t address;
+};
 
-std::wstring ListCell(HWND list, int row, int column) {
-    std::vector<wchar_t> text(0x8000, L'\0');
-    LVITEMW item = {};
-    item.iSubItem = column;
-    item.pszText = text.data();
-    item.cchTextMax = static_cast<int>(text.size());
-    SendMessageW(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
-    return text.data();
-}
+const ListColumns<ExportRow> kExportColumns = {
+    {L"Entry", {40}, [](const ExportRow&, int number) { return Decimal(number); }},
+    // A function's name is its bytes as the ANSI code page reads them.
+    {L"Function", ListWidthLess(60),
+     [](const ExportRow& r, int) { return WideText(r.entry.name); }},
+    // Pointer width, so the 32-bit build shows addresses above 2 GB as negative numbers.
+    {L"Base",
+     {90},
+     [](const ExportRow& r, int) { return Decimal(static_cast<intptr_t>(r.address)); }},
+};
 
 // The report of the listed names in the chosen file. The existing file is replaced only by a
 // complete new one, and the log says saved only when it was.
@@ -94,23 +88,18 @@ void SaveReport(const std::wstring& libraryName) {
 }
 
 // The text of one cell, cut to size (with its terminating zero) and never within a character;
-// empty for a cell that does not exist. A function's name is its bytes as the ANSI code page
-// reads them.
+// empty for a cell that does not exist.
 void ExportCellText(int row, int column, wchar_t* buffer, size_t size) {
     if (!buffer || size == 0) return;
     buffer[0] = L'\0';
-    if (row < 0 || static_cast<size_t>(row) >= g_Exports.size()) return;
+    if (row < 0 || static_cast<size_t>(row) >= g_Exports.size() || column < 0 ||
+        static_cast<size_t>(column) >= kExportColumns.size())
+        return;
     const ExportEntry& entry = g_Exports[static_cast<size_t>(row)];
-    if (column == 0) {
-        WriteDecimal(static_cast<int64_t>(row) + 1, buffer, size);
-    } else if (column == 1) {
-        const std::wstring name = CutText(WideText(entry.name), size - 1);
-        buffer[name.copy(buffer, size - 1)] = L'\0';
-    } else if (column == 2) {
-        // Pointer width, so the 32-bit build shows addresses above 2 GB as negative numbers.
-        const uintptr_t address = entry.valid ? g_ExportBase + entry.rva : 0;
-        WriteDecimal(static_cast<intptr_t>(address), buffer, size);
-    }
+    const ExportRow shown = {entry, g_Library.Address(entry)};
+    const std::wstring text =
+        CutText(kExportColumns[static_cast<size_t>(column)].cell(shown, row + 1), size - 1);
+    buffer[text.copy(buffer, size - 1)] = L'\0';
 }
 
 // The export list keeps no rows of its own; it asks for each cell it shows. A list of a Unicode
@@ -130,6 +119,7 @@ LRESULT AnswerExportList(const NMHDR& header, LPARAM lParam, bool& handled) {
 class ExportPage {
   public:
     explicit ExportPage(int host) : visit_(host, ExportList, {InfoButton}) {
+        EnableControl(InfoButton, true);
         SetControlText(InfoButton, L"Export");
         list_ = Control(ExportList);
         if (!list_) {
@@ -138,9 +128,7 @@ class ExportPage {
             const Box place = LayoutBox(host);
             list_ = CreateListView(ExportList, place, LVS_OWNERDATA,
                                    LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
-            AddListColumn(list_, 0, L"Entry", 40);
-            AddListColumn(list_, 1, L"Function", place.width - 60);
-            AddListColumn(list_, 2, L"Base", 90);
+            AddListColumns(list_, kExportColumns);
             SetAccessibleName(list_, L"Functions of the DLL");
         } else {
             ShowWindow(list_, SW_SHOW);
@@ -166,38 +154,13 @@ class ExportPage {
     HWND list_ = nullptr;
 };
 
-void RunExportPage(const std::wstring& fileName) {
-    std::wstring libraryName;
-    std::wstring path;
-    int host;
-    if (fileName.empty()) {
-        // The module page's selected DLL; there may be no module list at all yet.
-        HWND modules = Control(ModuleList);
-        int row = modules && (GetWindowLongPtrW(modules, GWL_STYLE) & WS_VISIBLE)
-                      ? static_cast<int>(
-                            SendMessageW(modules, LVM_GETNEXTITEM, (WPARAM)-1, LVNI_SELECTED))
-                      : -1;
-        if (row < 0) {
-            AddLogLine(L"Please select a dll first...");
-            return;
-        }
-        libraryName = ListCell(modules, row, 1);
-        path = ListCell(modules, row, 3);
-        host = ModuleList;
-    } else {
-        libraryName = FilePart(fileName);
-        path = fileName;
-        host = SetupTabs;
-        EnableControl(InfoButton, true);
-    }
-
+void RunExportPage(const std::wstring& libraryName, const std::wstring& path, int host) {
     // The walk comes before the page changes, so that a library that cannot be read in full
     // leaves the caller's page as it was.
     bool read = g_Library.Open(path);
     if (read) {
         try {
             g_Exports = g_Library.Exports();
-            g_ExportBase = g_Library.base();
         } catch (const std::bad_alloc&) {
             ForgetExports();
             g_Library.Close();
@@ -230,9 +193,9 @@ void ReleaseExportLibrary() {
     g_Library.Close();
 }
 
-void ShowExports(const std::wstring& fileName) {
+void ShowExports(const std::wstring& libraryName, const std::wstring& path, int host) {
     try {
-        RunExportPage(fileName);
+        RunExportPage(libraryName, path, host);
     } catch (...) {
         // Out of memory on the way: the page has been put back and the library released.
     }

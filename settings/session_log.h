@@ -48,3 +48,5 @@ bool WriteSessionLog();
 // that no block reaches the log twice. Any other is left where it is, and named once in the run's
 // log ("Not merged: " and its name); a file another program holds waits for a later run.
 void AppendPendingLogBlocks();
+// Runs whose blocks were lost before this one, as AppendPendingLogBlocks found them counted.
+int32_t LostLogBlocksBefore();

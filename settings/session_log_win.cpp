@@ -5,12 +5,15 @@
 #include <vector>
 
 #include "base/ansi_text_win.h"
+#include "base/file_path.h"
 #include "base/handle_win.h"
+#include "base/owner_win.h"
 #include "base/plain_file_win.h"
+#include "base/whole_file_win.h"
 #include "base/wide_text.h"
 #include "settings/log_text.h"
+#include "settings/program_paths.h"
 #include "settings/settings.h"
-#include "settings/settings_file.h"
 #include "settings/time_format.h"
 
 std::string SessionHeader;
@@ -73,10 +76,6 @@ HANDLE OpenLogForAppend() {
                          FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_ALWAYS);
 }
 
-bool HeldByAnother(DWORD error) {
-    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
-}
-
 // The whole text in one write, placed at the end of the file as it is at that moment, so that
 // blocks of two instances ending together never mix their lines.
 bool AppendAtEnd(HANDLE file, const std::string& text) {
@@ -100,8 +99,7 @@ struct PendingFile {
 };
 
 std::wstring PendingFolder() {
-    const std::wstring log = ProgramFilePath(L".log");
-    return log.substr(0, log.rfind(L'\\') + 1);
+    return FolderOf(ProgramFilePath(L".log"));
 }
 
 // Whatever is named like a waiting block beside the log, oldest first. Only the names and
@@ -109,8 +107,8 @@ std::wstring PendingFolder() {
 std::vector<PendingFile> PendingFiles() {
     std::vector<PendingFile> found;
     WIN32_FIND_DATAW fd;
-    const HANDLE find = FindFirstFileW(ProgramFilePath(L".log.*.pending").c_str(), &fd);
-    if (find == INVALID_HANDLE_VALUE) return found;
+    const FindHandle find(FindFirstFileW(ProgramFilePath(L".log.*.pending").c_str(), &fd));
+    if (!find.Valid()) return found;
     const auto wide = [](DWORD high, DWORD low) {
         return (static_cast<ULONGLONG>(high) << 32) | low;
     };
@@ -118,8 +116,7 @@ std::vector<PendingFile> PendingFiles() {
         found.push_back({wide(fd.ftLastWriteTime.dwHighDateTime, fd.ftLastWriteTime.dwLowDateTime),
                          fd.cFileName, wide(fd.nFileSizeHigh, fd.nFileSizeLow),
                          (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
-    } while (FindNextFileW(find, &fd));
-    FindClose(find);
+    } while (FindNextFileW(find.Get(), &fd));
     std::sort(found.begin(), found.end());
     return found;
 }
@@ -185,6 +182,10 @@ bool KeepPendingBlock(const std::string& block) {
 
 } // namespace
 
+int32_t LostLogBlocksBefore() {
+    return g_LostBefore;
+}
+
 void AppendPendingLogBlocks() {
     g_LostBefore = std::max<int32_t>(g_Settings.LostLogBlocks, 0); // as written, or edited
     g_Settings.LostLogBlocks = 0;
@@ -222,22 +223,4 @@ bool WriteSessionLog() {
     }
     // Still held: the block waits beside the log for the next start.
     return !HeldByAnother(error) || KeepPendingBlock(block);
-}
-
-void SaveSettingsAndLog(HWND window) {
-    // Each file is written on its own; running out of memory for one does not cost the other.
-    bool settingsSaved = false;
-    try {
-        settingsSaved = SaveSettings(window);
-    } catch (...) {
-    }
-    try {
-        if (!settingsSaved) AddLogLine(L"Can't save: Morvane.ini");
-        if (!g_Settings.EnableSaveInfo || WriteSessionLog() || !settingsSaved) return;
-        // Kept nowhere: the settings file tells the next start, counting the runs whose blocks,
-        // with the report of earlier losses, went the same way.
-        g_Settings.LostLogBlocks = g_LostBefore + (g_LostBefore < INT32_MAX ? 1 : 0);
-        SaveSettings(window);
-    } catch (...) {
-    }
 }

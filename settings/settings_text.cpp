@@ -136,22 +136,6 @@ std::string ParseIniText(const std::string& text, size_t valueStart) {
     return text.substr(i, end - i);
 }
 
-int32_t ReadIniNumber(const std::string& text, const std::string& group, const std::string& key,
-                      int32_t defaultValue) {
-    const size_t body = FindIniGroup(text, group);
-    size_t value = 0;
-    if (body == std::string::npos || !FindIniKey(text, body, key, value)) return defaultValue;
-    return ParseIniNumber(text, value);
-}
-
-std::string ReadIniText(const std::string& text, const std::string& group, const std::string& key,
-                        const std::string& defaultValue) {
-    const size_t body = FindIniGroup(text, group);
-    size_t value = 0;
-    if (body == std::string::npos || !FindIniKey(text, body, key, value)) return defaultValue;
-    return ParseIniText(text, value);
-}
-
 void ApplySettingsText(const std::string& text, Settings& s, int32_t& windowX, int32_t& windowY) {
     // The group is looked up once; each key then scans the group body once, so the work stays
     // proportional to the file's size whatever it holds.

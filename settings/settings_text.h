@@ -23,16 +23,11 @@ int32_t ParseIniNumber(const std::string& text, size_t valueStart);
 // The value at valueStart as text: leading blanks dropped, up to the first CR or LF.
 std::string ParseIniText(const std::string& text, size_t valueStart);
 
-// Whole lookups: the default when the group or the key is missing.
-int32_t ReadIniNumber(const std::string& text, const std::string& group, const std::string& key,
-                      int32_t defaultValue);
-std::string ReadIniText(const std::string& text, const std::string& group, const std::string& key,
-                        const std::string& defaultValue);
-
 // Reads every key of the settings group over s and the window position; what is missing keeps
 // the value it came in with.
 void ApplySettingsText(const std::string& text, Settings& s, int32_t& windowX, int32_t& windowY);
 
-// The whole file as SaveSettings writes it: the group line and eleven key lines, CR LF each, and
-// LostLogBlocks after them when there are any.
+// The whole file as SaveSettings writes it: the group line, a line for each preference in the
+// order of the preference table, WindowX, WindowY and CurrentDir, CR LF each, and LostLogBlocks
+// after them when there are any.
 std::string FormatSettingsText(const Settings& s, int32_t windowX, int32_t windowY);

@@ -1,6 +1,7 @@
 #include "base/format.h"
 #include "ui/accessible_name.h"
 #include "ui/events.h"
+#include "ui/list_view.h"
 #include "ui/page.h"
 #include "ui/window.h"
 #include "exports/export_viewer.h"
@@ -24,19 +25,27 @@ HWND CreateModuleList() {
     const Box tasks = LayoutBox(TaskList);
     HWND list = CreateListView(ModuleList, {tasks.x, tasks.y, tasks.width, tasks.height - 2}, 0,
                                LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
-    AddListColumn(list, 0, L"Entry", 39);
-    AddListColumn(list, 1, L"DLL", 225);
-    AddListColumn(list, 2, L"Base", 90);
-    AddListColumn(list, 3, L"Filename", tasks.width - 21);
+    AddListColumns(list, kModuleColumns);
     SetAccessibleName(list, L"DLLs of the task");
     return list;
+}
+
+// The export page of the DLL selected on the page, named and found as its module record says.
+// The program file, modules[0], has no row: row k shows modules[k + 1].
+void ShowSelectedExports(HWND list, const std::vector<ModuleInfo>& modules, int listed) {
+    const int row = SelectedRow(list);
+    if (row < 0 || row >= listed) {
+        AddLogLine(L"Please select a dll first...");
+        return;
+    }
+    const ModuleInfo& dll = modules[static_cast<size_t>(row) + 1];
+    ShowExports(dll.name, dll.path, ModuleList);
 }
 
 } // namespace
 
 void ShowTaskModules() {
-    const int selected = static_cast<int>(
-        SendMessageW(Control(TaskList), LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+    const int selected = SelectedRow(Control(TaskList));
     if (selected < 0) {
         AddLogLine(L"Please select a task first...");
         return;
@@ -73,9 +82,7 @@ void ShowTaskModules() {
 
     SendMessageW(list, WM_SETREDRAW, FALSE, 0);
     for (int k = 1; k <= listed; ++k) {
-        const ModuleInfo& m = modules[static_cast<size_t>(k)];
-        // Pointer width, so the 32-bit build shows addresses above 2 GB as negative numbers.
-        AddListRow(list, {EntryCell(k), m.name, Decimal(static_cast<intptr_t>(m.base)), m.path});
+        AddListRow(list, RowCells(kModuleColumns, modules[static_cast<size_t>(k)], k));
         if (k % kRowsBetweenMessages == 0) PauseAnswering(0);
     }
     SendMessageW(list, WM_SETREDRAW, TRUE, 0);
@@ -85,6 +92,6 @@ void ShowTaskModules() {
         const Event event = WaitEvent(true);
         if (event.kind == EventKind::Close) EndOfRun();
         if (event.id == TerminateButton) break;
-        if (event.id == InfoButton) ShowExports(std::wstring());
+        if (event.id == InfoButton) ShowSelectedExports(list, modules, listed);
     }
 }

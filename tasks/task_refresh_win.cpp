@@ -1,6 +1,7 @@
 #include "base/format.h"
 #include "ui/events.h"
 #include "ui/focus.h"
+#include "ui/list_view.h"
 #include "ui/window.h"
 #include "proc/name_fold.h"
 #include "proc/process_api.h"
@@ -60,7 +61,8 @@ void RefreshTaskList() {
     int written = 0;
     try {
         for (; written < TaskTable.Count(); ++written) {
-            const std::vector<std::wstring> cells = TaskCells(TaskTable[written]);
+            const std::vector<std::wstring> cells =
+                RowCells(kTaskColumns, TaskTable[written], written + 1);
             if (written < shown ? !SetListRow(list, written, cells)
                                 : AddListRow(list, cells) != written)
                 break;

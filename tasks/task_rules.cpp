@@ -74,9 +74,8 @@ bool IsUnnecessaryTask(const std::wstring& fileName, const std::wstring& name, b
     const std::wstring n = UpperAnsi(name);
     if (f.empty()) return false;
     auto contains = [&f](const wchar_t* pattern) { return f.find(pattern) != std::wstring::npos; };
-    bool checked = false;
-    if (!contains(L"C:\\")) checked = true;
-    if (!contains(L"C:\\WINDOWS\\SYSTEM32")) checked = true;
+    // Unnecessary outside C:\WINDOWS\SYSTEM32, on any other drive too, unless an exception holds.
+    bool checked = !contains(L"C:\\WINDOWS\\SYSTEM32");
     // Where Windows lives elsewhere, and its 32-bit and app-host folders.
     if (system.Hold(f)) checked = false;
     if (contains(L"SYSTEM32\\SMSS.EXE")) checked = false;
@@ -86,13 +85,14 @@ bool IsUnnecessaryTask(const std::wstring& fileName, const std::wstring& name, b
     return checked;
 }
 
-std::vector<std::wstring> TaskCells(const TaskRecord& r) {
-    return {r.Name,
-            Decimal(r.Rights()),
-            Decimal(r.Pid),
-            Decimal(r.Priority()),
-            Decimal(r.MemorySize() / 1024),
-            Decimal(r.Base()),
-            Decimal(r.DllCount()),
-            r.FileName()};
-}
+const ListColumns<TaskRecord> kTaskColumns = {
+    {L"Task", {133}, [](const TaskRecord& r, int) { return r.Name; }},
+    {L"Rights", {50}, [](const TaskRecord& r, int) { return Decimal(r.Rights()); }},
+    {L"PID", {50}, [](const TaskRecord& r, int) { return Decimal(r.Pid); }},
+    {L"Priority", {50}, [](const TaskRecord& r, int) { return Decimal(r.Priority()); }},
+    {L"Size (KB)", {70}, [](const TaskRecord& r, int) { return Decimal(r.MemorySize() / 1024); }},
+    {L"Base", {80}, [](const TaskRecord& r, int) { return Decimal(r.Base()); }},
+    {L"DLL's", {45}, [](const TaskRecord& r, int) { return Decimal(r.DllCount()); }},
+    // Beyond the list's right edge: the list scrolls sideways.
+    {L"Filename", ListWidthLess(24), [](const TaskRecord& r, int) { return r.FileName(); }},
+};

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "tasks/task_table.h"
+#include "ui/list_columns.h"
 
 // Upper-casing as the task tests do it: a-z, and the letters of the ANSI code page's bytes
 // 0xE0-0xFF, each to the letter of the byte 0x20 below it ("à" to "À" in the Western code page).
@@ -60,5 +61,5 @@ class OwnTask {
 bool IsUnnecessaryTask(const std::wstring& fileName, const std::wstring& name, bool ownTask,
                        int32_t enableDetectOwnTask, const SystemFolders& system);
 
-// The eight cells of a task list row, in column order.
-std::vector<std::wstring> TaskCells(const TaskRecord& record);
+// The task list's columns; row i shows record i.
+extern const ListColumns<TaskRecord> kTaskColumns;

@@ -8,7 +8,7 @@
 
 struct TaskRecord {
     // Reads as the row's own process id, but is the id of the first process of the row's name
-    // (whose details every row of that name shows); 0 when the row has no name.
+    // (0 for none): every row of one name shows, and acts on, that process.
     int32_t Pid = 0;
     std::wstring Name;
     // The system's own name of the task, by which Freeze and Terminate find its processes; the

@@ -1,12 +1,12 @@
 #include "base/format.h"
 #include "ui/events.h"
+#include "ui/list_view.h"
 #include "ui/window.h"
 #include "proc/frozen_threads_win.h"
 #include "proc/process_api.h"
 #include "settings/session_log.h"
 #include "settings/settings.h"
 #include "tasks/task_actions.h"
-#include "tasks/task_list.h"
 #include "tasks/task_rules.h"
 
 namespace {

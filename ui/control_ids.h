@@ -4,6 +4,8 @@
 #pragma once
 
 // The task page, and the lists of the other pages.
+// Three names say less than their controls do: the TaskFrame frames every page, the
+// TerminateButton is Back on the other pages and the InfoButton is Export on the export page.
 enum ControlId : int {
     TaskFrame = 0,
     BannerImage = 1,

@@ -1,5 +1,5 @@
 // The main window as the actions see it: its controls by ID, their texts and places, and the
-// making of controls and list rows. The window itself is made and run by app/.
+// making of controls. The window itself is made and run by app/.
 #pragma once
 #include <windows.h>
 #include <commctrl.h>
@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "base/gdi_win.h"
 #include "ui/control_ids.h"
 #include "ui/geometry.h"
 
@@ -27,9 +28,17 @@ RECT ControlRect(int id);
 bool CanTakeFocus(HWND hwnd);
 
 enum class ControlFont { Dialog, Small };
-// The fonts the controls are made in, which the window makes for its DPI: the dialog font (null:
+// The fonts the controls are made in, which the window makes for its DPI: the dialog font (none:
 // the system's default GUI font) and the small font of the homepage line.
-void SetControlFonts(HFONT dialog, HFONT small);
+struct ControlFonts {
+    GdiFont dialogFont;
+    GdiFont smallFont;
+};
+// Takes the window's fonts and gives back those held before, which the caller keeps until every
+// control has taken the new ones (PlaceControls).
+ControlFonts SetControlFonts(ControlFonts fonts);
+// The font the controls of that kind are made in.
+HFONT FontOf(ControlFont font);
 // Creates a child control of the main window. Its place is given in the 96-DPI layout: in the
 // client area, or, with an `anchor`, in the page area of that tab control; the control keeps that
 // place whenever the DPI changes. The creation order is also the order in which Tab moves the
@@ -44,14 +53,9 @@ Box LayoutBox(int id);
 void PlaceControls();
 // Every control, in the order it was created.
 const std::vector<HWND>& ControlsInCreationOrder();
-// A report-view list with a sunken edge, one selectable row, the selection always shown.
-HWND CreateListView(int id, const Box& place, DWORD extraStyle, DWORD extendedStyle);
-// A column `width` pixels wide in the 96-DPI layout.
-void AddListColumn(HWND list, int index, const wchar_t* title, int width, int format = LVCFMT_LEFT);
-// Adds a row at the end; its index, or -1 when the list refuses it.
-int AddListRow(HWND list, const std::vector<std::wstring>& cells);
-// Writes the cells of an existing row; false when the list refuses one of them.
-bool SetListRow(HWND list, int row, const std::vector<std::wstring>& cells);
+// A left-aligned column `width` pixels wide in the 96-DPI layout (ui/list_view.h makes a list's
+// columns from its table).
+void AddListColumn(HWND list, int index, const wchar_t* title, int width);
 
 // What the window procedure hands on of a notification from a child control: a handler
 // registered for the control's ID answers it (the export list's cells, the tab strip's page).

@@ -1,6 +1,7 @@
 #include "ui/window.h"
 
 #include <unordered_map>
+#include <utility>
 
 HINSTANCE g_Instance;
 HWND g_MainWindow;
@@ -10,8 +11,7 @@ namespace {
 
 std::vector<HWND> g_CreationOrder; // every control, in the order it was created
 std::unordered_map<int, NotifyHandler> g_NotifyHandlers;
-HFONT g_DialogFont = nullptr;
-HFONT g_SmallFont = nullptr;
+ControlFonts g_Fonts;
 
 // A control as it was created: its place in the 96-DPI layout (relative to the page area of the
 // tab control `anchor`, when there is one), its font and, for a list, its column widths.
@@ -43,12 +43,13 @@ RECT PlaceRect(const Box& place, int anchor) {
     return {at.x, at.y, at.x + at.width, at.y + at.height};
 }
 
-HFONT FontOf(ControlFont font) {
-    if (font == ControlFont::Small && g_SmallFont) return g_SmallFont;
-    return g_DialogFont ? g_DialogFont : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-}
-
 } // namespace
+
+HFONT FontOf(ControlFont font) {
+    if (font == ControlFont::Small && g_Fonts.smallFont.Valid()) return g_Fonts.smallFont.Get();
+    return g_Fonts.dialogFont.Valid() ? g_Fonts.dialogFont.Get()
+                                      : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+}
 
 HWND Control(int id) {
     return GetDlgItem(g_MainWindow, id);
@@ -88,9 +89,9 @@ RECT ControlRect(int id) {
     return r;
 }
 
-void SetControlFonts(HFONT dialog, HFONT small) {
-    g_DialogFont = dialog;
-    g_SmallFont = small;
+ControlFonts SetControlFonts(ControlFonts fonts) {
+    std::swap(g_Fonts, fonts);
+    return fonts;
 }
 
 HWND CreateControl(DWORD exStyle, const wchar_t* className, const wchar_t* text, DWORD style,
@@ -136,19 +137,10 @@ const std::vector<HWND>& ControlsInCreationOrder() {
     return g_CreationOrder;
 }
 
-HWND CreateListView(int id, const Box& place, DWORD extraStyle, DWORD extendedStyle) {
-    HWND list = CreateControl(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
-                              WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL |
-                                  LVS_SHOWSELALWAYS | extraStyle,
-                              place, id);
-    SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, extendedStyle, extendedStyle);
-    return list;
-}
-
-void AddListColumn(HWND list, int index, const wchar_t* title, int width, int format) {
+void AddListColumn(HWND list, int index, const wchar_t* title, int width) {
     LVCOLUMNW column = {};
     column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
-    column.fmt = format;
+    column.fmt = LVCFMT_LEFT;
     column.cx = Scaled(width, g_Dpi);
     column.pszText = const_cast<wchar_t*>(title);
     column.iSubItem = index;
@@ -157,38 +149,6 @@ void AddListColumn(HWND list, int index, const wchar_t* title, int width, int fo
         if (p->columns.size() <= static_cast<size_t>(index)) p->columns.resize(index + 1);
         p->columns[index] = width;
     }
-}
-
-namespace {
-
-// Writes cells `from` onwards of a row; false when the list refuses any.
-bool SetCells(HWND list, int row, const std::vector<std::wstring>& cells, size_t from) {
-    bool written = true;
-    for (size_t i = from; i < cells.size(); ++i) {
-        LVITEMW sub = {};
-        sub.iSubItem = static_cast<int>(i);
-        sub.pszText = const_cast<wchar_t*>(cells[i].c_str());
-        if (!SendMessageW(list, LVM_SETITEMTEXTW, row, reinterpret_cast<LPARAM>(&sub)))
-            written = false;
-    }
-    return written;
-}
-
-} // namespace
-
-int AddListRow(HWND list, const std::vector<std::wstring>& cells) {
-    LVITEMW item = {};
-    item.mask = LVIF_TEXT;
-    item.iItem = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
-    item.pszText = const_cast<wchar_t*>(cells.empty() ? L"" : cells[0].c_str());
-    int row =
-        static_cast<int>(SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
-    if (row >= 0) SetCells(list, row, cells, 1);
-    return row;
-}
-
-bool SetListRow(HWND list, int row, const std::vector<std::wstring>& cells) {
-    return SetCells(list, row, cells, 0);
 }
 
 void SetNotifyHandler(int id, NotifyHandler handler) {

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "base/format.h"
+#include "base/file_path.h"
 #include "exports/export_report.h"
 
 TEST(ExportReport, HeaderThenOneNamePerCrLfLine) {

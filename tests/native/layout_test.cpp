@@ -5,6 +5,8 @@
 #include "ui/control_ids.h"
 #include "app/caption_fit.h"
 #include "app/layout.h"
+#include "app/window_place.h"
+#include "tasks/task_rules.h"
 #include "ui/focus_order.h"
 
 TEST(CenteredOrigin, CentresAndRoundsHalvesDown) {
@@ -38,8 +40,8 @@ TEST(ScaledLayout, EveryPlaceFollowsTheDpi) {
             const Box b = Scaled(TaskPageBox(id), dpi);
             got.insert(got.end(), {b.x, b.y, b.width, b.height});
         }
-        for (int v :
-             {Scaled(TaskListColumns().back(), dpi), FontHeight(7, dpi), FontHeight(11, dpi)})
+        const int lastColumn = kTaskColumns.back().width.For(TaskPageBox(TaskList).width);
+        for (int v : {Scaled(lastColumn, dpi), FontHeight(7, dpi), FontHeight(11, dpi)})
             got.push_back(v);
         EXPECT_EQ(got, std::vector<int>(c, c + 15));
     }
@@ -147,4 +149,36 @@ TEST(FittingFontHeight, TheLargestHeightAtWhichEveryCaptionFits) {
             << c.preferred;
     EXPECT_TRUE(CaptionsFit(oneLine, 96, 10, measure));
     EXPECT_FALSE(CaptionsFit({{L"abcd", {10, 5, 40, 11}}}, 96, 10, measure)) << "12 high in 11";
+}
+
+// Where the window opens for a saved corner. The window is 400 x 300, now at (100, 100), its
+// caption bar 3 pixels inside the border and 22 high. The primary monitor is 1280 x 1024 with a
+// 40-pixel task bar at the bottom, a second one of 1920 x 1080 lies to its left.
+TEST(PlaceToOpen, TheSavedCornerOnlyWhereTheCaptionBarLiesInsideOneWorkArea) {
+    const ScreenRect window = {100, 100, 500, 400};
+    const ScreenRect caption = {103, 103, 497, 125};
+    const std::vector<ScreenRect> areas = {{0, 0, 1280, 984}, {-1920, 0, 0, 1080}};
+    const struct {
+        int32_t x, y;
+        bool kept;
+    } cases[] = {
+        {120, 80, true},                     // on the primary monitor
+        {-1500, 200, true},                  // on the second one
+        {-3, -3, true},                      // only the borders off the screen
+        {900, 80, false},                    // partly off the right edge
+        {-200, 80, false},                   // across both monitors
+        {120, 970, false},                   // on the task bar
+        {-32000, -32000, false},             // where a minimised window sits
+        {-2147483647 - 1, 2147483647, false} // far off, without an overflow
+    };
+    for (const auto& c : cases) {
+        int32_t x = c.x, y = c.y;
+        PlaceToOpen(x, y, window, caption, areas);
+        EXPECT_EQ(x, c.kept ? c.x : 640 - 200) << c.x << ", " << c.y;
+        EXPECT_EQ(y, c.kept ? c.y : 492 - 150) << c.x << ", " << c.y;
+    }
+    // A window larger than the work area starts at its corner.
+    int32_t x = -32000, y = -32000;
+    PlaceToOpen(x, y, {0, 0, 1500, 1100}, {3, 3, 1497, 25}, areas);
+    EXPECT_TRUE(x == 0 && y == 0) << x << ", " << y;
 }

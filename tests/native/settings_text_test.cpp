@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "base/file_path.h"
 #include "settings/settings.h"
 #include "settings/settings_text.h"
 
@@ -66,13 +67,13 @@ TEST(SettingsDefaults, FollowTheStartUpTableAndProgramFolder) {
 }
 
 TEST(ProgramPaths, FolderKeepsItsBackslashAndTheBaseIgnoresTheExeName) {
-    EXPECT_EQ(ProgramFolderOf("C:\\Tools\\Morvane.exe"), "C:\\Tools\\");
-    EXPECT_EQ(ProgramFolderOf("C:\\Tools\\renamed-copy.exe"), "C:\\Tools\\");
-    EXPECT_EQ(ProgramFolderOf("C:\\a.b\\c"), "C:\\a.b\\");
-    EXPECT_EQ(ProgramFolderOf("noslash.exe"), "");
-    EXPECT_EQ(SettingsBasePathOf(ProgramFolderOf("C:\\Tools\\other.exe")), "C:\\Tools\\Morvane");
+    EXPECT_EQ(FolderOf(L"C:\\Tools\\renamed-copy.exe"), L"C:\\Tools\\");
+    EXPECT_EQ(FolderOf(L"C:\\a.b\\c"), L"C:\\a.b\\");
+    EXPECT_EQ(FolderOf(L"C:\\a.exe"), L"C:\\");
+    EXPECT_EQ(FolderOf(L"noslash.exe"), L"");
+    EXPECT_EQ(SettingsBasePathOf(FolderOf(L"C:\\Tools\\other.exe")), L"C:\\Tools\\Morvane");
     const std::wstring wide = L"C:\\\x0416\x0443\x0440\x043D\x0430\x043B \x5F20\x4F1F\\m.exe";
-    EXPECT_EQ(SettingsBasePathOf(ProgramFolderOf(wide)),
+    EXPECT_EQ(SettingsBasePathOf(FolderOf(wide)),
               L"C:\\\x0416\x0443\x0440\x043D\x0430\x043B \x5F20\x4F1F\\Morvane");
 }
 
@@ -278,16 +279,6 @@ TEST(SettingsText, CurrentDirValueRules) {
     EXPECT_EQ(Parse(g + " = a=b\r\n").s.CurrentDirText, "a=b");
 }
 
-TEST(SettingsText, LowLevelLookupsUseTheirDefaults) {
-    const std::string text = "[A]\nk = 5\nt = hello\n[B]\nk = 6\n";
-    EXPECT_EQ(ReadIniNumber(text, "a", "K", -1), 5);
-    EXPECT_EQ(ReadIniNumber(text, "B", "k", -1), 6);
-    EXPECT_EQ(ReadIniNumber(text, "C", "k", -1), -1);
-    EXPECT_EQ(ReadIniNumber(text, "B", "t", -1), -1);
-    EXPECT_EQ(ReadIniText(text, "A", "t", "none"), "hello");
-    EXPECT_EQ(ReadIniText(text, "A", "u", "none"), "none");
-}
-
 TEST(SettingsText, AllKeysOfAHandWrittenFile) {
     const Parsed p = Parse("; my settings\r\n"
                            "[Morvane SetUp]\r\n"
@@ -349,36 +340,4 @@ TEST(SettingsBenchmark, DISABLED_ParseOneMegabyteFile) {
     EXPECT_EQ(p.y, 20);
     std::printf("parsing a %zu-byte settings file: %.2f ms per parse\n", text.size(), ms / rounds);
     RecordProperty("ms_per_parse", std::to_string(ms / rounds));
-}
-
-// Where the window opens for a saved corner. The window is 400 x 300, now at (100, 100), its
-// caption bar 3 pixels inside the border and 22 high. The primary monitor is 1280 x 1024 with a
-// 40-pixel task bar at the bottom, a second one of 1920 x 1080 lies to its left.
-TEST(PlaceToOpen, TheSavedCornerOnlyWhereTheCaptionBarLiesInsideOneWorkArea) {
-    const ScreenRect window = {100, 100, 500, 400};
-    const ScreenRect caption = {103, 103, 497, 125};
-    const std::vector<ScreenRect> areas = {{0, 0, 1280, 984}, {-1920, 0, 0, 1080}};
-    const struct {
-        int32_t x, y;
-        bool kept;
-    } cases[] = {
-        {120, 80, true},                     // on the primary monitor
-        {-1500, 200, true},                  // on the second one
-        {-3, -3, true},                      // only the borders off the screen
-        {900, 80, false},                    // partly off the right edge
-        {-200, 80, false},                   // across both monitors
-        {120, 970, false},                   // on the task bar
-        {-32000, -32000, false},             // where a minimised window sits
-        {-2147483647 - 1, 2147483647, false} // far off, without an overflow
-    };
-    for (const auto& c : cases) {
-        int32_t x = c.x, y = c.y;
-        PlaceToOpen(x, y, window, caption, areas);
-        EXPECT_EQ(x, c.kept ? c.x : 640 - 200) << c.x << ", " << c.y;
-        EXPECT_EQ(y, c.kept ? c.y : 492 - 150) << c.x << ", " << c.y;
-    }
-    // A window larger than the work area starts at its corner.
-    int32_t x = -32000, y = -32000;
-    PlaceToOpen(x, y, {0, 0, 1500, 1100}, {3, 3, 1497, 25}, areas);
-    EXPECT_TRUE(x == 0 && y == 0) << x << ", " << y;
 }

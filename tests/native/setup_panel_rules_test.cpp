@@ -6,8 +6,8 @@
 
 // Only a value of the group checks an option: bits of it do not, nor bits of the other group.
 TEST(CheckedOption, OnlyTheGroupsOwnValuesCheckAnOption) {
-    const Preference& ask = *PreferenceOf(&Settings::AskTerminate);
-    const Preference& style = *PreferenceOf(&Settings::LogInfoStyle);
+    const Preference& ask = kPreferences[0];
+    const Preference& style = kPreferences[1];
     const struct {
         const Preference& group;
         int32_t value;
@@ -54,12 +54,6 @@ TEST(WorkingFolder, UpToTheLastBackslashAfterTheFirstCharacter) {
     EXPECT_EQ(WorkingFolder(L"notepad.exe"), L"");
     EXPECT_EQ(WorkingFolder(L"\\edit.exe"), L"");
     EXPECT_EQ(WorkingFolder(L""), L"");
-}
-
-TEST(FolderOf, ChosenFileGivesItsFolderWithBackslash) {
-    EXPECT_EQ(FolderOf(L"C:\\Windows\\system32\\kernel32.dll"), L"C:\\Windows\\system32\\");
-    EXPECT_EQ(FolderOf(L"C:\\a.exe"), L"C:\\");
-    EXPECT_EQ(FolderOf(L"a.exe"), L"");
 }
 
 TEST(AboutText, TwelveLinesAroundTheStamp) {

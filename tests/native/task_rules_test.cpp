@@ -118,7 +118,7 @@ TEST(SystemFolders, DetectAndCriticalWithTheSystemsOwnFolders) {
     }
 }
 
-TEST(TaskCells, SignedDecimalAndSizeInKilobytes) {
+TEST(TaskColumns, SignedDecimalAndSizeInKilobytes) {
     TaskRecord r;
     r.Pid = 1234;
     r.Name = L"edit.exe";
@@ -128,13 +128,13 @@ TEST(TaskCells, SignedDecimalAndSizeInKilobytes) {
     r.Details.base = static_cast<ModuleHandle>(static_cast<intptr_t>(-2147483647 - 1));
     r.Details.rights = 1;
     r.Details.moduleCount = 31; // the main module is not counted
-    std::vector<std::wstring> cells = TaskCells(r);
+    std::vector<std::wstring> cells = RowCells(kTaskColumns, r, 1);
     std::vector<std::wstring> expected = {L"edit.exe", L"1",           L"1234", L"32768",
                                           L"1500",     L"-2147483648", L"30",   L"C:\\edit.exe"};
     EXPECT_EQ(cells, expected);
     r.Details.memory = 1023;
-    EXPECT_EQ(TaskCells(r)[4], L"0");
+    EXPECT_EQ(kTaskColumns[4].cell(r, 1), L"0");
     // A working set over 2 GiB is shown positive.
     r.Details.memory = 3ULL * 1024 * 1024 * 1024;
-    EXPECT_EQ(TaskCells(r)[4], L"3145728");
+    EXPECT_EQ(kTaskColumns[4].cell(r, 1), L"3145728");
 }

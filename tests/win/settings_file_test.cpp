@@ -12,13 +12,16 @@
 
 #include "app/main_window.h"
 #include "base/ansi_text_win.h"
+#include "base/file_path.h"
 #include "base/handle_win.h"
 #include "base/plain_file_win.h"
+#include "base/whole_file_win.h"
 #include "proc/process_api.h"
 #include "settings/log_text.h"
 #include "settings/session_log.h"
+#include "settings/program_paths.h"
+#include "settings/run_files.h"
 #include "settings/settings.h"
-#include "settings/settings_file.h"
 #include "settings/settings_text.h"
 #include "settings/time_format.h"
 #include "ui/log_list.h"
@@ -236,7 +239,7 @@ TEST(ProgramPathsWin, FolderOfTheRunningExe) {
 
 TEST_F(SettingsFileTest, SaveWritesExactBytesAndLeavesNoTemporaryFile) {
     MoveTo(120, 80);
-    SaveSettings(window_);
+    SaveSettings(CornerToKeep(window_));
     EXPECT_EQ(ReadTextFile(IniPath()), ExpectedDefaultFile(folder_, 120, 80));
     EXPECT_EQ(Entries(Long(folder_)), std::vector<std::wstring>{L"Morvane.ini"});
 }
@@ -250,7 +253,7 @@ TEST_F(SettingsFileTest, SaveReplacesALongerOldFileEntirely) {
     SetCurrentDir(g_Settings, L"D:\\\x5F20\x4F1F\\");
     EXPECT_EQ(g_Settings.CurrentDir, L"D:\\\x5F20\x4F1F\\");
     MoveTo(-20, 7);
-    SaveSettings(window_);
+    SaveSettings(CornerToKeep(window_));
     std::string expected = ExpectedDefaultFile("D:\\Data\\", -20, 7);
     expected.replace(expected.find("AskTerminate = 1"), 16, "AskTerminate = 4");
     expected.replace(expected.find("EnableShowInfo = 1"), 18, "EnableShowInfo = 0");
@@ -264,7 +267,7 @@ TEST_F(SettingsFileTest, FailedSaveLeavesTheOldFileIntact) {
     // cannot be written anywhere.
     for (int i = 0; i < 16; ++i)
         ASSERT_TRUE(CreateDirectoryA(Temporary(i).c_str(), nullptr));
-    SaveSettings(window_);
+    SaveSettings(CornerToKeep(window_));
     EXPECT_EQ(ReadTextFile(IniPath()), old);
     EXPECT_FALSE(ReplaceFileContent(WideText(IniPath()), "new"));
     EXPECT_EQ(ReadTextFile(IniPath()), old);
@@ -290,7 +293,7 @@ TEST_F(SettingsFileTest, OldFileThatCannotBeReplacedStaysAndTheTemporaryGoes) {
         }
         ReportUnsavableFiles();
         EXPECT_EQ(ListLines(), std::vector<std::string>{"Can't save: Morvane.ini"});
-        EXPECT_FALSE(SaveSettings(window_));
+        EXPECT_FALSE(SaveSettings(CornerToKeep(window_)));
         if (held) CloseHandle(holder);
         EXPECT_EQ(ReadTextFile(IniPath()), old);
         EXPECT_EQ(Entries(Long(folder_)), std::vector<std::wstring>{L"Morvane.ini"});
@@ -313,7 +316,7 @@ TEST_F(SettingsFileTest, NothingIsWrittenThroughLinksOrSecondNames) {
         }
         SessionHeader = "H";
         WriteSessionLog();
-        SaveSettings(window_);
+        SaveSettings(CornerToKeep(window_));
         EXPECT_EQ(ReadTextFile(target), "target") << row;
         EXPECT_FALSE(Exists(folder_ + "missing")) << row;
         EXPECT_EQ(ReadTextFile(IniPath()).substr(0, 15), "[Morvane SetUp]") << row;
@@ -348,7 +351,7 @@ TEST_F(SettingsFileTest, PathsAreMadeFullBeforeTheirLongPathForm) {
 
 TEST_F(SettingsFileTest, SaveIntoAMissingFolderCreatesNothing) {
     UseBase(folder_ + "missing\\Morvane");
-    SaveSettings(window_);
+    SaveSettings(CornerToKeep(window_));
     EXPECT_FALSE(Exists(folder_ + "missing"));
     EXPECT_FALSE(Exists(IniPath()));
 }
@@ -365,9 +368,9 @@ TEST_F(SettingsFileTest, BothFilesAreKeptWhateverTheLengthOfTheirPath) {
         ASSERT_TRUE(CreateDirectoryW(Long(folder).c_str(), nullptr)) << length;
         UseBase(folder + "\\Morvane");
         g_Settings.AskTerminate = 4;
-        SaveSettings(window_);
+        SaveSettings(CornerToKeep(window_));
         g_Settings.AskTerminate = 1;
-        LoadSettings(window_);
+        LoadSettingsAndPlace(window_);
         EXPECT_EQ(g_Settings.AskTerminate, 4) << "settings file of " << length << " characters";
         SessionHeader = "H";
         WriteSessionLog();
@@ -385,7 +388,7 @@ TEST_F(SettingsFileTest, MinimisedWindowSavesItsRestoredPosition) {
     RECT placeholder{};
     GetWindowRect(window_, &placeholder);
     ASSERT_FALSE(placeholder.left == 210 && placeholder.top == 150); // else this proves nothing
-    SaveSettings(window_);
+    SaveSettings(CornerToKeep(window_));
     const std::string text = ReadTextFile(IniPath());
     EXPECT_NE(text.find("\r\nWindowX = 210\r\nWindowY = 150\r\n"), std::string::npos) << text;
     ShowWindow(window_, SW_HIDE);
@@ -394,14 +397,14 @@ TEST_F(SettingsFileTest, MinimisedWindowSavesItsRestoredPosition) {
 TEST_F(SettingsFileTest, LoadMovesTheWindowOnlyWhenAskedAndOnScreen) {
     MoveTo(100, 100);
     WriteFileBytes(IniPath(), "[Morvane SetUp]\r\nWindowX = 40\r\nWindowY = 30\r\n");
-    LoadSettings(window_);
+    LoadSettingsAndPlace(window_);
     EXPECT_EQ(Position().x, 40);
     EXPECT_EQ(Position().y, 30);
 
     MoveTo(100, 100);
     WriteFileBytes(IniPath(), "[Morvane SetUp]\r\nEnableRestoreWindow = 0\r\nWindowX = 40\r\n"
                               "WindowY = 30\r\nAskTerminate = 2\r\n");
-    LoadSettings(window_);
+    LoadSettingsAndPlace(window_);
     EXPECT_EQ(Position().x, 100);
     EXPECT_EQ(Position().y, 100);
     EXPECT_EQ(g_Settings.AskTerminate, 2);
@@ -431,7 +434,7 @@ TEST_F(SettingsFileTest, PositionWithoutAWholeCaptionBarOnAMonitorIsCentred) {
         WriteFileBytes(IniPath(),
                        "[Morvane SetUp]\r\nLogInfoStyle = 8\r\nWindowX = " + std::to_string(c.x) +
                            "\r\nWindowY = " + std::to_string(c.y) + "\r\n");
-        LoadSettings(window_);
+        LoadSettingsAndPlace(window_);
         EXPECT_EQ(Position().x, c.want.x) << c.x << ", " << c.y;
         EXPECT_EQ(Position().y, c.want.y) << c.x << ", " << c.y;
         EXPECT_EQ(g_Settings.LogInfoStyle, 8); // the rest of the file still counts
@@ -440,13 +443,13 @@ TEST_F(SettingsFileTest, PositionWithoutAWholeCaptionBarOnAMonitorIsCentred) {
 
 TEST_F(SettingsFileTest, MissingOrUnreadableFileKeepsDefaultsAndPlace) {
     MoveTo(100, 100);
-    LoadSettings(window_);
+    LoadSettingsAndPlace(window_);
     EXPECT_EQ(Position().x, 100);
     EXPECT_EQ(g_Settings.AskTerminate, 1);
     EXPECT_EQ(g_Settings.CurrentDir, WideText(folder_));
     // A folder where the file should be cannot be read as one.
     ASSERT_TRUE(CreateDirectoryA(IniPath().c_str(), nullptr));
-    LoadSettings(window_);
+    LoadSettingsAndPlace(window_);
     EXPECT_EQ(g_Settings.AskTerminate, 1);
     EXPECT_EQ(Position().x, 100);
 }
@@ -454,11 +457,11 @@ TEST_F(SettingsFileTest, MissingOrUnreadableFileKeepsDefaultsAndPlace) {
 TEST_F(SettingsFileTest, LoadWithoutWindowPositionKeepsThePlaceAndRoundTrips) {
     MoveTo(77, 66);
     WriteFileBytes(IniPath(), "[MORVANE SETUP]\nCurrentDir = E:\\x y\\  \nLogInfoStyle=32");
-    LoadSettings(window_);
+    LoadSettingsAndPlace(window_);
     EXPECT_EQ(Position().x, 77);
     EXPECT_EQ(Position().y, 66);
     EXPECT_EQ(g_Settings.CurrentDir, L"E:\\x y\\  ");
-    SaveSettings(window_);
+    SaveSettings(CornerToKeep(window_));
     std::string expected = ExpectedDefaultFile("E:\\x y\\  ", 77, 66);
     expected.replace(expected.find("LogInfoStyle = 16"), 17, "LogInfoStyle = 32");
     EXPECT_EQ(ReadTextFile(IniPath()), expected);
@@ -474,7 +477,7 @@ TEST_F(SettingsFileTest, DISABLED_BenchmarkLoadOfAOneMegabyteFile) {
     const int rounds = 10;
     const auto start = std::chrono::steady_clock::now();
     for (int i = 0; i < rounds; ++i)
-        LoadSettings(window_);
+        LoadSettingsAndPlace(window_);
     const double ms =
         std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
     EXPECT_EQ(g_Settings.AskTerminate, 4);
@@ -669,7 +672,7 @@ TEST_F(SettingsFileTest, PendingBlocksReachTheLogOnceAndNothingElseDoes) {
     const auto endHeld = [&] {
         Handle held(CreateFileA(LogPath().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, 0));
         ASSERT_TRUE(held);
-        SaveSettingsAndLog(window_);
+        SaveSettingsAndLog(CornerToKeep(window_));
     };
     const auto taken = [&](uint32_t number) {
         const std::string name = LogPath() + "." + std::to_string(number) + ".pending";
@@ -689,7 +692,7 @@ TEST_F(SettingsFileTest, PendingBlocksReachTheLogOnceAndNothingElseDoes) {
     ASSERT_NO_FATAL_FAILURE(endHeld());
     EXPECT_EQ(ReadTextFile(LogPath()), log + block);
     const size_t before = ListLines().size();
-    LoadSettings(window_);
+    LoadSettingsAndPlace(window_);
     AppendPendingLogBlocks();
     EXPECT_EQ(ListLines().size(), before + 1);
     EXPECT_EQ(ListLines().back(), "Lost log blocks: 1");

@@ -8,7 +8,7 @@
 #include "settings/settings.h"
 #include "settings/settings_file.h"
 #include "tasks/task_actions.h"
-#include "tasks/task_list.h"
+#include "ui/list_view.h"
 #include "tasks/task_refresh.h"
 #include "tasks/task_rules.h"
 #include "win/app_fixture.h"
@@ -486,9 +486,10 @@ TEST_F(TaskActions, ARefusingProcessShowsItsNamePidAndPathAndEnds) {
     EXPECT_TRUE(SameTextIgnoringCase(Utf8(read->FileName()), folder_.Path() + "\\mvreader.exe"));
     // What needs the read rights stays as for a process that cannot be opened.
     const std::wstring pid = std::to_wstring(guard.id);
-    EXPECT_EQ(TaskCells(*r), (std::vector<std::wstring>{L"mvguard.exe", L"0", pid, L"0", L"0", L"0",
-                                                        L"0", r->FileName()}));
-    std::vector<std::wstring> cells = TaskCells(*read);
+    EXPECT_EQ(RowCells(kTaskColumns, *r, 1),
+              (std::vector<std::wstring>{L"mvguard.exe", L"0", pid, L"0", L"0", L"0", L"0",
+                                         r->FileName()}));
+    std::vector<std::wstring> cells = RowCells(kTaskColumns, *read, 1);
     EXPECT_NE(cells.at(4), L"0") << "its working set";
     cells[4] = L"size";
     EXPECT_EQ(cells, (std::vector<std::wstring>{
@@ -775,7 +776,7 @@ TEST_F(TaskActions, ThreeHundredProcessesAreAllListedAndTheLastOneEnds) {
     EXPECT_GE(g_LargestOffer, 1200u) << "the buffer grew until the list fitted";
     EXPECT_EQ(TaskTable[299].Name, L"mvlast.exe");
     EXPECT_EQ(static_cast<DWORD>(TaskTable[299].Pid), last.id);
-    EXPECT_EQ(TaskCells(TaskTable[298]),
+    EXPECT_EQ(RowCells(kTaskColumns, TaskTable[298], 299),
               (std::vector<std::wstring>{L"", L"0", L"0", L"0", L"0", L"0", L"0", L""}));
 
     CheckRow(299);

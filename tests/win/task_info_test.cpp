@@ -5,7 +5,7 @@
 #include "proc/process_api.h"
 #include "tasks/task_actions.h"
 #include "tasks/task_info.h"
-#include "tasks/task_list.h"
+#include "ui/list_view.h"
 #include "tasks/task_rules.h"
 #include "tasks/task_table.h"
 #include "settings/session_log.h"
@@ -58,7 +58,7 @@ class ModulePage : public ::testing::Test {
         idle.Name = L"IDLE";
         TaskTable.Replace({own, idle, own});
         for (int i = 0; i < TaskTable.Count(); ++i)
-            AddListRow(list, TaskCells(TaskTable[i]));
+            AddListRow(list, RowCells(kTaskColumns, TaskTable[i], i + 1));
         SetRowState(list, 2, true, false);
         SetControlText(TaskFrame, L"Active Tasks [ 3 ]");
     }

@@ -105,7 +105,7 @@ BOOL WINAPI HighContrastOn(UINT action, UINT size, PVOID value, UINT flags) {
 // How many pixels of the banner's picture have each colour.
 int PixelsOf(COLORREF colour, int* total = nullptr) {
     BITMAP info = {};
-    GetObjectW(g_BannerBitmap, sizeof info, &info);
+    GetObjectW(g_BannerBitmap.Get(), sizeof info, &info);
     BITMAPINFO format = {};
     format.bmiHeader.biSize = sizeof format.bmiHeader;
     format.bmiHeader.biWidth = info.bmWidth;
@@ -114,7 +114,7 @@ int PixelsOf(COLORREF colour, int* total = nullptr) {
     format.bmiHeader.biBitCount = 32;
     std::vector<DWORD> pixels(static_cast<size_t>(info.bmWidth) * info.bmHeight);
     HDC dc = GetDC(nullptr);
-    GetDIBits(dc, g_BannerBitmap, 0, info.bmHeight, pixels.data(), &format, DIB_RGB_COLORS);
+    GetDIBits(dc, g_BannerBitmap.Get(), 0, info.bmHeight, pixels.data(), &format, DIB_RGB_COLORS);
     ReleaseDC(nullptr, dc);
     if (total) *total = static_cast<int>(pixels.size());
     int count = 0;

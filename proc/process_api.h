@@ -75,7 +75,7 @@ struct ProcessDetails {
 
 // One process of a reading, in the system's order.
 struct ProcessListEntry {
-    ProcessId id;
+    ProcessId id = 0;
     std::wstring rawName;    // main module's base name as read; empty when it could not be
     std::wstring listedName; // its name in the system's process list
     std::wstring systemName; // the name it is matched by; empty for id 0 and unknown processes

@@ -4,39 +4,14 @@
 
 #include <string>
 
-// Both null and INVALID_HANDLE_VALUE stand for "no handle", so it owns the results of file,
-// process and snapshot calls alike. A move hands the handle on; the guard moved from holds none.
-class HandleGuard {
-  public:
-    explicit HandleGuard(HANDLE handle = nullptr) : handle_(handle) {}
-    ~HandleGuard() { Close(); }
-    HandleGuard(HandleGuard&& other) noexcept : handle_(other.Release()) {}
-    HandleGuard& operator=(HandleGuard&& other) noexcept {
-        if (this != &other) Reset(other.Release());
-        return *this;
-    }
+#include "base/owner_win.h"
 
-    bool Valid() const { return handle_ != nullptr && handle_ != INVALID_HANDLE_VALUE; }
-    HANDLE Get() const { return handle_; }
-    void Close() {
-        if (Valid()) CloseHandle(handle_);
-        handle_ = nullptr;
-    }
-    // Closes the handle held and takes another.
-    void Reset(HANDLE handle) {
-        Close();
-        handle_ = handle;
-    }
-    // Gives the handle up to the caller, who closes it from then on.
-    HANDLE Release() {
-        HANDLE handle = handle_;
-        handle_ = nullptr;
-        return handle;
-    }
-
-  private:
-    HANDLE handle_;
+struct CloseKernelHandle {
+    void operator()(HANDLE handle) const { CloseHandle(handle); }
 };
+// A handle of a file, a process, a thread or a snapshot; both null and INVALID_HANDLE_VALUE
+// stand for none, as those calls give either on failure.
+using HandleGuard = Owner<HANDLE, CloseKernelHandle>;
 
 // Writes all of data; false when the system refuses any part of it.
 inline bool WriteAll(HANDLE file, const std::string& data) {

@@ -101,7 +101,7 @@ bool ReplaceFileContent(const std::wstring& path, const std::string& content) {
     HandleGuard file(CreateTemporaryBeside(target, temp));
     if (!file.Valid()) return false;
     const bool written = WriteAll(file.Get(), content) && FlushFileBuffers(file.Get());
-    file.Close();
+    file.Reset();
     // The rename replaces whatever lies at the name, a link included, never what it points at.
     if (!written || !MoveFileExW(temp.c_str(), target.c_str(),
                                  MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {

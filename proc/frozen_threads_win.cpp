@@ -102,7 +102,7 @@ int FrozenThreads::Resume() {
     for (const HandleGuard& thread : threads_)
         if (ResumeThread(thread.Get()) != static_cast<DWORD>(-1)) ++resumed;
     threads_.clear();
-    pin_.Close();
+    pin_.Reset();
     process_ = 0;
     return resumed;
 }

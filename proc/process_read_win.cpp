@@ -96,7 +96,7 @@ void ReadListEntry(ProcessListEntry& entry, FirstOfName& firsts) {
     d.memory = MemoryOf(process.Get());
     d.moduleCount = static_cast<int32_t>(modules.size());
     d.base = modules.empty() ? 0 : reinterpret_cast<ModuleHandle>(modules.front());
-    process.Close();
+    process.Reset();
     d.rights = HasFullAccess(id);
 }
 

@@ -34,7 +34,7 @@ void ReportUnsavableFiles() {
     HandleGuard file(
         CreateTemporaryBeside(ProgramFilePath(L".ini"), probe, FILE_FLAG_DELETE_ON_CLOSE));
     const bool newFiles = file.Valid();
-    file.Close();
+    file.Reset();
     if (!newFiles || !Replaceable(ProgramFilePath(L".ini"))) AddLogLine(L"Can't save: Morvane.ini");
     if (g_Settings.EnableSaveInfo && !LogAppendable(newFiles))
         AddLogLine(L"Can't save: Morvane.log");

@@ -1,6 +1,7 @@
 #include "base/plain_file_win.h"
 
 #include "base/bound_entry_win.h"
+#include "base/handle_win.h"
 
 namespace {
 
@@ -53,14 +54,14 @@ bool IsPlainFile(HANDLE file) {
 
 HANDLE OpenPlainFile(const std::wstring& path, DWORD access, DWORD share, DWORD disposition,
                      DWORD flags) {
-    const HANDLE file = g_FileCalls.createFile(
+    HandleGuard file(g_FileCalls.createFile(
         path.c_str(), access | FILE_READ_ATTRIBUTES, share, nullptr, disposition,
-        FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT | flags, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return file;
+        FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT | flags, nullptr));
+    if (!file.Valid()) return INVALID_HANDLE_VALUE;
     const bool created = disposition == CREATE_NEW ||
                          (disposition == OPEN_ALWAYS && GetLastError() != ERROR_ALREADY_EXISTS);
-    if (IsPlainFile(file)) return file;
-    CloseHandle(file);
+    if (IsPlainFile(file.Get())) return file.Release();
+    file.Reset();
     // Deleting the name never reaches through it: a link planted there goes, not its target.
     if (created) DeleteFileW(path.c_str());
     SetLastError(ERROR_ACCESS_DENIED);

@@ -25,6 +25,7 @@
 #include <stdexcept>
 #include <chrono>
 #include <thread>
+#include <utility>
 
 using namespace testsupport;
 
@@ -533,22 +534,29 @@ TEST_F(TaskActions, ARefusedTerminationIsLoggedAndLeavesNothingFrozen) {
         EXPECT_EQ(SuspendCountOf(t), 0) << "thread " << t;
 }
 
+// A snapshot walk's First and Next bound in place of the system's, which show `See` each entry
+// they give; until TearDown releases the binding.
+template <typename Entry, void (*See)(Entry*)> struct WalkHook {
+    using Fn = BOOL(WINAPI*)(HANDLE, Entry*);
+    static inline Fn real[2] = {};
+    template <int n> static BOOL WINAPI Step(HANDLE snapshot, Entry* entry) {
+        const BOOL more = real[n](snapshot, entry);
+        if (more) See(entry);
+        return more;
+    }
+    static void Bind(Fn& first, Fn& next) {
+        real[0] = std::exchange(first, Step<0>);
+        real[1] = std::exchange(next, Step<1>);
+    }
+};
+
 // Memory runs out from the n-th thread of the frozen process on, as the holder grows.
 DWORD g_WalkedProcess = 0;
 int g_RunOutAt = 0;
 int g_Walked = 0;
-proc::Thread32FirstFn g_RealThreadFirst = nullptr;
-proc::Thread32NextFn g_RealThreadNext = nullptr;
-BOOL Walked(BOOL more, THREADENTRY32* entry) {
-    if (more && entry->th32OwnerProcessID == g_WalkedProcess && ++g_Walked == g_RunOutAt)
+void RunOut(THREADENTRY32* entry) {
+    if (entry->th32OwnerProcessID == g_WalkedProcess && ++g_Walked == g_RunOutAt)
         g_OutOfMemory = true;
-    return more;
-}
-BOOL WINAPI RunningOutFirst(HANDLE snapshot, THREADENTRY32* entry) {
-    return Walked(g_RealThreadFirst(snapshot, entry), entry);
-}
-BOOL WINAPI RunningOutNext(HANDLE snapshot, THREADENTRY32* entry) {
-    return Walked(g_RealThreadNext(snapshot, entry), entry);
 }
 
 // Memory runs out while the holder of a freeze grows, or the Windows session ends while a task
@@ -564,10 +572,8 @@ TEST_F(TaskActions, NoThreadStaysFrozenWhenMemoryRunsOutOrTheSessionEnds) {
             count += SuspendCountOf(t);
         return count;
     };
-    g_RealThreadFirst = proc::g_Services.thread32First;
-    g_RealThreadNext = proc::g_Services.thread32Next;
-    proc::g_Services.thread32First = RunningOutFirst; // until TearDown releases the binding
-    proc::g_Services.thread32Next = RunningOutNext;
+    WalkHook<THREADENTRY32, RunOut>::Bind(proc::g_Services.thread32First,
+                                          proc::g_Services.thread32Next);
     for (int runOutAt : {1, 2, 30}) {
         SCOPED_TRACE(runOutAt);
         g_WalkedProcess = target.id;
@@ -607,9 +613,7 @@ TEST_F(TaskActions, ARowWhosePidPassedToAnotherNameFreezesNothing) {
     EXPECT_EQ(frozen.Count(), 0);
 
     // The last refresh saw "mvgone.exe" under the id that mvother.exe has now.
-    std::vector<TaskRecord> rows;
-    for (int i = 0; i < TaskTable.Count(); ++i)
-        rows.push_back(TaskTable[i]);
+    std::vector<TaskRecord> rows(&TaskTable[0], &TaskTable[0] + TaskTable.Count());
     const int row = RowsNamed(kHelperName)[0];
     rows[row].Name = L"mvgone.exe";
     rows[row].SystemName = L"mvgone.exe";
@@ -626,22 +630,11 @@ TEST_F(TaskActions, ARowWhosePidPassedToAnotherNameFreezesNothing) {
     EXPECT_TRUE(AllCopiesStayRunning()) << "mvother.exe and the copies";
 }
 
-// The system's process list, with one id named as another program: the moment between reading
-// the list and opening a process whose id has passed to another program.
+// The system's process list, with one id named as the helper: the moment between reading the
+// list and opening a process whose id has passed to another program.
 DWORD g_RenamedId = 0;
-const wchar_t* g_RenamedTo = L"";
-proc::Process32FirstWFn g_RealProcessFirst = nullptr;
-proc::Process32NextWFn g_RealProcessNext = nullptr;
-BOOL Renamed(BOOL more, PROCESSENTRY32W* entry) {
-    if (more && entry->th32ProcessID == g_RenamedId)
-        lstrcpynW(entry->szExeFile, g_RenamedTo, MAX_PATH);
-    return more;
-}
-BOOL WINAPI RenamingFirst(HANDLE snapshot, PROCESSENTRY32W* entry) {
-    return Renamed(g_RealProcessFirst(snapshot, entry), entry);
-}
-BOOL WINAPI RenamingNext(HANDLE snapshot, PROCESSENTRY32W* entry) {
-    return Renamed(g_RealProcessNext(snapshot, entry), entry);
+void Rename(PROCESSENTRY32W* entry) {
+    if (entry->th32ProcessID == g_RenamedId) lstrcpynW(entry->szExeFile, L"mvtask.exe", MAX_PATH);
 }
 
 // A row whose id has passed to another program since the refresh: Info shows none of that
@@ -651,9 +644,7 @@ TEST_F(TaskActions, AnIdReusedByAnotherProgramIsNeitherShownNorEnded) {
     Child other = children_.Start(folder_.CopyHelper("many_threads.exe", "mvother.exe"), "2");
     ASSERT_TRUE(WaitUntil([&] { return ThreadIdsOf(other.id).size() >= 3; }));
     const int row = RowsNamed(kHelperName)[0];
-    std::vector<TaskRecord> rows;
-    for (int i = 0; i < TaskTable.Count(); ++i)
-        rows.push_back(TaskTable[i]);
+    std::vector<TaskRecord> rows(&TaskTable[0], &TaskTable[0] + TaskTable.Count());
     rows[row].Pid = static_cast<int32_t>(other.id);
     TaskTable.Replace(rows);
 
@@ -670,11 +661,8 @@ TEST_F(TaskActions, AnIdReusedByAnotherProgramIsNeitherShownNorEnded) {
     EXPECT_EQ(ProbesNotRun(), 0);
 
     g_RenamedId = other.id;
-    g_RenamedTo = L"mvtask.exe";
-    g_RealProcessFirst = proc::g_Services.process32First;
-    g_RealProcessNext = proc::g_Services.process32Next;
-    proc::g_Services.process32First = RenamingFirst; // until TearDown releases the binding
-    proc::g_Services.process32Next = RenamingNext;
+    WalkHook<PROCESSENTRY32W, Rename>::Bind(proc::g_Services.process32First,
+                                            proc::g_Services.process32Next);
     CheckRow(row);
     const std::vector<std::string> lines = Terminate(1);
     ASSERT_FALSE(lines.empty());

@@ -195,13 +195,13 @@ class PagesTest : public e2e::MorvaneTest {
         return line;
     }
 
-    // Starts a task whose DLLs the program can read whatever the system's bitness, as it is of
-    // the tests' own: a copy of the DLL loader, with comdlg32, shell32 and version.dll besides
-    // the system's. Start it before the program, so that the first refresh lists it.
-    std::string StartInfoTask() {
-        const std::string name = "mvinfo.exe";
-        EXPECT_NE(infoTask_.Start(helperFolder_.CopyHelper("dll_loader.exe", name)).id, 0u);
-        return name;
+    // Starts kInfoTask, a task whose DLLs the program can read whatever the system's bitness, as
+    // it is of the tests' own (a copy of the DLL loader, with comdlg32, shell32 and version.dll
+    // besides the system's), then the program, so that its first refresh lists the task.
+    static constexpr char kInfoTask[] = "mvinfo.exe";
+    void LaunchWithInfoTask() {
+        ASSERT_NE(infoTask_.Start(helperFolder_.CopyHelper("dll_loader.exe", kInfoTask)).id, 0u);
+        ASSERT_NO_FATAL_FAILURE(LaunchWith());
     }
 
     // Selects the task's row and presses Info; returns the task's name as listed.
@@ -304,13 +304,12 @@ TEST_F(PagesTest, InfoWithoutASelectedTaskOnlyAsksForOne) {
 }
 
 TEST_F(PagesTest, InfoOnATaskListsItsModulesAndBackRestoresTheTaskPage) {
-    const std::string task = StartInfoTask();
-    ASSERT_NO_FATAL_FAILURE(LaunchWith());
+    ASSERT_NO_FATAL_FAILURE(LaunchWithInfoTask());
     const ListViewDump tasksBefore = Dump(TaskList);
     const std::string taskFrame = Text(TaskFrame);
     const size_t before = LogLines().size();
 
-    const std::string name = OpenModulePage(task);
+    const std::string name = OpenModulePage(kInfoTask);
     ASSERT_FALSE(HasFailure());
     const int count = CaptionCount(Text(TaskFrame), name);
     ASSERT_GE(count, 1);
@@ -385,9 +384,8 @@ TEST_F(PagesTest, InfoOnATaskListsItsModulesAndBackRestoresTheTaskPage) {
 }
 
 TEST_F(PagesTest, ExportsOfADllOnTheModulePageAreListedAndSavedAsAReport) {
-    const std::string infoTask = StartInfoTask();
-    ASSERT_NO_FATAL_FAILURE(LaunchWith());
-    const std::string task = OpenModulePage(infoTask);
+    ASSERT_NO_FATAL_FAILURE(LaunchWithInfoTask());
+    const std::string task = OpenModulePage(kInfoTask);
     ASSERT_FALSE(HasFailure());
     const std::string moduleFrame = Text(TaskFrame);
     const ListViewDump modules = Dump(ModuleList);
@@ -673,6 +671,7 @@ TEST_F(PagesTest, TheWindowIsWorkedWithTheKeyboardAloneAndNeverLosesTheFocus) {
         }
         return focused() == Control(id);
     };
+    auto press = [&](int id, WORD key) { return tabTo(id) && PressKey(window_, key); };
 
     // The task list has the focus from the start, with a focused row: Space checks row 0 alone.
     ASSERT_TRUE(focusReaches(TaskList));
@@ -686,9 +685,8 @@ TEST_F(PagesTest, TheWindowIsWorkedWithTheKeyboardAloneAndNeverLosesTheFocus) {
     ASSERT_TRUE(WaitUntil([&] { return !Dump(TaskList).rows.at(0).checked; }, kWaitMs));
 
     // Enter on Detect detects.
-    ASSERT_TRUE(tabTo(DetectButton));
-    size_t lines = LogLines().size();
-    ASSERT_TRUE(PressKey(window_, VK_RETURN));
+    const size_t lines = LogLines().size(); // Tab logs nothing
+    ASSERT_TRUE(press(DetectButton, VK_RETURN));
     EXPECT_TRUE(StartsWith(LogLineAt(lines), "Detected unnecessary tasks: ")) << LogLineAt(lines);
 
     // Another program takes the activation and gives it back: the focus is on Detect again.
@@ -701,8 +699,7 @@ TEST_F(PagesTest, TheWindowIsWorkedWithTheKeyboardAloneAndNeverLosesTheFocus) {
     EXPECT_TRUE(focusReaches(DetectButton)) << "focus on " << focused();
     DestroyWindow(other);
 
-    ASSERT_TRUE(tabTo(SetupButton));
-    ASSERT_TRUE(PressKey(window_, VK_SPACE));
+    ASSERT_TRUE(press(SetupButton, VK_SPACE));
     ASSERT_TRUE(WaitUntil([&] { return Text(TaskFrame) == "Setup"; }, kWaitMs));
     EXPECT_EQ(focused(), Control(SetupTabs));
     // The tab strip's own arrow keys switch its pages.
@@ -729,8 +726,7 @@ TEST_F(PagesTest, TheWindowIsWorkedWithTheKeyboardAloneAndNeverLosesTheFocus) {
     }
 
     // The Open dialog of the DLL row's "..." gives the focus back to that button.
-    ASSERT_TRUE(tabTo(SetupTabs));
-    ASSERT_TRUE(PressKey(window_, VK_RIGHT));
+    ASSERT_TRUE(press(SetupTabs, VK_RIGHT));
     ASSERT_TRUE(WaitShown(DllBrowseButton));
     // Reached from Preferences, the Tools tab keeps no trace of it: below the rows its frame is
     // of one colour.
@@ -751,30 +747,25 @@ TEST_F(PagesTest, TheWindowIsWorkedWithTheKeyboardAloneAndNeverLosesTheFocus) {
         return others;
     };
     EXPECT_TRUE(WaitUntil([&] { return traces() == 0; }, 2000)) << traces() << " pixels differ";
-    ASSERT_TRUE(tabTo(DllBrowseButton));
-    ASSERT_TRUE(PressKey(window_, VK_SPACE));
+    ASSERT_TRUE(press(DllBrowseButton, VK_SPACE));
     HWND dialog = WaitDialog(app_.Id(), kWaitMs);
     ASSERT_TRUE(dialog && AnswerFileDialog(dialog, SystemFolder() + "version.dll", true));
     EXPECT_TRUE(focusReaches(DllBrowseButton)) << "focus on " << focused();
 
     // Show hides itself with its tab; the export page that opens has the focus on its list.
-    ASSERT_TRUE(tabTo(ShowButton));
-    ASSERT_TRUE(PressKey(window_, VK_SPACE));
+    ASSERT_TRUE(press(ShowButton, VK_SPACE));
     ASSERT_TRUE(WaitShown(ExportList));
     EXPECT_TRUE(focusReaches(ExportList)) << "focus on " << focused();
     // The Save dialog gives the focus back to Export.
-    ASSERT_TRUE(tabTo(InfoButton));
-    ASSERT_TRUE(PressKey(window_, VK_SPACE));
+    ASSERT_TRUE(press(InfoButton, VK_SPACE));
     dialog = WaitDialog(app_.Id(), kWaitMs);
     ASSERT_TRUE(dialog && AnswerFileDialog(dialog, "", false));
     EXPECT_TRUE(focusReaches(InfoButton)) << "focus on " << focused();
-    ASSERT_TRUE(tabTo(TerminateButton));
-    ASSERT_TRUE(PressKey(window_, VK_SPACE));
+    ASSERT_TRUE(press(TerminateButton, VK_SPACE));
     ASSERT_TRUE(WaitShown(SetupTabs));
     EXPECT_TRUE(focusReaches(ShowButton));
 
-    ASSERT_TRUE(tabTo(TerminateButton));
-    ASSERT_TRUE(PressKey(window_, VK_SPACE));
+    ASSERT_TRUE(press(TerminateButton, VK_SPACE));
     ASSERT_TRUE(WaitShown(TaskList));
     EXPECT_TRUE(focusReaches(SetupButton));
 
@@ -1003,9 +994,8 @@ void ExpectLaidOutAt(HWND window, double factor, int slack) {
 // every control, those of the hidden task and module pages too, lies at twice its place, the
 // columns are twice as wide, and the log check box still sizes the window by the same rule.
 TEST_F(PagesTest, AMoveToA192DpiMonitorLaysEveryControlOutAtTwiceItsSize) {
-    const std::string task = StartInfoTask();
-    ASSERT_NO_FATAL_FAILURE(LaunchWith());
-    OpenModulePage(task);
+    ASSERT_NO_FATAL_FAILURE(LaunchWithInfoTask());
+    OpenModulePage(kInfoTask);
     ASSERT_TRUE(Click(Control(TerminateButton)) && WaitShown(TaskList));
     // First the message as another program may send it, with no rectangle to read behind its
     // pointer: nothing changes, and the next resize keeps the size of 100 %.
@@ -1035,9 +1025,8 @@ TEST_F(PagesTest, AMoveToA192DpiMonitorLaysEveryControlOutAtTwiceItsSize) {
 // What a screen reader asks from its own process: each control's accessible object through
 // AccessibleObjectFromWindow, and its name. The fields and the "..." buttons keep their texts.
 TEST_F(PagesTest, ScreenReadersReadANameForEachFieldBrowseButtonAndList) {
-    const std::string task = StartInfoTask();
-    ASSERT_NO_FATAL_FAILURE(LaunchWith());
-    OpenModulePage(task);
+    ASSERT_NO_FATAL_FAILURE(LaunchWithInfoTask());
+    OpenModulePage(kInfoTask);
     ASSERT_TRUE(Click(Control(TerminateButton)) && WaitShown(TaskList));
     ASSERT_NO_FATAL_FAILURE(OpenSetup());
     ASSERT_NO_FATAL_FAILURE(ChooseDll(SystemFolder() + "version.dll"));

@@ -71,12 +71,12 @@ struct Child {
     DWORD id = 0;
 };
 
-// Programs started by a test. Whatever is still running when the owner goes out of scope is
-// terminated and waited for, so no test leaves processes behind.
 // Waits until a helper says it is ready (helpers/started.h): its imports are loaded and its own
 // set-up done. Until then its loader may still be adding modules.
 bool WaitReady(DWORD processId);
 
+// Programs started by a test. Whatever is still running when the owner goes out of scope is
+// terminated and waited for, so no test leaves processes behind.
 class ChildProcesses {
   public:
     ChildProcesses() = default;

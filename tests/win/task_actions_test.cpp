@@ -29,12 +29,8 @@
 
 using namespace testsupport;
 
-namespace {
-// Set while a test has memory run out.
-std::atomic<bool> g_OutOfMemory{false};
-} // namespace
-
-// Every allocation of this program fails while a test says memory has run out.
+// Every allocation of this program fails while a test has memory run out.
+static std::atomic<bool> g_OutOfMemory{false};
 void* operator new(size_t size) {
     void* block = g_OutOfMemory ? nullptr : std::malloc(size != 0 ? size : 1);
     if (block == nullptr) throw std::bad_alloc();

@@ -135,11 +135,11 @@ class TaskActions : public testing::Test {
     }
 
     // The first of our copies in the system's order: the one every row of the name shows.
-    DWORD FirstCopyId() const {
+    Child FirstCopy() const {
         for (DWORD id : AllProcessIds())
             for (const Child& c : children_.All())
-                if (c.id == id) return id;
-        return 0;
+                if (c.id == id) return c;
+        return {};
     }
     bool AllCopiesEnded() const {
         return WaitUntil([&] {
@@ -211,17 +211,14 @@ TEST_F(TaskActions, RefreshShowsEveryProcessWithTheFirstIdOfItsName) {
 
     const std::vector<int> rows = RowsNamed(kHelperName);
     ASSERT_EQ(rows.size(), 3u);
-    const DWORD first = FirstCopyId();
-    HANDLE firstCopy = nullptr;
-    for (const Child& c : children_.All())
-        if (c.id == first) firstCopy = c.process;
+    const Child first = FirstCopy();
     for (int row : rows) {
         const TaskRecord& r = TaskTable[row];
         EXPECT_TRUE(SameTextIgnoringCase(Utf8(r.FileName()), path_)) << r.FileName();
         EXPECT_EQ(r.Priority(), static_cast<int32_t>(NORMAL_PRIORITY_CLASS));
         EXPECT_EQ(r.Rights(), 1) << "a process of the same user opens with all rights";
-        EXPECT_EQ(r.DllCount(), ModuleSnapshotCount(first) - 1);
-        EXPECT_EQ(r.Base(), static_cast<intptr_t>(ImageBaseOf(firstCopy)));
+        EXPECT_EQ(r.DllCount(), ModuleSnapshotCount(first.id) - 1);
+        EXPECT_EQ(r.Base(), static_cast<intptr_t>(ImageBaseOf(first.process)));
         EXPECT_GT(r.MemorySize(), 0);
     }
 }
@@ -470,8 +467,7 @@ TEST_F(TaskActions, ARefusingProcessShowsItsNamePidAndPathAndEnds) {
     Child guard = StartRefusing(children_, folder_, "mvguard.exe", "");
     // One that grants the read rights alone shows all but the Rights cell.
     Child reader = StartRefusing(children_, folder_, "mvreader.exe", "--read-only");
-    ASSERT_NE(guard.id, 0u);
-    ASSERT_NE(reader.id, 0u);
+    ASSERT_TRUE(guard.id && reader.id);
     ASSERT_EQ(ExecutableNameOf(guard.id), "") << "the helper still grants the read rights";
     ASSERT_EQ(ExecutableNameOf(reader.id), "mvreader.exe");
     RefreshTaskList();

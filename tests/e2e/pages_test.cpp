@@ -710,19 +710,16 @@ TEST_F(PagesTest, TheWindowIsWorkedWithTheKeyboardAloneAndNeverLosesTheFocus) {
     ASSERT_TRUE(tabTo(AskEveryTimeOption));
     // Down and Right go to the next option, Up and Left to the one before; past either end of
     // the group the choice comes round to its other end, never into the next group.
-    const struct {
-        WORD key;
-        int option;
-    } steps[] = {{VK_DOWN, AskCriticalOption},
-                 {VK_RIGHT, AskNeverOption},
-                 {VK_DOWN, AskEveryTimeOption},
-                 {VK_UP, AskNeverOption},
-                 {VK_LEFT, AskCriticalOption}};
-    for (const auto& step : steps) {
-        ASSERT_TRUE(PressKey(window_, step.key));
-        EXPECT_TRUE(WaitUntil([&] { return Checked(step.option); }, kWaitMs)) << step.key;
-        EXPECT_EQ(focused(), Control(step.option)) << step.key;
-        EXPECT_TRUE(Checked(StyleNoneOption) && !Checked(StyleNumberOption)) << step.key;
+    const std::pair<WORD, int> steps[] = {{VK_DOWN, AskCriticalOption},
+                                          {VK_RIGHT, AskNeverOption},
+                                          {VK_DOWN, AskEveryTimeOption},
+                                          {VK_UP, AskNeverOption},
+                                          {VK_LEFT, AskCriticalOption}};
+    for (const auto& step : steps) { // the key, then the option it checks
+        ASSERT_TRUE(PressKey(window_, step.first));
+        EXPECT_TRUE(WaitUntil([&] { return Checked(step.second); }, kWaitMs)) << step.first;
+        EXPECT_EQ(focused(), Control(step.second)) << step.first;
+        EXPECT_TRUE(Checked(StyleNoneOption) && !Checked(StyleNumberOption)) << step.first;
     }
 
     // The Open dialog of the DLL row's "..." gives the focus back to that button.
@@ -1037,10 +1034,7 @@ TEST_F(PagesTest, ScreenReadersReadANameForEachFieldBrowseButtonAndList) {
     const IID accessible = {
         0x618736e0, 0x3c3d, 0x11cf, {0x81, 0x0c, 0x00, 0xaa, 0x00, 0x38, 0x9b, 0x71}};
     ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
-    const struct {
-        int id;
-        const wchar_t* name;
-    } names[] = {
+    const std::pair<int, const wchar_t*> names[] = {
         {CommandField, L"Program to start"},
         {CommandBrowseButton, L"Browse for a program"},
         {DllField, L"DLL to show"},
@@ -1050,18 +1044,18 @@ TEST_F(PagesTest, ScreenReadersReadANameForEachFieldBrowseButtonAndList) {
         {ModuleList, L"DLLs of the task"},
         {ExportList, L"Functions of the DLL"},
     };
-    for (const auto& n : names) {
+    for (const auto& [id, text] : names) {
         IAccessible* object = nullptr;
-        ASSERT_EQ(AccessibleObjectFromWindow(Control(n.id), OBJID_CLIENT, accessible,
+        ASSERT_EQ(AccessibleObjectFromWindow(Control(id), OBJID_CLIENT, accessible,
                                              reinterpret_cast<void**>(&object)),
                   S_OK)
-            << n.id;
+            << id;
         VARIANT self = {};
         self.vt = VT_I4;
         self.lVal = CHILDID_SELF;
         BSTR name = nullptr;
-        EXPECT_EQ(object->get_accName(self, &name), S_OK) << n.id;
-        EXPECT_EQ(std::wstring(name ? name : L"(none)"), n.name) << n.id;
+        EXPECT_EQ(object->get_accName(self, &name), S_OK) << id;
+        EXPECT_EQ(std::wstring(name ? name : L"(none)"), text) << id;
         SysFreeString(name);
         object->Release();
     }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "settings/log_text.h"
@@ -41,17 +42,14 @@ TEST(SessionBlock, NothingLoggedAndEmptyEntries) {
 }
 
 TEST(PendingBlockName, MorvaneLogDecimalPending) {
-    const struct {
-        const wchar_t* name;
-        bool pending;
-    } cases[] = {
+    const std::pair<const wchar_t*, bool> cases[] = {
         {L"Morvane.log.4242.pending", true},         {L"MORVANE.LOG.7.PENDING", true},
         {L"Morvane.log.4294967295.pending", true},   {L"Morvane.log..pending", false},
         {L"Morvane.log.12345678901.pending", false}, {L"Morvane.log.-12.pending", false},
         {L"Morvane.log.12.pending.txt", false},      {L"Morvane.log.\xFF11.pending", false},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(IsPendingBlockName(c.name), c.pending) << testing::PrintToString(c.name);
+    for (const auto& [name, pending] : cases)
+        EXPECT_EQ(IsPendingBlockName(name), pending) << testing::PrintToString(name);
 }
 
 TEST(PendingBlockText, OnlyWholeBlocksAsMorvaneWritesThem) {
@@ -61,10 +59,7 @@ TEST(PendingBlockText, OnlyWholeBlocksAsMorvaneWritesThem) {
                               "[ Session-End: 06-03-2005 / 14:09:41 ]\r\n\r\n";
     const std::string empty = "[ Session-Log: 01-01-1970 / 00:00:00 ]\r\n"
                               "[ Session-End: 01-01-1970 / 00:00:00 ]\r\n\r\n";
-    const struct {
-        std::string text;
-        bool whole;
-    } cases[] = {
+    const std::pair<std::string, bool> cases[] = {
         {block, true},
         {empty + block + empty, true},
         {"", false},
@@ -82,6 +77,6 @@ TEST(PendingBlockText, OnlyWholeBlocksAsMorvaneWritesThem) {
         {std::string("[ Session-Log: 06-03-2005 / 14:07:09 ]\r\n\0\r\n", 43) + block.substr(40),
          false},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(IsSessionBlockText(c.text), c.whole) << testing::PrintToString(c.text);
+    for (const auto& [text, whole] : cases)
+        EXPECT_EQ(IsSessionBlockText(text), whole) << testing::PrintToString(text);
 }

@@ -702,21 +702,18 @@ TEST_F(SettingsFileTest, PendingBlocksReachTheLogOnceAndNothingElseDoes) {
 // hold every character the page has, "?" for half a pair, and read back as written.
 TEST_F(SettingsFileTest, FilesKeepTheirTextInCodePagesThatRefuseTheExactFlags) {
     const std::wstring name = L"\x0416\x0443\x0440\x043D\x0430\x043B \x5F20\x4F1F";
-    const struct {
-        UINT page;
-        std::string bytes;
-    } rows[] = {
+    const std::pair<UINT, std::string> rows[] = {
         {CP_UTF8, "\xD0\x96\xD1\x83\xD1\x80\xD0\xBD\xD0\xB0\xD0\xBB \xE5\xBC\xA0\xE4\xBC\x9F"},
         {54936, "\xA7\xA8\xA7\xE5\xA7\xE2\xA7\xDF\xA7\xD1\xA7\xDD \xD5\xC5\xCE\xB0"},
     };
     const TextCalls system = g_TextCalls;
-    for (const auto& row : rows) {
-        g_Page = row.page;
+    for (const auto& [page, bytes] : rows) {
+        g_Page = page;
         g_TextCalls = {PageStandIn, NarrowStandIn, WideStandIn};
         const std::string narrow = AnsiText(name + L"\xD800!");
-        const std::wstring wide = WideText(row.bytes);
+        const std::wstring wide = WideText(bytes);
         g_TextCalls = system;
-        EXPECT_EQ(narrow, row.bytes + "?!") << row.page;
-        EXPECT_EQ(wide, name) << row.page;
+        EXPECT_EQ(narrow, bytes + "?!") << page;
+        EXPECT_EQ(wide, name) << page;
     }
 }

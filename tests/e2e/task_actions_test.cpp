@@ -274,25 +274,16 @@ TEST_F(TaskActionsTest, ThreeCopiesShareTheFirstPidAndAllEndWhenOneRowIsConfirme
     const ListViewDump dump = Refresh();
     const std::vector<int> rows = RowsNamed(dump, name);
     ASSERT_EQ(rows.size(), 3u);
-    // Every row shows the id of whichever copy the system lists first.
-    std::set<DWORD> ids;
-    for (size_t c : copies)
-        ids.insert(copies_[c].Id());
-    DWORD first = 0;
-    for (DWORD id : testsupport::AllProcessIds()) {
-        if (ids.count(id)) {
-            first = id;
-            break;
-        }
-    }
-    ASSERT_NE(first, 0u) << "the copies are not in the system's process list";
-    // Its load address in the program's signed decimal, and its modules less the program file,
-    // as this test reads them.
-    HANDLE firstCopy = nullptr;
-    for (size_t c : copies)
-        if (copies_[c].Id() == first) firstCopy = copies_[c].Native();
+    // Every row shows whichever copy the system lists first: its id, its load address in the
+    // program's signed decimal, and its modules less the program file, as this test reads them.
+    const Process* firstCopy = nullptr;
+    for (DWORD id : testsupport::AllProcessIds())
+        for (size_t c : copies)
+            if (!firstCopy && copies_[c].Id() == id) firstCopy = &copies_[c];
+    ASSERT_NE(firstCopy, nullptr) << "the copies are not in the system's process list";
+    const DWORD first = firstCopy->Id();
     const std::string base =
-        std::to_string(static_cast<intptr_t>(testsupport::ImageBaseOf(firstCopy)));
+        std::to_string(static_cast<intptr_t>(testsupport::ImageBaseOf(firstCopy->Native())));
     const std::string dlls = std::to_string(testsupport::ModuleSnapshotCount(first) - 1);
     for (int r : rows) {
         EXPECT_EQ(dump.rows[r].cells[kPidColumn], std::to_string(first)) << "row " << r;

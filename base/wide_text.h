@@ -28,3 +28,8 @@ std::string NarrowText(const std::wstring& text, const CharacterEncoder& encode)
 
 // ASCII text, widened unit by unit (the program's own captions and messages).
 std::wstring AsciiWide(const std::string& text);
+
+// The small letter of an ASCII capital; any other byte as it is.
+inline char AsciiLower(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+}

@@ -1,5 +1,6 @@
 #include "settings/settings_text.h"
 
+#include "base/wide_text.h"
 #include "settings/preferences.h"
 
 #include <limits>
@@ -30,15 +31,11 @@ Line LineAt(const std::string& text, size_t begin) {
     return line;
 }
 
-char Lower(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
-}
-
 bool EqualsIgnoringCase(const std::string& text, size_t begin, size_t end,
                         const std::string& word) {
     if (end - begin != word.size()) return false;
     for (size_t i = 0; i < word.size(); ++i) {
-        if (Lower(text[begin + i]) != Lower(word[i])) return false;
+        if (AsciiLower(text[begin + i]) != AsciiLower(word[i])) return false;
     }
     return true;
 }

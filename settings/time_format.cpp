@@ -1,5 +1,7 @@
 #include "settings/time_format.h"
 
+#include "base/wide_text.h"
+
 #include <cstddef>
 #include <limits>
 
@@ -41,14 +43,10 @@ void AppendTwoDigits(std::string& out, int32_t v) {
     out += static_cast<char>('0' + v % 10);
 }
 
-char Lower(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
-}
-
 // True when the mask holds the token (in small letters) at pos, in any letter case.
 bool TokenAt(const std::string& mask, size_t pos, const char* token) {
     for (size_t i = 0; token[i] != '\0'; ++i) {
-        if (pos + i >= mask.size() || Lower(mask[pos + i]) != token[i]) return false;
+        if (pos + i >= mask.size() || AsciiLower(mask[pos + i]) != token[i]) return false;
     }
     return true;
 }

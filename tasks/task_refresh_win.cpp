@@ -77,6 +77,7 @@ void RefreshTaskList() {
     none.state = INDEXTOSTATEIMAGEMASK(1);
     SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&none));
     SendMessageW(list, LVM_SETSELECTIONMARK, 0, -1);
+    SendMessageW(list, LVM_ENSUREVISIBLE, 0, FALSE); // and shown from the top, as a new list is
     GiveListAFocusedRow(list);
     TaskTable.Truncate(static_cast<int32_t>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0)));
     const int32_t count = TaskTable.Count();

@@ -171,8 +171,13 @@ class TaskActions : public testing::Test {
 // with the id of the first process of that name; the copies' rows show what this test reads of
 // the first copy. Wine's own processes may come and go: a refresh while they did is done again.
 TEST_F(TaskActions, RefreshShowsEveryProcessWithTheFirstIdOfItsName) {
-    // Every row is as new: no mark, selection, focus or range anchor.
+    // Every row is as new: no mark, selection, focus or range anchor, and the list shows its top.
     HWND list = Control(TaskList);
+    RECT place = {};
+    GetWindowRect(list, &place);
+    SetWindowPos(list, nullptr, 0, 0, place.right - place.left, 60, SWP_NOMOVE | SWP_NOZORDER);
+    SendMessageA(list, LVM_ENSUREVISIBLE, SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) - 1, FALSE);
+    ASSERT_GT(SendMessageA(list, LVM_GETTOPINDEX, 0, 0), 0) << "too few rows to scroll";
     SetFocus(Control(RefreshButton));
     SetRowState(list, 1, true, true);
     SendMessageA(list, LVM_SETSELECTIONMARK, 0, 1);
@@ -191,6 +196,9 @@ TEST_F(TaskActions, RefreshShowsEveryProcessWithTheFirstIdOfItsName) {
     ASSERT_EQ(TaskTable.Count(), static_cast<int>(ids.size()));
     EXPECT_EQ(SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED), -1);
     EXPECT_EQ(SendMessageA(list, LVM_GETSELECTIONMARK, 0, 0), -1);
+    EXPECT_EQ(SendMessageA(list, LVM_GETTOPINDEX, 0, 0), 0);
+    SetWindowPos(list, nullptr, 0, 0, place.right - place.left, place.bottom - place.top,
+                 SWP_NOMOVE | SWP_NOZORDER);
     EXPECT_EQ(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0), static_cast<LRESULT>(ids.size()));
     EXPECT_EQ(TextOf(TaskFrame), "Active Tasks [ " + count + " ]");
     EXPECT_EQ(LastLogLine(), "Initialized tasks: " + count);
